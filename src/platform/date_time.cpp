@@ -1,0 +1,423 @@
+#include "platform/date_time.h"
+
+#include <array>
+#include <cctype>
+#include <cmath>
+#include <ctime>
+
+namespace vorlix::platform {
+
+namespace {
+
+constexpr int64_t kMsPerDay = 86'400'000;
+// Day number of 1899-12-30 counted from 1970-01-01.
+constexpr int64_t kEpochOffsetDays = -25569;
+
+constexpr std::array<const char*, 12> kShortMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                      "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr std::array<const char*, 12> kLongMonths = {
+    "January", "February", "March",     "April",   "May",      "June",
+    "July",    "August",   "September", "October", "November", "December"};
+constexpr std::array<const char*, 7> kShortDays = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+constexpr std::array<const char*, 7> kLongDays = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                                  "Thursday", "Friday", "Saturday"};
+
+bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+int DaysInMonth(int y, int m) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return m == 2 && IsLeap(y) ? 29 : kDays[m - 1];
+}
+
+// Days since 1970-01-01 of a proleptic Gregorian date.
+int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
+  y -= m <= 2;
+  const int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const unsigned yoe = static_cast<unsigned>(y - era * 400);
+  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + static_cast<int64_t>(doe) - 719468;
+}
+
+void CivilFromDays(int64_t z, int& year, int& month, int& day) {
+  z += 719468;
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const unsigned doe = static_cast<unsigned>(z - era * 146097);
+  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t y = static_cast<int64_t>(yoe) + era * 400;
+  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const unsigned mp = (5 * doy + 2) / 153;
+  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  year = static_cast<int>(y + (month <= 2));
+}
+
+std::string Pad(int value, int width) {
+  std::string s = std::to_string(value);
+  while (static_cast<int>(s.size()) < width) s.insert(s.begin(), '0');
+  return s;
+}
+
+bool StartsWithNoCase(const std::string& s, size_t pos, std::string_view word) {
+  if (pos + word.size() > s.size()) return false;
+  for (size_t i = 0; i < word.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(s[pos + i])) != word[i]) return false;
+  }
+  return true;
+}
+
+size_t RunLength(const std::string& s, size_t pos) {
+  const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(s[pos])));
+  size_t n = 0;
+  while (pos + n < s.size() && std::tolower(static_cast<unsigned char>(s[pos + n])) == c) ++n;
+  return n;
+}
+
+// Whether the picture holds an am/pm mark, which turns hours into 12-hour form.
+bool HasAmPm(const std::string& picture) {
+  for (size_t i = 0; i < picture.size(); ++i) {
+    if (StartsWithNoCase(picture, i, "am/pm") || StartsWithNoCase(picture, i, "a/p")) return true;
+  }
+  return false;
+}
+
+void FormatInto(const std::string& picture, const DateParts& p, const LocaleFacts& facts,
+                std::string& out, int depth);
+
+void AppendToken(const std::string& picture, size_t& i, const DateParts& p,
+                 const LocaleFacts& facts, bool& lastWasHour, bool twelveHour, std::string& out,
+                 int depth) {
+  const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(picture[i])));
+  const size_t run = RunLength(picture, i);
+  switch (c) {
+    case 'y':
+      out += run <= 2 ? Pad(p.year % 100, 2) : Pad(p.year, 4);
+      i += run;
+      lastWasHour = false;
+      return;
+    case 'm': {
+      const bool minutes = lastWasHour && run <= 2;
+      if (minutes) {
+        out += run == 1 ? std::to_string(p.minute) : Pad(p.minute, 2);
+      } else if (run == 1) {
+        out += std::to_string(p.month);
+      } else if (run == 2) {
+        out += Pad(p.month, 2);
+      } else if (run == 3) {
+        out += kShortMonths[p.month - 1];
+      } else {
+        out += kLongMonths[p.month - 1];
+      }
+      i += std::min<size_t>(run, 4);
+      lastWasHour = false;
+      return;
+    }
+    case 'd':
+      if (run == 1) out += std::to_string(p.day);
+      else if (run == 2) out += Pad(p.day, 2);
+      else if (run == 3) out += kShortDays[p.dayOfWeek - 1];
+      else if (run == 4) out += kLongDays[p.dayOfWeek - 1];
+      else if (run == 5) FormatInto(facts.shortDateFormat, p, facts, out, depth + 1);
+      i += std::min<size_t>(run, 5);
+      lastWasHour = false;
+      return;
+    case 'h': {
+      int hour = p.hour;
+      if (twelveHour) {
+        hour %= 12;
+        if (hour == 0) hour = 12;
+      }
+      out += run == 1 ? std::to_string(hour) : Pad(hour, 2);
+      i += std::min<size_t>(run, 2);
+      lastWasHour = true;
+      return;
+    }
+    case 'n':
+      out += run == 1 ? std::to_string(p.minute) : Pad(p.minute, 2);
+      i += std::min<size_t>(run, 2);
+      lastWasHour = false;
+      return;
+    case 's':
+      out += run == 1 ? std::to_string(p.second) : Pad(p.second, 2);
+      i += std::min<size_t>(run, 2);
+      lastWasHour = false;
+      return;
+    case 'z':
+      out += run >= 3 ? Pad(p.millisecond, 3) : std::to_string(p.millisecond);
+      i += run >= 3 ? 3 : 1;
+      lastWasHour = false;
+      return;
+    case 't':
+      FormatInto(run >= 2 ? facts.longTimeFormat : facts.shortTimeFormat, p, facts, out,
+                 depth + 1);
+      i += std::min<size_t>(run, 2);
+      lastWasHour = false;
+      return;
+    case 'c':
+      FormatInto(facts.shortDateFormat, p, facts, out, depth + 1);
+      if (p.hour || p.minute || p.second || p.millisecond) {
+        out += ' ';
+        FormatInto(facts.longTimeFormat, p, facts, out, depth + 1);
+      }
+      i += 1;
+      lastWasHour = false;
+      return;
+    default:
+      break;
+  }
+  out += picture[i];
+  i += 1;
+}
+
+void FormatInto(const std::string& picture, const DateParts& p, const LocaleFacts& facts,
+                std::string& out, int depth) {
+  if (depth > 2) return;  // "c" inside a locale pattern must not recurse without end
+  const bool twelveHour = HasAmPm(picture);
+  bool lastWasHour = false;
+  size_t i = 0;
+  while (i < picture.size()) {
+    const char c = picture[i];
+    if (c == '"' || c == '\'') {
+      const size_t close = picture.find(c, i + 1);
+      const size_t end = close == std::string::npos ? picture.size() : close;
+      out.append(picture, i + 1, end - i - 1);
+      i = end == picture.size() ? end : end + 1;
+      continue;
+    }
+    if (c == '/') {
+      out += facts.dateSeparator;
+      ++i;
+      continue;
+    }
+    if (c == ':') {
+      out += facts.timeSeparator;
+      ++i;
+      continue;
+    }
+    if (StartsWithNoCase(picture, i, "am/pm")) {
+      out += p.hour < 12 ? "AM" : "PM";
+      i += 5;
+      continue;
+    }
+    if (StartsWithNoCase(picture, i, "a/p")) {
+      out += p.hour < 12 ? "A" : "P";
+      i += 3;
+      continue;
+    }
+    AppendToken(picture, i, p, facts, lastWasHour, twelveHour, out, depth);
+  }
+}
+
+}  // namespace
+
+std::optional<DateTime> EncodeDateTime(int year, int month, int day, int hour, int minute,
+                                       int second, int millisecond) {
+  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 ||
+      day > DaysInMonth(year, month) || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
+      second < 0 || second > 59 || millisecond < 0 || millisecond > 999) {
+    return std::nullopt;
+  }
+  const int64_t days = DaysFromCivil(year, static_cast<unsigned>(month),
+                                     static_cast<unsigned>(day)) - kEpochOffsetDays;
+  const double fraction =
+      ((hour * 3600.0 + minute * 60.0 + second) * 1000.0 + millisecond) / kMsPerDay;
+  // Days before 1899-12-30 keep their time of day as a positive fraction.
+  return days >= 0 ? static_cast<double>(days) + fraction : static_cast<double>(days) - fraction;
+}
+
+DateParts DecodeDateTime(DateTime value) {
+  DateParts parts;
+  double whole = std::trunc(value);
+  int64_t ms = static_cast<int64_t>(std::llround(std::fabs(value - whole) * kMsPerDay));
+  if (ms >= kMsPerDay) {
+    ms -= kMsPerDay;
+    whole += value >= 0 ? 1 : -1;
+  }
+  const int64_t days = static_cast<int64_t>(whole) + kEpochOffsetDays;
+  CivilFromDays(days, parts.year, parts.month, parts.day);
+  parts.hour = static_cast<int>(ms / 3'600'000);
+  parts.minute = static_cast<int>(ms / 60'000 % 60);
+  parts.second = static_cast<int>(ms / 1000 % 60);
+  parts.millisecond = static_cast<int>(ms % 1000);
+  // 1970-01-01 was a Thursday (5 with Sunday = 1).
+  parts.dayOfWeek = static_cast<int>(((days % 7) + 7 + 4) % 7) + 1;
+  return parts;
+}
+
+DateTime DateTimeFromUnixUtc(int64_t seconds) {
+  const int64_t days = seconds >= 0 ? seconds / 86400 : -((-seconds + 86399) / 86400);
+  const int64_t rest = seconds - days * 86400;
+  const auto date = DecodeDateTime(static_cast<double>(days - kEpochOffsetDays));
+  return *EncodeDateTime(date.year, date.month, date.day, static_cast<int>(rest / 3600),
+                         static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60));
+}
+
+std::string FormatDateTime(const std::string& picture, DateTime value, const LocaleFacts& facts) {
+  const DateParts parts = DecodeDateTime(value);
+  std::string out;
+  FormatInto(picture.empty() ? std::string("c") : picture, parts, facts, out, 0);
+  return out;
+}
+
+namespace {
+
+struct Cursor {
+  const std::string& s;
+  size_t pos = 0;
+
+  void SkipBlanks() {
+    while (pos < s.size() && std::isspace(static_cast<unsigned char>(s[pos]))) ++pos;
+  }
+  bool AtEnd() const { return pos >= s.size(); }
+  std::optional<int> Number(int maxDigits) {
+    size_t start = pos;
+    int value = 0;
+    while (pos < s.size() && std::isdigit(static_cast<unsigned char>(s[pos])) &&
+           static_cast<int>(pos - start) < maxDigits) {
+      value = value * 10 + (s[pos] - '0');
+      ++pos;
+    }
+    if (pos == start) return std::nullopt;
+    return value;
+  }
+  int DigitsSince(size_t start) const { return static_cast<int>(pos - start); }
+};
+
+// The order of year, month and day in a date picture, e.g. "dmy".
+std::string FieldOrder(const std::string& picture) {
+  std::string order;
+  for (char c : picture) {
+    const char l = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if ((l == 'd' || l == 'm' || l == 'y') && order.find(l) == std::string::npos) order += l;
+  }
+  return order.size() == 3 ? order : "mdy";
+}
+
+bool IsDateSeparator(char c, const LocaleFacts& facts) {
+  return c == '/' || c == '-' || c == '.' || c == facts.dateSeparator;
+}
+
+std::optional<double> ParseDatePart(Cursor& cur, const LocaleFacts& facts) {
+  const size_t start = cur.pos;
+  std::array<int, 3> values{};
+  std::array<int, 3> digits{};
+  int count = 0;
+  char usedSeparator = 0;
+  while (count < 3) {
+    const size_t numberStart = cur.pos;
+    const auto n = cur.Number(4);
+    if (!n) break;
+    digits[count] = cur.DigitsSince(numberStart);
+    values[count++] = *n;
+    if (cur.AtEnd() || !IsDateSeparator(cur.s[cur.pos], facts)) break;
+    usedSeparator = cur.s[cur.pos];
+    if (count < 3) ++cur.pos;
+  }
+  // A day and month without a year read only with a date separator, so "1.5" stays a number.
+  const bool shortForm = count == 2 && (usedSeparator == '.' || (!cur.AtEnd() && cur.s[cur.pos] == ':'));
+  if (count < 2 || shortForm) {
+    cur.pos = start;
+    return std::nullopt;
+  }
+  const std::string order = FieldOrder(facts.shortDateFormat);
+  int year = 0, month = 0, day = 0;
+  bool yearGiven = false;
+  int index = 0;
+  for (char field : order) {
+    if (count == 2 && field == 'y') continue;
+    const int v = values[index];
+    if (field == 'y') {
+      year = v;
+      yearGiven = digits[index] <= 2;
+    } else if (field == 'm') {
+      month = v;
+    } else {
+      day = v;
+    }
+    ++index;
+  }
+  if (count == 2) {
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    year = tm.tm_year + 1900;
+  } else if (yearGiven) {
+    // Two-digit years fall in the century window that ends 50 years ahead of now.
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    const int current = tm.tm_year + 1900;
+    year += current / 100 * 100;
+    if (year > current + 50) year -= 100;
+    if (year < current - 49) year += 100;
+  }
+  auto date = EncodeDateTime(year, month, day);
+  if (!date) cur.pos = start;
+  return date;
+}
+
+std::optional<double> ParseTimePart(Cursor& cur) {
+  const size_t start = cur.pos;
+  const auto hour = cur.Number(2);
+  if (!hour || cur.AtEnd() || cur.s[cur.pos] != ':') {
+    cur.pos = start;
+    return std::nullopt;
+  }
+  ++cur.pos;
+  const auto minute = cur.Number(2);
+  if (!minute) {
+    cur.pos = start;
+    return std::nullopt;
+  }
+  int second = 0, ms = 0;
+  if (!cur.AtEnd() && cur.s[cur.pos] == ':') {
+    ++cur.pos;
+    const auto s = cur.Number(2);
+    if (!s) {
+      cur.pos = start;
+      return std::nullopt;
+    }
+    second = *s;
+    if (!cur.AtEnd() && cur.s[cur.pos] == '.') {
+      ++cur.pos;
+      const auto z = cur.Number(3);
+      if (!z) {
+        cur.pos = start;
+        return std::nullopt;
+      }
+      ms = *z;
+    }
+  }
+  int h = *hour;
+  cur.SkipBlanks();
+  if (StartsWithNoCase(cur.s, cur.pos, "am") || StartsWithNoCase(cur.s, cur.pos, "pm")) {
+    const bool pm = std::tolower(static_cast<unsigned char>(cur.s[cur.pos])) == 'p';
+    if (h < 1 || h > 12) return std::nullopt;
+    h = h % 12 + (pm ? 12 : 0);
+    cur.pos += 2;
+  }
+  if (h > 23 || *minute > 59 || second > 59) return std::nullopt;
+  return ((h * 3600.0 + *minute * 60.0 + second) * 1000.0 + ms) / kMsPerDay;
+}
+
+}  // namespace
+
+std::optional<DateTime> ParseDateTime(const std::string& text, const LocaleFacts& facts) {
+  Cursor cur{text};
+  cur.SkipBlanks();
+  if (cur.AtEnd()) return std::nullopt;
+  const auto date = ParseDatePart(cur, facts);
+  cur.SkipBlanks();
+  std::optional<double> time;
+  if (!cur.AtEnd()) {
+    time = ParseTimePart(cur);
+    if (!time) return std::nullopt;
+    cur.SkipBlanks();
+  }
+  if (!cur.AtEnd() || (!date && !time)) return std::nullopt;
+  const double d = date.value_or(0.0);
+  const double t = time.value_or(0.0);
+  return d >= 0 ? d + t : d - t;
+}
+
+}  // namespace vorlix::platform
