@@ -22,7 +22,9 @@ constexpr std::array<const char*, 7> kShortDays = {"Sun", "Mon", "Tue", "Wed", "
 constexpr std::array<const char*, 7> kLongDays = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                                   "Thursday", "Friday", "Saturday"};
 
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y) {
+  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int DaysInMonth(int y, int m) {
   static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -113,11 +115,16 @@ void AppendToken(const std::string& picture, size_t& i, const DateParts& p,
       return;
     }
     case 'd':
-      if (run == 1) out += std::to_string(p.day);
-      else if (run == 2) out += Pad(p.day, 2);
-      else if (run == 3) out += kShortDays[p.dayOfWeek - 1];
-      else if (run == 4) out += kLongDays[p.dayOfWeek - 1];
-      else if (run == 5) FormatInto(facts.shortDateFormat, p, facts, out, depth + 1);
+      if (run == 1)
+        out += std::to_string(p.day);
+      else if (run == 2)
+        out += Pad(p.day, 2);
+      else if (run == 3)
+        out += kShortDays[p.dayOfWeek - 1];
+      else if (run == 4)
+        out += kLongDays[p.dayOfWeek - 1];
+      else if (run == 5)
+        FormatInto(facts.shortDateFormat, p, facts, out, depth + 1);
       i += std::min<size_t>(run, 5);
       lastWasHour = false;
       return;
@@ -148,8 +155,7 @@ void AppendToken(const std::string& picture, size_t& i, const DateParts& p,
       lastWasHour = false;
       return;
     case 't':
-      FormatInto(run >= 2 ? facts.longTimeFormat : facts.shortTimeFormat, p, facts, out,
-                 depth + 1);
+      FormatInto(run >= 2 ? facts.longTimeFormat : facts.shortTimeFormat, p, facts, out, depth + 1);
       i += std::min<size_t>(run, 2);
       lastWasHour = false;
       return;
@@ -217,8 +223,9 @@ std::optional<DateTime> EncodeDateTime(int year, int month, int day, int hour, i
       second < 0 || second > 59 || millisecond < 0 || millisecond > 999) {
     return std::nullopt;
   }
-  const int64_t days = DaysFromCivil(year, static_cast<unsigned>(month),
-                                     static_cast<unsigned>(day)) - kEpochOffsetDays;
+  const int64_t days =
+      DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
+      kEpochOffsetDays;
   const double fraction =
       ((hour * 3600.0 + minute * 60.0 + second) * 1000.0 + millisecond) / kMsPerDay;
   // Days before 1899-12-30 keep their time of day as a positive fraction.
@@ -314,7 +321,8 @@ std::optional<double> ParseDatePart(Cursor& cur, const LocaleFacts& facts) {
     if (count < 3) ++cur.pos;
   }
   // A day and month without a year read only with a date separator, so "1.5" stays a number.
-  const bool shortForm = count == 2 && (usedSeparator == '.' || (!cur.AtEnd() && cur.s[cur.pos] == ':'));
+  const bool shortForm =
+      count == 2 && (usedSeparator == '.' || (!cur.AtEnd() && cur.s[cur.pos] == ':'));
   if (count < 2 || shortForm) {
     cur.pos = start;
     return std::nullopt;

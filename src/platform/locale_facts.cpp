@@ -13,26 +13,69 @@ namespace {
 // Appends the picture for one strftime conversion; false when it has none.
 bool AppendConversion(char conversion, std::string& out) {
   switch (conversion) {
-    case 'd': out += "dd"; return true;
-    case 'e': out += "d"; return true;
-    case 'm': out += "mm"; return true;
-    case 'y': out += "yy"; return true;
-    case 'Y': out += "yyyy"; return true;
-    case 'b': case 'h': out += "mmm"; return true;
-    case 'B': out += "mmmm"; return true;
-    case 'a': out += "ddd"; return true;
-    case 'A': out += "dddd"; return true;
-    case 'H': case 'I': out += "hh"; return true;
-    case 'k': case 'l': out += "h"; return true;
-    case 'M': out += "nn"; return true;
-    case 'S': out += "ss"; return true;
-    case 'p': case 'P': out += "am/pm"; return true;
-    case 'D': out += "mm/dd/yy"; return true;
-    case 'F': out += "yyyy/mm/dd"; return true;
-    case 'T': out += "hh:nn:ss"; return true;
-    case 'R': out += "hh:nn"; return true;
-    case '%': out += '%'; return true;
-    default: return false;
+    case 'd':
+      out += "dd";
+      return true;
+    case 'e':
+      out += "d";
+      return true;
+    case 'm':
+      out += "mm";
+      return true;
+    case 'y':
+      out += "yy";
+      return true;
+    case 'Y':
+      out += "yyyy";
+      return true;
+    case 'b':
+    case 'h':
+      out += "mmm";
+      return true;
+    case 'B':
+      out += "mmmm";
+      return true;
+    case 'a':
+      out += "ddd";
+      return true;
+    case 'A':
+      out += "dddd";
+      return true;
+    case 'H':
+    case 'I':
+      out += "hh";
+      return true;
+    case 'k':
+    case 'l':
+      out += "h";
+      return true;
+    case 'M':
+      out += "nn";
+      return true;
+    case 'S':
+      out += "ss";
+      return true;
+    case 'p':
+    case 'P':
+      out += "am/pm";
+      return true;
+    case 'D':
+      out += "mm/dd/yy";
+      return true;
+    case 'F':
+      out += "yyyy/mm/dd";
+      return true;
+    case 'T':
+      out += "hh:nn:ss";
+      return true;
+    case 'R':
+      out += "hh:nn";
+      return true;
+    case '%':
+      out += '%';
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -61,10 +104,9 @@ std::string ShortTimeFrom(const std::string& longTime) {
 
 std::string PictureFromStrftime(const std::string& pattern) {
   const char dateSep = DateSeparatorOf(pattern);
-  const bool isDatePattern = pattern.find("%d") != std::string::npos ||
-                             pattern.find("%m") != std::string::npos ||
-                             pattern.find("%y") != std::string::npos ||
-                             pattern.find("%Y") != std::string::npos;
+  const bool isDatePattern =
+      pattern.find("%d") != std::string::npos || pattern.find("%m") != std::string::npos ||
+      pattern.find("%y") != std::string::npos || pattern.find("%Y") != std::string::npos;
   std::string out;
   for (size_t i = 0; i < pattern.size(); ++i) {
     const char c = pattern[i];
@@ -115,7 +157,8 @@ LocaleFacts ReadSystemLocale() {
 
   const locale_t previous = uselocale(loc);
   const lconv* conv = localeconv();
-  if (conv->decimal_point && conv->decimal_point[0]) facts.decimalSeparator = conv->decimal_point[0];
+  if (conv->decimal_point && conv->decimal_point[0])
+    facts.decimalSeparator = conv->decimal_point[0];
   if (conv->thousands_sep && conv->thousands_sep[0]) {
     facts.thousandSeparator = conv->thousands_sep[0];
   } else {
@@ -125,10 +168,9 @@ LocaleFacts ReadSystemLocale() {
     facts.currencySymbol = conv->currency_symbol;
     const bool before = conv->p_cs_precedes == 1;
     const bool blank = conv->p_sep_by_space == 1;
-    facts.currencyPlacement = before ? (blank ? CurrencyPlacement::BeforeBlank
-                                              : CurrencyPlacement::BeforeNoBlank)
-                                     : (blank ? CurrencyPlacement::AfterBlank
-                                              : CurrencyPlacement::AfterNoBlank);
+    facts.currencyPlacement =
+        before ? (blank ? CurrencyPlacement::BeforeBlank : CurrencyPlacement::BeforeNoBlank)
+               : (blank ? CurrencyPlacement::AfterBlank : CurrencyPlacement::AfterNoBlank);
   }
   uselocale(previous);
   freelocale(loc);
@@ -147,6 +189,8 @@ LocaleFacts& FormatSettings() {
   return settings;
 }
 
-void SetFormatSettings(const LocaleFacts& facts) { FormatSettings() = facts; }
+void SetFormatSettings(const LocaleFacts& facts) {
+  FormatSettings() = facts;
+}
 
 }  // namespace vorlix::platform

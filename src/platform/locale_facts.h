@@ -8,7 +8,12 @@
 namespace vorlix::platform {
 
 // Where the currency symbol goes: 0 "$1", 1 "1$", 2 "$ 1", 3 "1 $".
-enum class CurrencyPlacement { BeforeNoBlank = 0, AfterNoBlank = 1, BeforeBlank = 2, AfterBlank = 3 };
+enum class CurrencyPlacement {
+  BeforeNoBlank = 0,
+  AfterNoBlank = 1,
+  BeforeBlank = 2,
+  AfterBlank = 3
+};
 
 struct LocaleFacts {
   // Pictures in the date-time picture syntax (see datetime_picture.h), e.g. "dd/mm/yyyy".

@@ -107,7 +107,8 @@ std::string Render(const Layout& layout, double magnitude, const LocaleFacts& fa
   }
   // Leading zeros of the integer part show only as far as "0" placeholders ask.
   while (!intPart.empty() && intPart.front() == '0') intPart.erase(intPart.begin());
-  while (static_cast<int>(intPart.size()) < layout.minIntDigits) intPart.insert(intPart.begin(), '0');
+  while (static_cast<int>(intPart.size()) < layout.minIntDigits)
+    intPart.insert(intPart.begin(), '0');
 
   std::string out = layout.grouping ? Group(intPart, facts.thousandSeparator) : intPart;
   if (!fracPart.empty()) {
@@ -177,8 +178,12 @@ std::optional<Int> ParseInteger(const std::string& text) {
 
 }  // namespace
 
-std::optional<int32_t> ParseInt32(const std::string& text) { return ParseInteger<int32_t>(text); }
-std::optional<int64_t> ParseInt64(const std::string& text) { return ParseInteger<int64_t>(text); }
+std::optional<int32_t> ParseInt32(const std::string& text) {
+  return ParseInteger<int32_t>(text);
+}
+std::optional<int64_t> ParseInt64(const std::string& text) {
+  return ParseInteger<int64_t>(text);
+}
 
 std::optional<double> ParseFloat(const std::string& text, const LocaleFacts& facts) {
   const std::string_view s = Trimmed(text);

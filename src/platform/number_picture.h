@@ -23,6 +23,7 @@ std::string FormatGeneral(double value, const LocaleFacts& facts = FormatSetting
 // a leading sign accepted; the float reader takes the facts' decimal separator and an exponent.
 std::optional<int32_t> ParseInt32(const std::string& text);
 std::optional<int64_t> ParseInt64(const std::string& text);
-std::optional<double> ParseFloat(const std::string& text, const LocaleFacts& facts = FormatSettings());
+std::optional<double> ParseFloat(const std::string& text,
+                                 const LocaleFacts& facts = FormatSettings());
 
 }  // namespace vorlix::platform

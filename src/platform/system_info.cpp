@@ -17,6 +17,8 @@ std::string ExecutableDirectory() {
   return full.substr(0, slash);
 }
 
-OsVersion QueryOsVersion() { return OsVersion{2, 10, 0}; }
+OsVersion QueryOsVersion() {
+  return OsVersion{2, 10, 0};
+}
 
 }  // namespace vorlix::platform

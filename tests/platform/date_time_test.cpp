@@ -1,9 +1,10 @@
+#include "platform/date_time.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <ctime>
 
-#include "platform/date_time.h"
 #include "platform/local_time.h"
 
 using namespace vorlix::platform;
@@ -82,6 +83,9 @@ TEST(PlatformLocalTime, UsesTheOffsetOfTheStampsOwnDate) {
   EXPECT_EQ(DecodeDateTime(LocalDateTimeFromUnix(1705320000)).hour, 13);
   EXPECT_EQ(DecodeDateTime(LocalDateTimeFromUnix(1721044800)).hour, 14);
   EXPECT_EQ(DecodeDateTime(LocalDateTimeFromUnix(0)).hour, 1);
-  if (old) setenv("TZ", saved.c_str(), 1); else unsetenv("TZ");
+  if (old)
+    setenv("TZ", saved.c_str(), 1);
+  else
+    unsetenv("TZ");
   tzset();
 }

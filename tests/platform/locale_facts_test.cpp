@@ -1,6 +1,7 @@
+#include "platform/locale_facts.h"
+
 #include <gtest/gtest.h>
 
-#include "platform/locale_facts.h"
 #include "platform/system_info.h"
 
 using namespace vorlix::platform;

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "platform/number_picture.h"
+
+#include <gtest/gtest.h>
 
 using namespace vorlix::platform;
 
@@ -38,7 +38,8 @@ TEST(PlatformNumberPicture, ReadsNumbersStrictly) {
   EXPECT_DOUBLE_EQ(*ParseFloat("1.5", f), 1.5);
   EXPECT_DOUBLE_EQ(*ParseFloat("-2e3", f), -2000);
   EXPECT_DOUBLE_EQ(*ParseFloat("12", f), 12);
-  for (const char* bad : {"", "abc", "1,5", "1.5.2", "e5", "1e"}) EXPECT_FALSE(ParseFloat(bad, f)) << bad;
+  for (const char* bad : {"", "abc", "1,5", "1.5.2", "e5", "1e"})
+    EXPECT_FALSE(ParseFloat(bad, f)) << bad;
   LocaleFacts de = f;
   de.decimalSeparator = ',';
   EXPECT_DOUBLE_EQ(*ParseFloat("1,5", de), 1.5);
