@@ -1,0 +1,117 @@
+#pragma once
+// The directory client interface: the client operations the directory layer runs over, with
+// their names, arguments and result codes (signed 32-bit, 0 for success; client_codes.h lists
+// the codes, keys, operations, tokens and syntaxes). Implementations: the embedded client over
+// an LDIF file (embedded_client.h) and, later, an LDAP client.
+//
+// Contract every client keeps: request and reply buffers of 4096 bytes; a reply never holds more
+// than its buffer, and the iteration handle carries a read or a search across as many parts as
+// needed (-1 when no part is left); dsReadEntry answers -601 for a missing object and -603 when
+// the object has none of the requested attributes.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "directory/client_codes.h"
+
+namespace vorlix::directory {
+
+using Context = int32_t;
+inline constexpr Context kNoContext = -1;
+
+using Buffer = int32_t;        // a request or reply buffer made by dsBufferNew
+using FilterCursor = int32_t;  // a filter being built, made by dsFilterNew
+
+// A value as dsNextValue lays it out; which fields a syntax fills:
+//   1-5, 10, 20        text
+//   7                  word[0]: 0 for false, 1 for true
+//   8, 22, 24, 27      word[0] (24: seconds since 1970-01-01 00:00 UTC)
+//   9, 0, 13, 18, 19, 21  text: the bytes; word[0]: their length
+//   11                 text: the number
+//   12                 word[0]: address type, word[1]: length; text: the address bytes
+//   14                 word[0]: type; text
+//   15                 word[0]: name space; text: volume; text2: path
+//   6                  items: the element texts in chain order
+//   16                 word[0..6]: the seven words (word[0] 0); text: server name
+//   17                 text: protected attribute name; text2: subject name; word[0]: privileges
+//   23                 word[0]: remote number; text: object name
+//   25                 text: object name; word[0]: level; word[1]: interval
+//   26                 text: object name; word[0]: the second word
+struct FetchedValue {
+  std::string text;
+  std::string text2;
+  std::vector<std::string> items;
+  std::array<int32_t, 7> word{};
+};
+
+// What dsNextObject reports beside the name.
+struct ObjectInfo {
+  std::string baseClass;
+};
+
+class DirectoryClient {
+ public:
+  virtual ~DirectoryClient() = default;
+
+  // Client start and stop.
+  virtual int32_t calStartup(int32_t a, int32_t b) = 0;
+  virtual int32_t calShutdown(int32_t a) = 0;
+  virtual int32_t clxStartup(int32_t a, int32_t b) = 0;
+  virtual int32_t clxShutdown(int32_t a) = 0;
+  virtual int32_t clxQueryCode(int32_t& code) = 0;
+  virtual int32_t clxOpenHandle(int32_t code, int32_t a, int32_t b, int32_t& handle) = 0;
+
+  // Contexts. Key 1: flag word; key 2: 32-bit value; key 8: handle; key 11: tree name (get only).
+  virtual int32_t dsOpenContext(Context& context) = 0;
+  virtual int32_t dsCloseContext(Context context) = 0;
+  virtual int32_t dsContextGet(Context context, int32_t key, uint32_t& word) = 0;
+  virtual int32_t dsContextGet(Context context, int32_t key, std::string& text) = 0;
+  virtual int32_t dsContextSet(Context context, int32_t key, uint32_t word) = 0;
+
+  // Buffers (size 4096). Prepare with operation 3 (read request), 6 (search attribute list) or
+  // 28 (filter).
+  virtual int32_t dsBufferNew(int32_t size, Buffer& buffer) = 0;
+  virtual int32_t dsBufferDelete(Buffer buffer) = 0;
+  virtual int32_t dsBufferPrepare(Context context, int32_t operation, Buffer buffer) = 0;
+  virtual int32_t dsBufferAddName(Context context, Buffer buffer, const std::string& name) = 0;
+
+  // Reads the requested attributes of one object into reply; iteration in/out.
+  virtual int32_t dsReadEntry(Context context, const std::string& object, int32_t infoType,
+                              int32_t allAttributes, Buffer request, Iteration& iteration,
+                              Buffer reply) = 0;
+  virtual int32_t dsEndIteration(Context context, Iteration iteration, int32_t operation) = 0;
+
+  // Walking a read reply: attributes, then each attribute's values.
+  virtual int32_t dsAttrCount(Context context, Buffer reply, int32_t& count) = 0;
+  virtual int32_t dsNextAttr(Context context, Buffer reply, std::string& name, int32_t& valueCount,
+                             int32_t& syntax) = 0;
+  virtual int32_t dsValueSize(Context context, Buffer reply, int32_t syntax, int32_t& size) = 0;
+  virtual int32_t dsNextValue(Context context, Buffer reply, int32_t syntax,
+                              FetchedValue& place) = 0;
+
+  // Filters: a cursor collects tokens; dsBufferAddFilter stores it and uses the cursor up.
+  // dsFilterFree drops a cursor that was not stored.
+  virtual int32_t dsFilterNew(FilterCursor& cursor) = 0;
+  virtual int32_t dsFilterToken(FilterCursor cursor, int32_t token,
+                                const std::optional<std::string>& value, int32_t syntax) = 0;
+  virtual int32_t dsFilterFree(FilterCursor cursor) = 0;
+  virtual int32_t dsBufferAddFilter(Context context, Buffer filterBuffer, FilterCursor cursor,
+                                    int32_t a) = 0;
+
+  // Searches below base; iteration in/out as for reads.
+  virtual int32_t dsSearchTree(Context context, const std::string& base, int32_t scope,
+                               int32_t searchAliases, Buffer filter, int32_t infoType,
+                               int32_t allAttributes, Buffer attributeList, Iteration& iteration,
+                               int32_t timeLimit, int32_t countLimit, Buffer reply) = 0;
+  virtual int32_t dsObjectCount(Context context, Buffer reply, int32_t& count) = 0;
+  virtual int32_t dsNextObject(Context context, Buffer reply, std::string& name,
+                               int32_t& attributeCount, ObjectInfo& info) = 0;
+
+  // Why calStartup failed (file missing, unreadable, malformed, bad URL); empty when it did not.
+  virtual std::string StartupFailureReason() const = 0;
+};
+
+}  // namespace vorlix::directory

@@ -1,0 +1,266 @@
+#include "directory/directory_layer.h"
+
+#include <cctype>
+#include <cstdio>
+#include <unordered_set>
+
+#include "directory/client_guards.h"
+#include "directory/value_rendering.h"
+
+namespace vorlix::directory {
+
+namespace {
+
+std::string ErrorMessage(int32_t code) {
+  char text[64];
+  std::snprintf(text, sizeof text, "Netware error %d (0x%08X)", code, static_cast<uint32_t>(code));
+  return text;
+}
+
+// Refuses a text longer than limit, naming what it is.
+void CheckLimit(const std::string& text, size_t limit, const char* what) {
+  if (text.size() > limit) {
+    throw DirectoryArgumentError(std::string(what) + " is " + std::to_string(text.size()) +
+                                 " characters long; at most " + std::to_string(limit) +
+                                 " are allowed");
+  }
+}
+
+std::string LowerCase(const std::string& text) {
+  std::string lower = text;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower;
+}
+
+// Blanks and control characters: everything up to and including the blank.
+bool IsTrimmed(char c) {
+  return static_cast<unsigned char>(c) <= ' ';
+}
+
+std::string Trim(const std::string& text) {
+  size_t begin = 0, end = text.size();
+  while (begin < end && IsTrimmed(text[begin])) ++begin;
+  while (end > begin && IsTrimmed(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+// The shared read protocol: a read request for one attribute, then each reply part in turn;
+// onAttribute(valueCount, syntax) handles one attribute header and its values. Returns false when
+// the object lacks the attribute (-603).
+template <typename OnAttribute>
+bool ReadEntryParts(DirectoryClient& client, Context context, const std::string& object,
+                    const std::string& attribute, OnAttribute onAttribute) {
+  CheckLimit(object, kMaxObjectName, "Object name");
+  CheckLimit(attribute, kMaxAttributeName, "Attribute name");
+  ScopedBuffer reply(client), request(client);
+  CheckDirectoryResult(reply.Make(kBufferSize));
+  CheckDirectoryResult(request.Make(kBufferSize));
+  CheckDirectoryResult(client.dsBufferPrepare(context, kOpRead, request.get()));
+  CheckDirectoryResult(client.dsBufferAddName(context, request.get(), attribute));
+  ScopedIteration iteration(client, context, kOpRead);
+  do {
+    int32_t r =
+        client.dsReadEntry(context, object, 1, 0, request.get(), iteration.handle(), reply.get());
+    if (r == kErrNoSuchAttribute) {
+      iteration.End();
+      return false;
+    }
+    // Any other failure is reported with the read's own code rather than whatever the unfilled
+    // reply would give.
+    CheckDirectoryResult(r);
+    int32_t attributes = 0;
+    CheckDirectoryResult(client.dsAttrCount(context, reply.get(), attributes));
+    for (int32_t a = 0; a < attributes; ++a) {
+      std::string name;
+      int32_t valueCount = 0, syntax = 0;
+      CheckDirectoryResult(client.dsNextAttr(context, reply.get(), name, valueCount, syntax));
+      onAttribute(reply.get(), valueCount, syntax);
+    }
+  } while (iteration.open());
+  return true;
+}
+
+}  // namespace
+
+DirectoryError::DirectoryError(int32_t code)
+    : std::runtime_error(ErrorMessage(code)), code_(code) {}
+
+void CheckDirectoryResult(int32_t code) {
+  if (code != kOk) throw DirectoryError(code);
+}
+
+OpenContextResult OpenDirectoryContext(DirectoryClient& client, bool option1, bool option2) {
+  OpenContextResult result;
+  result.ok = true;
+  try {
+    Context context = kNoContext;
+    CheckDirectoryResult(client.dsOpenContext(context));
+    result.context = context;
+    uint32_t flags = 0;
+    CheckDirectoryResult(client.dsContextGet(context, kKeyFlags, flags));
+    flags |= kFlagTypelessNames | kFlagCanonicalizeNames;
+    if (!option1) flags &= ~kFlagCanonicalizeNames;
+    if (!option2) flags &= ~kFlagDerefAliases;
+    CheckDirectoryResult(client.dsContextSet(context, kKeyFlags, flags));
+    CheckDirectoryResult(client.dsContextSet(context, kKeyConfidence, 0));
+    int32_t code = 0, handle = 0;
+    client.clxQueryCode(code);
+    client.clxOpenHandle(code, 0, 0, handle);
+    client.dsContextSet(context, kKeyTransportHandle, static_cast<uint32_t>(handle));
+  } catch (const DirectoryError&) {
+    result.ok = false;
+  }
+  return result;
+}
+
+std::string ReadTreeName(DirectoryClient& client, Context context) {
+  std::string name;
+  CheckDirectoryResult(client.dsContextGet(context, kKeyTreeName, name));
+  return name.substr(0, name.find('\0'));
+}
+
+NameList FindObjectsByName(DirectoryClient& client, Context context, const std::string& base,
+                           const std::string& cls, const std::string& namingAttribute,
+                           const std::string& pattern) {
+  const std::string value = pattern + "*";
+  CheckLimit(base, kMaxSearchBase, "Search base");
+  CheckLimit(cls, kMaxFilterValue, "Class name");
+  CheckLimit(namingAttribute, kMaxFilterValue, "Naming attribute");
+  CheckLimit(value, kMaxFilterValue, "Name pattern");
+
+  FilterCursor cursor = 0;
+  CheckDirectoryResult(client.dsFilterNew(cursor));
+  ScopedFilter filter(client, cursor);
+  auto token = [&](int32_t code, const std::optional<std::string>& text, int32_t syntax) {
+    CheckDirectoryResult(client.dsFilterToken(cursor, code, text, syntax));
+  };
+  if (!cls.empty()) {
+    token(kTokBaseClass, std::nullopt, 0);
+    token(kTokAttrName, cls, SYN_CLASS_NAME);
+    token(kTokAnd, std::nullopt, 0);
+  }
+  token(kTokAttrName, namingAttribute, SYN_CI_STRING);
+  token(kTokEqual, std::nullopt, 0);
+  token(kTokValue, value, SYN_CI_STRING);
+  token(kTokEnd, std::nullopt, 0);
+  filter.Release();  // SearchObjects owns it from here
+
+  NameList pairs = SearchObjects(client, context, base, cursor, kScopeSubtree, NameList{});
+  NameList result;
+  result.reserve(pairs.size() / 2);
+  for (size_t i = 1; i < pairs.size(); i += 2) result.push_back(std::move(pairs[i]));
+  return result;
+}
+
+NameList SearchObjects(DirectoryClient& client, Context context, const std::string& base,
+                       FilterCursor filterCursor, int32_t scope,
+                       const NameList& requestedAttributes) {
+  NameList result;
+  ScopedFilter filter(client, filterCursor);
+  ScopedBuffer reply(client), attributeList(client), filterBuffer(client);
+  try {
+    CheckDirectoryResult(reply.Make(kBufferSize));
+    CheckDirectoryResult(attributeList.Make(kBufferSize));
+    CheckDirectoryResult(filterBuffer.Make(kBufferSize));
+    CheckDirectoryResult(client.dsBufferPrepare(context, kOpSearch, attributeList.get()));
+    CheckDirectoryResult(client.dsBufferPrepare(context, kOpFilter, filterBuffer.get()));
+    for (const NameEntry& entry : requestedAttributes) {
+      CheckDirectoryResult(client.dsBufferAddName(context, attributeList.get(), entry.text));
+    }
+    CheckDirectoryResult(client.dsBufferAddFilter(context, filterBuffer.get(), filter.get(), 0));
+    filter.Release();
+  } catch (const DirectoryError&) {
+    return result;
+  }
+
+  std::unordered_set<std::string> seen;  // lower-cased names already listed
+  ScopedIteration iteration(client, context, kOpSearch);
+  try {
+    do {
+      CheckDirectoryResult(client.dsSearchTree(context, base, scope, 0, filterBuffer.get(), 1, 0,
+                                               attributeList.get(), iteration.handle(), 0, 0,
+                                               reply.get()));
+      int32_t objects = 0;
+      CheckDirectoryResult(client.dsObjectCount(context, reply.get(), objects));
+      for (int32_t i = 0; i < objects; ++i) {
+        std::string name;
+        int32_t attributeCount = 0;
+        ObjectInfo info;
+        client.dsNextObject(context, reply.get(), name, attributeCount, info);
+        if (seen.insert(LowerCase(name)).second) {
+          result.push_back(NameEntry{"Object Name", {}});
+          result.push_back(NameEntry{std::move(name), {}});
+        }
+      }
+    } while (iteration.open());
+  } catch (const DirectoryError&) {
+    iteration.End();
+  }
+  return result;
+}
+
+std::string ReadAttributeText(DirectoryClient& client, Context context, const std::string& object,
+                              const std::string& attribute) {
+  std::string text;
+  int32_t lastSyntax = -1;
+  bool present = ReadEntryParts(
+      client, context, object, attribute, [&](Buffer reply, int32_t valueCount, int32_t syntax) {
+        lastSyntax = syntax;
+        if (valueCount <= 0) return;
+        int32_t size = 0;
+        CheckDirectoryResult(client.dsValueSize(context, reply, syntax, size));
+        if (size < 0 || static_cast<size_t>(size) > kMaxTextValue) {
+          throw DirectoryArgumentError("Value of \"" + attribute + "\" is " + std::to_string(size) +
+                                       " bytes long; at most " + std::to_string(kMaxTextValue) +
+                                       " are allowed");
+        }
+        if (!FetchedInTextRead(syntax)) return;
+        for (int32_t v = 0; v < valueCount; ++v) {
+          FetchedValue value;
+          CheckDirectoryResult(client.dsNextValue(context, reply, syntax, value));
+          std::string piece;
+          TextEffect effect = RenderForText(syntax, value, piece);
+          if (effect == TextEffect::kAppend) text += piece;
+          if (effect == TextEffect::kReplace) text = std::move(piece);
+        }
+      });
+  if (!present) return std::string();
+  return lastSyntax == SYN_OCTET_STRING ? text : Trim(text);
+}
+
+NameList ReadAttributeList(DirectoryClient& client, Context context, const std::string& object,
+                           const std::string& attribute, char separator) {
+  NameList list;
+  bool present = ReadEntryParts(
+      client, context, object, attribute, [&](Buffer reply, int32_t valueCount, int32_t syntax) {
+        if (!FetchedInListRead(syntax)) return;
+        for (int32_t v = 0; v < valueCount; ++v) {
+          FetchedValue value;
+          CheckDirectoryResult(client.dsNextValue(context, reply, syntax, value));
+          RenderForList(syntax, value, separator, list);
+        }
+      });
+  // A -603 ends the read with what was collected in earlier parts.
+  (void)present;
+  return list;
+}
+
+int32_t ReadAttributeInteger(DirectoryClient& client, Context context, const std::string& object,
+                             const std::string& attribute, int32_t defaultValue) {
+  int32_t result = defaultValue;
+  ReadEntryParts(client, context, object, attribute,
+                 [&](Buffer reply, int32_t valueCount, int32_t syntax) {
+                   if (syntax != SYN_INTEGER && syntax != SYN_COUNTER && syntax != SYN_TIME &&
+                       syntax != SYN_INTERVAL) {
+                     return;
+                   }
+                   for (int32_t v = 0; v < valueCount; ++v) {
+                     FetchedValue value;
+                     CheckDirectoryResult(client.dsNextValue(context, reply, syntax, value));
+                     result = value.word[0];
+                   }
+                 });
+  return result;
+}
+
+}  // namespace vorlix::directory

@@ -1,0 +1,70 @@
+#pragma once
+// The program's way into the directory: one context, one kind of error, a search by class and
+// name pattern, and attribute reads in three shapes (text, list, integer).
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "directory/directory_client.h"
+#include "directory/name_list.h"
+
+namespace vorlix::directory {
+
+// The error raised for a failed client call: "Netware error %0:d (0x%0:X)".
+class DirectoryError : public std::runtime_error {
+ public:
+  explicit DirectoryError(int32_t code);
+  int32_t code() const { return code_; }
+
+ private:
+  int32_t code_;
+};
+
+// Raised for texts beyond the layer's limits and other bad arguments; never cuts text silently.
+class DirectoryArgumentError : public std::invalid_argument {
+  using std::invalid_argument::invalid_argument;
+};
+
+// Returns when code is 0, else throws DirectoryError(code).
+void CheckDirectoryResult(int32_t code);
+
+struct OpenContextResult {
+  Context context = kNoContext;  // the handle from dsOpenContext, kNoContext when none was made
+  bool ok = false;
+};
+OpenContextResult OpenDirectoryContext(DirectoryClient& client, bool option1, bool option2);
+
+std::string ReadTreeName(DirectoryClient& client, Context context);
+
+// Text limits. A longer text is refused with DirectoryArgumentError naming the limit.
+inline constexpr size_t kMaxObjectName = 512;     // object names in reads
+inline constexpr size_t kMaxAttributeName = 200;  // attribute names
+inline constexpr size_t kMaxSearchBase = 514;     // search base
+inline constexpr size_t kMaxFilterValue = 256;    // class, naming attribute, name pattern + "*"
+inline constexpr size_t kMaxTextValue = 60000;    // one value in the text read
+
+// Full names of the objects of class cls (any class when empty) below base whose naming attribute
+// matches pattern + "*". A failure while building the filter raises DirectoryError; failures of
+// the search itself yield fewer or no names, never an error.
+NameList FindObjectsByName(DirectoryClient& client, Context context, const std::string& base,
+                           const std::string& cls, const std::string& namingAttribute,
+                           const std::string& pattern);
+
+// Runs a built filter (used up, also on failure) below base and returns pairs: "Object Name",
+// then the full name, once per object (names compared without regard to case). Errors end the
+// search quietly with the objects found so far.
+NameList SearchObjects(DirectoryClient& client, Context context, const std::string& base,
+                       FilterCursor filter, int32_t scope, const NameList& requestedAttributes);
+
+// Attribute reads. A missing attribute gives an empty text, an empty list or defaultValue; a
+// missing object raises DirectoryError(-601).
+std::string ReadAttributeText(DirectoryClient& client, Context context, const std::string& object,
+                              const std::string& attribute);
+NameList ReadAttributeList(DirectoryClient& client, Context context, const std::string& object,
+                           const std::string& attribute, char separator);
+int32_t ReadAttributeInteger(DirectoryClient& client, Context context, const std::string& object,
+                             const std::string& attribute, int32_t defaultValue);
+
+}  // namespace vorlix::directory

@@ -1,0 +1,36 @@
+#include "directory/directory_source.h"
+
+#include "directory/embedded_client.h"
+#include "directory/unavailable_client.h"
+#include "platform/system_info.h"
+
+namespace vorlix::directory {
+
+namespace {
+
+bool StartsWith(const std::string& text, const char* prefix) {
+  return text.rfind(prefix, 0) == 0;
+}
+
+}  // namespace
+
+std::unique_ptr<DirectoryClient> MakeDirectoryClient(const DirectorySource& source) {
+  const std::string& s = source.source;
+  if (StartsWith(s, "ldap://") || StartsWith(s, "ldaps://")) {
+    // An LDAP client takes this branch once it exists.
+    return std::make_unique<UnavailableClient>(
+        "LDAP directories are not supported by this build yet");
+  }
+  if (s.find("://") != std::string::npos) {
+    return std::make_unique<UnavailableClient>("Unsupported directory source \"" + s +
+                                               "\": give an LDIF file or an ldap:// URL");
+  }
+  if (s.empty()) return std::make_unique<EmbeddedClient>(SampleTreePath(), source.names);
+  return std::make_unique<EmbeddedClient>(s, source.names);
+}
+
+std::string SampleTreePath() {
+  return platform::ExecutableDirectory() + "/data/sample-tree.ldif";
+}
+
+}  // namespace vorlix::directory

@@ -1,0 +1,135 @@
+#include "directory/dotted_name.h"
+
+#include <cctype>
+
+namespace vorlix::directory {
+
+namespace {
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::string TrimBlanks(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return std::string(text);
+}
+
+}  // namespace
+
+std::optional<std::vector<NameComponent>> ParseLdapDn(std::string_view dn, std::string* error) {
+  auto fail = [&](const std::string& why) -> std::optional<std::vector<NameComponent>> {
+    if (error) *error = why;
+    return std::nullopt;
+  };
+  std::vector<NameComponent> components;
+  if (TrimBlanks(dn).empty()) return components;
+  size_t i = 0;
+  while (i <= dn.size()) {
+    NameComponent component;
+    // Attribute type up to "=".
+    size_t eq = dn.find('=', i);
+    if (eq == std::string_view::npos) return fail("name component without '='");
+    component.type = TrimBlanks(dn.substr(i, eq - i));
+    if (component.type.empty()) return fail("name component without attribute type");
+    i = eq + 1;
+    while (i < dn.size() && dn[i] == ' ') ++i;
+    std::string value;
+    size_t lastKept = 0;  // length of value up to its last escaped or non-blank character
+    bool quoted = i < dn.size() && dn[i] == '"';
+    if (quoted) ++i;
+    for (; i < dn.size(); ++i) {
+      char c = dn[i];
+      if (quoted && c == '"') {
+        quoted = false;
+        lastKept = value.size();
+        continue;
+      }
+      if (!quoted && (c == ',' || c == ';')) break;
+      if (c == '\\') {
+        if (i + 1 >= dn.size()) return fail("name ends with a lone '\\'");
+        int high = HexDigit(dn[i + 1]);
+        int low = i + 2 < dn.size() ? HexDigit(dn[i + 2]) : -1;
+        if (high >= 0 && low >= 0) {
+          value.push_back(static_cast<char>(high * 16 + low));
+          i += 2;
+        } else {
+          value.push_back(dn[++i]);
+        }
+        lastKept = value.size();
+        continue;
+      }
+      value.push_back(c);
+      if (c != ' ') lastKept = value.size();
+    }
+    if (quoted) return fail("unterminated quoted value");
+    value.resize(lastKept);
+    if (value.empty()) return fail("name component \"" + component.type + "=\" has no value");
+    component.value = std::move(value);
+    components.push_back(std::move(component));
+    if (i >= dn.size()) break;
+    ++i;  // past the separator
+    if (i >= dn.size()) return fail("name ends with a separator");
+  }
+  return components;
+}
+
+std::string DottedName(const std::vector<NameComponent>& components, bool typed) {
+  std::string dotted;
+  for (size_t i = 0; i < components.size(); ++i) {
+    if (i > 0) dotted += '.';
+    if (typed) dotted += components[i].type + "=";
+    for (char c : components[i].value) {
+      if (c == '.') dotted += '\\';
+      dotted += c;
+    }
+  }
+  return dotted;
+}
+
+std::vector<std::string> SplitDottedName(std::string_view dotted) {
+  std::vector<std::string> values;
+  std::string current;
+  auto finish = [&] {
+    // Drop a "type=" prefix (letters, digits and hyphens before an unescaped "=").
+    size_t eq = current.find('=');
+    if (eq != std::string::npos && eq > 0) {
+      bool isType = true;
+      for (size_t k = 0; k < eq; ++k) {
+        unsigned char c = static_cast<unsigned char>(current[k]);
+        if (!std::isalnum(c) && c != '-') isType = false;
+      }
+      if (isType) current.erase(0, eq + 1);
+    }
+    values.push_back(std::move(current));
+    current.clear();
+  };
+  for (size_t i = 0; i < dotted.size(); ++i) {
+    char c = dotted[i];
+    if (c == '\\' && i + 1 < dotted.size() && dotted[i + 1] == '.') {
+      current += '.';
+      ++i;
+    } else if (c == '.') {
+      finish();
+    } else {
+      current += c;
+    }
+  }
+  finish();
+  return values;
+}
+
+std::string NameKey(const std::vector<std::string>& values) {
+  std::string key;
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (i > 0) key += kNameKeySeparator;
+    for (char c : values[i]) key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return key;
+}
+
+}  // namespace vorlix::directory

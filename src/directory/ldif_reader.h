@@ -1,0 +1,46 @@
+#pragma once
+// Reader of LDIF content files (RFC 2849): "version: 1", comments, folded lines, base64 values
+// ("::"). Change records and URL values are refused. Every error names the file and the line.
+
+#include <cstddef>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace vorlix::directory {
+
+class LdifError : public std::runtime_error {
+ public:
+  LdifError(const std::string& file, size_t line, const std::string& what);
+  const std::string& file() const { return file_; }
+  size_t line() const { return line_; }  // 0 when the file could not be read at all
+
+ private:
+  std::string file_;
+  size_t line_;
+};
+
+struct LdifEntry {
+  std::string dn;
+  size_t line = 0;                                              // line of the "dn:" line
+  std::vector<std::pair<std::string, std::string>> attributes;  // in file order; options dropped
+};
+
+// Parses LDIF text; fileName only labels errors.
+std::vector<LdifEntry> ParseLdif(std::string_view text, const std::string& fileName);
+// The same, handing each entry over as soon as it is read.
+void ParseLdif(std::string_view text, const std::string& fileName,
+               const std::function<void(LdifEntry&&)>& onEntry);
+
+// Reads a whole file; a missing or unreadable file is an LdifError with line 0.
+std::string ReadLdifText(const std::string& path);
+// Reads and parses a file.
+std::vector<LdifEntry> ReadLdifFile(const std::string& path);
+
+// Decodes base64 (RFC 4648, padding optional, blanks ignored); false on a bad character.
+bool DecodeBase64(std::string_view text, std::string& out);
+
+}  // namespace vorlix::directory

@@ -1,0 +1,156 @@
+#include "directory/memory_tree.h"
+
+#include <cctype>
+
+namespace vorlix::directory {
+
+namespace {
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::vector<std::string> Values(const std::vector<NameComponent>& components) {
+  std::vector<std::string> values;
+  values.reserve(components.size());
+  for (const NameComponent& c : components) values.push_back(c.value);
+  return values;
+}
+
+// Groups an entry's attribute lines by lower-cased name, keeping first-seen order.
+std::vector<TreeAttribute> GroupAttributes(
+    std::vector<std::pair<std::string, std::string>>& lines) {
+  std::vector<TreeAttribute> attributes;
+  for (auto& [name, value] : lines) {
+    std::string key = Lower(name);
+    TreeAttribute* target = nullptr;
+    for (TreeAttribute& a : attributes) {
+      if (a.key == key) target = &a;
+    }
+    if (!target) {
+      attributes.push_back(TreeAttribute{key, {}});
+      target = &attributes.back();
+    }
+    target->values.push_back(std::move(value));
+  }
+  return attributes;
+}
+
+// The structural class: structuralObjectClass when given, else the first objectClass but "top".
+std::string BaseClassOf(const TreeEntry& entry) {
+  if (const TreeAttribute* s = entry.Find("structuralobjectclass"); s && !s->values.empty()) {
+    return Lower(s->values.front());
+  }
+  if (const TreeAttribute* oc = entry.Find("objectclass")) {
+    for (const std::string& v : oc->values) {
+      if (Lower(v) != "top") return Lower(v);
+    }
+  }
+  return std::string();
+}
+
+}  // namespace
+
+const TreeAttribute* TreeEntry::Find(const std::string& wanted) const {
+  for (const TreeAttribute& a : attributes) {
+    if (a.key == wanted) return &a;
+  }
+  return nullptr;
+}
+
+MemoryTree::MemoryTree(const std::string& fileName,
+                       const std::map<std::string, std::string>& overrides)
+    : fileName_(fileName), byKey_(16, 0) {
+  for (const auto& [program, ldap] : overrides) names_.SetOverride(program, ldap);
+}
+
+MemoryTree::MemoryTree(std::vector<LdifEntry> ldif, const std::string& fileName,
+                       const std::map<std::string, std::string>& overrides)
+    : MemoryTree(fileName, overrides) {
+  entries_.reserve(ldif.size());
+  for (LdifEntry& source : ldif) Add(std::move(source));
+  IndexNames();
+}
+
+std::unique_ptr<MemoryTree> MemoryTree::FromFile(
+    const std::string& path, const std::map<std::string, std::string>& overrides) {
+  std::unique_ptr<MemoryTree> tree(new MemoryTree(path, overrides));
+  const std::string text = ReadLdifText(path);
+  // About one entry per 200 bytes of file: spares most regrowing of the indexes.
+  tree->entries_.reserve(text.size() / 200);
+  ParseLdif(text, path, [&](LdifEntry&& entry) { tree->Add(std::move(entry)); });
+  tree->IndexNames();
+  return tree;
+}
+
+void MemoryTree::Add(LdifEntry&& source) {
+  std::string error;
+  auto components = ParseLdapDn(source.dn, &error);
+  if (!components) {
+    throw LdifError(fileName_, source.line, "malformed name \"" + source.dn + "\": " + error);
+  }
+  if (components->empty()) {  // the root entry carries the tree name
+    for (const auto& [name, value] : source.attributes) {
+      if (Lower(name) == "directorytreename") treeName_ = value;
+    }
+    return;
+  }
+  if (components->size() == 1 && Lower(components->front().type) == "cn" &&
+      Lower(components->front().value) == "schema") {
+    for (const auto& [name, value] : source.attributes) {
+      const std::string key = Lower(name);
+      if (key == "attributetypes") names_.AddAttributeType(value);
+      if (key == "objectclasses") names_.AddObjectClass(value);
+    }
+    return;
+  }
+  TreeEntry entry;
+  entry.components = std::move(*components);
+  entry.dotted = DottedName(entry.components, false);
+  entry.key = NameKey(Values(entry.components));
+  entry.attributes = GroupAttributes(source.attributes);
+  entry.baseClass = BaseClassOf(entry);
+  lines_.push_back(source.line);
+  dns_.push_back(std::move(source.dn));
+  byClass_[entry.baseClass].push_back(entries_.size());
+  entries_.push_back(std::move(entry));
+}
+
+size_t MemoryTree::Slot(std::string_view key) const {
+  const size_t mask = byKey_.size() - 1;
+  size_t slot = std::hash<std::string_view>()(key) & mask;
+  while (byKey_[slot] != 0 && entries_[byKey_[slot] - 1].key != key) slot = (slot + 1) & mask;
+  return slot;
+}
+
+void MemoryTree::IndexNames() {
+  size_t size = 16;
+  while (size < 2 * entries_.size()) size *= 2;
+  byKey_.assign(size, 0);
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    const size_t slot = Slot(entries_[i].key);
+    if (byKey_[slot] != 0) {
+      const size_t first = byKey_[slot] - 1;
+      throw LdifError(fileName_, lines_[i],
+                      "duplicate entry \"" + dns_[i] + "\" (first at line " +
+                          std::to_string(lines_[first]) + ")");
+    }
+    byKey_[slot] = static_cast<uint32_t>(i + 1);
+  }
+  dns_.clear();
+  dns_.shrink_to_fit();
+}
+
+const TreeEntry* MemoryTree::Find(const std::string& dotted) const {
+  const size_t slot = Slot(NameKey(SplitDottedName(dotted)));
+  return byKey_[slot] == 0 ? nullptr : &entries_[byKey_[slot] - 1];
+}
+
+const std::vector<size_t>& MemoryTree::OfClass(const std::string& key) const {
+  static const std::vector<size_t> kNone;
+  auto it = byClass_.find(key);
+  return it == byClass_.end() ? kNone : it->second;
+}
+
+}  // namespace vorlix::directory

@@ -1,0 +1,190 @@
+#include "directory/schema_names.h"
+
+#include <cctype>
+#include <vector>
+
+#include "directory/client_codes.h"
+
+namespace vorlix::directory {
+
+namespace {
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// The drop-spaces-and-colons rule with its fixed exceptions.
+std::string RuleName(const std::string& programName) {
+  std::string lower = Lower(programName);
+  if (lower == "group") return "groupofnames";
+  std::string name;
+  for (char c : lower) {
+    if (c != ' ' && c != ':') name += c;
+  }
+  return name;
+}
+
+// Syntaxes of the attributes the program reads, for trees without a schema.
+int32_t BuiltInSyntax(const std::string& key) {
+  static const std::unordered_map<std::string, int32_t> table = {
+      {"member", SYN_DIST_NAME},          {"wmnameuser", SYN_DIST_NAME},
+      {"wmlastregisteredtime", SYN_TIME}, {"telephonenumber", SYN_TEL_NUMBER},
+      {"description", SYN_CI_STRING},     {"cn", SYN_CI_STRING},
+      {"zeninvipaddress", SYN_CI_STRING}, {"objectclass", SYN_CLASS_NAME},
+  };
+  auto it = table.find(key);
+  return it == table.end() ? SYN_CI_STRING : it->second;
+}
+
+// Tokens of a schema definition: "(", ")", quoted texts (without quotes) and words.
+std::vector<std::string> Tokenize(const std::string& definition) {
+  std::vector<std::string> tokens;
+  size_t i = 0;
+  while (i < definition.size()) {
+    char c = definition[i];
+    if (std::isspace(static_cast<unsigned char>(c))) {
+      ++i;
+    } else if (c == '(' || c == ')') {
+      tokens.emplace_back(1, c);
+      ++i;
+    } else if (c == '\'') {
+      size_t end = definition.find('\'', i + 1);
+      if (end == std::string::npos) end = definition.size();
+      tokens.push_back(definition.substr(i + 1, end - i - 1));
+      i = end + 1;
+    } else {
+      size_t start = i;
+      while (i < definition.size() && !std::isspace(static_cast<unsigned char>(definition[i])) &&
+             definition[i] != '(' && definition[i] != ')') {
+        ++i;
+      }
+      tokens.push_back(definition.substr(start, i - start));
+    }
+  }
+  return tokens;
+}
+
+struct Definition {
+  std::vector<std::string> names;
+  std::string programName;
+  std::string syntaxOid;
+};
+
+// Reads NAME (one or a list), SYNTAX and X-NDS_NAME of a definition.
+Definition ReadDefinition(const std::string& text) {
+  Definition d;
+  std::vector<std::string> t = Tokenize(text);
+  for (size_t i = 0; i + 1 < t.size(); ++i) {
+    if (t[i] == "NAME") {
+      if (t[i + 1] == "(") {
+        for (size_t k = i + 2; k < t.size() && t[k] != ")"; ++k) d.names.push_back(t[k]);
+      } else {
+        d.names.push_back(t[i + 1]);
+      }
+    } else if (t[i] == "SYNTAX") {
+      d.syntaxOid = t[i + 1].substr(0, t[i + 1].find('{'));
+    } else if (t[i] == "X-NDS_NAME") {
+      d.programName = t[i + 1] == "(" && i + 2 < t.size() ? t[i + 2] : t[i + 1];
+    }
+  }
+  return d;
+}
+
+}  // namespace
+
+int32_t SchemaNames::SyntaxFromOid(const std::string& oid) {
+  static const std::string kStandard = "1.3.6.1.4.1.1466.115.121.1.";
+  size_t dot = oid.rfind('.');
+  if (dot == std::string::npos || dot + 1 >= oid.size()) return -1;
+  int arc = 0;
+  for (size_t i = dot + 1; i < oid.size(); ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(oid[i])) || arc > 100000) return -1;
+    arc = arc * 10 + (oid[i] - '0');
+  }
+  if (oid.compare(0, kStandard.size(), kStandard) == 0) {
+    switch (arc) {
+      case 12:
+      case 34:
+        return SYN_DIST_NAME;
+      case 44:
+        return SYN_PR_STRING;
+      case 36:
+        return SYN_NU_STRING;
+      case 7:
+        return SYN_BOOLEAN;
+      case 27:
+        return SYN_INTEGER;
+      case 5:
+      case 40:
+        return SYN_OCTET_STRING;
+      case 50:
+        return SYN_TEL_NUMBER;
+      case 22:
+        return SYN_FAX_NUMBER;
+      case 24:
+        return SYN_TIME;
+      case 38:
+        return SYN_CLASS_NAME;
+      case 41:
+        return SYN_PO_ADDRESS;
+      default:
+        return SYN_CI_STRING;
+    }
+  }
+  // A directory's own syntaxes carry their number as the last arc.
+  return arc <= kHighestSyntax ? arc : -1;
+}
+
+void SchemaNames::AddAttributeType(const std::string& definition) {
+  Definition d = ReadDefinition(definition);
+  if (d.names.empty()) return;
+  const std::string key = Lower(d.names.front());
+  int32_t syntax = SyntaxFromOid(d.syntaxOid);
+  for (const std::string& name : d.names) {
+    if (syntax >= 0) syntaxes_[Lower(name)] = syntax;
+  }
+  if (!d.programName.empty()) attributeNames_[Lower(d.programName)] = key;
+}
+
+void SchemaNames::AddObjectClass(const std::string& definition) {
+  Definition d = ReadDefinition(definition);
+  if (d.names.empty()) return;
+  const std::string key = Lower(d.names.front());
+  if (!d.programName.empty()) {
+    classNames_[Lower(d.programName)] = key;
+    classProgramNames_[key] = d.programName;
+  }
+}
+
+void SchemaNames::SetOverride(const std::string& programName, const std::string& ldapName) {
+  overrides_[Lower(programName)] = Lower(ldapName);
+}
+
+std::string SchemaNames::AttributeKey(const std::string& programName) const {
+  const std::string lower = Lower(programName);
+  if (auto it = overrides_.find(lower); it != overrides_.end()) return it->second;
+  if (auto it = attributeNames_.find(lower); it != attributeNames_.end()) return it->second;
+  return RuleName(programName);
+}
+
+std::string SchemaNames::ClassKey(const std::string& programName) const {
+  const std::string lower = Lower(programName);
+  if (auto it = overrides_.find(lower); it != overrides_.end()) return it->second;
+  if (auto it = classNames_.find(lower); it != classNames_.end()) return it->second;
+  return RuleName(programName);
+}
+
+std::string SchemaNames::ProgramClassName(const std::string& ldapName) const {
+  const std::string key = Lower(ldapName);
+  if (auto it = classProgramNames_.find(key); it != classProgramNames_.end()) return it->second;
+  if (key == "groupofnames") return "Group";
+  return ldapName;
+}
+
+int32_t SchemaNames::SyntaxOf(const std::string& attributeKey) const {
+  if (auto it = syntaxes_.find(attributeKey); it != syntaxes_.end()) return it->second;
+  return BuiltInSyntax(attributeKey);
+}
+
+}  // namespace vorlix::directory

@@ -1,0 +1,45 @@
+#pragma once
+// Maps the class and attribute names the program asks for to the LDAP names of the tree, and
+// gives each attribute its syntax number. A tree that publishes a schema ("cn=schema" with
+// attributeTypes / objectClasses, each type optionally carrying X-NDS_NAME 'program name') is
+// taken at its word; otherwise a name loses its spaces and colons and its first letter is
+// lower-cased ("WM:NAME User" -> wMNAMEUser), except "Group" (groupOfNames), "Telephone Number"
+// (telephoneNumber) and "CN" (cn). Single names may be overridden. LDAP names match without
+// regard to case, so all keys here are lower-cased.
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <unordered_map>
+
+namespace vorlix::directory {
+
+class SchemaNames {
+ public:
+  // Reads one attributeTypes / objectClasses value of a schema entry; ignores what it cannot read.
+  void AddAttributeType(const std::string& definition);
+  void AddObjectClass(const std::string& definition);
+  // Maps a program name to an LDAP name before any other rule.
+  void SetOverride(const std::string& programName, const std::string& ldapName);
+
+  // The lower-cased LDAP name of a program's attribute or class name.
+  std::string AttributeKey(const std::string& programName) const;
+  std::string ClassKey(const std::string& programName) const;
+  // The program's name for an LDAP class name (the schema's X-NDS_NAME, "Group", or itself).
+  std::string ProgramClassName(const std::string& ldapName) const;
+  // The syntax of an attribute by lower-cased LDAP name: the schema's, else the built-in table's,
+  // else case-ignore string.
+  int32_t SyntaxOf(const std::string& attributeKey) const;
+
+  // The syntax number of an LDAP SYNTAX OID; -1 when unknown.
+  static int32_t SyntaxFromOid(const std::string& oid);
+
+ private:
+  std::unordered_map<std::string, std::string> attributeNames_;     // program name (lower) -> key
+  std::unordered_map<std::string, std::string> classNames_;         // program name (lower) -> key
+  std::unordered_map<std::string, std::string> classProgramNames_;  // key -> program name
+  std::unordered_map<std::string, int32_t> syntaxes_;               // key -> syntax
+  std::map<std::string, std::string> overrides_;                    // program name (lower) -> key
+};
+
+}  // namespace vorlix::directory

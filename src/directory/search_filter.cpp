@@ -1,0 +1,224 @@
+#include "directory/search_filter.h"
+
+#include <cctype>
+#include <charconv>
+
+#include "directory/client_codes.h"
+#include "directory/dotted_name.h"
+
+namespace vorlix::directory {
+
+namespace {
+
+char Fold(char c, bool ignoreCase) {
+  return ignoreCase ? static_cast<char>(std::tolower(static_cast<unsigned char>(c))) : c;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// Compares two values for ordering: as numbers when both are, else as lower-cased texts.
+int Compare(const std::string& a, const std::string& b) {
+  long long x = 0, y = 0;
+  auto ra = std::from_chars(a.data(), a.data() + a.size(), x);
+  auto rb = std::from_chars(b.data(), b.data() + b.size(), y);
+  if (ra.ec == std::errc() && ra.ptr == a.data() + a.size() && rb.ec == std::errc() &&
+      rb.ptr == b.data() + b.size()) {
+    return x < y ? -1 : x > y ? 1 : 0;
+  }
+  return Lower(a).compare(Lower(b));
+}
+
+// The text a value is compared as: names in their typeless dotted spelling.
+std::string ComparedText(const std::string& value, int32_t syntax) {
+  if (syntax != SYN_DIST_NAME) return value;
+  auto components = ParseLdapDn(value, nullptr);
+  return components && !components->empty() ? DottedName(*components, false) : value;
+}
+
+}  // namespace
+
+bool WildcardMatch(const std::string& pattern, const std::string& text, bool ignoreCase) {
+  size_t p = 0, t = 0, star = std::string::npos, mark = 0;
+  while (t < text.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      mark = t;
+    } else if (p < pattern.size() && Fold(pattern[p], ignoreCase) == Fold(text[t], ignoreCase)) {
+      ++p;
+      ++t;
+    } else if (star != std::string::npos) {
+      p = star + 1;
+      t = ++mark;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+class FilterParser {
+ public:
+  FilterParser(const std::vector<FilterToken>& tokens, const SchemaNames& names,
+               SearchFilter& filter)
+      : tokens_(tokens), names_(names), filter_(filter) {}
+
+  bool Run(std::string* error) {
+    try {
+      filter_.root_ = Expression();
+      if (Peek() != kTokEnd) throw std::string("unexpected token after the filter");
+      return true;
+    } catch (const std::string& why) {
+      if (error) *error = why;
+      return false;
+    }
+  }
+
+ private:
+  int32_t Peek() const { return at_ < tokens_.size() ? tokens_[at_].token : -1; }
+  const FilterToken& Take() {
+    if (at_ >= tokens_.size()) throw std::string("filter ends before its END token");
+    return tokens_[at_++];
+  }
+  size_t Add(SearchFilter::Node node) {
+    filter_.nodes_.push_back(std::move(node));
+    return filter_.nodes_.size() - 1;
+  }
+  std::string NameValue(const FilterToken& token) {
+    if (token.token != kTokAttrName || !token.value) {
+      throw std::string("an attribute name token with a name was expected");
+    }
+    return *token.value;
+  }
+
+  size_t Expression() {
+    size_t first = Term();
+    if (Peek() != kTokOr) return first;
+    SearchFilter::Node node{SearchFilter::Kind::kOr, {first}, {}, {}};
+    while (Peek() == kTokOr) {
+      Take();
+      node.children.push_back(Term());
+    }
+    return Add(std::move(node));
+  }
+
+  size_t Term() {
+    size_t first = Factor();
+    if (Peek() != kTokAnd) return first;
+    SearchFilter::Node node{SearchFilter::Kind::kAnd, {first}, {}, {}};
+    while (Peek() == kTokAnd) {
+      Take();
+      node.children.push_back(Factor());
+    }
+    return Add(std::move(node));
+  }
+
+  size_t Factor() {
+    const FilterToken& token = Take();
+    switch (token.token) {
+      case kTokNot: {
+        size_t inner = Factor();
+        return Add({SearchFilter::Kind::kNot, {inner}, {}, {}});
+      }
+      case kTokLParen: {
+        size_t inner = Expression();
+        if (Take().token != kTokRParen) throw std::string("missing closing parenthesis");
+        return inner;
+      }
+      case kTokBaseClass:
+        return Add({SearchFilter::Kind::kBaseClass, {}, names_.ClassKey(NameValue(Take())), {}});
+      case kTokPresent:
+        return Add({SearchFilter::Kind::kPresent, {}, names_.AttributeKey(NameValue(Take())), {}});
+      case kTokAttrName: {
+        std::string attribute = names_.AttributeKey(NameValue(token));
+        const FilterToken& op = Take();
+        SearchFilter::Kind kind;
+        if (op.token == kTokEqual || op.token == kTokApprox)
+          kind = SearchFilter::Kind::kEqual;
+        else if (op.token == kTokGreaterEqual)
+          kind = SearchFilter::Kind::kGreaterEqual;
+        else if (op.token == kTokLessEqual)
+          kind = SearchFilter::Kind::kLessEqual;
+        else
+          throw std::string("a comparison was expected after an attribute name");
+        const FilterToken& value = Take();
+        if (value.token != kTokValue || !value.value) {
+          throw std::string("a value was expected after a comparison");
+        }
+        return Add({kind, {}, attribute, *value.value});
+      }
+      default:
+        throw std::string("unexpected token " + std::to_string(token.token));
+    }
+  }
+
+  const std::vector<FilterToken>& tokens_;
+  const SchemaNames& names_;
+  SearchFilter& filter_;
+  size_t at_ = 0;
+};
+
+std::optional<SearchFilter> SearchFilter::Build(const std::vector<FilterToken>& tokens,
+                                                const SchemaNames& names, std::string* error) {
+  SearchFilter filter;
+  if (!FilterParser(tokens, names, filter).Run(error)) return std::nullopt;
+  return filter;
+}
+
+bool SearchFilter::Matches(const TreeEntry& entry, const SchemaNames& names) const {
+  return Evaluate(root_, entry, names);
+}
+
+std::optional<std::string> SearchFilter::RequiredClass() const {
+  const Node& root = nodes_[root_];
+  if (root.kind == Kind::kBaseClass) return root.attribute;
+  if (root.kind == Kind::kAnd) {
+    for (size_t child : root.children) {
+      if (nodes_[child].kind == Kind::kBaseClass) return nodes_[child].attribute;
+    }
+  }
+  return std::nullopt;
+}
+
+bool SearchFilter::Evaluate(size_t index, const TreeEntry& entry, const SchemaNames& names) const {
+  const Node& node = nodes_[index];
+  switch (node.kind) {
+    case Kind::kAnd:
+      for (size_t child : node.children) {
+        if (!Evaluate(child, entry, names)) return false;
+      }
+      return true;
+    case Kind::kOr:
+      for (size_t child : node.children) {
+        if (Evaluate(child, entry, names)) return true;
+      }
+      return false;
+    case Kind::kNot:
+      return !Evaluate(node.children.front(), entry, names);
+    case Kind::kBaseClass:
+      return entry.baseClass == node.attribute;
+    case Kind::kPresent:
+      return entry.Find(node.attribute) != nullptr;
+    default:
+      break;
+  }
+  const TreeAttribute* attribute = entry.Find(node.attribute);
+  if (!attribute) return false;
+  const int32_t syntax = names.SyntaxOf(node.attribute);
+  std::string converted;
+  for (const std::string& raw : attribute->values) {
+    if (syntax == SYN_DIST_NAME) converted = ComparedText(raw, syntax);
+    const std::string& value = syntax == SYN_DIST_NAME ? converted : raw;
+    if (node.kind == Kind::kEqual && WildcardMatch(node.value, value, syntax != SYN_CE_STRING)) {
+      return true;
+    }
+    if (node.kind == Kind::kGreaterEqual && Compare(value, node.value) >= 0) return true;
+    if (node.kind == Kind::kLessEqual && Compare(value, node.value) <= 0) return true;
+  }
+  return false;
+}
+
+}  // namespace vorlix::directory

@@ -1,0 +1,54 @@
+#pragma once
+// Search filters of the embedded client, built from the tokens of dsFilterToken:
+//   expression := term { OR term }          term := factor { AND factor }
+//   factor     := NOT factor | ( expression ) | BASECLASS ATTRNAME(class)
+//               | PRESENT ATTRNAME | ATTRNAME (EQUAL | APPROX | GE | LE) VALUE
+// ended by END. "*" in an EQUAL value matches any run of characters; texts compare without
+// regard to case except case-exact strings.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "directory/memory_tree.h"
+
+namespace vorlix::directory {
+
+struct FilterToken {
+  int32_t token = 0;
+  std::optional<std::string> value;
+  int32_t syntax = 0;
+};
+
+class SearchFilter {
+ public:
+  // Nullopt with a reason in error when the tokens do not form a filter.
+  static std::optional<SearchFilter> Build(const std::vector<FilterToken>& tokens,
+                                           const SchemaNames& names, std::string* error);
+
+  bool Matches(const TreeEntry& entry, const SchemaNames& names) const;
+
+  // The base class every match must have (lower-cased LDAP name), when the filter says so; lets
+  // a search look only at the entries of that class.
+  std::optional<std::string> RequiredClass() const;
+
+ private:
+  enum class Kind { kAnd, kOr, kNot, kBaseClass, kPresent, kEqual, kGreaterEqual, kLessEqual };
+  struct Node {
+    Kind kind;
+    std::vector<size_t> children;
+    std::string attribute;  // lower-cased LDAP name (kBaseClass: the class)
+    std::string value;
+  };
+  bool Evaluate(size_t node, const TreeEntry& entry, const SchemaNames& names) const;
+
+  std::vector<Node> nodes_;
+  size_t root_ = 0;
+  friend class FilterParser;
+};
+
+// Case-insensitive match of text against a pattern in which "*" matches any run of characters.
+bool WildcardMatch(const std::string& pattern, const std::string& text, bool ignoreCase);
+
+}  // namespace vorlix::directory

@@ -1,0 +1,314 @@
+#include "directory/value_conversion.h"
+
+#include <cctype>
+#include <charconv>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "directory/dotted_name.h"
+
+namespace vorlix::directory {
+
+namespace {
+
+bool IsPlainText(int32_t syntax) {
+  return (syntax >= SYN_DIST_NAME && syntax <= SYN_NU_STRING) || syntax == SYN_TEL_NUMBER ||
+         syntax == SYN_FAX_NUMBER || syntax == SYN_CLASS_NAME;
+}
+
+bool IsBytes(int32_t syntax) {
+  return syntax == SYN_UNKNOWN || syntax == SYN_OCTET_STRING || syntax == SYN_OCTET_LIST ||
+         syntax == SYN_PO_ADDRESS || syntax == SYN_TIMESTAMP || syntax == SYN_STREAM;
+}
+
+bool IsWord(int32_t syntax) {
+  return syntax == SYN_BOOLEAN || syntax == SYN_INTEGER || syntax == SYN_COUNTER ||
+         syntax == SYN_TIME || syntax == SYN_INTERVAL;
+}
+
+template <typename T>
+std::optional<T> ParseNumber(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  T value{};
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+  return value;
+}
+
+std::optional<int32_t> Word(std::string_view text) {
+  if (auto v = ParseNumber<int32_t>(text)) return v;
+  // Unsigned words (privileges, levels) may be written above the signed range.
+  if (auto u = ParseNumber<uint32_t>(text)) return static_cast<int32_t>(*u);
+  return std::nullopt;
+}
+
+std::vector<std::string> Split(const std::string& text, char separator, size_t maxParts) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (parts.size() + 1 < maxParts) {
+    size_t at = text.find(separator, start);
+    if (at == std::string::npos) break;
+    parts.push_back(text.substr(start, at - start));
+    start = at + 1;
+  }
+  parts.push_back(text.substr(start));
+  return parts;
+}
+
+std::string NameText(const std::string& dn, bool typed) {
+  std::string error;
+  auto components = ParseLdapDn(dn, &error);
+  if (!components || components->empty()) return dn;  // not a name: handed out as written
+  return DottedName(*components, typed);
+}
+
+int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
+  y -= m <= 2;
+  const int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const unsigned yoe = static_cast<unsigned>(y - era * 400);
+  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + static_cast<int64_t>(doe) - 719468;
+}
+
+void PutU32(std::string& out, uint32_t v) {
+  char b[4] = {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+               static_cast<char>(v >> 24)};
+  out.append(b, 4);
+}
+
+bool GetU32(std::string_view& in, uint32_t& v) {
+  if (in.size() < 4) return false;
+  const auto* p = reinterpret_cast<const unsigned char*>(in.data());
+  v = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+  in.remove_prefix(4);
+  return true;
+}
+
+void PutText(std::string& out, const std::string& text) {
+  PutU32(out, static_cast<uint32_t>(text.size()));
+  out += text;
+}
+
+bool GetText(std::string_view& in, std::string& text) {
+  uint32_t n = 0;
+  if (!GetU32(in, n) || in.size() < n) return false;
+  text.assign(in.substr(0, n));
+  in.remove_prefix(n);
+  return true;
+}
+
+}  // namespace
+
+std::optional<int64_t> ParseGeneralizedTime(std::string_view text) {
+  if (auto seconds = ParseNumber<int64_t>(text)) {
+    if (text.size() < 12) return seconds;  // a plain count of seconds
+  }
+  auto digits = [&](size_t at, size_t n) -> std::optional<int> {
+    if (at + n > text.size()) return std::nullopt;
+    int v = 0;
+    for (size_t i = at; i < at + n; ++i) {
+      if (!std::isdigit(static_cast<unsigned char>(text[i]))) return std::nullopt;
+      v = v * 10 + (text[i] - '0');
+    }
+    return v;
+  };
+  auto year = digits(0, 4), month = digits(4, 2), day = digits(6, 2), hour = digits(8, 2),
+       minute = digits(10, 2);
+  if (!year || !month || !day || !hour || !minute) return std::nullopt;
+  size_t at = 12;
+  int second = 0;
+  if (auto s = digits(12, 2)) {
+    second = *s;
+    at = 14;
+  }
+  if (at < text.size() && (text[at] == '.' || text[at] == ',')) {  // fraction: ignored
+    ++at;
+    while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) ++at;
+  }
+  int offset = 0;
+  if (at < text.size() && text[at] == 'Z') {
+    ++at;
+  } else if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
+    auto oh = digits(at + 1, 2);
+    if (!oh) return std::nullopt;
+    auto om = digits(at + 3, 2);
+    offset = (*oh * 60 + (om ? *om : 0)) * 60 * (text[at] == '-' ? -1 : 1);
+    at += om ? 5 : 3;
+  }
+  if (at != text.size()) return std::nullopt;
+  if (*month < 1 || *month > 12 || *day < 1 || *day > 31 || *hour > 23 || *minute > 59 ||
+      second > 60) {
+    return std::nullopt;
+  }
+  int64_t days = DaysFromCivil(*year, static_cast<unsigned>(*month), static_cast<unsigned>(*day));
+  return days * 86400 + *hour * 3600 + *minute * 60 + second - offset;
+}
+
+std::optional<FetchedValue> ConvertValue(int32_t syntax, const std::string& text, bool typedNames) {
+  FetchedValue v;
+  if (syntax == SYN_DIST_NAME) {
+    v.text = NameText(text, typedNames);
+    return v;
+  }
+  if (IsPlainText(syntax)) {
+    v.text = text;
+    return v;
+  }
+  if (IsBytes(syntax)) {
+    v.text = text;
+    v.word[0] = static_cast<int32_t>(text.size());
+    return v;
+  }
+  switch (syntax) {
+    case SYN_BOOLEAN:
+      if (strcasecmp(text.c_str(), "TRUE") == 0 || text == "1")
+        v.word[0] = 1;
+      else if (strcasecmp(text.c_str(), "FALSE") == 0 || text == "0")
+        v.word[0] = 0;
+      else
+        return std::nullopt;
+      return v;
+    case SYN_INTEGER:
+    case SYN_COUNTER:
+    case SYN_INTERVAL: {
+      auto n = ParseNumber<int32_t>(text);
+      if (!n) return std::nullopt;
+      v.word[0] = *n;
+      return v;
+    }
+    case SYN_TIME: {
+      auto seconds = ParseGeneralizedTime(text);
+      if (!seconds || *seconds < std::numeric_limits<int32_t>::min() ||
+          *seconds > std::numeric_limits<int32_t>::max()) {
+        return std::nullopt;  // outside what one signed word holds
+      }
+      v.word[0] = static_cast<int32_t>(*seconds);
+      return v;
+    }
+    case SYN_NET_ADDRESS:
+    case SYN_EMAIL_ADDRESS: {
+      auto parts = Split(text, '#', 2);
+      auto type = Word(parts[0]);
+      if (!type || parts.size() < 2) return std::nullopt;
+      v.word[0] = *type;
+      v.text = parts[1];
+      if (syntax == SYN_NET_ADDRESS) v.word[1] = static_cast<int32_t>(v.text.size());
+      return v;
+    }
+    case SYN_PATH: {
+      auto parts = Split(text, '#', 3);
+      auto space = Word(parts[0]);
+      if (!space || parts.size() < 3) return std::nullopt;
+      v.word[0] = *space;
+      v.text = parts[1];
+      v.text2 = parts[2];
+      return v;
+    }
+    case SYN_CI_LIST:
+      v.items = Split(text, '$', std::numeric_limits<size_t>::max());
+      return v;
+    case SYN_REPLICA_POINTER: {
+      auto parts = Split(text, '#', 7);
+      v.text = parts[0];
+      for (size_t i = 1; i < parts.size(); ++i) {
+        auto w = Word(parts[i]);
+        if (!w) return std::nullopt;
+        v.word[i] = *w;
+      }
+      return v;
+    }
+    case SYN_OBJECT_ACL: {
+      auto parts = Split(text, '#', 3);
+      if (parts.size() < 3) return std::nullopt;
+      auto privileges = Word(parts[2]);
+      if (!privileges) return std::nullopt;
+      v.text = parts[0];
+      v.text2 = NameText(parts[1], typedNames);
+      v.word[0] = *privileges;
+      return v;
+    }
+    case SYN_BACK_LINK: {
+      auto parts = Split(text, '#', 2);
+      auto remote = Word(parts[0]);
+      if (!remote || parts.size() < 2) return std::nullopt;
+      v.word[0] = *remote;
+      v.text = NameText(parts[1], typedNames);
+      return v;
+    }
+    case SYN_TYPED_NAME:
+    case SYN_HOLD: {
+      // The name comes first and may itself hold "#"; the numbers are the last parts.
+      const size_t numbers = syntax == SYN_TYPED_NAME ? 2 : 1;
+      std::string rest = text;
+      std::vector<int32_t> words;
+      for (size_t i = 0; i < numbers; ++i) {
+        size_t at = rest.rfind('#');
+        if (at == std::string::npos) return std::nullopt;
+        auto w = Word(rest.substr(at + 1));
+        if (!w) return std::nullopt;
+        words.insert(words.begin(), *w);
+        rest.resize(at);
+      }
+      v.text = NameText(rest, typedNames);
+      for (size_t i = 0; i < words.size(); ++i) v.word[i] = words[i];
+      return v;
+    }
+    default:
+      return std::nullopt;
+  }
+}
+
+std::string EncodeValue(int32_t syntax, const FetchedValue& value) {
+  std::string out;
+  if (IsPlainText(syntax) || IsBytes(syntax)) {
+    PutText(out, value.text);
+  } else if (IsWord(syntax)) {
+    PutU32(out, static_cast<uint32_t>(value.word[0]));
+  } else {
+    PutText(out, value.text);
+    PutText(out, value.text2);
+    PutU32(out, static_cast<uint32_t>(value.items.size()));
+    for (const std::string& item : value.items) PutText(out, item);
+    for (int32_t w : value.word) PutU32(out, static_cast<uint32_t>(w));
+  }
+  return out;
+}
+
+bool DecodeValue(int32_t syntax, std::string_view in, FetchedValue& value) {
+  value = FetchedValue{};
+  uint32_t n = 0;
+  if (IsPlainText(syntax) || IsBytes(syntax)) {
+    if (!GetText(in, value.text)) return false;
+    if (IsBytes(syntax)) value.word[0] = static_cast<int32_t>(value.text.size());
+    return true;
+  }
+  if (IsWord(syntax)) {
+    if (!GetU32(in, n)) return false;
+    value.word[0] = static_cast<int32_t>(n);
+    return true;
+  }
+  if (!GetText(in, value.text) || !GetText(in, value.text2) || !GetU32(in, n)) return false;
+  if (n > in.size() / 4) return false;
+  value.items.resize(n);
+  for (std::string& item : value.items) {
+    if (!GetText(in, item)) return false;
+  }
+  for (int32_t& w : value.word) {
+    if (!GetU32(in, n)) return false;
+    w = static_cast<int32_t>(n);
+  }
+  return true;
+}
+
+int32_t FetchedSize(int32_t syntax, const FetchedValue& value) {
+  if (IsPlainText(syntax)) return static_cast<int32_t>(value.text.size() + 1);
+  if (IsBytes(syntax)) return static_cast<int32_t>(value.text.size() + 8);
+  if (IsWord(syntax)) return 4;
+  return static_cast<int32_t>(EncodeValue(syntax, value).size());
+}
+
+}  // namespace vorlix::directory

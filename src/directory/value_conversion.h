@@ -1,0 +1,46 @@
+#pragma once
+// How the embedded client turns the text of a value in the tree file into the fetched layout of
+// its syntax, and how fetched values travel inside a 4096-byte reply.
+//
+// Value texts in the tree file, by syntax:
+//   1 (name)                  an LDAP distinguished name; handed out as a dotted name
+//   2-5, 10, 11, 20           the text
+//   7                         TRUE or FALSE
+//   8, 22, 27                 a signed 32-bit decimal number
+//   24                        Generalized Time (20240115103000Z, optional fraction and offset)
+//                             or seconds since 1970
+//   0, 9, 13, 18, 19, 21      the raw bytes (base64 in the file when not plain text)
+//   12                        type#octets (the octets raw, so base64 in the file)
+//   14                        type#text
+//   15                        namespace#volume#path
+//   6                         elements joined by "$"
+//   16                        server#word#word#word#word#word#word (words 1 to 6)
+//   17                        protectedAttribute#subject#privileges
+//   23                        remoteNumber#name
+//   25                        name#level#interval
+//   26                        name#amount
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "directory/directory_client.h"
+
+namespace vorlix::directory {
+
+// The fetched layout of a value text; nullopt when the text does not fit the syntax. typedNames
+// chooses the spelling of names within the value.
+std::optional<FetchedValue> ConvertValue(int32_t syntax, const std::string& text, bool typedNames);
+
+// Seconds since 1970 of a Generalized Time text (or a plain decimal number of seconds).
+std::optional<int64_t> ParseGeneralizedTime(std::string_view text);
+
+// A value's bytes inside a reply, and back. DecodeValue returns false on a short buffer.
+std::string EncodeValue(int32_t syntax, const FetchedValue& value);
+bool DecodeValue(int32_t syntax, std::string_view bytes, FetchedValue& value);
+
+// What dsValueSize reports for a value: the bytes of its fetched layout (texts with their NUL).
+int32_t FetchedSize(int32_t syntax, const FetchedValue& value);
+
+}  // namespace vorlix::directory

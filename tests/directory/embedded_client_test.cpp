@@ -1,0 +1,158 @@
+#include "directory/embedded_client.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+
+#include "directory/directory_layer.h"
+#include "directory/value_conversion.h"
+#include "sample_tree_fixture.h"
+
+namespace vorlix::directory {
+namespace {
+
+using testing::DirectorySampleTree;
+
+struct Token {
+  int32_t code;
+  std::optional<std::string> value;
+  int32_t syntax = 0;
+};
+
+class DirectoryEmbeddedSearch : public DirectorySampleTree {
+ protected:
+  // Short names of the objects a filter matches in the whole tree.
+  std::set<std::string> Search(const std::vector<Token>& tokens, const std::string& base = "[root]",
+                               int32_t scope = kScopeSubtree) {
+    FilterCursor cursor = 0;
+    EXPECT_EQ(client.dsFilterNew(cursor), 0);
+    for (const Token& t : tokens) {
+      EXPECT_EQ(client.dsFilterToken(cursor, t.code, t.value, t.syntax), 0);
+    }
+    std::set<std::string> names;
+    NameList pairs = SearchObjects(client, context, base, cursor, scope, {});
+    for (size_t i = 1; i < pairs.size(); i += 2) {
+      names.insert(pairs[i].text.substr(0, pairs[i].text.find('.')));
+    }
+    return names;
+  }
+  static Token Name(const std::string& n) { return {kTokAttrName, n, SYN_CI_STRING}; }
+  static Token Value(const std::string& v) { return {kTokValue, v, SYN_CI_STRING}; }
+  static Token Op(int32_t code) { return {code, std::nullopt}; }
+};
+
+TEST_F(DirectoryEmbeddedSearch, FiltersCombineWithAndOrNotAndParentheses) {
+  const Token end = Op(kTokEnd);
+  EXPECT_EQ(Search({Name("CN"), Op(kTokEqual), Value("sales*"), Op(kTokOr), Name("CN"),
+                    Op(kTokEqual), Value("finance"), end}),
+            (std::set<std::string>{"Sales", "Sales East", "Sales West", "Finance"}));
+  EXPECT_EQ(Search({Op(kTokBaseClass), Name("Group"), Op(kTokAnd), Op(kTokNot), Op(kTokLParen),
+                    Name("CN"), Op(kTokEqual), Value("s*"), Op(kTokOr), Name("CN"), Op(kTokEqual),
+                    Value("*house"), Op(kTokRParen), end}),
+            (std::set<std::string>{"Finance", "drivers", "Empty Projects"}));
+  // Presence, ordering and names compared in dotted form.
+  EXPECT_EQ(Search({Op(kTokPresent), Name("WM:NAME User"), Op(kTokAnd), Name("WM:NAME User"),
+                    Op(kTokEqual), Value("anna\\.berg.*"), end}),
+            (std::set<std::string>{"WS-OFF-01", "WS-OFF-05"}));
+  EXPECT_EQ(Search({Name("WM:Last Registered Time"), Op(kTokGreaterEqual), Value("20241201090000Z"),
+                    end}),
+            (std::set<std::string>{"LT-OFF-02"}));
+  // Scopes: the base alone, its children, its subtree.
+  const std::vector<Token> any = {Op(kTokPresent), Name("objectClass"), end};
+  EXPECT_EQ(Search(any, "groups.harbourline", kScopeEntry), (std::set<std::string>{"groups"}));
+  EXPECT_EQ(Search(any, "groups.harbourline", kScopeOneLevel).size(), 11u);
+  EXPECT_EQ(Search(any, "groups.harbourline", kScopeSubtree).size(), 12u);
+  ExpectNothingOpen();
+}
+
+TEST_F(DirectoryEmbeddedSearch, MalformedFiltersAndBadHandlesAreRefused) {
+  for (const std::vector<Token>& tokens : std::vector<std::vector<Token>>{
+           {Name("CN"), Op(kTokEqual), Value("x")},  // no end
+           {Name("CN"), Value("x"), Op(kTokEnd)},    // no comparison
+           {Op(kTokLParen), Name("CN"), Op(kTokEqual), Value("x"), Op(kTokEnd)},
+           {Op(kTokAnd), Op(kTokEnd)}}) {
+    FilterCursor cursor = 0;
+    ASSERT_EQ(client.dsFilterNew(cursor), 0);
+    for (const Token& t : tokens) client.dsFilterToken(cursor, t.code, t.value, t.syntax);
+    Buffer buffer = 0;
+    ASSERT_EQ(client.dsBufferNew(kBufferSize, buffer), 0);
+    ASSERT_EQ(client.dsBufferPrepare(context, kOpFilter, buffer), 0);
+    EXPECT_EQ(client.dsBufferAddFilter(context, buffer, cursor, 0), kErrInvalidRequest);
+    EXPECT_EQ(client.dsFilterFree(cursor), 0);  // still the caller's
+    EXPECT_EQ(client.dsBufferDelete(buffer), 0);
+  }
+  FilterCursor cursor = 0;
+  ASSERT_EQ(client.dsFilterNew(cursor), 0);
+  EXPECT_EQ(client.dsFilterToken(cursor, 99, std::nullopt, 0), kErrInvalidRequest);
+  client.dsFilterFree(cursor);
+  EXPECT_EQ(client.dsFilterToken(cursor, kTokEnd, std::nullopt, 0), kErrBadHandle);
+  EXPECT_EQ(client.dsBufferDelete(12345), kErrBadHandle);
+  EXPECT_EQ(client.dsEndIteration(context, 12345, kOpRead), kErrBadHandle);
+  Buffer buffer = 0;
+  EXPECT_EQ(client.dsBufferNew(kBufferSize + 1, buffer), kErrInvalidRequest);
+  ASSERT_EQ(client.dsBufferNew(kBufferSize, buffer), 0);
+  int32_t count = 0;
+  EXPECT_EQ(client.dsAttrCount(context, buffer, count), kErrInvalidRequest);  // never filled
+  // A request holds at most its 4096 bytes of names.
+  ASSERT_EQ(client.dsBufferPrepare(context, kOpRead, buffer), 0);
+  int32_t added = 0, r = 0;
+  while ((r = client.dsBufferAddName(context, buffer, std::string(100, 'a'))) == 0) ++added;
+  EXPECT_EQ(r, kErrInsufficientBuffer);
+  EXPECT_EQ(added, 39);
+  client.dsBufferDelete(buffer);
+  ExpectNothingOpen();
+}
+
+TEST(DirectoryEmbeddedClientTest, AValueLargerThanAReplyIsAnErrorNotACut) {
+  const std::string path = ::testing::TempDir() + "/large-value.ldif";
+  std::ofstream(path) << "dn: o=x\no: x\ndescription: " << std::string(5000, 'd')
+                      << "\ntelephoneNumber: 1\n";
+  EmbeddedClient client(path);
+  ASSERT_EQ(client.calStartup(0, 0), 0);
+  Context context = OpenDirectoryContext(client, false, false).context;
+  try {
+    ReadAttributeText(client, context, "x", "Description");
+    FAIL() << "no error";
+  } catch (const DirectoryError& e) {
+    EXPECT_EQ(e.code(), kErrInsufficientBuffer);
+  }
+  EXPECT_EQ(ReadAttributeText(client, context, "x", "Telephone Number"), "1");
+  EXPECT_EQ(client.OpenBuffers(), 0u);
+  EXPECT_EQ(client.OpenIterations(), 0u);
+}
+
+TEST(DirectoryEmbeddedClientTest, GeneralizedTimesBecomeSecondsSince1970) {
+  EXPECT_EQ(ParseGeneralizedTime("19700101000000Z"), 0);
+  EXPECT_EQ(ParseGeneralizedTime("20240115083000Z"), 1705307400);
+  EXPECT_EQ(ParseGeneralizedTime("20240115083000.123Z"), 1705307400);
+  EXPECT_EQ(ParseGeneralizedTime("202401150830Z"), 1705307400);
+  EXPECT_EQ(ParseGeneralizedTime("20240115093000+0100"), 1705307400);
+  EXPECT_EQ(ParseGeneralizedTime("20240115033000-05"), 1705307400);
+  EXPECT_EQ(ParseGeneralizedTime("19691231235959Z"), -1);
+  EXPECT_EQ(ParseGeneralizedTime("1705307400"), 1705307400);
+  EXPECT_EQ(ParseGeneralizedTime("20241315083000Z"), std::nullopt);
+  EXPECT_EQ(ParseGeneralizedTime("2024011508Z"), std::nullopt);
+  EXPECT_EQ(ParseGeneralizedTime("20240115083000Zjunk"), std::nullopt);
+  // Beyond one signed word the value is refused, not wrapped.
+  EXPECT_EQ(ConvertValue(SYN_TIME, "20400101000000Z", false), std::nullopt);
+  EXPECT_EQ(ConvertValue(SYN_INTEGER, "2147483648", false), std::nullopt);
+  EXPECT_EQ(ConvertValue(SYN_BOOLEAN, "maybe", false), std::nullopt);
+
+  FetchedValue value;
+  value.text = "x";
+  value.text2 = "yz";
+  value.items = {"a", "", "b"};
+  value.word = {1, -2, 3, 4, 5, 6, 7};
+  FetchedValue back;
+  ASSERT_TRUE(DecodeValue(SYN_PATH, EncodeValue(SYN_PATH, value), back));
+  EXPECT_EQ(back.text, "x");
+  EXPECT_EQ(back.text2, "yz");
+  EXPECT_EQ(back.items, value.items);
+  EXPECT_EQ(back.word, value.word);
+  const std::string encoded = EncodeValue(SYN_PATH, value);
+  EXPECT_FALSE(DecodeValue(SYN_PATH, encoded.substr(0, encoded.size() - 1), back));
+}
+
+}  // namespace
+}  // namespace vorlix::directory

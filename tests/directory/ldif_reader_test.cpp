@@ -1,0 +1,110 @@
+#include "directory/ldif_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "directory/embedded_client.h"
+#include "directory/memory_tree.h"
+
+namespace vorlix::directory {
+namespace {
+
+// The message of the LdifError that parsing text raises; empty when there is none.
+std::string ErrorOf(const std::string& text) {
+  try {
+    MemoryTree tree(ParseLdif(text, "t.ldif"), "t.ldif");
+  } catch (const LdifError& e) {
+    return e.what();
+  }
+  return "";
+}
+
+TEST(DirectoryLdifTest, ReadsVersionCommentsFoldingAndBase64) {
+  const std::string text =
+      "# a comment\r\n"
+      "version: 1\r\n"
+      "\r\n"
+      "dn: cn=jan,o=ac\n"
+      " me\n"
+      "# a comment between lines\n"
+      "#  folded comment\n"
+      "description: first line\n"
+      "  and more\n"
+      "cn:: amFu\n"
+      "empty:\n"
+      "userCertificate;binary:: AAE=\n"
+      "\n"
+      "\n"
+      "dn: o=acme\n"
+      "o: acme";
+  std::vector<LdifEntry> entries = ParseLdif(text, "t.ldif");
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].dn, "cn=jan,o=acme");
+  EXPECT_EQ(entries[0].line, 4u);
+  using Pair = std::pair<std::string, std::string>;
+  EXPECT_EQ(entries[0].attributes,
+            (std::vector<Pair>{{"description", "first line and more"},
+                               {"cn", "jan"},
+                               {"empty", ""},
+                               {"userCertificate", std::string("\0\1", 2)}}));
+  EXPECT_EQ(entries[1].line, 15u);
+
+  std::string decoded;
+  EXPECT_TRUE(DecodeBase64("aGVsbG8=", decoded));
+  EXPECT_EQ(decoded, "hello");
+  EXPECT_TRUE(DecodeBase64("aGVsbG8", decoded));
+  EXPECT_FALSE(DecodeBase64("aGV*bG8=", decoded));
+  EXPECT_FALSE(DecodeBase64("a", decoded));
+}
+
+TEST(DirectoryLdifTest, ErrorsNameTheFileTheLineAndTheFault) {
+  EXPECT_EQ(ErrorOf("dn: o=a\nchangetype: add\no: a\n"),
+            "t.ldif:2: change records (\"changetype:\") are not supported");
+  EXPECT_EQ(ErrorOf("dn: o=a\ncontrol: 1.2.3\n"),
+            "t.ldif:2: change records (\"control:\") are not supported");
+  EXPECT_EQ(ErrorOf("version: 2\n"), "t.ldif:1: unsupported LDIF version \"2\"");
+  EXPECT_EQ(ErrorOf("dn: o=a\n\no: a\n"),
+            "t.ldif:3: record does not begin with \"dn:\" (found \"o:\")");
+  EXPECT_EQ(ErrorOf("dn: o=a\nno separator here\n"),
+            "t.ldif:2: line has no ':' between attribute name and value");
+  EXPECT_EQ(ErrorOf("dn: o=a\ncn:: !!!\n"), "t.ldif:2: invalid base64 value of \"cn\"");
+  EXPECT_EQ(ErrorOf("dn: o=a\nphoto:< file:///x.jpg\n"),
+            "t.ldif:2: URL values (\":<\") are not supported");
+  EXPECT_EQ(ErrorOf(" starts folded\n"),
+            "t.ldif:1: continuation line (starting with a blank) without a line to continue");
+  EXPECT_EQ(ErrorOf("dn: o=a\nbad name!: x\n"), "t.ldif:2: invalid attribute name \"bad name!\"");
+  EXPECT_EQ(ErrorOf("dn: o=a\ndn: o=b\n"), "t.ldif:2: second \"dn:\" line in one record");
+  EXPECT_EQ(ErrorOf("dn: o=a\n\n\ndn: O=A\n"),
+            "t.ldif:4: duplicate entry \"O=A\" (first at line 1)");
+  EXPECT_EQ(ErrorOf("dn: cn=x,o\n"),
+            "t.ldif:1: malformed name \"cn=x,o\": name component "
+            "without '='");
+  EXPECT_EQ(ErrorOf("dn: cn=\"open,o=a\n"),
+            "t.ldif:1: malformed name \"cn=\"open,o=a\": unterminated quoted value");
+  EXPECT_EQ(ErrorOf(""), "");
+}
+
+TEST(DirectoryLdifTest, StartupFailsWithTheReasonForMissingAndMalformedFiles) {
+  EmbeddedClient missing("/nonexistent/tree.ldif");
+  EXPECT_NE(missing.calStartup(0, 0), 0);
+  EXPECT_EQ(missing.StartupFailureReason(),
+            "/nonexistent/tree.ldif: cannot open the file: No such file or directory");
+  Context context = 0;
+  EXPECT_NE(missing.dsOpenContext(context), 0);
+
+  EmbeddedClient folder(::testing::TempDir());
+  EXPECT_NE(folder.calStartup(0, 0), 0);
+  EXPECT_NE(folder.StartupFailureReason().find(": cannot open the file: it is a folder"),
+            std::string::npos);
+
+  const std::string path = ::testing::TempDir() + "/broken.ldif";
+  std::ofstream(path) << "version: 1\n\ndn: o=a\nchangetype: delete\n";
+  EmbeddedClient broken(path);
+  EXPECT_NE(broken.calStartup(0, 0), 0);
+  EXPECT_EQ(broken.StartupFailureReason(),
+            path + ":4: change records (\"changetype:\") are not supported");
+}
+
+}  // namespace
+}  // namespace vorlix::directory

@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+#include "directory/dotted_name.h"
+#include "directory/name_sort.h"
+#include "directory/schema_names.h"
+
+namespace vorlix::directory {
+namespace {
+
+TEST(DirectoryNamesTest, LdapNamesBecomeDottedNamesAndBack) {
+  auto dotted = [](const std::string& dn, bool typed = false) {
+    auto components = ParseLdapDn(dn, nullptr);
+    return components ? DottedName(*components, typed) : std::string("<malformed>");
+  };
+  EXPECT_EQ(dotted("cn=jan.smith,ou=sales,o=acme"), "jan\\.smith.sales.acme");
+  EXPECT_EQ(dotted("cn=jan.smith,ou=sales,o=acme", true), "cn=jan\\.smith.ou=sales.o=acme");
+  EXPECT_EQ(dotted("CN = Smith\\, Jan , O=acme"), "Smith, Jan.acme");
+  EXPECT_EQ(dotted("cn=\"a,b\",o=x"), "a,b.x");
+  EXPECT_EQ(dotted("cn=caf\\C3\\A9,o=x"), "caf\xC3\xA9.x");
+  EXPECT_EQ(dotted("cn=trailing\\ ,o=x"), "trailing .x");
+  EXPECT_EQ(dotted(""), "");
+  EXPECT_EQ(dotted("cn=,o=x"), "<malformed>");
+  EXPECT_EQ(dotted("cn=x,"), "<malformed>");
+  EXPECT_EQ(dotted("cn=x\\"), "<malformed>");
+
+  EXPECT_EQ(SplitDottedName("jan\\.smith.sales.acme"),
+            (std::vector<std::string>{"jan.smith", "sales", "acme"}));
+  EXPECT_EQ(SplitDottedName("CN=jan\\.smith.OU=sales.O=acme"),
+            (std::vector<std::string>{"jan.smith", "sales", "acme"}));
+  EXPECT_EQ(NameKey(SplitDottedName("Jan\\.Smith.Sales")), NameKey({"jan.smith", "sales"}));
+  EXPECT_NE(NameKey({"a.b"}), NameKey({"a", "b"}));
+}
+
+TEST(DirectoryNamesTest, ProgramNamesMapToLdapNamesAndSyntaxes) {
+  SchemaNames names;
+  EXPECT_EQ(names.AttributeKey("WM:NAME User"), "wmnameuser");
+  EXPECT_EQ(names.AttributeKey("ZEN:INV IP Address"), "zeninvipaddress");
+  EXPECT_EQ(names.AttributeKey("Telephone Number"), "telephonenumber");
+  EXPECT_EQ(names.AttributeKey("CN"), "cn");
+  EXPECT_EQ(names.ClassKey("Group"), "groupofnames");
+  EXPECT_EQ(names.ClassKey("zenWorkstationGroup"), "zenworkstationgroup");
+  EXPECT_EQ(names.ProgramClassName("groupOfNames"), "Group");
+  EXPECT_EQ(names.SyntaxOf("member"), 1);
+  EXPECT_EQ(names.SyntaxOf("wmnameuser"), 1);
+  EXPECT_EQ(names.SyntaxOf("wmlastregisteredtime"), 24);
+  EXPECT_EQ(names.SyntaxOf("telephonenumber"), 10);
+  EXPECT_EQ(names.SyntaxOf("zeninvipaddress"), 3);
+  EXPECT_EQ(names.SyntaxOf("description"), 3);
+  EXPECT_EQ(names.SyntaxOf("somethingelse"), 3);
+
+  names.AddAttributeType(
+      "( 2.5.4.20 NAME ( 'telephoneNumber' 'phone' ) SYNTAX 1.3.6.1.4.1.1466.115.121.1.50{32} "
+      "X-NDS_NAME 'Phone Of Desk' )");
+  names.AddAttributeType("( 1.2.3 NAME 'loginTime' SYNTAX 9.8.7.24 )");
+  names.AddObjectClass("( 1.2.4 NAME 'crew' SUP top X-NDS_NAME 'Ship Crew' )");
+  EXPECT_EQ(names.AttributeKey("Phone Of Desk"), "telephonenumber");
+  EXPECT_EQ(names.SyntaxOf("phone"), 10);
+  EXPECT_EQ(names.SyntaxOf("logintime"), 24);  // a directory syntax number as last arc
+  EXPECT_EQ(names.ClassKey("Ship Crew"), "crew");
+  EXPECT_EQ(names.ProgramClassName("CREW"), "Ship Crew");
+  names.SetOverride("Telephone Number", "mobile");
+  EXPECT_EQ(names.AttributeKey("telephone number"), "mobile");
+
+  EXPECT_EQ(SchemaNames::SyntaxFromOid("1.3.6.1.4.1.1466.115.121.1.27"), 8);
+  EXPECT_EQ(SchemaNames::SyntaxFromOid("1.3.6.1.4.1.1466.115.121.1.15"), 3);
+  EXPECT_EQ(SchemaNames::SyntaxFromOid("1.2.3.99"), -1);
+  EXPECT_EQ(SchemaNames::SyntaxFromOid("garbage"), -1);
+}
+
+TEST(DirectoryNamesTest, SortIgnoresCaseAndBreaksTiesByBytes) {
+  std::setlocale(LC_COLLATE, "C");
+  std::vector<std::string> names = {"sales.b", "Beta.x",  "alpha.x",
+                                    "Sales.b", "SALES.b", "Alpha.x"};
+  SortNames(names);
+  EXPECT_EQ(names, (std::vector<std::string>{"Alpha.x", "alpha.x", "Beta.x", "SALES.b", "Sales.b",
+                                             "sales.b"}));
+  NameList list = {{"b", int64_t{2}}, {"A", int64_t{1}}, {"c", {}}};
+  SortNames(list);
+  EXPECT_EQ(list[0].text, "A");
+  EXPECT_EQ(std::get<int64_t>(list[0].attached), 1);
+  EXPECT_EQ(list[2].text, "c");
+}
+
+}  // namespace
+}  // namespace vorlix::directory
