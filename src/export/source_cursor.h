@@ -1,0 +1,62 @@
+#pragma once
+// The source operations of an export run, over a set of source settings and a record counter.
+// An exporter uses one over its own settings and RecordCounter; a spreadsheet sheet uses one
+// over the sheet's settings and the sheet's record counter; the width pass uses one over the
+// settings its columns were built from.
+
+#include <string>
+
+#include "export/morvat_options.h"
+
+namespace vorlix::exporter {
+
+class TMorvatColumn;
+
+// A remembered source position (SavePosition); Index serves lists, grids and custom sources.
+struct TMorvatPosition {
+  int Index = 0;
+  TMorvatBookmark Bookmark;
+};
+
+class TMorvatSourceCursor {
+ public:
+  // Both are referenced, not copied: the counter is advanced by FirstRecord and NextRecord,
+  // and changes to the settings (the list-view clamp) are seen at once.
+  TMorvatSourceCursor(const TMorvatSourceSettings& settings, int& recordCounter)
+      : settings_(settings), counter_(recordCounter) {}
+
+  // Raises 34014 with the source name when the selected source reference is not set.
+  void CheckSource() const;
+  bool IsSourceActive() const;
+  bool IsSourceEmpty() const;
+  void LockSource();
+  void UnlockSource();
+  // Counter := 0, then the source moves to its first record.
+  void FirstRecord();
+  // Counter + 1, then the source moves on.
+  void NextRecord();
+  // `count` times NextRecord, each followed by onSkipped(counter) when given.
+  void SkipRecords(int count, const std::function<void(int)>& onSkipped = {});
+  bool EndOfData() const;
+  TMorvatPosition SavePosition() const;
+  void RestorePosition(const TMorvatPosition& position);
+  void FreePosition(TMorvatPosition& position);
+  // Raw text of a column for the record in hand (no formatting).
+  std::string GetColumnValue(const TMorvatColumn& column) const;
+  bool IsNull(const TMorvatColumn& column) const;
+
+  std::string SourceName() const { return exporter::SourceName(settings_.ExportSource); }
+  int RecordCounter() const { return counter_; }
+  // Item count of a list-view source (0 for other kinds or an unset list).
+  int ListItemCount() const;
+
+ private:
+  IMorvatDataSet* DataSetOf() const;  // data set of esDataSet or esDBGrid
+  // Records of a list view or string grid in range (after skip, bounded by ExportRecCount).
+  int RecordsInRange(int total) const;
+
+  const TMorvatSourceSettings& settings_;
+  int& counter_;
+};
+
+}  // namespace vorlix::exporter

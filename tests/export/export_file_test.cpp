@@ -1,0 +1,167 @@
+// Execute: directory creation, file creation and replacement, the lock, the after-run step.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "export/morvat3_ascii.h"
+#include "export_fixtures.h"
+#include "platform/system_info.h"
+
+namespace vorlix::exporter {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Records the shell verbs instead of starting programs.
+class RecordingExporter : public TMorvat3ASCII {
+ public:
+  std::vector<std::string> verbs;
+
+ protected:
+  void ShellVerb(const std::string& verb, const std::string& file) override {
+    verbs.push_back(verb + " " + file);
+  }
+};
+
+class ExportFile : public ::testing::Test {
+ protected:
+  testing::PinnedLocale locale_;
+  TMemoryListView list_;
+  RecordingExporter exporter_;
+  fs::path dir_;
+
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("vorlix-export-file-" + std::to_string(getpid()));
+    fs::remove_all(dir_);
+    list_.AddColumn("User", 80);
+    list_.AddItem("anna.sales.acme");
+    testing::SetUpCsv(exporter_, list_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+};
+
+TEST_F(ExportFile, CreatesMissingDirectoriesAndReplacesTheFile) {
+  fs::path file = dir_ / "a" / "b" / "members.csv";
+  exporter_.FileName = file.string();
+  exporter_.Execute();
+  EXPECT_EQ(ReadFile(file), "\"User\"\r\n\"anna.sales.acme\"\r\n");
+
+  { std::ofstream(file, std::ios::binary) << std::string(1000, 'x'); }
+  exporter_.Execute();
+  EXPECT_EQ(ReadFile(file), "\"User\"\r\n\"anna.sales.acme\"\r\n");
+}
+
+TEST_F(ExportFile, DirectoryThatCannotBeCreated) {
+  fs::create_directories(dir_);
+  { std::ofstream(dir_ / "plain"); }
+  std::string blocked = (dir_ / "plain" / "sub").string();
+  exporter_.FileName = blocked + "/members.csv";
+  try {
+    exporter_.Execute();
+    FAIL() << "expected a failure";
+  } catch (const EMorvatError& e) {
+    EXPECT_EQ(e.Number(), 34025);
+    EXPECT_EQ(std::string(e.what()),
+              "Directory \"" + blocked + "\" not found and cannot be created");
+  }
+  EXPECT_EQ(OutputDirectory("members.csv"), platform::ExecutableDirectory());
+  EXPECT_EQ(OutputDirectory("/tmp/x.csv"), "/tmp");
+}
+
+TEST_F(ExportFile, UnsetSourceLeavesAnEmptyFile) {
+  fs::path file = dir_ / "members.csv";
+  fs::create_directories(dir_);
+  { std::ofstream(file) << "old"; }
+  exporter_.ListView = nullptr;
+  exporter_.FileName = file.string();
+  EXPECT_THROW(exporter_.Execute(), EMorvatError);
+  ASSERT_TRUE(fs::exists(file));
+  EXPECT_EQ(fs::file_size(file), 0u);
+}
+
+TEST_F(ExportFile, FileNameWithoutDirectoryIsRelativeToTheWorkingDirectory) {
+  fs::create_directories(dir_);
+  fs::path saved = fs::current_path();
+  fs::current_path(dir_);
+  exporter_.FileName = "relative.csv";
+  exporter_.Execute();
+  fs::current_path(saved);
+  EXPECT_TRUE(fs::exists(dir_ / "relative.csv"));
+}
+
+TEST_F(ExportFile, ALockedFileIsNotTouched) {
+  fs::create_directories(dir_);
+  fs::path file = dir_ / "members.csv";
+  TMorvatFileStream holder(file.string());
+  holder.Write("kept");
+  holder.Flush();
+  exporter_.FileName = file.string();
+  EXPECT_THROW(exporter_.Execute(), EMorvatError);
+  EXPECT_EQ(ReadFile(file), "kept");
+  EXPECT_THROW(TMorvatFileStream((dir_ / "no" / "such" / "dir.csv").string()), EMorvatError);
+}
+
+TEST_F(ExportFile, LargeOutputPassesTheBufferWhole) {
+  fs::create_directories(dir_);
+  fs::path file = dir_ / "big.bin";
+  std::string expected;
+  {
+    TMorvatFileStream stream(file.string());
+    for (int i = 0; i < 3000; ++i) {
+      std::string piece(i % 97 + 1, static_cast<char>('a' + i % 26));
+      stream.Write(piece);
+      expected += piece;
+    }
+    std::string huge(200000, 'z');
+    stream.Write(huge);
+    expected += huge;
+    EXPECT_EQ(stream.Position(), expected.size());
+    stream.Close();
+    EXPECT_THROW(stream.Write("late"), EMorvatError);
+  }
+  EXPECT_EQ(ReadFile(file), expected);
+}
+
+TEST_F(ExportFile, ShowAndPrintOnlyAfterACompleteRun) {
+  fs::path file = dir_ / "members.csv";
+  exporter_.FileName = file.string();
+  exporter_.ShowFile = true;
+  exporter_.PrintFile = true;
+  exporter_.Execute();
+  EXPECT_EQ(exporter_.verbs,
+            (std::vector<std::string>{"open " + file.string(), "print " + file.string()}));
+
+  exporter_.verbs.clear();
+  exporter_.OnExportedRecord = [](TMorvat3& sender, int) { sender.Abort(); };
+  exporter_.Execute();
+  EXPECT_TRUE(exporter_.verbs.empty());
+}
+
+TEST_F(ExportFile, WriterHelpers) {
+  TMorvatMemoryStream stream;
+  TMorvatWriter writer(exporter_, stream);
+  writer.Write("a");
+  writer.WriteLn("b");
+  writer.EmptyLine();
+  writer.CharLine('=', 3);
+  EXPECT_EQ(stream.Data(), "ab\r\n\r\n===\r\n");
+  EXPECT_EQ(writer.AlignName(ecaCenter), "Center alignment");
+  EXPECT_EQ(writer.AlignName(7), "Unknown alignment");
+  EXPECT_EQ(TMorvatWriter::PadCenter("ab", '.', 7), "..ab...");
+  EXPECT_EQ(TMorvatWriter::PadLeft("abc", '.', 2), "abc");
+  EXPECT_EQ(TMorvatWriter::PadRight("grüße", '.', 6), "grüße.");
+}
+
+}  // namespace
+}  // namespace vorlix::exporter
