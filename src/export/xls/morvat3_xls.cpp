@@ -1,0 +1,213 @@
+#include "export/xls/morvat3_xls.h"
+
+#include <cctype>
+#include <set>
+#include <thread>
+
+#include "export/morvat_messages.h"
+#include "export/morvat_strings.h"
+#include "export/xls/compound_file.h"
+#include "export/xls/text_codec.h"
+
+namespace vorlix::exporter::xls {
+
+namespace {
+
+// Removes the temporary sheet from the collection when the run ends, however it ends.
+class TemporarySheetGuard {
+ public:
+  TemporarySheetGuard(TxlsSheets& sheets, TxlsSheet* sheet) : sheets_(sheets), sheet_(sheet) {}
+  ~TemporarySheetGuard() {
+    if (sheet_ != nullptr) sheets_.Delete(sheets_.IndexOf(sheet_));
+  }
+
+ private:
+  TxlsSheets& sheets_;
+  TxlsSheet* sheet_;
+};
+
+class UnlockGuard {
+ public:
+  explicit UnlockGuard(TMorvatSourceCursor& cursor) : cursor_(cursor) { cursor_.LockSource(); }
+  ~UnlockGuard() { cursor_.UnlockSource(); }
+
+ private:
+  TMorvatSourceCursor& cursor_;
+};
+
+std::string LowerAscii(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+}  // namespace
+
+TMorvat3XLS::TMorvat3XLS() {
+  OffersColumnsWidth = true;
+}
+
+TMorvat3XLS::~TMorvat3XLS() = default;
+
+std::unique_ptr<TMorvatWriter> TMorvat3XLS::CreateWriter(TMorvatStream& stream) {
+  return std::make_unique<TMorvatXLSWriter>(*this, stream);
+}
+
+void TMorvat3XLS::Execute() {
+  if (FileName.empty()) throw EMorvatError("Result file name not present");
+  EnsureOutputDirectory(FileName);
+  TCompoundFile file;
+  file.Open(FileName);
+  try {
+    TxlsWorkbookWriter book(file.Stream());
+    RunSteps(book);
+  } catch (const RunStop&) {
+    // Stopped: the file keeps what was written, without the globals block.
+  } catch (...) {
+    file.CloseQuietly();
+    throw;
+  }
+  file.Close();
+  if (!Aborted) AfterFileWritten();
+}
+
+void TMorvat3XLS::FillTemporarySheet(TxlsSheet& sheet) const {
+  sheet.AutoCalcColWidth = AutoCalcColWidth;
+  sheet.Title = Options.SheetTitle();
+  sheet.Options.Assign(Options);
+  // The component's page header and footer are carried over too.
+  sheet.Options.PageHeader = Options.PageHeader;
+  sheet.Options.PageFooter = Options.PageFooter;
+  sheet.FieldFormats = FieldFormats;
+  sheet.StripType = StripType;
+  sheet.StripStyles = StripStyles;
+  sheet.Hyperlinks.Assign(Hyperlinks);
+  sheet.Cells = Cells;
+  sheet.MergedCells = MergedCells;
+  sheet.AssignSourceSettings(*this);
+  sheet.HeaderRows = HeaderRows;
+  sheet.StartDataCol = StartDataCol;
+  sheet.FooterRows = FooterRows;
+  sheet.Header.Assign(Header);
+  sheet.Captions.Assign(Captions);
+  sheet.Footer.Assign(Footer);
+  sheet.Formats = Formats;
+  sheet.UserFormats.Assign(UserFormats);
+  sheet.ColumnsWidth.Assign(ColumnsWidth);
+  sheet.AllowCaptions = AllowCaptions;
+}
+
+void TMorvat3XLS::CheckSheet(TxlsSheet& sheet) const {
+  TxlsSheet& s = sheet;
+  try {
+    s.Source().CheckSource();
+  } catch (const EMorvatError& e) {
+    throw EMorvatError("Sheet " + sheet.Title + " define with error: " + e.what());
+  }
+  if (!s.Source().IsSourceActive())
+    throw EMorvatError::FromTable(msgSourceClosed, s.Source().SourceName());
+  if (!ExportEmpty && s.Source().IsSourceEmpty())
+    throw EMorvatError::FromTable(msgSourceEmpty, s.Source().SourceName());
+  ValidateSheetSettings(sheet);
+}
+
+void TMorvat3XLS::RunSteps(TxlsWorkbookWriter& book) {
+  book.WriteGlobalsHead();
+  RecordCounter = 0;
+
+  TxlsSheet* temporary = nullptr;
+  bool anyExported = false;
+  for (int i = 0; i < Sheets.Count(); ++i) anyExported = anyExported || Sheets[i].Exported;
+  if (!anyExported) {
+    temporary = &Sheets.Add();
+    FillTemporarySheet(*temporary);
+  }
+  TemporarySheetGuard guard(Sheets, temporary);
+
+  std::set<std::string> titles;
+  for (int i = 0; i < Sheets.Count(); ++i) {
+    if (!Sheets[i].Exported) continue;
+    CheckSheet(Sheets[i]);
+    // Spreadsheet programs refuse two sheets of one name, in any case.
+    if (!titles.insert(LowerAscii(Sheets[i].Title)).second)
+      throw EMorvatError("Sheet \"" + Sheets[i].Title + "\": another sheet has the same title");
+  }
+
+  BeginExport();
+  BeforeDataRows();
+  if (Aborted) throw RunStop{};
+
+  for (int i = 0; i < Sheets.Count(); ++i)
+    if (Sheets[i].Exported) ExportSheet(book, Sheets[i], i);
+
+  book.Finish();
+  AfterDataRows();
+  EndExport();
+}
+
+void TMorvat3XLS::ExportSheet(TxlsWorkbookWriter& book, TxlsSheet& sheet, int index) {
+  if (OnBeforeExportSheet) OnBeforeExportSheet(*this, index);
+  TMorvatSourceCursor& source = sheet.Source();
+  UnlockGuard unlock(source);
+
+  // Prepare the sheet: columns, row, cell styles, widths, the list-view range.
+  sheet.CurrentRow = 0;
+  sheet.RecordCounter = 0;
+  sheet.Columns.Clear();
+  sheet.Columns.Fill(false);
+  sheet.Row.Build();
+  TxlsCellEvents events = *this;
+  if (OnGetExportText)
+    events.EngineGetExportText = [this](int col, std::string& text) {
+      OnGetExportText(*this, col, text);
+    };
+  TxlsSheetWriter writer(book, sheet, index, events,
+                         TextMeasure != nullptr ? *TextMeasure : DefaultTextMeasure());
+  writer.Prepare();
+  Aborted = false;
+  if (sheet.ExportSource == esListView && sheet.ListView != nullptr) {
+    const int items = sheet.ListView->ItemCount();
+    sheet.SkipRecCount = std::min(sheet.SkipRecCount, items);
+    if (sheet.ExportRecCount > 0) sheet.ExportRecCount = std::min(sheet.ExportRecCount, items);
+  }
+
+  writer.WriteSheetHead();
+  writer.WriteLines(sheet.Header, sheet.HeaderRows, sheet.Options.HeaderFormat, OnGetHeaderParams);
+  if (Aborted) throw RunStop{};
+  if (sheet.AllowCaptions) writer.WriteCaptions();
+  if (Aborted) throw RunStop{};
+  if (sheet.GoToFirstRecord) source.FirstRecord();
+  source.SkipRecords(sheet.SkipRecCount, [this](int counter) {
+    if (OnSkippedRecord) OnSkippedRecord(*this, counter);
+  });
+  if (Aborted) throw RunStop{};
+  sheet.RecordCounter = 0;
+
+  while (!source.EndOfData()) {
+    if (sheet.ExportRecCount > 0 && sheet.RecordCounter >= sheet.ExportRecCount) break;
+    if (Aborted && !CanContinue()) break;
+    for (int c = 0; c < sheet.Columns.Count(); ++c) {
+      const TMorvatColumn& column = sheet.Columns[c];
+      sheet.Row.SetValue(column.Name, source.GetColumnValue(column));
+    }
+    bool accept = true;
+    if (OnBeforeExportRow) OnBeforeExportRow(*this, sheet.Row, accept);
+    if (accept && OnAdvancedBeforeExportRow)
+      OnAdvancedBeforeExportRow(*this, index, sheet.Row, accept);
+    if (accept) writer.WriteRecordRow();
+    if (sheet.CurrentRecordOnly) break;
+    source.NextRecord();
+    ++RecordCounter;
+    if (OnExportedRecord) OnExportedRecord(*this, RecordCounter);
+    if (OnAdvancedExportedRecord) OnAdvancedExportedRecord(*this, index, sheet.RecordCounter);
+    // Give up the processor now and then (each time costs a system call).
+    if (sheet.RecordCounter % 256 == 0) std::this_thread::yield();
+  }
+
+  writer.WriteAggregates();
+  if (sheet.AutoCalcColWidth) writer.RewriteColumnWidths();
+  writer.WriteLines(sheet.Footer, sheet.FooterRows, sheet.Options.FooterFormat, OnGetFooterParams);
+  writer.WriteSheetTail();
+  if (OnAfterExportSheet) OnAfterExportSheet(*this, index);
+}
+
+}  // namespace vorlix::exporter::xls

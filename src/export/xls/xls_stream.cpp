@@ -1,0 +1,255 @@
+#include "export/xls/xls_stream.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+namespace vorlix::exporter::xls {
+
+namespace {
+
+constexpr size_t kChunkCapacity = 256 * 1024;
+constexpr size_t kFileBuffer = 256 * 1024;
+
+// Chunks of memory that are never moved once written.
+class MemoryStore : public TxlsStore {
+ public:
+  void Append(const uint8_t* data, size_t size) override {
+    while (size > 0) {
+      if (chunks_.empty() || used_ == kChunkCapacity) {
+        chunks_.push_back(std::make_unique<uint8_t[]>(kChunkCapacity));
+        used_ = 0;
+      }
+      size_t n = std::min(size, kChunkCapacity - used_);
+      std::memcpy(chunks_.back().get() + used_, data, n);
+      used_ += n;
+      size_ += n;
+      data += n;
+      size -= n;
+    }
+  }
+  void WriteAt(uint64_t position, const uint8_t* data, size_t size) override {
+    Visit(position, size, [&](uint8_t* p, size_t n) {
+      std::memcpy(p, data, n);
+      data += n;
+    });
+  }
+  void ReadAt(uint64_t position, uint8_t* data, size_t size) const override {
+    const_cast<MemoryStore*>(this)->Visit(position, size, [&](uint8_t* p, size_t n) {
+      std::memcpy(data, p, n);
+      data += n;
+    });
+  }
+  uint64_t Size() const override { return size_; }
+
+ private:
+  template <typename F>
+  void Visit(uint64_t position, size_t size, F&& f) {
+    while (size > 0) {
+      size_t chunk = static_cast<size_t>(position / kChunkCapacity);
+      size_t offset = static_cast<size_t>(position % kChunkCapacity);
+      size_t n = std::min(size, kChunkCapacity - offset);
+      f(chunks_.at(chunk).get() + offset, n);
+      position += n;
+      size -= n;
+    }
+  }
+  std::vector<std::unique_ptr<uint8_t[]>> chunks_;
+  size_t used_ = 0;
+  uint64_t size_ = 0;
+};
+
+// An unnamed temporary file, removed when it is closed; appends go through a buffer.
+class FileStore : public TxlsStore {
+ public:
+  FileStore() : file_(std::tmpfile()) {
+    if (file_ == nullptr)
+      throw std::runtime_error(std::string("Cannot create a temporary file: ") +
+                               std::strerror(errno));
+    fd_ = ::fileno(file_);
+    buffer_.reserve(kFileBuffer);
+  }
+  ~FileStore() override { std::fclose(file_); }
+  void Append(const uint8_t* data, size_t size) override {
+    if (buffer_.size() + size > kFileBuffer) Flush();
+    if (size >= kFileBuffer) {
+      Put(flushed_, data, size);
+      flushed_ += size;
+      return;
+    }
+    buffer_.insert(buffer_.end(), data, data + size);
+  }
+  void WriteAt(uint64_t position, const uint8_t* data, size_t size) override {
+    // Inside the buffer or in the file (or both).
+    while (size > 0 && position < flushed_) {
+      size_t n = static_cast<size_t>(std::min<uint64_t>(size, flushed_ - position));
+      Put(position, data, n);
+      position += n;
+      data += n;
+      size -= n;
+    }
+    if (size > 0) std::memcpy(buffer_.data() + (position - flushed_), data, size);
+  }
+  void ReadAt(uint64_t position, uint8_t* data, size_t size) const override {
+    while (size > 0 && position < flushed_) {
+      size_t n = static_cast<size_t>(std::min<uint64_t>(size, flushed_ - position));
+      ssize_t got = ::pread(fd_, data, n, static_cast<off_t>(position));
+      if (got <= 0) throw std::runtime_error("Error reading the temporary workbook file");
+      position += static_cast<uint64_t>(got);
+      data += got;
+      size -= static_cast<size_t>(got);
+    }
+    if (size > 0) std::memcpy(data, buffer_.data() + (position - flushed_), size);
+  }
+  uint64_t Size() const override { return flushed_ + buffer_.size(); }
+
+ private:
+  void Flush() {
+    if (buffer_.empty()) return;
+    Put(flushed_, buffer_.data(), buffer_.size());
+    flushed_ += buffer_.size();
+    buffer_.clear();
+  }
+  void Put(uint64_t position, const uint8_t* data, size_t size) {
+    while (size > 0) {
+      ssize_t n = ::pwrite(fd_, data, size, static_cast<off_t>(position));
+      if (n <= 0) throw std::runtime_error("Error writing output file");
+      position += static_cast<uint64_t>(n);
+      data += n;
+      size -= static_cast<size_t>(n);
+    }
+  }
+  std::FILE* file_;
+  int fd_;
+  std::vector<uint8_t> buffer_;
+  uint64_t flushed_ = 0;
+};
+
+}  // namespace
+
+void TxlsByteSink::WriteU16(uint16_t value) {
+  const uint8_t bytes[2] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)};
+  Write(bytes, 2);
+}
+
+void TxlsByteSink::WriteU32(uint32_t value) {
+  const uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+                            static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+  Write(bytes, 4);
+}
+
+void TxlsBuffer::Write(const void* data, size_t size) {
+  const auto* p = static_cast<const uint8_t*>(data);
+  bytes_.insert(bytes_.end(), p, p + size);
+}
+
+TxlsStream::TxlsStream(Storage storage) {
+  if (storage == Storage::TemporaryFile)
+    store_ = std::make_unique<FileStore>();
+  else
+    store_ = std::make_unique<MemoryStore>();
+}
+
+TxlsStream::~TxlsStream() = default;
+TxlsStream::TxlsStream(TxlsStream&&) noexcept = default;
+TxlsStream& TxlsStream::operator=(TxlsStream&&) noexcept = default;
+
+std::pair<size_t, uint64_t> TxlsStream::Locate(uint64_t position) const {
+  uint64_t start = 0;
+  for (size_t i = 0; i < pieces_.size(); ++i) {
+    if (position < start + pieces_[i].length) return {i, position - start};
+    start += pieces_[i].length;
+  }
+  return {pieces_.size(), 0};
+}
+
+size_t TxlsStream::SplitAt(uint64_t position) {
+  auto [index, offset] = Locate(position);
+  if (index == pieces_.size() || offset == 0) return index;
+  Piece& piece = pieces_[index];
+  Piece tail{piece.start + offset, piece.length - offset};
+  piece.length = offset;
+  pieces_.insert(pieces_.begin() + static_cast<ptrdiff_t>(index) + 1, tail);
+  return index + 1;
+}
+
+void TxlsStream::Write(const void* data, size_t size) {
+  const auto* p = static_cast<const uint8_t*>(data);
+  // Overwrite what lies inside the stream (pieces are few: the walk is short).
+  while (size > 0 && position_ < size_) {
+    auto [index, offset] = Locate(position_);
+    const Piece& piece = pieces_[index];
+    size_t n = static_cast<size_t>(std::min<uint64_t>(size, piece.length - offset));
+    store_->WriteAt(piece.start + offset, p, n);
+    p += n;
+    size -= n;
+    position_ += n;
+  }
+  if (size == 0) return;
+  // Append the rest.
+  const uint64_t storeEnd = store_->Size();
+  store_->Append(p, size);
+  if (!pieces_.empty() && pieces_.back().start + pieces_.back().length == storeEnd)
+    pieces_.back().length += size;
+  else
+    pieces_.push_back({storeEnd, size});
+  size_ += size;
+  position_ = size_;
+}
+
+void TxlsStream::Seek(uint64_t position) {
+  if (position > size_) throw std::out_of_range("Seek beyond the end of the workbook stream");
+  position_ = position;
+}
+
+void TxlsStream::ReadAt(uint64_t position, void* data, size_t size) const {
+  if (position > size_ || size > size_ - position)
+    throw std::out_of_range("Read beyond the end of the workbook stream");
+  auto* p = static_cast<uint8_t*>(data);
+  while (size > 0) {
+    auto [index, offset] = Locate(position);
+    const Piece& piece = pieces_[index];
+    size_t n = static_cast<size_t>(std::min<uint64_t>(size, piece.length - offset));
+    store_->ReadAt(piece.start + offset, p, n);
+    p += n;
+    size -= n;
+    position += n;
+  }
+}
+
+void TxlsStream::MoveTail(uint64_t from, uint64_t to) {
+  if (to > from || from > size_) throw std::out_of_range("Bad move inside the workbook stream");
+  if (from < size_ && to < from) {
+    const size_t front = SplitAt(to);
+    const size_t tail = SplitAt(from);
+    // Pieces [front, tail) and [tail, end) swap places.
+    std::rotate(pieces_.begin() + static_cast<ptrdiff_t>(front),
+                pieces_.begin() + static_cast<ptrdiff_t>(tail), pieces_.end());
+  }
+  position_ = size_;
+}
+
+void TxlsStream::ForEachChunk(const std::function<void(const uint8_t*, size_t)>& sink) const {
+  std::vector<uint8_t> buffer(kFileBuffer);
+  for (const Piece& piece : pieces_) {
+    uint64_t done = 0;
+    while (done < piece.length) {
+      size_t n = static_cast<size_t>(std::min<uint64_t>(buffer.size(), piece.length - done));
+      store_->ReadAt(piece.start + done, buffer.data(), n);
+      sink(buffer.data(), n);
+      done += n;
+    }
+  }
+}
+
+std::vector<uint8_t> TxlsStream::ToBytes() const {
+  std::vector<uint8_t> out(static_cast<size_t>(size_));
+  if (size_ > 0) ReadAt(0, out.data(), out.size());
+  return out;
+}
+
+}  // namespace vorlix::exporter::xls
