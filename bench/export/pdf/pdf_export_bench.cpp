@@ -1,0 +1,52 @@
+// Throughput of the PDF exporter over member tables of growing length, into a stream that
+// only counts bytes, and of the text measurement the layout uses.
+
+#include <benchmark/benchmark.h>
+
+#include "export/pdf/main_window_settings.h"
+#include "export/pdf/pdf_widths.h"
+#include "member_table.h"
+
+namespace vorlix::exporter::pdf {
+namespace {
+
+class CountingStream : public TMorvatStream {
+ public:
+  void Write(const char*, size_t size) override { size_ += size; }
+  using TMorvatStream::Write;
+  uint64_t Position() const override { return size_; }
+
+ private:
+  uint64_t size_ = 0;
+};
+
+void BM_PdfExportMemberTable(benchmark::State& state) {
+  const int rows = static_cast<int>(state.range(0));
+  TMemoryListView table = bench::BenchMemberTable(rows);
+  TMorvat3PDF exporter;
+  ConfigureAsMainWindowPdfExporter(exporter, &table);
+  uint64_t bytes = 0;
+  for (auto _ : state) {
+    CountingStream stream;
+    exporter.ExportToStream(stream);
+    bytes = stream.Position();
+  }
+  state.SetItemsProcessed(state.iterations() * rows);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+}
+BENCHMARK(BM_PdfExportMemberTable)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_PdfMeasureText(benchmark::State& state) {
+  const std::string text = "WS-12345.Workstations.Sales.Acme";
+  for (auto _ : state) benchmark::DoNotOptimize(MeasureText(text, 10));
+}
+BENCHMARK(BM_PdfMeasureText);
+
+}  // namespace
+}  // namespace vorlix::exporter::pdf
+
+BENCHMARK_MAIN();

@@ -1,0 +1,212 @@
+#include "export/pdf/morvat3_pdf.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "export/pdf/pdf_text.h"
+#include "export/pdf/pdf_writer.h"
+
+namespace vorlix::exporter::pdf {
+namespace {
+
+int RoundHalfEven(double value) {
+  return static_cast<int>(std::nearbyint(value));
+}
+
+}  // namespace
+
+TMorvat3PDF::TMorvat3PDF() {
+  OffersColumnsWidth = true;
+  OffersColumnsAlign = true;
+}
+
+std::unique_ptr<TMorvatWriter> TMorvat3PDF::CreateWriter(TMorvatStream& stream) {
+  return std::make_unique<TMorvatPDFWriter>(*this, stream);
+}
+
+TPDFDocument& TMorvat3PDF::Document() {
+  if (!document_) throw EMorvatError("The PDF export has no document to draw on");
+  return *document_;
+}
+
+std::string TMorvat3PDF::NormalizeText(const std::string& text) {
+  if (text.find('\\') == std::string::npos) return text;
+  return DoubleBackslashes(text);
+}
+
+std::string TMorvat3PDF::CellText(TMorvatCol& col) {
+  // Boolean and untyped values skip the engine's normalizing; a lone backslash in them would
+  // still escape the character after it in the PDF string.
+  if (col.IsNull || col.ColumnIndex < 0 || col.ColumnIndex >= Columns.Count()) return col.Data;
+  const TMorvatColType type = Columns[col.ColumnIndex].ColType;
+  return type == ectBoolean || type == ectUnknown ? NormalizeText(col.Data) : col.Data;
+}
+
+void TMorvat3PDF::MoveDown(double amount) {
+  y_ -= RoundHalfEven(amount);
+}
+
+void TMorvat3PDF::HorizontalRule() {
+  Document().DrawLine(Options.GridLineColor, x_.front(), y_, x_.back(), y_);
+}
+
+void TMorvat3PDF::VerticalRules() {
+  const double halfWidth = Options.GridLineWidth / 2.0;
+  for (int x : x_)
+    Document().DrawLine(Options.GridLineColor, x, gridTop_ + halfWidth, x, y_ - halfWidth);
+}
+
+void TMorvat3PDF::DrawText(int x, TColor color, const std::string& pdfText) {
+  const bool plain = std::none_of(pdfText.begin(), pdfText.end(),
+                                  [](char ch) { return ch == '(' || ch == ')' || ch == '\r'; });
+  if (plain) {
+    Document().TextOut(x, y_, color, pdfText);
+  } else {
+    Document().TextOut(x, y_, color, EscapeStringDelimiters(pdfText));
+  }
+}
+
+void TMorvat3PDF::BeginExport() {
+  auto* writer = dynamic_cast<TMorvatPDFWriter*>(Writer);
+  document_ = writer ? &writer->Document() : nullptr;
+  TMorvat3FormatText::BeginExport();
+  TPDFDocument& doc = Document();
+  const TMorvatPDFPageOptions& page = Options.PageOptions;
+  box_ = page.ContentBox();
+  y_ = gridTop_ = box_.Top;
+
+  const int dataSize = Options.DataFont.FontSize;
+  x_.assign(1, box_.Left);
+  for (int i = 0; i < Columns.Count(); ++i)
+    x_.push_back(x_.back() + doc.CharsWidth(dataSize, Columns[i].Width + Options.ColSpacing));
+
+  doc.SetMediaBox(page.PageBox());
+  doc.SetTrimBox(box_);
+  doc.BeginDoc();
+  doc.NewPage();
+  doc.SetLineWidth(Options.GridLineWidth);
+  doc.SetLineSpacing(Options.RowSpacing);
+  doc.SetLineColor(Options.GridLineColor);
+  WriteHeaderLines();
+  doc.AddFont(Options.DataFont);
+  doc.AddFont(Options.CaptionFont);
+  doc.AddFont(Options.HeaderFont);
+  doc.AddFont(Options.FooterFont);
+}
+
+void TMorvat3PDF::WriteHeaderLines() {
+  if (Header.Count() > 0) {
+    TPDFDocument& doc = Document();
+    const TPDFFont& font = Options.HeaderFont;
+    const double lineHeight = (Options.RowSpacing / 2 + 1) * font.FontSize;
+    doc.SetFont(font);
+    for (const std::string& line : Header.Lines()) {
+      MoveDown(lineHeight);
+      if (y_ < box_.Bottom) {
+        doc.NewPage();
+        doc.SetFillColor(font.FontColor);
+        doc.SetLineColor(Options.GridLineColor);
+        y_ = box_.Top - RoundHalfEven(lineHeight);
+      }
+      // Free lines skip the engine's normalizing; they need it as much as the cells do.
+      DrawText(box_.Left, font.FontColor, NormalizeText(WinAnsiFromUtf8(line)));
+    }
+    MoveDown(font.FontSize * Options.RowSpacing / 2);
+  }
+  gridTop_ = y_;
+}
+
+void TMorvat3PDF::WriteCaptionRow() {
+  TPDFDocument& doc = Document();
+  const TPDFFont& font = Options.CaptionFont;
+  const int size = font.FontSize;
+  doc.SetFont(font);
+  HorizontalRule();
+  MoveDown((Options.RowSpacing / 2 + 1) * size);
+  const int pad = doc.CharsWidth(size, Options.ColSpacing / 2);
+  for (int i = 0; i < Columns.Count(); ++i)
+    DrawText(x_[i] + pad, font.FontColor, WinAnsiFromUtf8(ColumnCaptionText(i)));
+  MoveDown(size * Options.RowSpacing / 2);
+  HorizontalRule();
+}
+
+void TMorvat3PDF::WriteDataRow() {
+  TPDFDocument& doc = Document();
+  const TPDFFont& dataFont = Options.DataFont;
+  const int size = dataFont.FontSize;
+  const double rowSpacing = Options.RowSpacing;
+  doc.SetFont(dataFont);
+
+  if (y_ - RoundHalfEven((rowSpacing + 1) * size) < box_.Bottom) {
+    VerticalRules();
+    y_ = gridTop_ = box_.Top;
+    doc.NewPage();
+    doc.SetFillColor(dataFont.FontColor);
+    doc.SetLineColor(Options.GridLineColor);
+    HorizontalRule();
+  }
+  MoveDown((rowSpacing / 2 + 1) * size);
+
+  const int pad = doc.CharsWidth(size, Options.ColSpacing / 2);
+  for (int i = 0; i < Columns.Count(); ++i) {
+    const TMorvatColumn& column = Columns[i];
+    const std::string value = Row[i].GetValue(true);
+    TMorvatColAlign align = column.ColAlign;
+    TColor background = clWhite;
+    TColor color = dataFont.FontColor;
+    if (OnGetCellParams) {
+      TPDFFont font = dataFont;
+      OnGetCellParams(*this, RecordCounter, i, value, align, font, background);
+      color = font.FontColor;
+    }
+    if (background != clWhite) {
+      doc.FillRect(background, x_[i], y_ - size * rowSpacing / 2, x_[i + 1] - x_[i],
+                   (rowSpacing + 1) * size - Options.GridLineWidth / 2.0);
+    }
+    std::string converted;
+    const std::string& text = IsAscii(value) ? value : (converted = WinAnsiFromUtf8(value));
+    int x = x_[i] + pad;
+    if (align == ecaCenter) {
+      x += (doc.CharsWidth(size, column.Width) - doc.TextWidth(text, size)) / 2;
+    } else if (align == ecaRight) {
+      x = x_[i + 1] - pad - doc.TextWidth(text, size);
+    }
+    DrawText(x, color, text);
+  }
+  MoveDown(size * rowSpacing / 2);
+  HorizontalRule();
+}
+
+void TMorvat3PDF::WriteFooterLines() {
+  if (Footer.Count() == 0) return;
+  TPDFDocument& doc = Document();
+  const TPDFFont& font = Options.FooterFont;
+  const double lineHeight = (Options.RowSpacing / 2 + 1) * font.FontSize;
+  doc.SetFont(font);
+  for (const std::string& line : Footer.Lines()) {
+    MoveDown(lineHeight);
+    if (y_ < box_.Bottom) {
+      doc.NewPage();
+      // A new page starts in black; say again which colours the document takes as current,
+      // or text in that colour would be drawn black.
+      doc.SetFillColor(doc.FillColor());
+      doc.SetLineColor(doc.LineColor());
+      y_ = box_.Top - RoundHalfEven(lineHeight);
+    }
+    DrawText(box_.Left, font.FontColor, NormalizeText(WinAnsiFromUtf8(line)));
+  }
+}
+
+void TMorvat3PDF::EndExport() {
+  if (Writer && document_) {
+    TPDFDocument& doc = *document_;
+    if (y_ != box_.Top) VerticalRules();
+    WriteFooterLines();
+    doc.EndPage();
+    doc.EndDoc();
+  }
+  document_ = nullptr;
+  TMorvat3FormatText::EndExport();
+}
+
+}  // namespace vorlix::exporter::pdf

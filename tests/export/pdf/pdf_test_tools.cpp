@@ -1,0 +1,65 @@
+#include "pdf_test_tools.h"
+
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+namespace vorlix::exporter::pdf::testing {
+
+TempPdf::TempPdf(const std::string& stem) {
+  static int serial = 0;
+  path_ =
+      (std::filesystem::temp_directory_path() / ("vorlix-pdf-" + std::to_string(::getpid()) + "-" +
+                                                 std::to_string(++serial) + "-" + stem + ".pdf"))
+          .string();
+}
+
+TempPdf::~TempPdf() {
+  std::error_code ignored;
+  std::filesystem::remove(path_, ignored);
+}
+
+CommandResult RunCommand(const std::string& command) {
+  CommandResult result;
+  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  if (!pipe) return result;
+  std::array<char, 4096> chunk;
+  std::size_t n;
+  while ((n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0)
+    result.output.append(chunk.data(), n);
+  const int status = ::pclose(pipe);
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string QpdfProblems(const std::string& path) {
+  const CommandResult check = RunCommand("qpdf --check '" + path + "'");
+  // qpdf exits 2 on errors and 3 on warnings.
+  const bool clean = check.exitCode == 0 && check.output.find("WARNING") == std::string::npos;
+  return clean ? std::string()
+               : "qpdf exit " + std::to_string(check.exitCode) + ": " + check.output;
+}
+
+std::string PdfText(const std::string& path) {
+  const CommandResult text = RunCommand("pdftotext -layout '" + path + "' -");
+  return std::regex_replace(text.output, std::regex("\\s+"), " ");
+}
+
+int PdfPageCount(const std::string& path) {
+  const CommandResult info = RunCommand("pdfinfo '" + path + "'");
+  std::smatch match;
+  if (info.exitCode != 0 || !std::regex_search(info.output, match, std::regex("Pages:\\s+(\\d+)")))
+    return -1;
+  return std::stoi(match[1]);
+}
+
+}  // namespace vorlix::exporter::pdf::testing
