@@ -1,0 +1,45 @@
+#pragma once
+// The configuration file "vorlix.ini": "SYSTEM"/"phone" and the "PHONE" chain, and the
+// "DIRECTORY" section that chooses the directory source.
+
+#include <string>
+#include <vector>
+
+#include "app/core/app_state.h"
+#include "directory/directory_source.h"
+
+namespace vorlix::core {
+
+struct Configuration {
+  // "SYSTEM"/"phone" read as an integer (not an integer: 0); any non-zero value turns it on.
+  bool PhoneChainEnabled = false;
+  // Values of every "PHONE" entry in file order; read only when the chain is on.
+  std::vector<std::string> PhoneAttributes;
+
+  // A "DIRECTORY" section was given and is sound. Its source is absolute (a relative path is
+  // taken relative to the executable's directory) or an ldap:// / ldaps:// URL.
+  bool hasDirectory = false;
+  directory::DirectorySource directory;
+
+  // A message for the user when the "DIRECTORY" section is broken (then the defaults apply);
+  // empty otherwise.
+  std::string problem;
+};
+
+// <executable's directory>/vorlix.ini
+std::string ConfigurationPath();
+
+// Reads the file at `path`. A missing or unreadable file, or a file with a broken line, gives the
+// defaults; when the broken line or a bad entry lies in the "DIRECTORY" section, `problem` says
+// what is wrong. Relative directory sources are resolved against `baseDirectory`.
+Configuration LoadConfiguration(const std::string& path, const std::string& baseDirectory);
+Configuration LoadConfiguration(const std::string& path);  // base: the executable's directory
+
+// The start-up step's use of the configuration: a chain that is on sets PhoneChainEnabled and
+// replaces PhoneAttributes; a chain that is off leaves the state as it is.
+void ApplyPhoneSettings(const Configuration& configuration, AppState& state);
+
+// The configured directory source, or the bundled sample tree when none is configured.
+directory::DirectorySource DirectorySourceOf(const Configuration& configuration);
+
+}  // namespace vorlix::core

@@ -1,0 +1,151 @@
+#include "app/core/lookup.h"
+
+#include <algorithm>
+
+#include "app/core/kinds.h"
+#include "directory/directory_layer.h"
+#include "directory/name_sort.h"
+#include "directory/value_rendering.h"
+
+namespace vorlix::core {
+
+namespace {
+
+constexpr char kRoot[] = "[root]";
+constexpr char kNamingAttribute[] = "CN";
+constexpr char kNoUserPhone[] = "  -";
+constexpr char kBrokenChainPhone[] = " -  ";
+
+std::string WithoutBrackets(std::string text) {
+  text.erase(std::remove_if(text.begin(), text.end(), [](char c) { return c == '[' || c == ']'; }),
+             text.end());
+  return text;
+}
+
+std::vector<std::string> SortedTexts(const directory::NameList& list) {
+  std::vector<std::string> texts;
+  texts.reserve(list.size());
+  for (const auto& entry : list) texts.push_back(entry.text);
+  directory::SortNames(texts);
+  return texts;
+}
+
+// Fills `row` with the values the kind calls for, cell by cell.
+void FillRow(const AppState& state, MemberRow& row, int kind) {
+  directory::DirectoryClient& client = *state.client;
+  const directory::Context context = state.DirectoryContext;
+  const std::string& member = row.caption;
+  if (kind == kKindGroup) {
+    row.cells[0] = LookupPhone(state, member);
+  } else if (kind == kKindWorkstationGroup) {
+    row.cells[0] = directory::ReadAttributeText(client, context, member, "WM:NAME User");
+    row.rawTime =
+        directory::ReadAttributeInteger(client, context, member, "WM:Last Registered Time", 0);
+    row.cells[1] = directory::FormatTimeStamp(row.rawTime);
+    row.cells[2] = WithoutBrackets(
+        directory::ReadAttributeText(client, context, member, "ZEN:INV IP Address"));
+    row.cells[3] = row.cells[0].empty() ? kNoUserPhone : LookupPhone(state, row.cells[0]);
+  }
+}
+
+// Everything of the lookup that runs with the hourglass shown; directory errors leave it.
+LookupResult RunLookup(AppState& state, const std::string& typed, int kind, LookupUi& ui) {
+  LookupResult result;
+  BusyCursorGuard busy(ui.cursor);
+  directory::DirectoryClient& client = *state.client;
+  const directory::Context context = state.DirectoryContext;
+
+  result.matches = SortedTexts(directory::FindObjectsByName(client, context, kRoot, KindClass(kind),
+                                                            kNamingAttribute, typed + "*"));
+  if (result.matches.empty()) {
+    result.status = LookupStatus::NoMatch;
+    return result;
+  }
+  if (result.matches.size() == 1) {
+    state.CurrentObjectName = result.matches.front();
+    ui.statusBar.SetPanel(2, state.CurrentObjectName);
+  } else {
+    ui.cursor.Restore();
+    const std::optional<std::string> chosen = ui.choice.Choose(result.matches);
+    ui.cursor.Show();
+    if (ui.processEvents) ui.processEvents();
+    if (!chosen) {
+      result.status = LookupStatus::NotChosen;
+      return result;
+    }
+    state.CurrentObjectName = *chosen;
+    ui.statusBar.SetPanel(2, state.CurrentObjectName);
+    if (ui.setEditText) ui.setEditText(state.CurrentObjectName);
+  }
+
+  const std::string object = state.CurrentObjectName;
+  const directory::NameList memberList =
+      directory::ReadAttributeList(client, context, object, "Member", ';');
+  ui.cursor.Show();
+  ui.statusBar.SetPanel(1, directory::ReadAttributeText(client, context, object, "Description"));
+  const std::vector<std::string> members = SortedTexts(memberList);
+  ui.statusBar.SetPanel(0, std::to_string(members.size()));
+
+  result.status = LookupStatus::Listed;
+  TableUpdateGuard update(ui.table);
+  for (const std::string& member : members) {
+    MemberRow row;
+    row.caption = member;
+    try {
+      FillRow(state, row, kind);
+    } catch (...) {
+      // The row was already there when the read failed: it stays with the cells read so far.
+      ui.table.AddRow(row);
+      throw;
+    }
+    ui.table.AddRow(row);
+  }
+  return result;
+}
+
+}  // namespace
+
+LookupResult ToolButton4Click(AppState& state, const std::string& typed, int kind, LookupUi& ui) {
+  LookupResult result;
+  if (typed.size() > kMaxLookupText) {
+    result.status = LookupStatus::Refused;
+    result.message = "The name to look up is " + std::to_string(typed.size()) +
+                     " characters long; at most " + std::to_string(kMaxLookupText) +
+                     " characters can be searched for.";
+    ui.messages.ShowMessage(result.message);
+    return result;
+  }
+  ui.table.Clear();
+  for (int panel = 0; panel < 3; ++panel) ui.statusBar.SetPanel(panel, "");
+  if (state.client == nullptr) return result;  // not started: nothing to search
+
+  try {
+    return RunLookup(state, typed, kind, ui);
+  } catch (const directory::DirectoryError& error) {
+    result.status = LookupStatus::DirectoryError;
+    result.message = error.what();
+  } catch (const directory::DirectoryArgumentError& error) {
+    result.status = LookupStatus::DirectoryError;
+    result.message = error.what();
+  }
+  ui.messages.ShowMessage(result.message);
+  return result;
+}
+
+std::string LookupPhone(const AppState& state, const std::string& user) {
+  directory::DirectoryClient& client = *state.client;
+  const directory::Context context = state.DirectoryContext;
+  if (!state.PhoneChainEnabled) {
+    return directory::ReadAttributeText(client, context, user, "Telephone Number");
+  }
+  std::string current = user;
+  std::string value;
+  for (const std::string& attribute : state.PhoneAttributes) {
+    value = directory::ReadAttributeText(client, context, current, attribute);
+    if (value.empty()) break;
+    current = value;
+  }
+  return value.empty() ? kBrokenChainPhone : value;
+}
+
+}  // namespace vorlix::core

@@ -1,0 +1,55 @@
+#pragma once
+// The lookup: find the objects of a kind whose name begins with the typed text, let the user pick
+// one when several match, and list its members in the member table.
+
+#include <functional>
+#include <string>
+
+#include "app/core/app_state.h"
+#include "app/core/busy_cursor.h"
+#include "app/core/choice.h"
+#include "app/core/member_table.h"
+#include "app/core/message_sink.h"
+#include "app/core/status_bar.h"
+
+namespace vorlix::core {
+
+// Longest text that can be looked up: the directory's 256-character pattern less the two "*".
+inline constexpr size_t kMaxLookupText = 254;
+
+// What the lookup works on besides the state: the window's parts.
+struct LookupUi {
+  IMemberTable& table;
+  IStatusBar& statusBar;
+  IChoiceDialog& choice;
+  IBusyCursor& cursor;
+  IMessageSink& messages;
+  // Sets the text of the name entry box; called with the chosen full name after a choice.
+  std::function<void(const std::string&)> setEditText;
+  // Lets pending window messages be handled (the window repaints after the choice closed).
+  std::function<void()> processEvents;
+};
+
+enum class LookupStatus {
+  Listed,          // an object was chosen and its members listed
+  NoMatch,         // nothing matched; the table stays empty
+  NotChosen,       // several matched and the choice was cancelled
+  DirectoryError,  // a directory read failed; rows added so far stay, the message was shown
+  Refused,         // the typed text was refused (too long); the message was shown
+};
+
+struct LookupResult {
+  LookupStatus status = LookupStatus::NoMatch;
+  std::vector<std::string> matches;  // the matching full names, sorted
+  std::string message;               // the message shown, for DirectoryError and Refused
+};
+
+// The Find command over `typed` and the kind chosen (0 group, 1 workstation group,
+// 2 application).
+LookupResult ToolButton4Click(AppState& state, const std::string& typed, int kind, LookupUi& ui);
+
+// The phone text of a user: its "Telephone Number", or with the chain on the value at the end of
+// the configured attribute chain (" -  " where the chain breaks or is empty).
+std::string LookupPhone(const AppState& state, const std::string& user);
+
+}  // namespace vorlix::core

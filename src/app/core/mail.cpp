@@ -1,0 +1,91 @@
+#include "app/core/mail.h"
+
+#include <unordered_set>
+#include <vector>
+
+#include "app/core/kinds.h"
+
+namespace vorlix::core {
+
+namespace {
+
+constexpr char kMarker = '\x01';
+constexpr char kMailPrefix[] = "MAILTO:";
+
+// Escapes the characters that would end the address list or start header fields.
+std::string EncodeRecipient(const std::string& name) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(name.size());
+  for (const char c : name) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '?' || c == '#' || c == '%' || u < 0x20 || u == 0x7F) {
+      out += '%';
+      out += kHex[u >> 4];
+      out += kHex[u & 0x0F];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string ShortName(const std::string& name) {
+  std::string marked;
+  marked.reserve(name.size());
+  for (size_t i = 0; i < name.size(); ++i) {
+    if (name[i] == '\\' && i + 1 < name.size() && name[i + 1] == '.') {
+      marked += kMarker;
+      ++i;
+    } else {
+      marked += name[i];
+    }
+  }
+  std::string result = marked.substr(0, marked.find('.'));
+  for (char& c : result) {
+    if (c == kMarker) c = '.';
+  }
+  return result;
+}
+
+MailCommand BuildMailCommand(const IMemberTable& table, int kind, size_t limit) {
+  std::vector<std::string> names;
+  std::unordered_set<std::string> seen;
+  const int count = table.RowCount();
+  for (int i = 0; i < count; ++i) {
+    const MemberRow row = table.Row(i);
+    if (!row.checked) continue;
+    std::string name = ShortName(kind == kKindGroup ? row.caption : row.cells[0]);
+    if (name.empty() || !seen.insert(name).second) continue;
+    names.push_back(std::move(name));
+  }
+
+  MailCommand mail;
+  mail.command = kMailPrefix;
+  for (const std::string& name : names) {
+    const std::string entry = EncodeRecipient(name) + ";";
+    if (mail.command.size() + entry.size() > limit) break;
+    mail.command += entry;
+    ++mail.namesListed;
+  }
+  mail.namesLeftOut = static_cast<int>(names.size()) - mail.namesListed;
+  return mail;
+}
+
+std::string MailCutNotice(int namesLeftOut) {
+  return "A mail command holds at most " + std::to_string(kMaxMailCommand) +
+         " characters: " + std::to_string(namesLeftOut) +
+         (namesLeftOut == 1 ? " name was" : " names were") + " left out of the recipients.";
+}
+
+std::optional<MailCommand> ToolButton6Click(const AppState& state, const IMemberTable& table,
+                                            int kind, const MailOpener& open) {
+  if (state.CurrentObjectName.empty()) return std::nullopt;
+  MailCommand mail = BuildMailCommand(table, kind);
+  if (open) open(mail.command);
+  return mail;
+}
+
+}  // namespace vorlix::core

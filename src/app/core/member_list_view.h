@@ -1,0 +1,38 @@
+#pragma once
+// The member table as an exporter reads it: a list with the five columns (captions per kind,
+// widths 220, 170, 130, 90, 105) and one item per row, its caption the first-column text and its
+// sub-items cells 1 to 4. Ticks play no part.
+
+#include <array>
+#include <string>
+
+#include "app/core/member_table.h"
+#include "export/morvat_sources.h"
+
+namespace vorlix::core {
+
+class MemberListView : public exporter::IMorvatListView {
+ public:
+  MemberListView(const IMemberTable& table, const std::array<std::string, 5>& captions)
+      : table_(table), captions_(captions) {}
+
+  int ColumnCount() const override { return 5; }
+  std::string ColumnCaption(int column) const override;
+  int ColumnWidth(int column) const override;
+  int ItemCount() const override { return table_.RowCount(); }
+  std::string ItemCaption(int item) const override;
+  std::string SubItem(int item, int k) const override;
+  int SelectedIndex() const override { return selected_; }
+  void SelectItem(int item) override { selected_ = item; }
+  void BeginUpdate() override {}
+  void EndUpdate() override {}
+
+ private:
+  MemberRow RowAt(int item) const;
+
+  const IMemberTable& table_;
+  std::array<std::string, 5> captions_;
+  int selected_ = -1;
+};
+
+}  // namespace vorlix::core

@@ -1,0 +1,38 @@
+#pragma once
+// The start-up step without its window parts, and the shutdown.
+
+#include <string>
+#include <vector>
+
+#include "app/core/app_state.h"
+#include "app/core/configuration.h"
+
+namespace vorlix::core {
+
+// The first line of the message shown when the directory client cannot start.
+inline constexpr char kClientMissingMessage[] = "Novell Client not installed?";
+
+struct StartupResult {
+  // false: the client did not start. Show `messages`, then end the program at once (Shutdown
+  // still runs); nothing else was done.
+  bool clientStarted = false;
+  // The context could not be opened or configured: ask the main window to close (after the
+  // steps below and after showing `messages`).
+  bool closeWindow = false;
+  // The tree name was read and the configuration applied: lay out the caption again and remove
+  // the third kind from the kind selector. false when reading the tree name failed.
+  bool completed = false;
+  // Texts to show in message boxes, in order (the client failure with its reason on a second
+  // line, a directory error, a broken "DIRECTORY" section).
+  std::vector<std::string> messages;
+};
+
+// Creates the client for the configured source when the state has none, then: calStartup,
+// clxStartup, OpenDirectoryContext(false, false), the tree name, the phone settings.
+StartupResult RunStartupStep(AppState& state, const Configuration& configuration);
+
+// dsCloseContext when a context was opened, then clxShutdown(0) and calShutdown(0); results are
+// not looked at. Runs once; without a client it does nothing.
+void Shutdown(AppState& state);
+
+}  // namespace vorlix::core

@@ -1,0 +1,204 @@
+#include "app/core/lookup.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "app/core/kinds.h"
+#include "app/core/startup.h"
+#include "fake_ui.h"
+#include "platform/locale_facts.h"
+
+namespace vorlix::core {
+namespace {
+
+using testing::FakeWindow;
+
+const std::string kTree = std::string(VORLIX_TEST_DATA_DIR) + "/core/lookup-tree.ldif";
+
+Configuration TreeConfiguration(const std::string& path = kTree) {
+  Configuration c;
+  c.hasDirectory = true;
+  c.directory.source = path;
+  return c;
+}
+
+class CoreLookup : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    platform::LocaleFacts facts;
+    facts.shortDateFormat = "mm/dd/yyyy";
+    facts.longTimeFormat = "hh:nn:ss";
+    facts.dateSeparator = '-';
+    facts.timeSeparator = ':';
+    platform::SetFormatSettings(facts);
+  }
+  void SetUp() override {
+    const StartupResult started = RunStartupStep(state_, TreeConfiguration());
+    ASSERT_TRUE(started.clientStarted) << (started.messages.empty() ? "" : started.messages[0]);
+    ASSERT_TRUE(started.completed);
+  }
+  void TearDown() override { Shutdown(state_); }
+
+  LookupResult Find(const std::string& text, int kind = kKindGroup) {
+    return ToolButton4Click(state_, text, kind, w_.ui);
+  }
+  std::vector<std::vector<std::string>> Table() const {
+    std::vector<std::vector<std::string>> out;
+    for (const auto& r : w_.table.Rows()) {
+      out.push_back({r.caption, r.cells[0], r.cells[1], r.cells[2], r.cells[3]});
+    }
+    return out;
+  }
+
+  AppState state_;
+  FakeWindow w_;
+};
+
+TEST_F(CoreLookup, StartupReadsTheTreeAndShutdownRunsOnce) {
+  EXPECT_EQ(state_.TreeName, "CORE-TEST");
+  EXPECT_TRUE(state_.ContextOpened);
+  Shutdown(state_);
+  EXPECT_FALSE(state_.ContextOpened);
+  Shutdown(state_);  // a second shutdown does nothing
+
+  // A broken directory section is told first; the phone settings apply once the tree is read.
+  AppState configured;
+  Configuration withChain = TreeConfiguration();
+  withChain.problem = "vorlix.ini [DIRECTORY] line 3: unknown key";
+  withChain.PhoneChainEnabled = true;
+  withChain.PhoneAttributes = {"L", "Telephone Number"};
+  const StartupResult told = RunStartupStep(configured, withChain);
+  EXPECT_TRUE(told.completed);
+  EXPECT_FALSE(told.closeWindow);
+  EXPECT_EQ(told.messages, std::vector<std::string>{withChain.problem});
+  EXPECT_TRUE(configured.PhoneChainEnabled);
+  EXPECT_EQ(configured.PhoneAttributes.size(), 2u);
+  Shutdown(configured);
+
+  AppState missing;
+  const StartupResult failed = RunStartupStep(missing, TreeConfiguration("/no/such/tree.ldif"));
+  EXPECT_FALSE(failed.clientStarted);
+  EXPECT_FALSE(missing.ContextOpened);
+  ASSERT_EQ(failed.messages.size(), 1u);
+  EXPECT_EQ(failed.messages[0].rfind("Novell Client not installed?\n", 0), 0u)
+      << failed.messages[0];
+  EXPECT_GT(failed.messages[0].size(), std::string("Novell Client not installed?\n").size());
+  Shutdown(missing);
+}
+
+TEST_F(CoreLookup, SeveralMatchesGoToTheChoiceAndTheChosenGroupIsListed) {
+  state_.CurrentObjectName = "earlier.acme";
+  const LookupResult cancelled = Find("staff");
+  EXPECT_EQ(cancelled.status, LookupStatus::NotChosen);
+  // Sorted as the names sort in the (here: C) locale: the blank before the dot.
+  EXPECT_EQ(w_.choice.shown,
+            (std::vector<std::string>{"Staff East.acme", "Staff West.acme", "Staff.acme"}));
+  EXPECT_EQ(state_.CurrentObjectName, "earlier.acme");
+  EXPECT_EQ(w_.table.RowCount(), 0);
+  EXPECT_EQ(w_.statusBar.panels, (std::array<std::string, 3>{"", "", ""}));
+  EXPECT_FALSE(w_.cursor.busy);
+
+  w_.choice.answer = "Staff.acme";
+  EXPECT_EQ(Find("staff").status, LookupStatus::Listed);
+  EXPECT_EQ(state_.CurrentObjectName, "Staff.acme");
+  EXPECT_EQ(w_.editText, "Staff.acme");
+  EXPECT_EQ(w_.statusBar.panels, (std::array<std::string, 3>{"4", "All staff", "Staff.acme"}));
+  using Row = std::vector<std::string>;
+  EXPECT_EQ(Table(), (std::vector<Row>{{"adam.it.acme", "555-0104", "", "", ""},
+                                       {"an.sales.acme", "555-0102", "", "", ""},
+                                       {"jan\\.smith.sales.acme", "555-0101", "", "", ""},
+                                       {"Zoe.sales.acme", "", "", "", ""}}));
+  for (const auto& r : w_.table.Rows()) EXPECT_TRUE(r.checked);
+  EXPECT_FALSE(w_.cursor.busy);
+  EXPECT_TRUE(w_.messages.shown.empty());
+}
+
+TEST_F(CoreLookup, OneMatchIsListedWithoutChoiceAndEmptyGroupGivesZero) {
+  const LookupResult result = Find("Empty");
+  EXPECT_EQ(result.status, LookupStatus::Listed);
+  EXPECT_EQ(w_.choice.calls, 0);
+  EXPECT_FALSE(w_.editText.has_value());  // the typed text stays
+  EXPECT_EQ(w_.statusBar.panels,
+            (std::array<std::string, 3>{"0", "Nobody yet", "Empty Crew.sales.acme"}));
+  EXPECT_EQ(w_.table.RowCount(), 0);
+
+  state_.CurrentObjectName = "kept.acme";
+  EXPECT_EQ(Find("nothing like this").status, LookupStatus::NoMatch);
+  EXPECT_EQ(state_.CurrentObjectName, "kept.acme");
+  EXPECT_EQ(Find("Lab", kKindGroup).status, LookupStatus::NoMatch);  // wrong kind: no match
+}
+
+TEST_F(CoreLookup, WorkstationRowsShowUserTimeAddressAndPhone) {
+  ASSERT_EQ(Find("lab", kKindWorkstationGroup).status, LookupStatus::Listed);
+  using Row = std::vector<std::string>;
+  EXPECT_EQ(
+      Table(),
+      (std::vector<Row>{
+          {"ws1.it.acme", "jan\\.smith.sales.acme", "01-15-2024 09:30:00", "10.1.2.3", "555-0101"},
+          {"ws2.it.acme", "", "01-01-1970 00:00:00", "10.0.0.9", "  -"},
+          {"ws3.it.acme", "an.sales.acme", "12-31-1999 23:00:00", "", "555-0102"}}));
+  EXPECT_EQ(w_.table.Rows()[0].rawTime, 1705311000);
+  EXPECT_EQ(w_.table.Rows()[1].rawTime, 0);
+  w_.table.SortByKey(2);
+  EXPECT_EQ(w_.table.Rows()[0].caption, "ws2.it.acme");
+  EXPECT_EQ(w_.table.Rows()[2].caption, "ws1.it.acme");
+}
+
+TEST_F(CoreLookup, PhoneChainFollowsTheAttributesAndMarksWhereItBreaks) {
+  state_.PhoneChainEnabled = true;
+  state_.PhoneAttributes = {"L", "Telephone Number"};
+  EXPECT_EQ(LookupPhone(state_, "jan\\.smith.sales.acme"), "555-0000");
+  EXPECT_EQ(LookupPhone(state_, "Zoe.sales.acme"), "555-0000");
+  EXPECT_EQ(LookupPhone(state_, "an.sales.acme"), " -  ");  // no "L": the chain breaks
+
+  state_.PhoneAttributes.clear();
+  EXPECT_EQ(LookupPhone(state_, "adam.it.acme"), " -  ");
+
+  state_.PhoneAttributes = {"L", "Telephone Number"};
+  ASSERT_EQ(Find("lab", kKindWorkstationGroup).status, LookupStatus::Listed);
+  EXPECT_EQ(w_.table.Rows()[0].cells[3], "555-0000");
+  EXPECT_EQ(w_.table.Rows()[1].cells[3], "  -");  // no registered user: no chain at all
+  EXPECT_EQ(w_.table.Rows()[2].cells[3], " -  ");
+}
+
+TEST_F(CoreLookup, DirectoryErrorKeepsTheRowsAddedSoFar) {
+  const LookupResult result = Find("Broken");
+  EXPECT_EQ(result.status, LookupStatus::DirectoryError);
+  ASSERT_EQ(w_.messages.shown.size(), 1u);
+  EXPECT_EQ(w_.messages.shown[0], "Netware error -601 (0xFFFFFDA7)");
+  EXPECT_EQ(w_.statusBar.panels[0], "2");
+  ASSERT_EQ(w_.table.RowCount(), 2);
+  EXPECT_EQ(w_.table.Row(0).caption, "an.sales.acme");
+  EXPECT_EQ(w_.table.Row(0).cells[0], "555-0102");
+  EXPECT_EQ(w_.table.Row(1).caption, "zz.sales.acme");  // the row whose read failed
+  EXPECT_FALSE(w_.cursor.busy);
+}
+
+TEST_F(CoreLookup, TypedTextIsSearchedAsTypedAndOverlongTextRefused) {
+  EXPECT_EQ(Find("Odd (").status, LookupStatus::Listed);
+  EXPECT_EQ(state_.CurrentObjectName, "Odd (one).acme");
+  EXPECT_EQ(Find("back\\").status, LookupStatus::Listed);
+  EXPECT_EQ(w_.statusBar.panels[2], "back\\slash.acme");
+  EXPECT_EQ(Find("St*West").status, LookupStatus::Listed);  // "*" stays a wildcard
+  EXPECT_EQ(state_.CurrentObjectName, "Staff West.acme");
+  EXPECT_EQ(Find("Odd )").status, LookupStatus::NoMatch);
+
+  const int rows = w_.table.RowCount();
+  const LookupResult refused = Find(std::string(255, 'a'));
+  EXPECT_EQ(refused.status, LookupStatus::Refused);
+  ASSERT_EQ(w_.messages.shown.size(), 1u);
+  EXPECT_NE(w_.messages.shown[0].find("254"), std::string::npos);
+  EXPECT_EQ(w_.table.RowCount(), rows);  // nothing was emptied
+  EXPECT_EQ(Find(std::string(254, 'a')).status, LookupStatus::NoMatch);
+
+  // An empty text matches every group: several, so the choice is shown.
+  EXPECT_EQ(Find("").status, LookupStatus::NotChosen);
+  EXPECT_EQ(w_.choice.shown.size(), 7u);
+}
+
+}  // namespace
+}  // namespace vorlix::core

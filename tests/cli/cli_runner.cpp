@@ -1,0 +1,48 @@
+#include "cli_runner.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace vorlix::cli::testing {
+
+namespace {
+
+std::string Quoted(const std::string& word) {
+  std::string quoted = "'";
+  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+}  // namespace
+
+CliRun RunCli(const std::vector<std::string>& args, const std::string& environment) {
+  static int counter = 0;
+  const std::string base =
+      ::testing::TempDir() + "/cli-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
+  std::string command = environment + " " + Quoted(VORLIX_BINARY_DIR "/vorlix-cli");
+  for (const std::string& arg : args) command += " " + Quoted(arg);
+  command += " >" + Quoted(base + ".out") + " 2>" + Quoted(base + ".err");
+  CliRun run;
+  const int status = std::system(command.c_str());
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.out = Slurp(base + ".out");
+  run.err = Slurp(base + ".err");
+  std::remove((base + ".out").c_str());
+  std::remove((base + ".err").c_str());
+  return run;
+}
+
+}  // namespace vorlix::cli::testing

@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "cli_runner.h"
+
+namespace vorlix::cli::testing {
+namespace {
+
+TEST(CliDirectoryCommandsTest, TreeFindAndReadOnTheSampleTree) {
+  CliRun tree = RunCli({"tree"});
+  EXPECT_EQ(tree.exitCode, 0) << tree.err;
+  EXPECT_EQ(tree.out, "HARBOURLINE_TREE\n");
+
+  CliRun groups = RunCli({"find", "--kind", "group", ""}, "LC_ALL=C");
+  EXPECT_EQ(groups.exitCode, 0) << groups.err;
+  EXPECT_EQ(groups.out,
+            "drivers.groups.harbourline\n"
+            "Empty Projects.groups.harbourline\n"
+            "Finance.groups.harbourline\n"
+            "Sales East.groups.harbourline\n"
+            "Sales West.groups.harbourline\n"
+            "Sales.groups.harbourline\n"
+            "Seasonal Staff.groups.harbourline\n"
+            "Warehouse.groups.harbourline\n");
+
+  CliRun workstations = RunCli({"find", "--kind", "workstation", "OFFICE"});
+  EXPECT_EQ(workstations.exitCode, 0);
+  EXPECT_EQ(workstations.out,
+            "Office Laptops.groups.harbourline\nOffice Workstations.groups.harbourline\n");
+  CliRun none = RunCli({"find", "--kind", "group", "zzz"});
+  EXPECT_EQ(none.exitCode, 1);
+  EXPECT_EQ(none.out, "");
+
+  CliRun members = RunCli({"read", "--list", "Sales West.groups.harbourline", "Member"});
+  EXPECT_EQ(members.exitCode, 0);
+  EXPECT_EQ(members.out,
+            "bram\\.dekker.office.harbourline\nhugo\\.visser.office.harbourline\n"
+            "tara.depot.harbourline\n");
+  CliRun seconds =
+      RunCli({"read", "WS-OFF-01.workstations.harbourline", "WM:Last Registered Time"});
+  EXPECT_EQ(seconds.out, "1705307400\n");
+  CliRun integer = RunCli(
+      {"read", "--integer", "WS-DEP-03.workstations.harbourline", "WM:Last Registered Time"});
+  EXPECT_EQ(integer.out, "0\n");
+  CliRun description = RunCli({"read", "Empty Projects.groups.harbourline", "Description"});
+  EXPECT_EQ(description.out, "Placeholder group without members\n");
+}
+
+TEST(CliDirectoryCommandsTest, ErrorsGiveTheirExitCodesAndMessages) {
+  CliRun missing = RunCli({"read", "nobody.harbourline", "CN"});
+  EXPECT_EQ(missing.exitCode, 3);
+  EXPECT_EQ(missing.err, "Netware error -601 (0xFFFFFDA7)\n");
+
+  CliRun noFile = RunCli({"--source", "/nonexistent/tree.ldif", "tree"});
+  EXPECT_EQ(noFile.exitCode, 3);
+  EXPECT_EQ(noFile.err,
+            "Novell Client not installed?\n"
+            "/nonexistent/tree.ldif: cannot open the file: No such file or directory\n");
+  CliRun ldap = RunCli({"--source", "ldap://localhost", "tree"});
+  EXPECT_EQ(ldap.exitCode, 3);
+  EXPECT_EQ(ldap.err,
+            "Novell Client not installed?\nLDAP directories are not supported by this build yet\n");
+
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{},
+                                             {"nosuchcommand"},
+                                             {"--bogus", "tree"},
+                                             {"--source"},
+                                             {"find", "sales"},
+                                             {"find", "--kind", "user", "x"},
+                                             {"read", "only-one-operand"},
+                                             {"tree", "extra"}}) {
+    CliRun run = RunCli(args);
+    EXPECT_EQ(run.exitCode, 64) << (args.empty() ? "" : args[0]);
+    EXPECT_NE(run.err.find("usage: vorlix-cli"), std::string::npos);
+  }
+}
+
+TEST(CliDirectoryCommandsTest, ConfigurationAndSourceChooseTheTree) {
+  const std::string dir = ::testing::TempDir();
+  std::ofstream(dir + "/other.ldif") << "dn:\ndirectoryTreeName: OTHER\n\ndn: o=x\no: x\n";
+  std::ofstream(dir + "/vorlix-test.ini")
+      << "[SYSTEM]\nphone=0\n[DIRECTORY]\nsource=" << dir << "/other.ldif\n";
+  CliRun configured = RunCli({"--config", dir + "/vorlix-test.ini", "tree"});
+  EXPECT_EQ(configured.exitCode, 0) << configured.err;
+  EXPECT_EQ(configured.out, "OTHER\n");
+  // --source wins over the configuration.
+  CliRun both = RunCli({"--config", dir + "/vorlix-test.ini", "--source",
+                        VORLIX_DATA_DIR "/sample-tree.ldif", "tree"});
+  EXPECT_EQ(both.out, "HARBOURLINE_TREE\n");
+  CliRun noConfig = RunCli({"--config", dir + "/missing.ini", "tree"});
+  EXPECT_EQ(noConfig.exitCode, 64);
+
+  std::ofstream(dir + "/malformed.ldif") << "dn: o=x\nchangetype: add\n";
+  CliRun malformed = RunCli({"--source", dir + "/malformed.ldif", "tree"});
+  EXPECT_EQ(malformed.exitCode, 3);
+  EXPECT_EQ(malformed.err, "Novell Client not installed?\n" + dir +
+                               "/malformed.ldif:2: change records (\"changetype:\") are not "
+                               "supported\n");
+}
+
+}  // namespace
+}  // namespace vorlix::cli::testing
