@@ -1,0 +1,59 @@
+#include "app/core_adapters.h"
+
+#include <QApplication>
+
+namespace vorlix::app {
+
+void QtBusyCursor::Show() {
+  if (shown_) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  shown_ = true;
+}
+
+void QtBusyCursor::Restore() {
+  if (!shown_) return;
+  QApplication::restoreOverrideCursor();
+  shown_ = false;
+}
+
+StatusPanels::StatusPanels(QStatusBar* bar) {
+  static constexpr int kWidths[2] = {50, 450};
+  for (size_t i = 0; i < panels_.size(); ++i) {
+    auto* label = new QLabel(bar);
+    label->setObjectName(QStringLiteral("sbarPanel%1").arg(i));
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setTextFormat(Qt::PlainText);
+    label->setContentsMargins(2, 0, 2, 0);
+    if (i < 2) {
+      label->setFixedWidth(kWidths[i]);
+      bar->addWidget(label);
+    } else {
+      label->setMinimumWidth(1);
+      bar->addWidget(label, 1);
+    }
+    panels_[i] = label;
+  }
+  panels_[0]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+}
+
+void StatusPanels::SetPanel(int index, const std::string& text) {
+  if (index < 0 || index >= static_cast<int>(panels_.size())) return;
+  panels_[static_cast<size_t>(index)]->setText(QString::fromStdString(text));
+}
+
+QString StatusPanels::PanelText(int index) const {
+  return panels_.at(static_cast<size_t>(index))->text();
+}
+
+std::optional<std::string> QtChoice::Choose(const std::vector<std::string>& names) {
+  QStringList list;
+  list.reserve(static_cast<qsizetype>(names.size()));
+  for (const std::string& name : names) list << QString::fromStdString(name);
+  dialog_.Fill(list);
+  cursor_.Restore();
+  const std::optional<QString> chosen = dialog_.Choose(&mainWindow_);
+  if (!chosen) return std::nullopt;
+  return chosen->toStdString();
+}
+
+}  // namespace vorlix::app

@@ -1,0 +1,300 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStatusBar>
+#include <QWhatsThis>
+
+#include "app/core/caption.h"
+#include "app/core/kinds.h"
+#include "app/core/lookup.h"
+#include "app/core/mail.h"
+#include "app/core/startup.h"
+#include "app/export_commands.h"
+#include "app/hints.h"
+#include "app/tool_separator.h"
+#include "app/toolbar_icons.h"
+
+namespace vorlix::app {
+
+namespace {
+
+constexpr int kToolBarHeight = 29;
+constexpr int kStatusBarHeight = 19;
+constexpr int kEdit1Width = 272;
+constexpr int kCb1Width = 121;
+
+// The images of the tool bar's image list that the window uses, by index.
+ToolImage ImageAt(int index) {
+  switch (index) {
+    case 0:
+      return ToolImage::Exit;
+    case 8:
+      return ToolImage::Print;
+    case 17:
+      return ToolImage::Find;
+    case 18:
+      return ToolImage::Mail;
+    case 19:
+      return ToolImage::SaveExcel;
+    case 20:
+      return ToolImage::SaveCsv;
+    default:
+      return ToolImage::WhatsThis;
+  }
+}
+
+QStringList ToQt(const std::array<std::string, 5>& texts) {
+  QStringList list;
+  for (const std::string& text : texts) list << QString::fromStdString(text);
+  return list;
+}
+
+std::array<std::string, 5> ToStd(const QStringList& texts) {
+  std::array<std::string, 5> array;
+  for (size_t i = 0; i < array.size() && i < static_cast<size_t>(texts.size()); ++i) {
+    array[i] = texts[static_cast<qsizetype>(i)].toStdString();
+  }
+  return array;
+}
+
+}  // namespace
+
+TForm1::TForm1(WindowOptions options, QWidget* parent)
+    : QMainWindow(parent),
+      configurationPath_(options.configurationPath.empty() ? core::ConfigurationPath()
+                                                           : options.configurationPath),
+      seams_(std::move(options.seams)) {
+  const WindowSeams desktop = DesktopSeams();
+  if (!seams_.showMessage) seams_.showMessage = desktop.showMessage;
+  if (!seams_.openMail) seams_.openMail = desktop.openMail;
+  if (!seams_.askSaveFileName) seams_.askSaveFileName = desktop.askSaveFileName;
+  if (options.client) state_.SetClient(std::move(options.client));
+
+  setObjectName(QStringLiteral("Form1"));
+  setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+  resize(kOuterWidth, kOuterHeight);
+
+  BuildToolBar();
+
+  memo1_ = new MemberTree(this);
+  ApplyHint(memo1_, false);
+  setCentralWidget(memo1_);
+
+  auto* bar = new QStatusBar(this);
+  bar->setObjectName(QStringLiteral("sbar"));
+  bar->setFixedHeight(kStatusBarHeight);
+  bar->setSizeGripEnabled(false);
+  setStatusBar(bar);
+  panels_ = std::make_unique<StatusPanels>(bar);
+  ApplyHint(bar, false);
+
+  form2_ = new TForm2(this);
+  choice_ = std::make_unique<QtChoice>(*form2_, *this, busyCursor_);
+  exports_ = std::make_unique<ExportCommands>(*this);
+
+  // FormCreate: the start-up step runs once, about a second after the window exists.
+  start_.setObjectName(QStringLiteral("start"));
+  start_.setSingleShot(true);
+  start_.setInterval(kStartInterval);
+  connect(&start_, &QTimer::timeout, this, &TForm1::startTimer);
+  start_.start();
+
+  UpdateCaption();
+}
+
+TForm1::~TForm1() {
+  core::Shutdown(state_);
+}
+
+QToolButton* TForm1::AddToolButton(const char* name, int imageIndex, bool showTooltip) {
+  auto* button = new QToolButton(toolBar_);
+  button->setObjectName(QLatin1String(name));
+  button->setIcon(ToolbarIcon(ImageAt(imageIndex)));
+  button->setIconSize(QSize(16, 16));
+  button->setAutoRaise(true);
+  button->setFixedSize(23, 22);
+  ApplyHint(button, showTooltip);
+  toolBar_->addWidget(button);
+  return button;
+}
+
+void TForm1::BuildToolBar() {
+  toolBar_ = new QToolBar(this);
+  toolBar_->setObjectName(QStringLiteral("ToolBar1"));
+  toolBar_->setMovable(false);
+  toolBar_->setFloatable(false);
+  toolBar_->setFixedHeight(kToolBarHeight);
+  toolBar_->setIconSize(QSize(16, 16));
+  toolBar_->setContextMenuPolicy(Qt::PreventContextMenu);
+  toolBar_->setContentsMargins(0, 0, 0, 0);
+  addToolBar(Qt::TopToolBarArea, toolBar_);
+  auto separator = [this](int width) { toolBar_->addWidget(new ToolSeparator(width, toolBar_)); };
+
+  separator(8);
+  exitexit_ = AddToolButton("exitexit", 0, true);
+  separator(18);
+
+  edit1_ = new QLineEdit(toolBar_);
+  edit1_->setObjectName(QStringLiteral("edit1"));
+  edit1_->setFixedWidth(kEdit1Width);
+  QPalette yellow = edit1_->palette();
+  yellow.setColor(QPalette::Base, Qt::yellow);
+  yellow.setColor(QPalette::Text, Qt::black);
+  edit1_->setPalette(yellow);
+  ApplyHint(edit1_, false);
+  toolBar_->addWidget(edit1_);
+
+  toolButton4_ = AddToolButton("ToolButton4", 17, true);
+
+  cb1_ = new QComboBox(toolBar_);
+  cb1_->setObjectName(QStringLiteral("cb1"));
+  cb1_->setEditable(false);
+  cb1_->setFixedWidth(kCb1Width);
+  for (int kind = 0; kind < core::kKindCount; ++kind) {
+    cb1_->addItem(QString::fromStdString(core::KindEntryText(kind)));
+  }
+  cb1_->setCurrentIndex(core::kKindGroup);
+  ApplyHint(cb1_, false);
+  toolBar_->addWidget(cb1_);
+
+  separator(8);
+  toolButton6_ = AddToolButton("ToolButton6", 18, true);
+  separator(18);
+  toolButton2_ = AddToolButton("ToolButton2", 8, true);
+  // The Print command has no visible button; its action hides the widget in the tool bar.
+  for (QAction* action : toolBar_->actions()) {
+    if (toolBar_->widgetForAction(action) == toolButton2_) action->setVisible(false);
+  }
+  separator(16);
+  toolButton9_ = AddToolButton("ToolButton9", 19, true);
+  toolButton10_ = AddToolButton("ToolButton10", 20, false);
+  separator(58);
+  toolButton12_ = AddToolButton("ToolButton12", 21, false);
+  toolButton12_->setCheckable(true);
+
+  connect(exitexit_, &QToolButton::clicked, this, &TForm1::exitexitClick);
+  // edit1KeyPress: Enter clicks the Find button.
+  connect(edit1_, &QLineEdit::returnPressed, toolButton4_, &QToolButton::click);
+  connect(toolButton4_, &QToolButton::clicked, this, &TForm1::ToolButton4Click);
+  connect(cb1_, &QComboBox::currentIndexChanged, this, &TForm1::cb1Change);
+  connect(toolButton6_, &QToolButton::clicked, this, &TForm1::ToolButton6Click);
+  connect(toolButton2_, &QToolButton::clicked, this, &TForm1::ToolButton2Click);
+  connect(toolButton9_, &QToolButton::clicked, this, &TForm1::ToolButton9Click);
+  connect(toolButton10_, &QToolButton::clicked, this, &TForm1::ToolButton10Click);
+  // NEEDS(lead): the context help component takes this button over; until then it enters Qt's
+  // own What's-This mode, which shows each control's long hint.
+  connect(toolButton12_, &QToolButton::clicked, this, [this] {
+    toolButton12_->setChecked(false);
+    QWhatsThis::enterWhatsThisMode();
+  });
+}
+
+void TForm1::ShowMessage(const std::string& text) {
+  seams_.showMessage(this, QString::fromStdString(text));
+}
+
+void TForm1::startTimer() {
+  start_.stop();
+  if (started_) return;
+  started_ = true;
+
+  const core::Configuration configuration = core::LoadConfiguration(configurationPath_);
+  const core::StartupResult result = core::RunStartupStep(state_, configuration);
+  for (const std::string& message : result.messages) ShowMessage(message);
+  if (!result.clientStarted) {
+    // Nothing else runs; closing the main window ends the program (the shutdown still runs).
+    close();
+    return;
+  }
+  if (result.completed) {
+    UpdateCaption();
+    if (cb1_->count() > core::kKindApplication) cb1_->removeItem(core::kKindApplication);
+  }
+  // The close takes effect once control is back in the event loop.
+  if (result.closeWindow) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void TForm1::UpdateCaption() {
+  const QFontMetrics metrics(font());
+  const core::TextWidth measure = [&metrics](const std::string& text) {
+    return metrics.horizontalAdvance(QString::fromStdString(text));
+  };
+  const int outerWidth = isVisible() ? frameGeometry().width() : width();
+  setWindowTitle(QString::fromStdString(
+      core::LayoutCaption(state_.TreeName, outerWidth, core::WindowsVersionCode(), measure)));
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  UpdateCaption();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!placed_) {
+    placed_ = true;
+    PlaceOnScreen();
+  }
+}
+
+void TForm1::PlaceOnScreen() {
+  // The outer size counts the frame, which is known only once the window is shown.
+  const QRect frame = frameGeometry();
+  const QRect client = geometry();
+  const int frameWidth = frame.width() - client.width();
+  const int frameHeight = frame.height() - client.height();
+  resize(kOuterWidth - frameWidth, kOuterHeight - frameHeight);
+  if (const QScreen* screen = this->screen()) {
+    const QRect desktop = screen->availableGeometry();
+    move(desktop.center().x() - kOuterWidth / 2, desktop.center().y() - kOuterHeight / 2);
+  }
+}
+
+void TForm1::ToolButton4Click() {
+  core::LookupUi ui{
+      *memo1_,
+      *panels_,
+      *choice_,
+      busyCursor_,
+      *this,
+      [this](const std::string& text) { edit1_->setText(QString::fromStdString(text)); },
+      // Repaint after the choice closed; user input waits until the lookup is done.
+      [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); },
+  };
+  core::ToolButton4Click(state_, edit1_->text().toStdString(), Kind(), ui);
+}
+
+void TForm1::ToolButton6Click() {
+  const auto open = [this](const std::string& command) {
+    seams_.openMail(QString::fromStdString(command));
+  };
+  const std::optional<core::MailCommand> mail =
+      core::ToolButton6Click(state_, *memo1_, Kind(), open);
+  if (mail && mail->namesLeftOut > 0) ShowMessage(core::MailCutNotice(mail->namesLeftOut));
+}
+
+void TForm1::cb1Change() {
+  memo1_->Clear();
+  edit1_->clear();
+  memo1_->SetHeaders(ToQt(core::ColumnCaptionsForKind(Kind(), ToStd(memo1_->Headers()))));
+}
+
+void TForm1::exitexitClick() {
+  close();
+}
+
+void TForm1::ToolButton2Click() {
+  exports_->Print();
+}
+void TForm1::ToolButton9Click() {
+  exports_->SaveToExcel();
+}
+void TForm1::ToolButton10Click() {
+  exports_->SaveToCsv();
+}
+
+}  // namespace vorlix::app

@@ -1,0 +1,119 @@
+#pragma once
+// TForm1: the main window. A tool bar with the name entry box, the kind selector and the
+// commands; the member table memo1; the status bar sbar. About a second after it is created the
+// start-up step opens the directory; closing it shuts the directory client down.
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <memory>
+#include <string>
+
+#include "app/choice_dialog.h"
+#include "app/core/app_state.h"
+#include "app/core/configuration.h"
+#include "app/core/message_sink.h"
+#include "app/core_adapters.h"
+#include "app/member_tree.h"
+#include "app/window_seams.h"
+
+namespace vorlix::app {
+
+class ExportCommands;
+
+struct WindowOptions {
+  // The configuration file; empty means vorlix.ini beside the executable.
+  std::string configurationPath;
+  // A directory client to use instead of the configured source (tests).
+  std::unique_ptr<directory::DirectoryClient> client;
+  // Desktop seams; unset members fall back to the desktop's.
+  WindowSeams seams;
+};
+
+class TForm1 : public QMainWindow, public core::IMessageSink {
+  Q_OBJECT
+ public:
+  static constexpr int kOuterWidth = 798;
+  static constexpr int kOuterHeight = 441;
+  static constexpr int kStartInterval = 1000;
+
+  explicit TForm1(WindowOptions options = {}, QWidget* parent = nullptr);
+  ~TForm1() override;  // FormDestroy: the directory shutdown
+
+  // core::IMessageSink: a message box titled "vorlix".
+  void ShowMessage(const std::string& text) override;
+
+  // The handlers, public so that the program and its tests can run them directly.
+  void startTimer();
+  void UpdateCaption();
+  void ToolButton4Click();
+  void ToolButton6Click();
+  void ToolButton2Click();
+  void ToolButton9Click();
+  void ToolButton10Click();
+  void cb1Change();
+  void exitexitClick();
+
+  // The controls, by their names.
+  QToolBar* ToolBar1() const { return toolBar_; }
+  QLineEdit* edit1() const { return edit1_; }
+  QComboBox* cb1() const { return cb1_; }
+  MemberTree* memo1() const { return memo1_; }
+  QStatusBar* sbar() const { return statusBar(); }
+  QToolButton* exitexit() const { return exitexit_; }
+  QToolButton* ToolButton4() const { return toolButton4_; }
+  QToolButton* ToolButton6() const { return toolButton6_; }
+  QToolButton* ToolButton2() const { return toolButton2_; }
+  QToolButton* ToolButton9() const { return toolButton9_; }
+  QToolButton* ToolButton10() const { return toolButton10_; }
+  QToolButton* ToolButton12() const { return toolButton12_; }
+  TForm2* Form2() const { return form2_; }
+  QTimer* start() { return &start_; }
+  ExportCommands& Exports() { return *exports_; }
+
+  QString PanelText(int index) const { return panels_->PanelText(index); }
+  const core::AppState& State() const { return state_; }
+  core::AppState& State() { return state_; }
+  QtBusyCursor& BusyCursor() { return busyCursor_; }
+  const WindowSeams& Seams() const { return seams_; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void BuildToolBar();
+  QToolButton* AddToolButton(const char* name, int imageIndex, bool showTooltip);
+  void PlaceOnScreen();
+  int Kind() const { return cb1_->currentIndex(); }
+
+  core::AppState state_;
+  std::string configurationPath_;
+  WindowSeams seams_;
+
+  QToolBar* toolBar_ = nullptr;
+  QToolButton* exitexit_ = nullptr;
+  QLineEdit* edit1_ = nullptr;
+  QToolButton* toolButton4_ = nullptr;
+  QComboBox* cb1_ = nullptr;
+  QToolButton* toolButton6_ = nullptr;
+  QToolButton* toolButton2_ = nullptr;
+  QToolButton* toolButton9_ = nullptr;
+  QToolButton* toolButton10_ = nullptr;
+  QToolButton* toolButton12_ = nullptr;
+  MemberTree* memo1_ = nullptr;
+  std::unique_ptr<StatusPanels> panels_;
+  TForm2* form2_ = nullptr;
+
+  QtBusyCursor busyCursor_;
+  std::unique_ptr<QtChoice> choice_;
+  std::unique_ptr<ExportCommands> exports_;
+  QTimer start_;
+  bool started_ = false;
+  bool placed_ = false;
+};
+
+}  // namespace vorlix::app

@@ -1,0 +1,40 @@
+#include "app/window_seams.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace vorlix::app {
+
+namespace {
+
+void ShowMessageBox(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("vorlix"), text, QMessageBox::Ok, parent);
+  box.exec();
+}
+
+void OpenMailCommand(const QString& command) {
+  QDesktopServices::openUrl(QUrl(command, QUrl::TolerantMode));
+}
+
+QString AskSaveFileName(QWidget* parent, const SaveFileRequest& request) {
+  QFileDialog dialog(parent, request.title);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilter(request.filter);
+  dialog.setDefaultSuffix(request.defaultSuffix);
+  dialog.selectFile(request.defaultFileName);
+  // QFileDialog asks before overwriting unless told otherwise.
+  if (dialog.exec() != QDialog::Accepted) return QString();
+  const QStringList files = dialog.selectedFiles();
+  return files.isEmpty() ? QString() : files.first();
+}
+
+}  // namespace
+
+WindowSeams DesktopSeams() {
+  return {ShowMessageBox, OpenMailCommand, AskSaveFileName};
+}
+
+}  // namespace vorlix::app

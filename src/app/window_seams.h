@@ -1,0 +1,33 @@
+#pragma once
+// The main window's ways out to the desktop, replaceable so that tests start no mail program,
+// open no modal message box and show no file dialog.
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace vorlix::app {
+
+// What an export command asks the file-save dialog for.
+struct SaveFileRequest {
+  QString title;            // "Select/give filename"
+  QString filter;           // a Qt filter, e.g. "CSV (*.csv)"
+  QString defaultSuffix;    // "csv"
+  QString defaultFileName;  // the short name of the text in edit1
+};
+
+struct WindowSeams {
+  // Shows a text in a message box titled "vorlix".
+  std::function<void(QWidget* parent, const QString& text)> showMessage;
+  // Hands a "MAILTO:" command to the desktop's mail handler.
+  std::function<void(const QString& command)> openMail;
+  // Asks for the name of a file to write; an empty result means cancelled. The dialog asks
+  // before an existing file is overwritten.
+  std::function<QString(QWidget* parent, const SaveFileRequest& request)> askSaveFileName;
+};
+
+// The seams of the running program: QMessageBox, QDesktopServices::openUrl, QFileDialog.
+WindowSeams DesktopSeams();
+
+}  // namespace vorlix::app

@@ -1,0 +1,152 @@
+// Save to CSV, Save to Excel and Print through the window, with a stubbed file dialog; the
+// written files are read back by independent readers.
+
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+#include "qt_test_environment.h"
+#include "window_fixture.h"
+
+namespace vorlix::app::testing {
+namespace {
+
+using GuiExport = WindowTest;
+
+QByteArray ReadFile(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Runs a program and returns its exit code; its standard output lands in `output`.
+int RunTool(const QString& program, const QStringList& arguments, QByteArray* output = nullptr) {
+  QProcess process;
+  process.setProcessChannelMode(QProcess::MergedChannels);
+  process.start(program, arguments);
+  if (!process.waitForFinished(60000)) return -1;
+  if (output != nullptr) *output = process.readAll();
+  return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+QString FreshFile(const QString& name) {
+  const QString path = TempPath(QStringLiteral("exports")) + QLatin1Char('/') + name;
+  QFile::remove(path);
+  return path;
+}
+
+TEST_F(GuiExport, AnEmptyTableShowsNoDialogAndACancelWritesNothing) {
+  OpenWindow(TestTreeIni());
+  window->ToolButton10()->click();
+  window->ToolButton9()->click();
+  window->ToolButton2Click();
+  EXPECT_TRUE(saveDialogs.isEmpty());
+
+  TypeAndEnter(QStringLiteral("Sales E"));
+  saveAnswer.clear();  // the dialog is cancelled
+  window->ToolButton10()->click();
+  ASSERT_EQ(saveDialogs.size(), 1);
+  EXPECT_EQ(lastRequest.title, QStringLiteral("Select/give filename"));
+  EXPECT_EQ(lastRequest.filter, QStringLiteral("CSV (*.csv)"));
+  EXPECT_EQ(lastRequest.defaultSuffix, QStringLiteral("csv"));
+  EXPECT_EQ(lastRequest.defaultFileName, QStringLiteral("Sales E"));
+  EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(GuiExport, SaveToCsvWritesTheTableWithSemicolons) {
+  OpenWindow(TestTreeIni());
+  TypeAndEnter(QStringLiteral("Sales E"));
+  saveAnswer = FreshFile(QStringLiteral("members.csv"));
+  window->ToolButton10()->click();
+  EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+  EXPECT_EQ(ReadFile(saveAnswer),
+            QByteArray("\"User\";\"Phone\";\" \";\" \";\" \"\r\n"
+                       "\"anna.sales.acme\";\"555-0101\";\"\";\"\";\"\"\r\n"
+                       "\"bert.sales.acme\";\"555-0102\";\"\";\"\";\"\"\r\n"));
+  // An edited name is what gets exported.
+  window->memo1()->topLevelItem(0)->setText(0, QStringLiteral("anne.sales.acme"));
+  window->ToolButton10()->click();
+  EXPECT_TRUE(ReadFile(saveAnswer).contains("\"anne.sales.acme\";"));
+}
+
+TEST_F(GuiExport, TheDefaultFileNameIsTheShortNameOfTheChosenObject) {
+  OpenWindow(TestTreeIni());
+  OnNextModal([&](QWidget*) {
+    QTreeWidget* list = window->Form2()->ListView1();
+    list->setCurrentItem(list->topLevelItem(0));
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
+                       list->visualItemRect(list->topLevelItem(0)).center());
+  });
+  TypeAndEnter(QStringLiteral("Sales"));
+  ASSERT_TRUE(window->edit1()->text().endsWith(QStringLiteral(".sales.acme")));
+  window->ToolButton9()->click();
+  EXPECT_EQ(lastRequest.defaultFileName, window->edit1()->text().section('.', 0, 0));
+  EXPECT_EQ(lastRequest.filter, QStringLiteral("Excel (*.xls)"));
+  EXPECT_EQ(lastRequest.defaultSuffix, QStringLiteral("xls"));
+}
+
+TEST_F(GuiExport, SaveToExcelWritesAWorkbookThatTwoReadersAccept) {
+  OpenWindow(TestTreeIni());
+  ChooseKind(1);
+  TypeAndEnter(QStringLiteral("Lab"));
+  saveAnswer = FreshFile(QStringLiteral("Lab.xls"));
+  window->ToolButton9()->click();
+  EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+
+  QByteArray cells;
+  ASSERT_EQ(RunTool(QStringLiteral("/usr/bin/python3"),
+                    {QStringLiteral("-c"),
+                     QStringLiteral("import sys, xlrd\n"
+                                    "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+                                    "for r in range(s.nrows):\n"
+                                    "  print('|'.join(str(v) for v in s.row_values(r)))\n"),
+                     saveAnswer},
+                    &cells),
+            0)
+      << cells.toStdString();
+  const QList<QByteArray> rows = cells.trimmed().split('\n');
+  ASSERT_EQ(rows.size(), 4) << cells.toStdString();
+  EXPECT_TRUE(rows[0].startsWith("Workstation|User|Last login|IP-address|Phone"));
+  EXPECT_TRUE(rows[1].startsWith("ws1.acme|anna.sales.acme|"));
+  EXPECT_TRUE(rows[1].contains("|10.1.2.3|555-0101"));
+  EXPECT_TRUE(rows[3].startsWith("ws3.acme||"));
+
+  const QString converted = FreshFile(QStringLiteral("Lab-from-xls.csv"));
+  QByteArray log;
+  ASSERT_EQ(RunTool(QStringLiteral("ssconvert"), {saveAnswer, converted}, &log), 0)
+      << log.toStdString();
+  const QByteArray csv = ReadFile(converted);
+  EXPECT_TRUE(csv.contains("ws2.acme,bert.sales.acme,")) << csv.toStdString();
+  EXPECT_TRUE(csv.contains("10.1.2.4,555-0102")) << csv.toStdString();
+}
+
+TEST_F(GuiExport, PrintWritesAPdfThatQpdfAccepts) {
+  OpenWindow(TestTreeIni());
+  TypeAndEnter(QStringLiteral("Sales E"));
+  saveAnswer = FreshFile(QStringLiteral("Sales.pdf"));
+  window->ToolButton2Click();  // its button is hidden
+  EXPECT_EQ(lastRequest.filter, QStringLiteral("PDF (*.pdf)"));
+  EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+  QByteArray log;
+  EXPECT_EQ(RunTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), saveAnswer}, &log), 0)
+      << log.toStdString();
+  QByteArray text;
+  ASSERT_EQ(RunTool(QStringLiteral("pdftotext"), {saveAnswer, QStringLiteral("-")}, &text), 0);
+  EXPECT_TRUE(text.contains("bert.sales.acme")) << text.toStdString();
+  EXPECT_TRUE(text.contains("555-0101")) << text.toStdString();
+}
+
+TEST_F(GuiExport, AnExportErrorIsShownInAMessageBox) {
+  OpenWindow(TestTreeIni());
+  TypeAndEnter(QStringLiteral("Sales E"));
+  const QString blocker = FreshFile(QStringLiteral("plain-file"));
+  QFile file(blocker);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.close();
+  saveAnswer = blocker + QStringLiteral("/inside/members.csv");  // a file cannot hold a folder
+  window->ToolButton10()->click();
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_TRUE(messages.first().contains(blocker)) << messages.first().toStdString();
+}
+
+}  // namespace
+}  // namespace vorlix::app::testing

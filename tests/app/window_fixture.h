@@ -1,0 +1,39 @@
+#pragma once
+// A main window started on the window tests' small tree, with its desktop seams recording what
+// the window would have shown or opened.
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+#include "app/main_window.h"
+
+namespace vorlix::app::testing {
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Creates and shows the window with a configuration holding `iniText`, and runs the start-up
+  // step at once (without waiting for the timer) unless told not to.
+  void OpenWindow(const QString& iniText, bool runStartup = true);
+  // The configuration that points the window at the test tree.
+  static QString TestTreeIni();
+
+  // Types `text` into edit1 and presses Enter.
+  void TypeAndEnter(const QString& text);
+  void ChooseKind(int kind);
+  QStringList Column(int column) const;
+
+  std::unique_ptr<TForm1> window;
+  QStringList messages;      // texts of the message boxes
+  QStringList mailCommands;  // commands handed to the mail program
+  QStringList saveDialogs;   // titles of the save dialogs shown
+  SaveFileRequest lastRequest;
+  QString saveAnswer;  // what the save dialog answers (empty: cancelled)
+};
+
+}  // namespace vorlix::app::testing
