@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "directory/dotted_name.h"
+#include "platform/date_time.h"
 
 namespace vorlix::directory {
 
@@ -63,15 +64,6 @@ std::string NameText(const std::string& dn, bool typed) {
   auto components = ParseLdapDn(dn, &error);
   if (!components || components->empty()) return dn;  // not a name: handed out as written
   return DottedName(*components, typed);
-}
-
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<int64_t>(doe) - 719468;
 }
 
 void PutU32(std::string& out, uint32_t v) {
@@ -144,7 +136,8 @@ std::optional<int64_t> ParseGeneralizedTime(std::string_view text) {
       second > 60) {
     return std::nullopt;
   }
-  int64_t days = DaysFromCivil(*year, static_cast<unsigned>(*month), static_cast<unsigned>(*day));
+  int64_t days = platform::DaysSinceUnixEpoch(*year, static_cast<unsigned>(*month),
+                                              static_cast<unsigned>(*day));
   return days * 86400 + *hour * 3600 + *minute * 60 + second - offset;
 }
 

@@ -31,16 +31,6 @@ int DaysInMonth(int y, int m) {
   return m == 2 && IsLeap(y) ? 29 : kDays[m - 1];
 }
 
-// Days since 1970-01-01 of a proleptic Gregorian date.
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
 void CivilFromDays(int64_t z, int& year, int& month, int& day) {
   z += 719468;
   const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
@@ -216,6 +206,15 @@ void FormatInto(const std::string& picture, const DateParts& p, const LocaleFact
 
 }  // namespace
 
+int64_t DaysSinceUnixEpoch(int64_t y, unsigned m, unsigned d) {
+  y -= m <= 2;
+  const int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const unsigned yoe = static_cast<unsigned>(y - era * 400);
+  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + static_cast<int64_t>(doe) - 719468;
+}
+
 std::optional<DateTime> EncodeDateTime(int year, int month, int day, int hour, int minute,
                                        int second, int millisecond) {
   if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 ||
@@ -224,7 +223,7 @@ std::optional<DateTime> EncodeDateTime(int year, int month, int day, int hour, i
     return std::nullopt;
   }
   const int64_t days =
-      DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
+      DaysSinceUnixEpoch(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
       kEpochOffsetDays;
   const double fraction =
       ((hour * 3600.0 + minute * 60.0 + second) * 1000.0 + millisecond) / kMsPerDay;

@@ -23,6 +23,9 @@ std::optional<DateTime> EncodeDateTime(int year, int month, int day, int hour = 
                                        int second = 0, int millisecond = 0);
 DateParts DecodeDateTime(DateTime value);
 
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar (negative before it).
+int64_t DaysSinceUnixEpoch(int64_t year, unsigned month, unsigned day);
+
 // Day count of a moment given as seconds since 1970-01-01 00:00 UTC, taken as UTC.
 DateTime DateTimeFromUnixUtc(int64_t seconds);
 

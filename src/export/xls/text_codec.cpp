@@ -1,25 +1,17 @@
 #include "export/xls/text_codec.h"
 
+#include "platform/text_encoding.h"
+
 namespace vorlix::exporter::xls {
 
 namespace {
 
-// Windows-1252 characters 0x80 to 0x9F; 0 where the code page has none.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
 char16_t FromCp1252(unsigned char c) {
-  if (c >= 0x80 && c < 0xA0) return kCp1252High[c - 0x80] != 0 ? kCp1252High[c - 0x80] : c;
-  return c;
+  return static_cast<char16_t>(platform::FromCp1252(c));
 }
 
 bool InCp1252(char16_t c) {
-  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return true;
-  for (char16_t h : kCp1252High)
-    if (h != 0 && h == c) return true;
-  return false;
+  return platform::ToCp1252(c) >= 0;
 }
 
 }  // namespace
@@ -49,23 +41,9 @@ void Utf16FromUtf8(const std::string& text, std::u16string& out) {
       ++i;
       continue;
     }
-    int extra = c >= 0xF0 && c <= 0xF4 ? 3 : c >= 0xE0 ? 2 : c >= 0xC2 && c < 0xE0 ? 1 : -1;
-    if (c >= 0xF5) extra = -1;
-    char32_t cp = extra == 1 ? c & 0x1F : extra == 2 ? c & 0x0F : c & 0x07;
-    bool ok = extra > 0;
-    for (int k = 1; ok && k <= extra; ++k) {
-      if (i + static_cast<size_t>(k) >= n || (p[i + k] & 0xC0) != 0x80) {
-        ok = false;
-        break;
-      }
-      cp = (cp << 6) | (p[i + k] & 0x3F);
-    }
-    if (ok) {
-      if ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
-          (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)))
-        ok = false;
-    }
-    if (!ok) {
+    char32_t cp = 0;
+    const int length = platform::DecodeUtf8(text, i, cp);
+    if (length == 0) {
       out.push_back(FromCp1252(c));
       ++i;
       continue;
@@ -77,7 +55,7 @@ void Utf16FromUtf8(const std::string& text, std::u16string& out) {
     } else {
       out.push_back(static_cast<char16_t>(cp));
     }
-    i += static_cast<size_t>(extra) + 1;
+    i += static_cast<size_t>(length);
   }
 }
 
