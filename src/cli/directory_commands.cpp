@@ -3,6 +3,7 @@
 #include <ostream>
 #include <variant>
 
+#include "app/core/lookup.h"
 #include "directory/directory_layer.h"
 #include "directory/name_sort.h"
 #include "directory/value_rendering.h"
@@ -37,6 +38,11 @@ int RunFind(CliContext& context, const std::vector<std::string>& args) {
   }
   if (kind.empty()) throw UsageError("find needs --kind group|workstation");
   if (!haveText) throw UsageError("find needs a TEXT (it may be empty: '')");
+  // Refused as the lookup refuses it, before the two "*" make the pattern longer still.
+  if (text.size() > core::kMaxLookupText) {
+    context.err << core::OverlongLookupTextMessage(text.size()) << '\n';
+    return kExitUsage;
+  }
   directory::NameList names = directory::FindObjectsByName(
       context.client, context.context, "[root]", ClassOfKind(kind), "CN", text + "*");
   directory::SortNames(names);

@@ -91,12 +91,12 @@ std::string DottedName(const std::vector<NameComponent>& components, bool typed)
   return dotted;
 }
 
-std::vector<std::string> SplitDottedName(std::string_view dotted) {
+std::vector<std::string> SplitDottedName(std::string_view dotted, bool dropTypes) {
   std::vector<std::string> values;
   std::string current;
   auto finish = [&] {
     // Drop a "type=" prefix (letters, digits and hyphens before an unescaped "=").
-    size_t eq = current.find('=');
+    size_t eq = dropTypes ? current.find('=') : std::string::npos;
     if (eq != std::string::npos && eq > 0) {
       bool isType = true;
       for (size_t k = 0; k < eq; ++k) {

@@ -23,9 +23,9 @@ std::optional<std::vector<NameComponent>> ParseLdapDn(std::string_view dn, std::
 // The dotted spelling of components; typed adds "type=" to each.
 std::string DottedName(const std::vector<NameComponent>& components, bool typed);
 
-// Splits a dotted name into component values ("\." read as a dot); a "type=" prefix of a
-// component is dropped, so typed and typeless names are both accepted.
-std::vector<std::string> SplitDottedName(std::string_view dotted);
+// Splits a dotted name into component values ("\." read as a dot). With dropTypes a "type="
+// prefix of a component is dropped, so typed and typeless names are both accepted.
+std::vector<std::string> SplitDottedName(std::string_view dotted, bool dropTypes = true);
 
 // Joins the component values in a name key; no name holds it.
 inline constexpr char kNameKeySeparator = '\x1f';

@@ -143,8 +143,14 @@ void MemoryTree::IndexNames() {
 }
 
 const TreeEntry* MemoryTree::Find(const std::string& dotted) const {
-  const size_t slot = Slot(NameKey(SplitDottedName(dotted)));
-  return byKey_[slot] == 0 ? nullptr : &entries_[byKey_[slot] - 1];
+  // The name as written first, since a value may itself hold "=" ("R=D.acme"); then, for a
+  // typed name, without its "type=" prefixes.
+  for (const bool dropTypes : {false, true}) {
+    const size_t slot = Slot(NameKey(SplitDottedName(dotted, dropTypes)));
+    if (byKey_[slot] != 0) return &entries_[byKey_[slot] - 1];
+    if (dotted.find('=') == std::string::npos) break;  // no prefix to drop
+  }
+  return nullptr;
 }
 
 const std::vector<size_t>& MemoryTree::OfClass(const std::string& key) const {

@@ -52,6 +52,12 @@ TEST(CliDirectoryCommandsTest, ErrorsGiveTheirExitCodesAndMessages) {
   EXPECT_EQ(missing.exitCode, 3);
   EXPECT_EQ(missing.err, "Netware error -601 (0xFFFFFDA7)\n");
 
+  // A text too long to search for is refused in the lookup's words, not the pattern's.
+  CliRun tooLong = RunCli({"find", "--kind", "group", std::string(255, 'S')});
+  EXPECT_EQ(tooLong.exitCode, 64);
+  EXPECT_NE(tooLong.err.find("255 characters long; at most 254"), std::string::npos) << tooLong.err;
+  EXPECT_EQ(RunCli({"find", "--kind", "group", std::string(254, 'S')}).exitCode, 1);
+
   CliRun noFile = RunCli({"--source", "/nonexistent/tree.ldif", "tree"});
   EXPECT_EQ(noFile.exitCode, 3);
   EXPECT_EQ(noFile.err,

@@ -150,6 +150,20 @@ TEST_F(DirectorySampleTree, AbsentAttributesGiveEmptyResultsAndMissingObjectsRai
       EXPECT_EQ(e.code(), -601);
     }
   }
+
+  // -603 in a later part: the list keeps what the earlier parts gave, the text read gives
+  // nothing; both end the open iteration.
+  const std::string seasonal = "Seasonal Staff.groups.harbourline";
+  FaultClient listRead(client), textRead(client);
+  listRead.FailOn("dsReadEntry", 2, kErrNoSuchAttribute);
+  textRead.FailOn("dsReadEntry", 2, kErrNoSuchAttribute);
+  const NameList firstPart = ReadAttributeList(listRead, context, seasonal, "Member", ';');
+  ASSERT_FALSE(firstPart.empty());
+  EXPECT_LT(firstPart.size(), 150u);
+  EXPECT_EQ(firstPart.front().text, "seasonal001.seasonal.harbourline");
+  EXPECT_EQ(ReadAttributeText(textRead, context, seasonal, "Member"), "");
+  EXPECT_EQ(listRead.Calls("dsEndIteration"), 1);
+  EXPECT_EQ(textRead.Calls("dsEndIteration"), 1);
   ExpectNothingOpen();
 }
 

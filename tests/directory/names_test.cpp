@@ -3,6 +3,8 @@
 #include <clocale>
 
 #include "directory/dotted_name.h"
+#include "directory/ldif_reader.h"
+#include "directory/memory_tree.h"
 #include "directory/name_sort.h"
 #include "directory/schema_names.h"
 
@@ -31,6 +33,14 @@ TEST(DirectoryNamesTest, LdapNamesBecomeDottedNamesAndBack) {
             (std::vector<std::string>{"jan.smith", "sales", "acme"}));
   EXPECT_EQ(NameKey(SplitDottedName("Jan\\.Smith.Sales")), NameKey({"jan.smith", "sales"}));
   EXPECT_NE(NameKey({"a.b"}), NameKey({"a", "b"}));
+
+  // A value holding "=" is found under the name the tree hands out, typed names still are.
+  const MemoryTree tree(ParseLdif("dn: o=acme\no: acme\n\ndn: cn=R=D,o=acme\ncn: R=D\n", "t"), "t");
+  ASSERT_NE(tree.Find("R=D.acme"), nullptr);
+  EXPECT_EQ(tree.Find("r=d.ACME"), tree.Find("R=D.acme"));
+  EXPECT_EQ(tree.Find("cn=R=D.o=acme"), tree.Find("R=D.acme"));
+  EXPECT_EQ(tree.Find("O=acme"), tree.Find("acme"));
+  EXPECT_EQ(tree.Find("D.acme"), nullptr);
 }
 
 TEST(DirectoryNamesTest, ProgramNamesMapToLdapNamesAndSyntaxes) {

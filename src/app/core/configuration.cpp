@@ -51,6 +51,9 @@ struct LineReader {
     std::string line = text.substr(position, end - position);
     position = hasNewline ? end + 1 : end;
     ++lineNumber;
+    // An indented line is an entry of its own: the parser would otherwise read it as more of the
+    // value above it.
+    line.erase(0, line.find_first_not_of(" \t"));
     if (line.size() > kMaxLineLength || line.size() + 2 > size) {
       if (firstLongLine == 0) firstLongLine = lineNumber;
       line.resize(std::min(kMaxLineLength, size - 2));

@@ -105,13 +105,16 @@ LookupResult RunLookup(AppState& state, const std::string& typed, int kind, Look
 
 }  // namespace
 
+std::string OverlongLookupTextMessage(size_t length) {
+  return "The name to look up is " + std::to_string(length) + " characters long; at most " +
+         std::to_string(kMaxLookupText) + " characters can be searched for.";
+}
+
 LookupResult ToolButton4Click(AppState& state, const std::string& typed, int kind, LookupUi& ui) {
   LookupResult result;
   if (typed.size() > kMaxLookupText) {
     result.status = LookupStatus::Refused;
-    result.message = "The name to look up is " + std::to_string(typed.size()) +
-                     " characters long; at most " + std::to_string(kMaxLookupText) +
-                     " characters can be searched for.";
+    result.message = OverlongLookupTextMessage(typed.size());
     ui.messages.ShowMessage(result.message);
     return result;
   }

@@ -44,6 +44,9 @@ struct LookupResult {
   std::string message;               // the message shown, for DirectoryError and Refused
 };
 
+// The message refusing a text of `length` characters, longer than kMaxLookupText.
+std::string OverlongLookupTextMessage(size_t length);
+
 // The Find command over `typed` and the kind chosen (0 group, 1 workstation group,
 // 2 application).
 LookupResult ToolButton4Click(AppState& state, const std::string& typed, int kind, LookupUi& ui);

@@ -53,6 +53,12 @@ TEST_F(CoreConfiguration, PhoneChainKeepsFileOrder) {
   EXPECT_TRUE(noSection.PhoneChainEnabled);
   EXPECT_TRUE(noSection.PhoneAttributes.empty());
   EXPECT_TRUE(Load("[SYSTEM]\nphone=1\n[PHONE]\n").PhoneAttributes.empty());
+
+  // Indented entries are entries of their own, not more of the value above them.
+  const Configuration indented =
+      Load("[SYSTEM]\n  x=0\n  phone=1\n[PHONE]\n  1=L\n\t2=Telephone Number\n");
+  EXPECT_TRUE(indented.PhoneChainEnabled);
+  EXPECT_EQ(indented.PhoneAttributes, (std::vector<std::string>{"L", "Telephone Number"}));
 }
 
 TEST_F(CoreConfiguration, MissingOrBrokenFileGivesTheDefaults) {
