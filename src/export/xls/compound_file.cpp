@@ -238,10 +238,11 @@ TCompoundFile::~TCompoundFile() {
 
 void TCompoundFile::Open(const std::string& fileName) {
   if (file_ != nullptr) throw std::logic_error("The compound file is already open");
-  int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // Emptied only once the lock is held, so that a file another writer holds stays intact.
+  int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0)
     throw std::runtime_error("Cannot create file \"" + fileName + "\". " + std::strerror(errno));
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd, 0) != 0) {
     int error = errno;
     ::close(fd);
     throw std::runtime_error("Cannot create file \"" + fileName + "\". " + std::strerror(error));

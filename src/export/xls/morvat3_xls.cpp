@@ -70,6 +70,11 @@ void TMorvat3XLS::Execute() {
   if (!Aborted) AfterFileWritten();
 }
 
+void TMorvat3XLS::RemoveReference(const void* component) {
+  TMorvat3FormatText::RemoveReference(component);
+  for (int i = 0; i < Sheets.Count(); ++i) Sheets[i].RemoveReference(component);
+}
+
 void TMorvat3XLS::FillTemporarySheet(TxlsSheet& sheet) const {
   sheet.AutoCalcColWidth = AutoCalcColWidth;
   sheet.Title = Options.SheetTitle();

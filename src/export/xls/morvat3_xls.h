@@ -55,6 +55,9 @@ class TMorvat3XLS : public TMorvat3FormatText, public TxlsCellEvents {
   std::unique_ptr<TMorvatWriter> CreateWriter(TMorvatStream& stream) override;
   // Writes the workbook named by FileName.
   void Execute() override;
+  // Clears every source reference of the component and of its sheets that points to
+  // `component`, which is going away.
+  void RemoveReference(const void* component);
 
  private:
   struct RunStop {};  // "stop the whole run"

@@ -188,6 +188,14 @@ void TxlsSheetWriter::Prepare() {
   }
   sheet_.AutoWidths.clear();
   for (int i = 0; i < columns.Count(); ++i) sheet_.AutoWidths.push_back(columns[i].Width);
+  totals_.assign(columns.Count(), ColumnTotals{});
+}
+
+void TxlsSheetWriter::ColumnTotals::Add(double value) {
+  min = count == 0 ? value : std::min(min, value);
+  max = count == 0 ? value : std::max(max, value);
+  sum += value;
+  ++count;
 }
 
 // --- Cell records ---
@@ -426,9 +434,12 @@ void TxlsSheetWriter::WriteRecordRow() {
         case ectInteger:
         case ectBigint:
         case ectFloat:
-        case ectCurrency:
-          WriteNumber(r, k, x, platform::ParseFloat(t).value_or(0.0));
+        case ectCurrency: {
+          const double value = platform::ParseFloat(t).value_or(0.0);
+          WriteNumber(r, k, x, value);
+          totals_[i].Add(value);
           break;
+        }
         case ectDate:
         case ectTime:
         case ectDateTime: {
@@ -436,11 +447,11 @@ void TxlsSheetWriter::WriteRecordRow() {
           if (d <= 1) {
             t = platform::FormatDateTime(column.Format, d);
             WriteLabel(r, k, x, t);
-          } else if (d > 60) {
-            WriteNumber(r, k, x, d);
           } else {
             // January and February 1900: the spreadsheet counts a 29 February 1900.
-            WriteNumber(r, k, x, d - 1);
+            const double serial = d > 60 ? d : d - 1;
+            WriteNumber(r, k, x, serial);
+            totals_[i].Add(serial);
           }
           break;
         }
@@ -515,6 +526,19 @@ void TxlsSheetWriter::WriteAggregates() {
       PutU16(d, static_cast<uint16_t>(sheet_.CurrentRow));
       PutU16(d + 2, static_cast<uint16_t>(col));
       PutU16(d + 4, xf);
+      // Cached result: the value over the numbers this run wrote into the column, so that
+      // readers which do not recalculate show it too. An average of no numbers is #DIV/0!.
+      const ColumnTotals& totals = totals_[i];
+      if (aggregate == aggAvg && totals.count == 0) {
+        d[6] = 0x02;  // error value
+        d[8] = 0x07;  // #DIV/0!
+        PutU16(d + 12, 0xFFFF);
+      } else {
+        PutDouble(d + 6, aggregate == aggSum   ? totals.sum
+                         : aggregate == aggAvg ? totals.sum / static_cast<double>(totals.count)
+                         : aggregate == aggMin ? totals.min
+                                               : totals.max);
+      }
       PutU16(d + 14, 2);  // options: calculate on load
       PutU16(d + 20, 13);
       d[22] = 0x25;  // area reference

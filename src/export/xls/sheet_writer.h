@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "export/xls/text_measure.h"
 #include "export/xls/workbook_writer.h"
@@ -83,6 +84,13 @@ class TxlsSheetWriter {
   const ITextMeasure& measure_;
   double zeroWidth_;
   std::u16string scratch_;  // UTF-16 form of the text being written
+  // Numbers written in each column's data cells, for the aggregates' cached results.
+  struct ColumnTotals {
+    double sum = 0, min = 0, max = 0;
+    int64_t count = 0;
+    void Add(double value);
+  };
+  std::vector<ColumnTotals> totals_;
 };
 
 // Checks what a sheet would write beyond the format's limits, before anything is written:

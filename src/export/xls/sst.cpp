@@ -18,7 +18,10 @@ constexpr uint8_t kUncompressed = 0x01;
 template <typename Layout>
 void TsstStrings::PlaceString(size_t length, size_t& fill, Layout&& layout) {
   const size_t n = kStringHeader + 2 * length;
-  if (n <= kMaxRecordData) {
+  // Readers expect the first string to begin in the SST record itself: one that does not fit
+  // behind the two counts is cut there, like a string longer than a record, not moved on.
+  const bool firstDoesNotFit = layout.InFirstRecord() && fill == 8 && fill + n > kMaxRecordData;
+  if (n <= kMaxRecordData && !firstDoesNotFit) {
     if (fill + n > kMaxRecordData) {
       layout.NewRecord(fill);
       fill = 0;
@@ -28,7 +31,7 @@ void TsstStrings::PlaceString(size_t length, size_t& fill, Layout&& layout) {
     fill += n;
     return;
   }
-  // Longer than a record: start here when the header and one character fit.
+  // Cut between characters: start here when the header and one character fit.
   if (fill + kStringHeader + 2 > kMaxRecordData) {
     layout.NewRecord(fill);
     fill = 0;
@@ -120,6 +123,7 @@ uint32_t TsstStrings::AddString(const std::u16string& text) {
   if (entries_.size() * 2 > table_.size()) Grow();
   struct Planner {
     std::vector<uint16_t>& plan;
+    bool InFirstRecord() const { return plan.empty(); }
     void NewRecord(size_t fill) { plan.push_back(static_cast<uint16_t>(fill)); }
     void Header() {}
     void Flags() {}
@@ -169,6 +173,8 @@ void TsstStrings::SaveToStream(TxlsByteSink& stream, uint64_t streamPosition) co
     uint64_t position = 0;     // of the next byte in the stream
     uint64_t recordStart = 0;  // of the current record's header
     uint64_t stringStart = 0;
+    uint64_t stringRecordStart = 0;  // header of the record the string begins in
+    bool InFirstRecord() const { return next == 1; }
     void NewRecord(size_t fill) {
       if (next >= plan.size() || plan[next - 1] != fill)
         throw std::logic_error("Shared string table differs from its record plan");
@@ -179,6 +185,7 @@ void TsstStrings::SaveToStream(TxlsByteSink& stream, uint64_t streamPosition) co
     }
     void Header() {
       stringStart = position;
+      stringRecordStart = recordStart;
       stream.WriteU16(static_cast<uint16_t>(text.size()));
       stream.WriteU8(kUncompressed);
       position += 3;
@@ -201,7 +208,7 @@ void TsstStrings::SaveToStream(TxlsByteSink& stream, uint64_t streamPosition) co
     PlaceString(writer.text.size(), fill, writer);
     if (k % perBucket == 0)
       buckets.emplace_back(static_cast<uint32_t>(writer.stringStart),
-                           static_cast<uint16_t>(writer.stringStart - writer.recordStart));
+                           static_cast<uint16_t>(writer.stringStart - writer.stringRecordStart));
   }
   if (next != plan.size() || plan.back() != fill)
     throw std::logic_error("Shared string table differs from its record plan");

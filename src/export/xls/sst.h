@@ -2,9 +2,9 @@
 // Shared string table: every text cell refers to one entry by index. While strings are added
 // the table plans how it will be cut into an SST record and CONTINUE records, so that it is
 // written in one pass at the end. A string that does not fit what is left of a record starts
-// the next one; a string longer than one record (over 4110 characters) is cut between
-// characters, and each continuation of it begins with a fresh flags byte. An EXTSST record
-// follows the table.
+// the next one; a string longer than one record (over 4110 characters), and a first string
+// that does not fit behind the SST record's counts, are cut between characters, and each
+// continuation begins with a fresh flags byte. An EXTSST record follows the table.
 
 #include <cstdint>
 #include <memory>

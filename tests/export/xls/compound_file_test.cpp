@@ -2,7 +2,10 @@
 
 #include "export/xls/compound_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -72,6 +75,17 @@ TEST(XlsCompoundFile, ReplacesAnExistingFileAndReportsFailures) {
   WriteContainer(file, Pattern(10));
   EXPECT_EQ(std::filesystem::file_size(file), 512u * 5);  // header, FAT, directory, mini FAT, data
   EXPECT_EQ(ReadWorkbookStream(file), Pattern(10));
+
+  // A file another writer holds locked is refused and left as it is.
+  {
+    const int holder = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    TCompoundFile second;
+    EXPECT_THROW(second.Open(file.string()), std::runtime_error);
+    ::close(holder);
+    EXPECT_EQ(ReadWorkbookStream(file), Pattern(10));
+  }
 
   TCompoundFile compound;
   try {

@@ -82,6 +82,18 @@ TEST(XlsExporterRun, TwoSheetsWithLongAndWideTextsReadBack) {
       ReadersDisagree(exporter.FileName, {MemberTableCells(members),
                                           {{"Note"}, {longText}, {"Zo\xC3\xAB \xE2\x82\xAC 5"}}}),
       "");
+
+  // The workbook's first string too long for what the SST record has left behind its counts.
+  TMemoryListView single;
+  single.AddColumn("Note", 100);
+  const std::string opening(4108, 'f');
+  single.AddItem(opening);
+  TMorvat3XLS one;
+  ConfigureAsMainWindowXlsExporter(one, &single);
+  one.AllowCaptions = false;
+  one.FileName = (dir / "first.xls").string();
+  one.Execute();
+  EXPECT_EQ(ReadersDisagree(one.FileName, {{{opening}}}), "");
 }
 
 TEST(XlsExporterRun, RowLimitAndLargeWorkbook) {
@@ -196,6 +208,12 @@ TEST(XlsExporterRun, MessagesAndLimits) {
   }
   b.Title = "SHEET 1";
   EXPECT_EQ(RunError(exporter), "Sheet \"SHEET 1\": another sheet has the same title");
+
+  // A source that goes away is no longer referred to, by the component or by its sheets.
+  exporter.RemoveReference(&list);
+  EXPECT_EQ(exporter.ListView, nullptr);
+  EXPECT_EQ(a.ListView, nullptr);
+  EXPECT_EQ(b.ListView, nullptr);
 }
 
 TEST(XlsExporterRun, EventsInOrderAndStoppingTheRun) {

@@ -148,6 +148,32 @@ TEST(XlsSharedStrings, LongStringsAreCutBetweenCharacters) {
   EXPECT_EQ(r[1].data[0], 1);  // continuation of "five" starts with its flags byte
   EXPECT_EQ(ReadSst(std::vector<Record>(r.begin(), r.end() - 1)),
             (std::vector<std::u16string>{u"ab", five, twelve, u"z"}));
+
+  // A first string that does not fit behind the counts (4108 characters take 8219 bytes) is
+  // cut in the SST record, since readers expect the first string to begin there.
+  TsstStrings first;
+  const std::u16string fits(4108, u'f');
+  first.AddString(fits);
+  first.AddString(u"z");
+  EXPECT_EQ(first.RecordPlan(), (std::vector<uint16_t>{8 + 3 + 2 * 4106, 1 + 2 * 2 + 5}));
+  TxlsBuffer firstOut;
+  first.SaveToStream(firstOut);
+  r = ParseRecords(firstOut.Bytes());
+  EXPECT_EQ(r[1].data[0], 1);  // the continuation starts with its flags byte
+  EXPECT_EQ(ReadSst(std::vector<Record>(r.begin(), r.end() - 1)),
+            (std::vector<std::u16string>{fits, u"z"}));
+
+  // The EXTSST entry of a string that runs on into CONTINUE records points into the record
+  // it begins in: eight 5-byte strings, then "five" at 4 + 8 + 40 = 52 bytes into the SST.
+  TsstStrings indexed;
+  for (char16_t c = u'a'; c < u'a' + 8; ++c) indexed.AddString(std::u16string(1, c));
+  indexed.AddString(five);
+  TxlsBuffer withIndex;
+  indexed.SaveToStream(withIndex, 1000);
+  r = ParseRecords(withIndex.Bytes());
+  ASSERT_EQ(r.back().id, rid::kExtSst);
+  EXPECT_EQ(U32(r.back().data, 10), 1052u);
+  EXPECT_EQ(U16(r.back().data, 14), 52);
 }
 
 std::vector<uint8_t> XFBytes(const TxlsXFormat& xf) {

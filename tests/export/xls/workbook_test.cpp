@@ -368,6 +368,47 @@ TEST_F(XlsWorkbook, AggregateMergedRangesHyperlinksAndExplicitCells) {
   EXPECT_EQ(Only(s, rid::kDimensions)[0].data, (Bytes{0, 0, 0, 0, 12, 0, 0, 0, 0, 0, 2, 0, 0, 0}));
 }
 
+TEST_F(XlsWorkbook, AggregatesCarryTheirResults) {
+  // Readers that do not recalculate show the cached result: it must be the aggregate itself.
+  TMemoryDataSet data;
+  for (const char* name : {"s", "a", "lo", "hi", "none"}) data.AddField(name, ftFloat);
+  data.AddRecord({"1.5", "1.5", "1.5", "1.5", ""});
+  data.AddRecord({"4", "4", "4", "4", ""});
+  data.AddRecord({"-2", "-2", "-2", "-2", ""});
+  data.SetActive(true);
+  TMorvat3XLS exporter;
+  exporter.DataSet = &data;
+  auto aggregate = [&](const char* name, TxlsAggregate kind) {
+    TxlsFieldFormat format;
+    format.FieldName = name;
+    format.Aggregate = kind;
+    exporter.FieldFormats.push_back(format);
+  };
+  aggregate("s", aggSum);
+  aggregate("a", aggAvg);
+  aggregate("lo", aggMin);
+  aggregate("hi", aggMax);
+  std::vector<Record> formulas = Only(SheetRecords(Write(exporter), 0), rid::kFormula);
+  ASSERT_EQ(formulas.size(), 4u);
+  EXPECT_EQ(F64(formulas[0].data, 6), 3.5);
+  EXPECT_EQ(F64(formulas[1].data, 6), 3.5 / 3);
+  EXPECT_EQ(F64(formulas[2].data, 6), -2.0);
+  EXPECT_EQ(F64(formulas[3].data, 6), 4.0);
+  EXPECT_EQ(test::ReadersDisagree(exporter.FileName, {{{"s", "a", "lo", "hi", "none"},
+                                                       {"1.5", "1.5", "1.5", "1.5"},
+                                                       {"4", "4", "4", "4"},
+                                                       {"-2", "-2", "-2", "-2"},
+                                                       {"3.5", "1.1666666666666667", "-2", "4"}}}),
+            "");
+
+  // The average of no numbers is the error #DIV/0!.
+  aggregate("none", aggAvg);
+  formulas = Only(SheetRecords(Write(exporter), 0), rid::kFormula);
+  ASSERT_EQ(formulas.size(), 5u);
+  EXPECT_EQ(Bytes(formulas[4].data.begin() + 6, formulas[4].data.begin() + 14),
+            (Bytes{2, 0, 7, 0, 0, 0, 0xFF, 0xFF}));
+}
+
 TEST_F(XlsWorkbook, StripStylesAndDataParams) {
   TMemoryListView list = TwoColumnList();
   for (const char* name : {"a", "b", "c"}) list.AddItem(name, {"1"});
