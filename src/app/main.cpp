@@ -6,8 +6,9 @@
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
+  // Only the name: a display name would be appended to every window caption on some platforms
+  // (the file dialog would read "Select/give filename — vorlix"). Message boxes carry their title.
   QApplication::setApplicationName(QStringLiteral("vorlix"));
-  QApplication::setApplicationDisplayName(QStringLiteral("vorlix"));
   vorlix::app::TForm1 form1;
   form1.show();
   return QApplication::exec();

@@ -2,7 +2,10 @@
 // written files are read back by independent readers.
 
 #include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QTest>
 
 #include "qt_test_environment.h"
@@ -32,6 +35,41 @@ QString FreshFile(const QString& name) {
   const QString path = TempPath(QStringLiteral("exports")) + QLatin1Char('/') + name;
   QFile::remove(path);
   return path;
+}
+
+TEST(GuiDesktopSeams, TheMessageBoxIsTitledVorlixAndTheSaveDialogConfirmsOverwriting) {
+  const WindowSeams desktop = DesktopSeams();
+  QString title;
+  QString text;
+  OnNextModal([&](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    title = box->windowTitle();
+    text = box->text();
+    box->button(QMessageBox::Ok)->click();
+  });
+  desktop.showMessage(nullptr, QStringLiteral("Netware error -601 (0xFFFFFDA7)"));
+  EXPECT_EQ(title, QStringLiteral("vorlix"));
+  EXPECT_EQ(text, QStringLiteral("Netware error -601 (0xFFFFFDA7)"));
+
+  SaveFileRequest request{QStringLiteral("Select/give filename"), QStringLiteral("PDF (*.pdf)"),
+                          QStringLiteral("pdf"), QStringLiteral("Sales")};
+  bool seen = false;
+  OnNextModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    seen = true;
+    EXPECT_EQ(dialog->windowTitle(), request.title);
+    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_EQ(dialog->nameFilters(), QStringList{request.filter});
+    EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("pdf"));
+    EXPECT_FALSE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_TRUE(dialog->selectedFiles().value(0).endsWith(QStringLiteral("/Sales.pdf")))
+        << dialog->selectedFiles().value(0).toStdString();
+    dialog->reject();
+  });
+  EXPECT_EQ(desktop.askSaveFileName(nullptr, request), QString());  // cancelled
+  EXPECT_TRUE(seen);
 }
 
 TEST_F(GuiExport, AnEmptyTableShowsNoDialogAndACancelWritesNothing) {
@@ -133,6 +171,11 @@ TEST_F(GuiExport, PrintWritesAPdfThatQpdfAccepts) {
   ASSERT_EQ(RunTool(QStringLiteral("pdftotext"), {saveAnswer, QStringLiteral("-")}, &text), 0);
   EXPECT_TRUE(text.contains("bert.sales.acme")) << text.toStdString();
   EXPECT_TRUE(text.contains("555-0101")) << text.toStdString();
+  // The window's settings reach the file: margins 1.17, 0.58, 0.78 and 0.78 inches on A4, hair
+  // lines, and memo1's column widths (27, 21, 16, 11 and 13 characters) as the grid's width.
+  const QByteArray pdf = ReadFile(saveAnswer);
+  EXPECT_TRUE(pdf.contains("/MediaBox [0 0 594 841]\r/TrimBox [84 56 552 785]\r"));
+  EXPECT_TRUE(pdf.contains("84.0 785.0 m \r582.0 785.0 l \r0.0 w \rS\r"));
 }
 
 TEST_F(GuiExport, AnExportErrorIsShownInAMessageBox) {

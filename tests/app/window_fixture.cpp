@@ -29,6 +29,7 @@ void WindowTest::OpenWindow(const QString& iniText, bool runStartup) {
 
   WindowOptions options;
   options.configurationPath = ini.toStdString();
+  options.client = std::move(client);
   options.seams.showMessage = [this](QWidget*, const QString& text) { messages << text; };
   options.seams.openMail = [this](const QString& command) { mailCommands << command; };
   options.seams.askSaveFileName = [this](QWidget*, const SaveFileRequest& request) {

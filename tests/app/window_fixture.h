@@ -29,6 +29,8 @@ class WindowTest : public ::testing::Test {
   QStringList Column(int column) const;
 
   std::unique_ptr<TForm1> window;
+  // A directory client for the next OpenWindow to use instead of the configured source.
+  std::unique_ptr<directory::DirectoryClient> client;
   QStringList messages;      // texts of the message boxes
   QStringList mailCommands;  // commands handed to the mail program
   QStringList saveDialogs;   // titles of the save dialogs shown

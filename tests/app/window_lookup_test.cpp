@@ -3,8 +3,10 @@
 
 #include <QApplication>
 #include <QTest>
+#include <memory>
 
 #include "app/core/caption.h"
+#include "directory/embedded_client.h"
 #include "qt_test_environment.h"
 #include "window_fixture.h"
 
@@ -12,6 +14,34 @@ namespace vorlix::app::testing {
 namespace {
 
 using GuiWindow = WindowTest;
+
+// The embedded client over the test tree, logging the shutdown calls; it can refuse to start.
+class ShutdownLoggingClient : public directory::EmbeddedClient {
+ public:
+  ShutdownLoggingClient(std::shared_ptr<QStringList> log, bool starts)
+      : EmbeddedClient(VORLIX_TEST_DATA_DIR "/app/window-tree.ldif"),
+        log_(std::move(log)),
+        starts_(starts) {}
+  int32_t calStartup(int32_t a, int32_t b) override {
+    return starts_ ? EmbeddedClient::calStartup(a, b) : -1;
+  }
+  int32_t dsCloseContext(directory::Context context) override {
+    *log_ << QStringLiteral("dsCloseContext");
+    return EmbeddedClient::dsCloseContext(context);
+  }
+  int32_t clxShutdown(int32_t a) override {
+    *log_ << QStringLiteral("clxShutdown %1").arg(a);
+    return EmbeddedClient::clxShutdown(a);
+  }
+  int32_t calShutdown(int32_t a) override {
+    *log_ << QStringLiteral("calShutdown %1").arg(a);
+    return EmbeddedClient::calShutdown(a);
+  }
+
+ private:
+  std::shared_ptr<QStringList> log_;  // shared: the window may outlive a failed test's locals
+  bool starts_;
+};
 
 TEST_F(GuiWindow, StartupOpensTheTreeLaysOutTheCaptionAndOffersTwoKinds) {
   OpenWindow(TestTreeIni());
@@ -54,6 +84,29 @@ TEST_F(GuiWindow, AMissingDirectorySourceIsReportedAndClosesTheWindow) {
       << messages.first().toStdString();
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(window->cb1()->count(), 3);
+}
+
+TEST_F(GuiWindow, ExitClosesTheWindowAndItsDestructionShutsTheClientDown) {
+  auto log = std::make_shared<QStringList>();
+  client = std::make_unique<ShutdownLoggingClient>(log, true);
+  OpenWindow(QString());
+  ASSERT_EQ(window->cb1()->count(), 2);
+  window->exitexit()->click();
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_TRUE(log->isEmpty());
+  window.reset();
+  EXPECT_EQ(*log, (QStringList{"dsCloseContext", "clxShutdown 0", "calShutdown 0"}));
+
+  // A client that does not start: the message, the window closes, no context to close.
+  log->clear();
+  client = std::make_unique<ShutdownLoggingClient>(log, false);
+  OpenWindow(QString());
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_TRUE(messages.first().startsWith(QStringLiteral("Novell Client not installed?")));
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(window->cb1()->count(), 3);
+  window.reset();
+  EXPECT_EQ(*log, (QStringList{"clxShutdown 0", "calShutdown 0"}));
 }
 
 TEST_F(GuiWindow, TypingANameAndPressingEnterFillsTheTable) {
