@@ -269,7 +269,7 @@ void TMorvatColumns::CalcColWidths() {
     }
     cursor.NextRecord();
     if (onFetchedRecord_) onFetchedRecord_(counter_);
-    std::this_thread::yield();
+    if (counter_ % kRecordsPerYield == 0) std::this_thread::yield();
   }
   cursor.RestorePosition(position);
 }

@@ -24,6 +24,9 @@ enum TMorvatColType {
 
 enum TMorvatColAlign { ecaLeft, ecaCenter, ecaRight };
 
+// Record loops give up the rest of their time slice once per this many records.
+inline constexpr int kRecordsPerYield = 256;
+
 // Name of a source kind as messages show it: "DataSet", "ListView", "DBGrid", "StringGrid",
 // "CustomSource".
 std::string SourceName(TMorvatSource source);

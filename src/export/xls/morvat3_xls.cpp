@@ -205,7 +205,7 @@ void TMorvat3XLS::ExportSheet(TxlsWorkbookWriter& book, TxlsSheet& sheet, int in
     if (OnExportedRecord) OnExportedRecord(*this, RecordCounter);
     if (OnAdvancedExportedRecord) OnAdvancedExportedRecord(*this, index, sheet.RecordCounter);
     // Give up the processor now and then (each time costs a system call).
-    if (sheet.RecordCounter % 256 == 0) std::this_thread::yield();
+    if (sheet.RecordCounter % kRecordsPerYield == 0) std::this_thread::yield();
   }
 
   writer.WriteAggregates();
