@@ -36,10 +36,12 @@ std::string TreeFile(int entries, int members) {
   }
   out << "dn: cn=big,o=bench\nobjectClass: groupOfNames\ncn: big\n";
   for (int i = 0; i < members; ++i) out << "member: cn=user" << i << ",ou=staff,o=bench\n";
+  if (made.empty()) {
+    std::atexit([] {
+      for (auto& [k, p] : made) std::remove(p.c_str());
+    });
+  }
   made[key] = path;
-  std::atexit([] {
-    for (auto& [k, p] : made) std::remove(p.c_str());
-  });
   return path;
 }
 

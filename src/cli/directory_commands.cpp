@@ -3,7 +3,9 @@
 #include <ostream>
 #include <variant>
 
+#include "app/core/kinds.h"
 #include "app/core/lookup.h"
+#include "cli/lookup_command.h"
 #include "directory/directory_layer.h"
 #include "directory/name_sort.h"
 #include "directory/value_rendering.h"
@@ -17,8 +19,7 @@ int RunTree(CliContext& context, const std::vector<std::string>& args) {
 }
 
 std::string ClassOfKind(const std::string& kind) {
-  if (kind == "group") return "Group";
-  if (kind == "workstation") return "zenWorkstationGroup";
+  if (const auto found = KindOf(kind)) return core::KindClass(*found);
   throw UsageError("unknown kind \"" + kind + "\": give group or workstation");
 }
 

@@ -49,12 +49,6 @@ class ErrorStream : public core::IMessageSink {
   std::ostream& err_;
 };
 
-std::optional<int> KindOf(const std::string& name) {
-  if (name == "group") return core::kKindGroup;
-  if (name == "workstation") return core::kKindWorkstationGroup;
-  return std::nullopt;
-}
-
 bool IsExtra(const CommandOptions& extra, const std::string& arg) {
   for (const auto& option : extra) {
     if (option == arg) return true;
@@ -63,6 +57,12 @@ bool IsExtra(const CommandOptions& extra, const std::string& arg) {
 }
 
 }  // namespace
+
+std::optional<int> KindOf(const std::string& name) {
+  if (name == "group") return core::kKindGroup;
+  if (name == "workstation") return core::kKindWorkstationGroup;
+  return std::nullopt;
+}
 
 std::optional<LookupArguments> ParseLookupArguments(const std::vector<std::string>& args,
                                                     const CommandOptions& extra,

@@ -21,6 +21,9 @@ struct LookupArguments {
   std::vector<std::string> rest;  // arguments the caller's command reads itself (e.g. --format)
 };
 
+// The kind a --kind value names ("group" or "workstation"); nullopt for any other text.
+std::optional<int> KindOf(const std::string& name);
+
 // Options that take a value and belong to the calling command, not to the lookup.
 using CommandOptions = std::vector<std::string>;
 

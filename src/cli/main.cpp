@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/startup.h"
 #include "cli/cli_context.h"
 #include "cli/core_commands.h"
 #include "cli/directory_commands.h"
@@ -87,7 +88,7 @@ int Run(int argc, char** argv) {
 
   auto client = directory::MakeDirectoryClient(options.source);
   if (client->calStartup(0, 0) != 0) {
-    std::cerr << "Novell Client not installed?\n" << client->StartupFailureReason() << '\n';
+    std::cerr << core::kClientMissingMessage << '\n' << client->StartupFailureReason() << '\n';
     client->calShutdown(0);
     return kExitDirectoryError;
   }

@@ -1,13 +1,15 @@
 #include "directory/directory_layer.h"
 
-#include <cctype>
 #include <cstdio>
 #include <unordered_set>
 
 #include "directory/client_guards.h"
 #include "directory/value_rendering.h"
+#include "platform/plain_text.h"
 
 namespace vorlix::directory {
+
+using platform::LowerCase;
 
 namespace {
 
@@ -24,24 +26,6 @@ void CheckLimit(const std::string& text, size_t limit, const char* what) {
                                  " characters long; at most " + std::to_string(limit) +
                                  " are allowed");
   }
-}
-
-std::string LowerCase(const std::string& text) {
-  std::string lower = text;
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
-}
-
-// Blanks and control characters: everything up to and including the blank.
-bool IsTrimmed(char c) {
-  return static_cast<unsigned char>(c) <= ' ';
-}
-
-std::string Trim(const std::string& text) {
-  size_t begin = 0, end = text.size();
-  while (begin < end && IsTrimmed(text[begin])) ++begin;
-  while (end > begin && IsTrimmed(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
 }
 
 // The shared read protocol: a read request for one attribute, then each reply part in turn;
@@ -225,23 +209,22 @@ std::string ReadAttributeText(DirectoryClient& client, Context context, const st
         }
       });
   if (!present) return std::string();
-  return lastSyntax == SYN_OCTET_STRING ? text : Trim(text);
+  return lastSyntax == SYN_OCTET_STRING ? text : platform::TrimControls(text);
 }
 
 NameList ReadAttributeList(DirectoryClient& client, Context context, const std::string& object,
                            const std::string& attribute, char separator) {
   NameList list;
-  bool present = ReadEntryParts(
-      client, context, object, attribute, [&](Buffer reply, int32_t valueCount, int32_t syntax) {
-        if (!FetchedInListRead(syntax)) return;
-        for (int32_t v = 0; v < valueCount; ++v) {
-          FetchedValue value;
-          CheckDirectoryResult(client.dsNextValue(context, reply, syntax, value));
-          RenderForList(syntax, value, separator, list);
-        }
-      });
   // A -603 ends the read with what was collected in earlier parts.
-  (void)present;
+  ReadEntryParts(client, context, object, attribute,
+                 [&](Buffer reply, int32_t valueCount, int32_t syntax) {
+                   if (!FetchedInListRead(syntax)) return;
+                   for (int32_t v = 0; v < valueCount; ++v) {
+                     FetchedValue value;
+                     CheckDirectoryResult(client.dsNextValue(context, reply, syntax, value));
+                     RenderForList(syntax, value, separator, list);
+                   }
+                 });
   return list;
 }
 

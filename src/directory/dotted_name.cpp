@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "platform/plain_text.h"
+
 namespace vorlix::directory {
 
 namespace {
@@ -127,7 +129,7 @@ std::string NameKey(const std::vector<std::string>& values) {
   std::string key;
   for (size_t i = 0; i < values.size(); ++i) {
     if (i > 0) key += kNameKeySeparator;
-    for (char c : values[i]) key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    key += platform::LowerCase(values[i]);
   }
   return key;
 }

@@ -104,7 +104,40 @@ struct IterationState {
   std::vector<size_t> matches;
   size_t next = 0;
   size_t parts = 0;
+
+  // True when the last part has been delivered.
+  bool Done() const {
+    return operation == kOpRead ? attribute >= attributes.size() : next >= matches.size();
+  }
 };
+
+// Starts the walk through a reply of kind: its item count, and the first item after it.
+int32_t StartWalk(BufferState& b, int32_t kind, int32_t& count) {
+  if (b.replyKind != kind) return kErrInvalidRequest;
+  uint32_t n = 0;
+  ReplyReader in(b.bytes, 0);
+  if (!in.U32(n)) return kErrEndOfReply;
+  count = static_cast<int32_t>(n);
+  b.itemsLeft = count;
+  b.nextItem = in.at();
+  b.valuesLeft = 0;
+  return kOk;
+}
+
+// Decodes the next value of the current attribute of a read reply without moving past it;
+// end is where the value after it starts.
+int32_t PeekValue(const BufferState& b, int32_t syntax, FetchedValue& value, size_t& end) {
+  if (b.replyKind != kOpRead || syntax != b.syntax) return kErrInvalidRequest;
+  if (b.valuesLeft <= 0) return kErrEndOfReply;
+  ReplyReader in(b.bytes, b.nextValue);
+  uint32_t length = 0;
+  std::string encoded;
+  if (!in.U32(length) || !in.Text(length, encoded) || !DecodeValue(syntax, encoded, value)) {
+    return kErrEndOfReply;
+  }
+  end = in.at();
+  return kOk;
+}
 
 }  // namespace
 
@@ -131,6 +164,17 @@ struct EmbeddedClient::State {
     auto it = buffers.find(b);
     return it == buffers.end() ? nullptr : &it->second;
   }
+  // The buffer, when both it and the context exist.
+  BufferState* FindBuffer(Context c, Buffer b) { return FindContext(c) ? FindBuffer(b) : nullptr; }
+  // The open iteration of operation under context; iterations.end() when there is none.
+  auto FindIteration(Iteration handle, int32_t operation, Context context) {
+    auto it = iterations.find(handle);
+    if (it != iterations.end() &&
+        (it->second.operation != operation || it->second.context != context)) {
+      return iterations.end();
+    }
+    return it;
+  }
   bool Typed(const ContextState& c) const { return (c.flags & kFlagTypelessNames) == 0; }
 
   std::string NameOf(const TreeEntry& entry, bool typed) const {
@@ -139,6 +183,36 @@ struct EmbeddedClient::State {
 
   int32_t FillReadPart(IterationState& it, bool typed, BufferState& reply);
   int32_t FillSearchPart(IterationState& it, bool typed, BufferState& reply);
+  int32_t FillPart(IterationState& it, bool typed, BufferState& reply) {
+    return it.operation == kOpRead ? FillReadPart(it, typed, reply)
+                                   : FillSearchPart(it, typed, reply);
+  }
+
+  // Fills reply with the first part of a new read or search; keeps the iteration open when
+  // more parts follow.
+  int32_t BeginIteration(IterationState it, bool typed, BufferState& reply, Iteration& iteration) {
+    int32_t r = FillPart(it, typed, reply);
+    if (r != kOk) return r;
+    if (!it.Done()) {
+      iteration = NewHandle();
+      iterations.emplace(iteration, std::move(it));
+    }
+    return kOk;
+  }
+
+  // Fills reply with the next part of an open iteration; ends the iteration when it failed or
+  // has nothing left.
+  int32_t ContinueIteration(Iteration& iteration, int32_t operation, Context context, bool typed,
+                            BufferState& reply) {
+    auto found = FindIteration(iteration, operation, context);
+    if (found == iterations.end()) return kErrBadHandle;
+    int32_t r = FillPart(found->second, typed, reply);
+    if (r != kOk || found->second.Done()) {
+      iterations.erase(found);
+      iteration = kNoIteration;
+    }
+    return r;
+  }
 };
 
 EmbeddedClient::EmbeddedClient(std::string path, std::map<std::string, std::string> overrides)
@@ -266,8 +340,8 @@ int32_t EmbeddedClient::dsBufferDelete(Buffer buffer) {
 }
 
 int32_t EmbeddedClient::dsBufferPrepare(Context context, int32_t operation, Buffer buffer) {
-  BufferState* b = state_->FindBuffer(buffer);
-  if (!state_->FindContext(context) || !b) return kErrBadHandle;
+  BufferState* b = state_->FindBuffer(context, buffer);
+  if (!b) return kErrBadHandle;
   if (operation != kOpRead && operation != kOpSearch && operation != kOpFilter) {
     return kErrInvalidRequest;
   }
@@ -279,8 +353,8 @@ int32_t EmbeddedClient::dsBufferPrepare(Context context, int32_t operation, Buff
 }
 
 int32_t EmbeddedClient::dsBufferAddName(Context context, Buffer buffer, const std::string& name) {
-  BufferState* b = state_->FindBuffer(buffer);
-  if (!state_->FindContext(context) || !b) return kErrBadHandle;
+  BufferState* b = state_->FindBuffer(context, buffer);
+  if (!b) return kErrBadHandle;
   if (b->operation != kOpRead && b->operation != kOpSearch) return kErrInvalidRequest;
   const size_t need = name.size() + 3;  // length word and NUL, as the request holds it
   if (b->used + need > static_cast<size_t>(b->size)) return kErrInsufficientBuffer;
@@ -356,23 +430,9 @@ int32_t EmbeddedClient::dsReadEntry(Context context, const std::string& object, 
   if (req->operation != kOpRead) return kErrInvalidRequest;
   rep->replyKind = 0;
 
+  const bool typed = state_->Typed(*c);
   if (iteration != kNoIteration) {
-    auto found = state_->iterations.find(iteration);
-    if (found == state_->iterations.end() || found->second.operation != kOpRead ||
-        found->second.context != context) {
-      return kErrBadHandle;
-    }
-    int32_t r = state_->FillReadPart(found->second, state_->Typed(*c), *rep);
-    if (r != kOk) {
-      state_->iterations.erase(found);
-      iteration = kNoIteration;
-      return r;
-    }
-    if (found->second.attribute >= found->second.attributes.size()) {
-      state_->iterations.erase(found);
-      iteration = kNoIteration;
-    }
-    return kOk;
+    return state_->ContinueIteration(iteration, kOpRead, context, typed, *rep);
   }
 
   const TreeEntry* entry = state_->tree->Find(object);
@@ -390,43 +450,26 @@ int32_t EmbeddedClient::dsReadEntry(Context context, const std::string& object, 
     }
     if (it.attributes.empty() && !req->names.empty()) return kErrNoSuchAttribute;
   }
-  int32_t r = state_->FillReadPart(it, state_->Typed(*c), *rep);
-  if (r != kOk) return r;
-  if (it.attribute < it.attributes.size()) {
-    iteration = state_->NewHandle();
-    state_->iterations.emplace(iteration, std::move(it));
-  }
-  return kOk;
+  return state_->BeginIteration(std::move(it), typed, *rep, iteration);
 }
 
 int32_t EmbeddedClient::dsEndIteration(Context context, Iteration iteration, int32_t operation) {
-  auto found = state_->iterations.find(iteration);
-  if (found == state_->iterations.end() || found->second.context != context ||
-      found->second.operation != operation) {
-    return kErrBadHandle;
-  }
+  auto found = state_->FindIteration(iteration, operation, context);
+  if (found == state_->iterations.end()) return kErrBadHandle;
   state_->iterations.erase(found);
   return kOk;
 }
 
 int32_t EmbeddedClient::dsAttrCount(Context context, Buffer reply, int32_t& count) {
-  BufferState* b = state_->FindBuffer(reply);
-  if (!state_->FindContext(context) || !b) return kErrBadHandle;
-  if (b->replyKind != kOpRead) return kErrInvalidRequest;
-  uint32_t n = 0;
-  ReplyReader in(b->bytes, 0);
-  if (!in.U32(n)) return kErrEndOfReply;
-  count = static_cast<int32_t>(n);
-  b->itemsLeft = count;
-  b->nextItem = in.at();
-  b->valuesLeft = 0;
-  return kOk;
+  BufferState* b = state_->FindBuffer(context, reply);
+  if (!b) return kErrBadHandle;
+  return StartWalk(*b, kOpRead, count);
 }
 
 int32_t EmbeddedClient::dsNextAttr(Context context, Buffer reply, std::string& name,
                                    int32_t& valueCount, int32_t& syntax) {
-  BufferState* b = state_->FindBuffer(reply);
-  if (!state_->FindContext(context) || !b) return kErrBadHandle;
+  BufferState* b = state_->FindBuffer(context, reply);
+  if (!b) return kErrBadHandle;
   if (b->replyKind != kOpRead) return kErrInvalidRequest;
   if (b->itemsLeft <= 0) return kErrEndOfReply;
   ReplyReader in(b->bytes, b->nextItem);
@@ -447,36 +490,22 @@ int32_t EmbeddedClient::dsNextAttr(Context context, Buffer reply, std::string& n
 }
 
 int32_t EmbeddedClient::dsValueSize(Context context, Buffer reply, int32_t syntax, int32_t& size) {
-  BufferState* b = state_->FindBuffer(reply);
-  if (!state_->FindContext(context) || !b) return kErrBadHandle;
-  if (b->replyKind != kOpRead || syntax != b->syntax) return kErrInvalidRequest;
-  if (b->valuesLeft <= 0) return kErrEndOfReply;
-  ReplyReader in(b->bytes, b->nextValue);
-  uint32_t length = 0;
-  std::string encoded;
+  BufferState* b = state_->FindBuffer(context, reply);
+  if (!b) return kErrBadHandle;
   FetchedValue value;
-  if (!in.U32(length) || !in.Text(length, encoded) || !DecodeValue(syntax, encoded, value)) {
-    return kErrEndOfReply;
-  }
-  size = FetchedSize(syntax, value);
-  return kOk;
+  size_t end = 0;
+  int32_t r = PeekValue(*b, syntax, value, end);
+  if (r == kOk) size = FetchedSize(syntax, value);
+  return r;
 }
 
 int32_t EmbeddedClient::dsNextValue(Context context, Buffer reply, int32_t syntax,
                                     FetchedValue& place) {
-  BufferState* b = state_->FindBuffer(reply);
-  if (!state_->FindContext(context) || !b) return kErrBadHandle;
-  if (b->replyKind != kOpRead || syntax != b->syntax) return kErrInvalidRequest;
-  if (b->valuesLeft <= 0) return kErrEndOfReply;
-  ReplyReader in(b->bytes, b->nextValue);
-  uint32_t length = 0;
-  std::string encoded;
-  if (!in.U32(length) || !in.Text(length, encoded) || !DecodeValue(syntax, encoded, place)) {
-    return kErrEndOfReply;
-  }
-  b->nextValue = in.at();
-  --b->valuesLeft;
-  return kOk;
+  BufferState* b = state_->FindBuffer(context, reply);
+  if (!b) return kErrBadHandle;
+  int32_t r = PeekValue(*b, syntax, place, b->nextValue);
+  if (r == kOk) --b->valuesLeft;
+  return r;
 }
 
 // ---- filters -----------------------------------------------------------------------------
@@ -557,17 +586,7 @@ int32_t EmbeddedClient::dsSearchTree(Context context, const std::string& base, i
   const bool typed = state_->Typed(*c);
 
   if (iteration != kNoIteration) {
-    auto found = state_->iterations.find(iteration);
-    if (found == state_->iterations.end() || found->second.operation != kOpSearch ||
-        found->second.context != context) {
-      return kErrBadHandle;
-    }
-    int32_t r = state_->FillSearchPart(found->second, typed, *rep);
-    if (r != kOk || found->second.next >= found->second.matches.size()) {
-      state_->iterations.erase(found);
-      iteration = kNoIteration;
-    }
-    return r;
+    return state_->ContinueIteration(iteration, kOpSearch, context, typed, *rep);
   }
 
   if (f->operation != kOpFilter || !f->filter) return kErrInvalidRequest;
@@ -606,32 +625,19 @@ int32_t EmbeddedClient::dsSearchTree(Context context, const std::string& base, i
   } else {
     for (size_t index = 0; index < tree.entries().size(); ++index) consider(index);
   }
-  int32_t r = state_->FillSearchPart(it, typed, *rep);
-  if (r != kOk) return r;
-  if (it.next < it.matches.size()) {
-    iteration = state_->NewHandle();
-    state_->iterations.emplace(iteration, std::move(it));
-  }
-  return kOk;
+  return state_->BeginIteration(std::move(it), typed, *rep, iteration);
 }
 
 int32_t EmbeddedClient::dsObjectCount(Context context, Buffer reply, int32_t& count) {
-  BufferState* b = state_->FindBuffer(reply);
-  if (!state_->FindContext(context) || !b) return kErrBadHandle;
-  if (b->replyKind != kOpSearch) return kErrInvalidRequest;
-  uint32_t n = 0;
-  ReplyReader in(b->bytes, 0);
-  if (!in.U32(n)) return kErrEndOfReply;
-  count = static_cast<int32_t>(n);
-  b->itemsLeft = count;
-  b->nextItem = in.at();
-  return kOk;
+  BufferState* b = state_->FindBuffer(context, reply);
+  if (!b) return kErrBadHandle;
+  return StartWalk(*b, kOpSearch, count);
 }
 
 int32_t EmbeddedClient::dsNextObject(Context context, Buffer reply, std::string& name,
                                      int32_t& attributeCount, ObjectInfo& info) {
-  BufferState* b = state_->FindBuffer(reply);
-  if (!state_->FindContext(context) || !b) return kErrBadHandle;
+  BufferState* b = state_->FindBuffer(context, reply);
+  if (!b) return kErrBadHandle;
   if (b->replyKind != kOpSearch) return kErrInvalidRequest;
   if (b->itemsLeft <= 0) return kErrEndOfReply;
   ReplyReader in(b->bytes, b->nextItem);
@@ -660,9 +666,6 @@ size_t EmbeddedClient::OpenFilters() const {
 }
 size_t EmbeddedClient::OpenIterations() const {
   return state_->iterations.size();
-}
-size_t EmbeddedClient::OpenContexts() const {
-  return state_->contexts.size();
 }
 size_t EmbeddedClient::RepliesFilled() const {
   return state_->repliesFilled;

@@ -73,7 +73,6 @@ class EmbeddedClient : public DirectoryClient {
   size_t OpenBuffers() const;
   size_t OpenFilters() const;
   size_t OpenIterations() const;
-  size_t OpenContexts() const;
   size_t RepliesFilled() const;  // reply parts written since start-up
 
  private:

@@ -232,8 +232,4 @@ std::string ReadLdifText(const std::string& path) {
   return text;
 }
 
-std::vector<LdifEntry> ReadLdifFile(const std::string& path) {
-  return ParseLdif(ReadLdifText(path), path);
-}
-
 }  // namespace vorlix::directory

@@ -37,8 +37,6 @@ void ParseLdif(std::string_view text, const std::string& fileName,
 
 // Reads a whole file; a missing or unreadable file is an LdifError with line 0.
 std::string ReadLdifText(const std::string& path);
-// Reads and parses a file.
-std::vector<LdifEntry> ReadLdifFile(const std::string& path);
 
 // Decodes base64 (RFC 4648, padding optional, blanks ignored); false on a bad character.
 bool DecodeBase64(std::string_view text, std::string& out);

@@ -1,15 +1,12 @@
 #include "directory/memory_tree.h"
 
-#include <cctype>
+#include "platform/plain_text.h"
 
 namespace vorlix::directory {
 
-namespace {
+using platform::LowerCase;
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
+namespace {
 
 std::vector<std::string> Values(const std::vector<NameComponent>& components) {
   std::vector<std::string> values;
@@ -23,7 +20,7 @@ std::vector<TreeAttribute> GroupAttributes(
     std::vector<std::pair<std::string, std::string>>& lines) {
   std::vector<TreeAttribute> attributes;
   for (auto& [name, value] : lines) {
-    std::string key = Lower(name);
+    std::string key = LowerCase(name);
     TreeAttribute* target = nullptr;
     for (TreeAttribute& a : attributes) {
       if (a.key == key) target = &a;
@@ -40,11 +37,11 @@ std::vector<TreeAttribute> GroupAttributes(
 // The structural class: structuralObjectClass when given, else the first objectClass but "top".
 std::string BaseClassOf(const TreeEntry& entry) {
   if (const TreeAttribute* s = entry.Find("structuralobjectclass"); s && !s->values.empty()) {
-    return Lower(s->values.front());
+    return LowerCase(s->values.front());
   }
   if (const TreeAttribute* oc = entry.Find("objectclass")) {
     for (const std::string& v : oc->values) {
-      if (Lower(v) != "top") return Lower(v);
+      if (LowerCase(v) != "top") return LowerCase(v);
     }
   }
   return std::string();
@@ -92,14 +89,14 @@ void MemoryTree::Add(LdifEntry&& source) {
   }
   if (components->empty()) {  // the root entry carries the tree name
     for (const auto& [name, value] : source.attributes) {
-      if (Lower(name) == "directorytreename") treeName_ = value;
+      if (LowerCase(name) == "directorytreename") treeName_ = value;
     }
     return;
   }
-  if (components->size() == 1 && Lower(components->front().type) == "cn" &&
-      Lower(components->front().value) == "schema") {
+  if (components->size() == 1 && LowerCase(components->front().type) == "cn" &&
+      LowerCase(components->front().value) == "schema") {
     for (const auto& [name, value] : source.attributes) {
-      const std::string key = Lower(name);
+      const std::string key = LowerCase(name);
       if (key == "attributetypes") names_.AddAttributeType(value);
       if (key == "objectclasses") names_.AddObjectClass(value);
     }

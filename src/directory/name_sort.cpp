@@ -1,18 +1,15 @@
 #include "directory/name_sort.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
+
+#include "platform/plain_text.h"
 
 namespace vorlix::directory {
 
-namespace {
+using platform::LowerCase;
 
-std::string LowerCase(const std::string& text) {
-  std::string lower = text;
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
-}
+namespace {
 
 // Sorts items by the key that keyOf gives, lower-casing each key once.
 template <typename T, typename KeyOf>

@@ -4,19 +4,17 @@
 #include <vector>
 
 #include "directory/client_codes.h"
+#include "platform/plain_text.h"
 
 namespace vorlix::directory {
 
-namespace {
+using platform::LowerCase;
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
+namespace {
 
 // The drop-spaces-and-colons rule with its fixed exceptions.
 std::string RuleName(const std::string& programName) {
-  std::string lower = Lower(programName);
+  std::string lower = LowerCase(programName);
   if (lower == "group") return "groupofnames";
   std::string name;
   for (char c : lower) {
@@ -139,44 +137,44 @@ int32_t SchemaNames::SyntaxFromOid(const std::string& oid) {
 void SchemaNames::AddAttributeType(const std::string& definition) {
   Definition d = ReadDefinition(definition);
   if (d.names.empty()) return;
-  const std::string key = Lower(d.names.front());
+  const std::string key = LowerCase(d.names.front());
   int32_t syntax = SyntaxFromOid(d.syntaxOid);
   for (const std::string& name : d.names) {
-    if (syntax >= 0) syntaxes_[Lower(name)] = syntax;
+    if (syntax >= 0) syntaxes_[LowerCase(name)] = syntax;
   }
-  if (!d.programName.empty()) attributeNames_[Lower(d.programName)] = key;
+  if (!d.programName.empty()) attributeNames_[LowerCase(d.programName)] = key;
 }
 
 void SchemaNames::AddObjectClass(const std::string& definition) {
   Definition d = ReadDefinition(definition);
   if (d.names.empty()) return;
-  const std::string key = Lower(d.names.front());
+  const std::string key = LowerCase(d.names.front());
   if (!d.programName.empty()) {
-    classNames_[Lower(d.programName)] = key;
+    classNames_[LowerCase(d.programName)] = key;
     classProgramNames_[key] = d.programName;
   }
 }
 
 void SchemaNames::SetOverride(const std::string& programName, const std::string& ldapName) {
-  overrides_[Lower(programName)] = Lower(ldapName);
+  overrides_[LowerCase(programName)] = LowerCase(ldapName);
 }
 
 std::string SchemaNames::AttributeKey(const std::string& programName) const {
-  const std::string lower = Lower(programName);
+  const std::string lower = LowerCase(programName);
   if (auto it = overrides_.find(lower); it != overrides_.end()) return it->second;
   if (auto it = attributeNames_.find(lower); it != attributeNames_.end()) return it->second;
   return RuleName(programName);
 }
 
 std::string SchemaNames::ClassKey(const std::string& programName) const {
-  const std::string lower = Lower(programName);
+  const std::string lower = LowerCase(programName);
   if (auto it = overrides_.find(lower); it != overrides_.end()) return it->second;
   if (auto it = classNames_.find(lower); it != classNames_.end()) return it->second;
   return RuleName(programName);
 }
 
 std::string SchemaNames::ProgramClassName(const std::string& ldapName) const {
-  const std::string key = Lower(ldapName);
+  const std::string key = LowerCase(ldapName);
   if (auto it = classProgramNames_.find(key); it != classProgramNames_.end()) return it->second;
   if (key == "groupofnames") return "Group";
   return ldapName;

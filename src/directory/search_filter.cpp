@@ -5,18 +5,16 @@
 
 #include "directory/client_codes.h"
 #include "directory/dotted_name.h"
+#include "platform/plain_text.h"
 
 namespace vorlix::directory {
+
+using platform::LowerCase;
 
 namespace {
 
 char Fold(char c, bool ignoreCase) {
   return ignoreCase ? static_cast<char>(std::tolower(static_cast<unsigned char>(c))) : c;
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
 }
 
 // Compares two values for ordering: as numbers when both are, else as lower-cased texts.
@@ -28,7 +26,7 @@ int Compare(const std::string& a, const std::string& b) {
       rb.ptr == b.data() + b.size()) {
     return x < y ? -1 : x > y ? 1 : 0;
   }
-  return Lower(a).compare(Lower(b));
+  return LowerCase(a).compare(LowerCase(b));
 }
 
 // The text a value is compared as: names in their typeless dotted spelling.

@@ -7,19 +7,15 @@
 #include "platform/date_time.h"
 #include "platform/local_time.h"
 #include "platform/locale_facts.h"
+#include "platform/plain_text.h"
 
 namespace vorlix::directory {
+
+using platform::TrimControls;
 
 namespace {
 
 constexpr size_t kMaxAddressBytes = 255;
-
-std::string Trim(const std::string& text) {
-  size_t begin = 0, end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
-  return text.substr(begin, end - begin);
-}
 
 std::string Hex(unsigned char byte) {
   char digits[3];
@@ -123,7 +119,7 @@ TextEffect RenderForText(int32_t syntax, const FetchedValue& value, std::string&
                                static_cast<uint32_t>(value.word[1]), value.text);
       break;
     case SYN_PATH:
-      piece = Trim(value.text) + ";" + Trim(value.text2);
+      piece = TrimControls(value.text) + ";" + TrimControls(value.text2);
       break;
     case SYN_BACK_LINK:
       piece = value.text + ";" + Signed(value.word[0]);
@@ -132,7 +128,7 @@ TextEffect RenderForText(int32_t syntax, const FetchedValue& value, std::string&
       piece = value.text + ";" + Unsigned(value.word[0]) + ";" + Unsigned(value.word[1]);
       break;
     case SYN_HOLD:
-      piece = Trim(value.text) + ";" + Signed(value.word[0]);
+      piece = TrimControls(value.text) + ";" + Signed(value.word[0]);
       break;
     case SYN_UNKNOWN:
     case SYN_CI_LIST:
@@ -175,7 +171,7 @@ void RenderForList(int32_t syntax, const FetchedValue& value, char separator, Na
       out.push_back({Signed(value.word[0]) + s + value.text, {}});
       break;
     case SYN_PATH:
-      out.push_back({Trim(value.text) + s + Trim(value.text2), {}});
+      out.push_back({TrimControls(value.text) + s + TrimControls(value.text2), {}});
       break;
     case SYN_TYPED_NAME:
       out.push_back({value.text + s + Unsigned(value.word[0]) + s + Unsigned(value.word[1]), {}});
@@ -184,7 +180,7 @@ void RenderForList(int32_t syntax, const FetchedValue& value, char separator, Na
       out.push_back({value.text, int64_t{value.word[0]}});
       break;
     case SYN_HOLD:
-      out.push_back({Trim(value.text), int64_t{value.word[0]}});
+      out.push_back({TrimControls(value.text), int64_t{value.word[0]}});
       break;
     case SYN_REPLICA_POINTER: {
       TReplica replica;

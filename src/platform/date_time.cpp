@@ -299,6 +299,14 @@ std::string FieldOrder(const std::string& picture) {
   return order.size() == 3 ? order : "mdy";
 }
 
+// The year of the local date now.
+int CurrentYear() {
+  const std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&now, &tm);
+  return tm.tm_year + 1900;
+}
+
 bool IsDateSeparator(char c, const LocaleFacts& facts) {
   return c == '/' || c == '-' || c == '.' || c == facts.dateSeparator;
 }
@@ -344,16 +352,10 @@ std::optional<double> ParseDatePart(Cursor& cur, const LocaleFacts& facts) {
     ++index;
   }
   if (count == 2) {
-    std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
-    year = tm.tm_year + 1900;
+    year = CurrentYear();
   } else if (yearGiven) {
     // Two-digit years fall in the century window that ends 50 years ahead of now.
-    std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
-    const int current = tm.tm_year + 1900;
+    const int current = CurrentYear();
     year += current / 100 * 100;
     if (year > current + 50) year -= 100;
     if (year < current - 49) year += 100;

@@ -16,7 +16,7 @@ enum class CurrencyPlacement {
 };
 
 struct LocaleFacts {
-  // Pictures in the date-time picture syntax (see datetime_picture.h), e.g. "dd/mm/yyyy".
+  // Pictures in the date-time picture syntax (see date_time.h), e.g. "dd/mm/yyyy".
   std::string shortDateFormat = "yyyy/mm/dd";
   std::string longTimeFormat = "hh:nn:ss";
   std::string shortTimeFormat = "hh:nn";

@@ -19,14 +19,19 @@ std::string Quoted(const std::string& word) {
   return quoted + "'";
 }
 
-std::string Slurp(const std::string& path) {
+}  // namespace
+
+int Shell(const std::string& command) {
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream content;
   content << in.rdbuf();
   return content.str();
 }
-
-}  // namespace
 
 CliRun RunCli(const std::vector<std::string>& args, const std::string& environment) {
   static int counter = 0;
@@ -36,10 +41,9 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& environme
   for (const std::string& arg : args) command += " " + Quoted(arg);
   command += " >" + Quoted(base + ".out") + " 2>" + Quoted(base + ".err");
   CliRun run;
-  const int status = std::system(command.c_str());
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.out = Slurp(base + ".out");
-  run.err = Slurp(base + ".err");
+  run.exitCode = Shell(command);
+  run.out = ReadFile(base + ".out");
+  run.err = ReadFile(base + ".err");
   std::remove((base + ".out").c_str());
   std::remove((base + ".err").c_str());
   return run;

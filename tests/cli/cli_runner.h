@@ -15,4 +15,10 @@ struct CliRun {
 // Each argument is passed as one word, whatever it holds.
 CliRun RunCli(const std::vector<std::string>& args, const std::string& environment = "");
 
+// Runs a shell command line and returns its exit code (-1 when it did not exit normally).
+int Shell(const std::string& command);
+
+// The bytes of a file; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+
 }  // namespace vorlix::cli::testing

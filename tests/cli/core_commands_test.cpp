@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <fstream>
-#include <iterator>
 
 #include "cli_runner.h"
 
@@ -114,23 +111,6 @@ TEST(CliCoreCommands, BadInputGivesItsExitCode) {
   // Filter characters are searched as typed: nothing in the tree holds them.
   EXPECT_EQ(RunCli({"members", "--kind", "group", "Sales)(cn=*"}).exitCode, 1);
   EXPECT_EQ(RunCli({"members", "--kind", "group", "S*s E"}).exitCode, 0);  // "*" a wildcard
-}
-
-}  // namespace
-}  // namespace vorlix::cli::testing
-
-namespace vorlix::cli::testing {
-namespace {
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Runs a command line and returns its exit code.
-int Shell(const std::string& command) {
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 TEST(CliCoreCommands, ExportWritesTheTableWithTheWindowsSettings) {

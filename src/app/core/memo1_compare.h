@@ -10,7 +10,4 @@ namespace vorlix::core {
 // unsigned values, a prefix first. Key 2: the raw registration times as signed 32-bit numbers.
 int memo1Compare(const MemberRow& a, const MemberRow& b, int key);
 
-// The text comparison behind keys 0, 1, 3 and 4.
-int CompareLowerAscii(const std::string& a, const std::string& b);
-
 }  // namespace vorlix::core

@@ -1,0 +1,34 @@
+#include "platform/plain_text.h"
+
+#include <cctype>
+
+namespace vorlix::platform {
+
+std::string LowerCase(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower;
+}
+
+int CompareNoCase(std::string_view a, std::string_view b) {
+  auto lower = [](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
+  };
+  const size_t common = a.size() < b.size() ? a.size() : b.size();
+  for (size_t i = 0; i < common; ++i) {
+    const unsigned char x = lower(a[i]), y = lower(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+std::string TrimControls(std::string_view text) {
+  auto trimmed = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+  while (!text.empty() && trimmed(text.front())) text.remove_prefix(1);
+  while (!text.empty() && trimmed(text.back())) text.remove_suffix(1);
+  return std::string(text);
+}
+
+}  // namespace vorlix::platform
