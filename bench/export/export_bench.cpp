@@ -14,21 +14,14 @@
 #include <cstdio>
 #include <string>
 
+#include "counting_stream.h"
 #include "export/memory_sources.h"
 #include "export/morvat3_ascii.h"
 
 namespace {
 
 using namespace vorlix::exporter;
-
-class CountingStream : public TMorvatStream {
- public:
-  void Write(const char*, size_t size) override { bytes_ += size; }
-  uint64_t Position() const override { return bytes_; }
-
- private:
-  uint64_t bytes_ = 0;
-};
+using bench::CountingStream;
 
 long ResidentKB() {
   long pages = 0, resident = 0;

@@ -112,12 +112,7 @@ void TMorvat3ASCII::BeginExport() {
 
 bool TMorvat3ASCII::CountDifTuples(int& count) {
   count = 0;
-  TMorvatPosition position = Source().SavePosition();
-  struct FreeGuard {
-    TMorvatSourceCursor& cursor;
-    TMorvatPosition& position;
-    ~FreeGuard() { cursor.FreePosition(position); }
-  } guard{Source(), position};
+  TMorvatSavedPosition saved(Source());
 
   FirstRecord();
   SkipRecords();
@@ -134,12 +129,17 @@ bool TMorvat3ASCII::CountDifTuples(int& count) {
     if (OnFetchedRecord) OnFetchedRecord(*this, RecordCounter);
   }
   RecordCounter = 0;
-  Source().RestorePosition(position);
+  saved.Restore();
   return completed;
 }
 
 void TMorvat3ASCII::WriteCsvFooter() {
   for (const std::string& line : Footer.Lines()) Writer->WriteLn(line + CSVComma);
+}
+
+void TMorvat3ASCII::WriteDifTrailer() {
+  Writer->WriteLn("-1,0");
+  Writer->WriteLn("EOD");
 }
 
 void TMorvat3ASCII::EndExport() {
@@ -152,8 +152,7 @@ void TMorvat3ASCII::EndExport() {
         WriteCsvFooter();
         break;
       case etDIF:
-        Writer->WriteLn("-1,0");
-        Writer->WriteLn("EOD");
+        WriteDifTrailer();
         break;
       case etSYLK:
         Writer->WriteLn("E");
@@ -169,25 +168,24 @@ void TMorvat3ASCII::Abort() {
       Writer->EmptyLine();
       WriteCsvFooter();
     } else if (exportType_ == etDIF) {
-      Writer->WriteLn("-1,0");
-      Writer->WriteLn("EOD");
+      WriteDifTrailer();
     }
   }
   TMorvat3FormatText::Abort();
 }
 
-std::string TMorvat3ASCII::CaptionRowText() {
-  std::string text = TMorvat3FormatText::CaptionRowText();
+std::string TMorvat3ASCII::EndRow(std::string text) const {
   if (exportType_ == etCSV && !text.empty()) text.pop_back();
   if (exportType_ == etTXT || exportType_ == etCSV) text += kCrLf;
   return text;
 }
 
+std::string TMorvat3ASCII::CaptionRowText() {
+  return EndRow(TMorvat3FormatText::CaptionRowText());
+}
+
 std::string TMorvat3ASCII::DataRowText(bool needFormat) {
-  std::string text = TMorvat3FormatText::DataRowText(needFormat);
-  if (exportType_ == etCSV && !text.empty()) text.pop_back();
-  if (exportType_ == etTXT || exportType_ == etCSV) text += kCrLf;
-  return text;
+  return EndRow(TMorvat3FormatText::DataRowText(needFormat));
 }
 
 void TMorvat3ASCII::WriteCaptionRow() {

@@ -43,6 +43,10 @@ class TMorvat3ASCII : public TMorvat3FormatText {
   std::string DifCell(const std::string& text, bool asString, bool first) const;
   std::string SylkCell(const std::string& text, int col, int row) const;
   void WriteCsvFooter();
+  void WriteDifTrailer();
+  // A caption or data row's text as the layout ends it: CSV drops the last separator, TXT and
+  // CSV end the line.
+  std::string EndRow(std::string text) const;
   // The DIF counting pass; false when the stop question ended it.
   bool CountDifTuples(int& count);
 

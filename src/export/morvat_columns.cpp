@@ -17,12 +17,6 @@ int CharsOf(int pixels, int charWidth) {
   if (charWidth <= 0 || pixels <= 0) return 0;
   return pixels / charWidth;
 }
-
-template <typename T>
-T* Get(const TMorvatSourceRef& ref) {
-  T* const* p = std::get_if<T*>(&ref);
-  return p ? *p : nullptr;
-}
 }  // namespace
 
 TMorvatColumn& TMorvatColumns::Add() {
@@ -250,12 +244,7 @@ void TMorvatColumns::CalcColWidths() {
     column->Width = std::max(column->Width, TextLength(column->Caption));
 
   TMorvatSourceCursor cursor(settings_, counter_);
-  TMorvatPosition position = cursor.SavePosition();
-  struct FreeGuard {
-    TMorvatSourceCursor& cursor;
-    TMorvatPosition& position;
-    ~FreeGuard() { cursor.FreePosition(position); }
-  } guard{cursor, position};
+  TMorvatSavedPosition saved(cursor);
 
   cursor.FirstRecord();
   for (int i = 0; i < settings_.SkipRecCount; ++i) cursor.NextRecord();
@@ -271,7 +260,7 @@ void TMorvatColumns::CalcColWidths() {
     if (onFetchedRecord_) onFetchedRecord_(counter_);
     if (counter_ % kRecordsPerYield == 0) std::this_thread::yield();
   }
-  cursor.RestorePosition(position);
+  saved.Restore();
 }
 
 }  // namespace vorlix::exporter

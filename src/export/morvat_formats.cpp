@@ -7,6 +7,7 @@
 #include "platform/date_time.h"
 #include "platform/locale_facts.h"
 #include "platform/number_picture.h"
+#include "platform/plain_text.h"
 
 namespace vorlix::exporter {
 
@@ -86,7 +87,7 @@ void TMorvatFormats::SetBooleanFalse(const std::string& value) {
   booleanFalse_ = value.empty() ? "false" : value;
 }
 void TMorvatFormats::SetNullString(const std::string& value) {
-  nullString_ = TrimText(value);
+  nullString_ = platform::TrimControls(value);
 }
 
 std::string FormatValue(const std::string& text, const std::string& format, TMorvatColType type,

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/plain_text.h"
+
 namespace vorlix::exporter {
 
 std::string TMorvatCol::GetValue(bool needFormat) {
@@ -25,7 +27,7 @@ void TMorvatRow::Clear() {
 TMorvatCol& TMorvatRow::AddCol(const std::string& name, int columnIndex) {
   cols_.push_back(std::unique_ptr<TMorvatCol>(new TMorvatCol(*this)));
   TMorvatCol& col = *cols_.back();
-  col.Name = TrimText(name);
+  col.Name = platform::TrimControls(name);
   col.ColumnIndex = columnIndex;
   index_.emplace_back(name, static_cast<int>(cols_.size()) - 1);
   return col;
@@ -53,7 +55,7 @@ TMorvatCol* TMorvatRow::Find(const std::string& name) {
 
 void TMorvatRow::SetValue(const std::string& name, const std::string& text) {
   if (TMorvatCol* col = Find(name)) {
-    col->Data = TrimText(text);
+    col->Data = platform::TrimControls(text);
     col->IsNull = false;
   }
 }

@@ -19,16 +19,20 @@ constexpr size_t kBufferSize = 64 * 1024;
 }
 }  // namespace
 
-TMorvatFileStream::TMorvatFileStream(const std::string& fileName) : fileName_(fileName) {
+int CreateLockedFile(const std::string& fileName) {
   // Opened without truncation first, so that a file another writer holds is left intact.
-  fd_ = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-  if (fd_ < 0) RaiseCreate(fileName, errno);
-  if (::flock(fd_, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd_, 0) != 0) {
-    int error = errno;
-    ::close(fd_);
-    fd_ = -1;
+  const int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) RaiseCreate(fileName, errno);
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd, 0) != 0) {
+    const int error = errno;
+    ::close(fd);
     RaiseCreate(fileName, error);
   }
+  return fd;
+}
+
+TMorvatFileStream::TMorvatFileStream(const std::string& fileName)
+    : fileName_(fileName), fd_(CreateLockedFile(fileName)) {
   buffer_.resize(kBufferSize);
 }
 

@@ -33,6 +33,11 @@ class TMorvatMemoryStream : public TMorvatStream {
   std::string data_;
 };
 
+// Opens the file for writing under an exclusive lock and empties it, only once the lock is held
+// so that a file another writer holds is left intact; returns its descriptor. Raises
+// EMorvatError "Cannot create file "<name>". <reason>" when it cannot be created.
+int CreateLockedFile(const std::string& fileName);
+
 // A file created for this run: an existing file of the name is replaced, and the file is held
 // under an exclusive lock so that no other writer uses it at the same time. Writes are buffered.
 class TMorvatFileStream : public TMorvatStream {

@@ -1,14 +1,13 @@
 #include "export/morvat_strings.h"
 
+#include "platform/plain_text.h"
+
 namespace vorlix::exporter {
 
 namespace {
 unsigned char Lower(char c) {
   unsigned char u = static_cast<unsigned char>(c);
   return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
-}
-bool IsBlankOrControl(char c) {
-  return static_cast<unsigned char>(c) <= ' ';
 }
 }  // namespace
 
@@ -17,13 +16,13 @@ bool SameText(std::string_view a, std::string_view b) {
 }
 
 int CompareText(std::string_view a, std::string_view b) {
-  size_t n = a.size() < b.size() ? a.size() : b.size();
-  for (size_t i = 0; i < n; ++i) {
-    unsigned char x = Lower(a[i]), y = Lower(b[i]);
-    if (x != y) return x < y ? -1 : 1;
-  }
-  if (a.size() == b.size()) return 0;
-  return a.size() < b.size() ? -1 : 1;
+  return platform::CompareNoCase(a, b);
+}
+
+std::string LowerText(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = static_cast<char>(Lower(c));
+  return lower;
 }
 
 int TextLength(std::string_view text) {
@@ -31,13 +30,6 @@ int TextLength(std::string_view text) {
   for (char c : text)
     if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++length;
   return length;
-}
-
-std::string TrimText(std::string_view text) {
-  size_t begin = 0, end = text.size();
-  while (begin < end && IsBlankOrControl(text[begin])) ++begin;
-  while (end > begin && IsBlankOrControl(text[end - 1])) --end;
-  return std::string(text.substr(begin, end - begin));
 }
 
 std::string_view TMorvatStringList::NameOf(std::string_view line) {

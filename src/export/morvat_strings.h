@@ -1,6 +1,6 @@
 #pragma once
 // String lists with "name=value" lines, and the text helpers the engine shares
-// (case-insensitive comparison, trimming of blanks and control characters).
+// (case-insensitive comparison and keys, character counts).
 
 #include <initializer_list>
 #include <optional>
@@ -13,13 +13,12 @@ namespace vorlix::exporter {
 // ASCII case-insensitive equality and three-way comparison.
 bool SameText(std::string_view a, std::string_view b);
 int CompareText(std::string_view a, std::string_view b);
+// The text with ASCII capitals in lower case: a key under which SameText texts are equal.
+std::string LowerText(std::string_view text);
 
 // Length in characters: UTF-8 continuation bytes do not count, so that widths and padding
 // line up for texts beyond ASCII.
 int TextLength(std::string_view text);
-
-// Removes leading and trailing blanks and control characters (every byte up to 0x20).
-std::string TrimText(std::string_view text);
 
 // An ordered list of lines. Lines of the form "name=value" can be looked up by name:
 // names compare case-insensitively and the first matching line counts.

@@ -59,4 +59,21 @@ class TMorvatSourceCursor {
   int& counter_;
 };
 
+// The cursor's position when this is made, freed when it goes (also when an error passes).
+class TMorvatSavedPosition {
+ public:
+  explicit TMorvatSavedPosition(TMorvatSourceCursor& cursor)
+      : cursor_(cursor), position_(cursor.SavePosition()) {}
+  ~TMorvatSavedPosition() { cursor_.FreePosition(position_); }
+  TMorvatSavedPosition(const TMorvatSavedPosition&) = delete;
+  TMorvatSavedPosition& operator=(const TMorvatSavedPosition&) = delete;
+
+  // Moves the source back to the saved position.
+  void Restore() { cursor_.RestorePosition(position_); }
+
+ private:
+  TMorvatSourceCursor& cursor_;
+  TMorvatPosition position_;
+};
+
 }  // namespace vorlix::exporter

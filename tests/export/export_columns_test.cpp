@@ -8,16 +8,8 @@
 namespace vorlix::exporter {
 namespace {
 
-class ExportColumns : public ::testing::Test {
+class ExportColumns : public testing::ListExportTest {
  protected:
-  testing::PinnedLocale locale_;
-  TMemoryListView list_;
-  TMorvat3ASCII exporter_;
-
-  void SetUp() override {
-    exporter_.ExportSource = esListView;
-    exporter_.ListView = &list_;
-  }
   TMorvatColumns& Build() {
     exporter_.Columns.Fill(false);
     return exporter_.Columns;
@@ -25,7 +17,7 @@ class ExportColumns : public ::testing::Test {
 };
 
 TEST_F(ExportColumns, MemberTableColumns) {
-  testing::AddMemberColumns(list_, {"User", "Phone", " ", " ", " "});
+  testing::AddMemberColumns(list_, testing::kWindowCaptions);
   TMorvatColumns& columns = Build();
   ASSERT_EQ(columns.Count(), 5);
   const int widths[] = {27, 21, 16, 11, 13};

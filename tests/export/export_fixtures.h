@@ -1,5 +1,5 @@
 #pragma once
-// Shared test fixtures: pinned locale facts, member-table-like lists, and a run into memory.
+// Shared test fixtures: pinned locale facts, the member table, and a run into memory.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 
 #include "export/memory_sources.h"
 #include "export/morvat3_ascii.h"
+#include "member_table.h"
 #include "platform/locale_facts.h"
 
 namespace vorlix::exporter::testing {
@@ -36,20 +37,18 @@ class PinnedLocale {
   platform::LocaleFacts saved_;
 };
 
-// The member table's five columns as a group lookup lays them out (pixel widths 220, 170,
-// 130, 90, 105), headers "User", "Phone" and three empty ones.
-inline void AddMemberColumns(TMemoryListView& list,
-                             std::vector<std::string> captions = {"User", "Phone", "", "", ""}) {
-  const int widths[] = {220, 170, 130, 90, 105};
-  for (int i = 0; i < 5; ++i) list.AddColumn(captions[i], widths[i]);
-}
-
-// Adds a member row the way the member table builds it: the first-column text and four cells.
-inline void AddMemberRow(TMemoryListView& list, const std::string& name, const std::string& cell1,
-                         const std::string& cell2 = "", const std::string& cell3 = "",
-                         const std::string& cell4 = "") {
-  list.AddItem(name, {cell1, cell2, cell3, cell4});
-}
+// A text exporter reading an in-memory list, under pinned locale facts (pinned first: the
+// exporter takes its CSV separator from them).
+class ListExportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    exporter_.ExportSource = esListView;
+    exporter_.ListView = &list_;
+  }
+  PinnedLocale locale_;
+  TMemoryListView list_;
+  TMorvat3ASCII exporter_;
+};
 
 // A text exporter over a list with the settings of the window's CSV command.
 inline void SetUpCsv(TMorvat3ASCII& exporter, TMemoryListView& list) {

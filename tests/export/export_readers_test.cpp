@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "export/morvat3_ascii.h"
 #include "export_fixtures.h"
+#include "run_command.h"
 
 namespace vorlix::exporter {
 namespace {
@@ -20,14 +20,9 @@ using Table = std::vector<std::vector<std::string>>;
 
 // Output of a shell command, nullopt when it fails.
 std::optional<std::string> Shell(const std::string& command) {
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return std::nullopt;
-  std::string out;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-  if (pclose(pipe) != 0) return std::nullopt;
-  return out;
+  testing::CommandResult result = testing::RunCommand(command);
+  if (result.exitCode != 0) return std::nullopt;
+  return std::move(result.output);
 }
 
 bool Have(const std::string& program) {
@@ -88,14 +83,12 @@ Table Trimmed(Table table) {
   return table;
 }
 
-class ExportReaders : public ::testing::Test {
+class ExportReaders : public testing::ListExportTest {
  protected:
-  testing::PinnedLocale locale_;
-  TMemoryListView list_;
-  TMorvat3ASCII exporter_;
   fs::path dir_;
 
   void SetUp() override {
+    testing::ListExportTest::SetUp();
     dir_ = fs::temp_directory_path() / ("vorlix-export-readers-" + std::to_string(getpid()));
     fs::create_directories(dir_);
     // The member table in workstation mode: five full cells a row, some empty.
@@ -104,8 +97,6 @@ class ExportReaders : public ::testing::Test {
                           "[10.0.0.1]", "555-0101");
     testing::AddMemberRow(list_, "ws02.pcs.acme", "", "", "", "");
     testing::AddMemberRow(list_, "jan\\.smith.sales.acme", "x;y", "", "a,b", "+49 (30) 1234");
-    exporter_.ExportSource = esListView;
-    exporter_.ListView = &list_;
   }
   void TearDown() override { fs::remove_all(dir_); }
 

@@ -13,16 +13,8 @@ using testing::AddMemberRow;
 using testing::CrLfLines;
 using testing::RunToMemory;
 
-class ExportTextLayout : public ::testing::Test {
+class ExportTextLayout : public testing::ListExportTest {
  protected:
-  testing::PinnedLocale locale_;
-  TMemoryListView list_;
-  TMorvat3ASCII exporter_;
-
-  void SetUp() override {
-    exporter_.ExportSource = esListView;
-    exporter_.ListView = &list_;
-  }
   // One column "Name" of the given pixel width with the given values.
   void OneColumn(int widthPixels, std::vector<std::string> values) {
     list_.AddColumn("Name", widthPixels);

@@ -3,6 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "../counting_stream.h"
 #include "export/pdf/main_window_settings.h"
 #include "export/pdf/pdf_widths.h"
 #include "member_table.h"
@@ -10,15 +11,7 @@
 namespace vorlix::exporter::pdf {
 namespace {
 
-class CountingStream : public TMorvatStream {
- public:
-  void Write(const char*, size_t size) override { size_ += size; }
-  using TMorvatStream::Write;
-  uint64_t Position() const override { return size_; }
-
- private:
-  uint64_t size_ = 0;
-};
+using exporter::bench::CountingStream;
 
 void BM_PdfExportMemberTable(benchmark::State& state) {
   const int rows = static_cast<int>(state.range(0));

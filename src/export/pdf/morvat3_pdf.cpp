@@ -94,23 +94,28 @@ void TMorvat3PDF::BeginExport() {
   doc.AddFont(Options.FooterFont);
 }
 
+void TMorvat3PDF::WriteFreeLines(const TMorvatStringList& lines, const TPDFFont& font,
+                                 TColor pageFill, TColor pageLine) {
+  TPDFDocument& doc = Document();
+  const double lineHeight = (Options.RowSpacing / 2 + 1) * font.FontSize;
+  doc.SetFont(font);
+  for (const std::string& line : lines.Lines()) {
+    MoveDown(lineHeight);
+    if (y_ < box_.Bottom) {
+      doc.NewPage();
+      doc.SetFillColor(pageFill);
+      doc.SetLineColor(pageLine);
+      y_ = box_.Top - RoundHalfEven(lineHeight);
+    }
+    // Free lines skip the engine's normalizing; they need it as much as the cells do.
+    DrawText(box_.Left, font.FontColor, NormalizeText(WinAnsiFromUtf8(line)));
+  }
+}
+
 void TMorvat3PDF::WriteHeaderLines() {
   if (Header.Count() > 0) {
-    TPDFDocument& doc = Document();
     const TPDFFont& font = Options.HeaderFont;
-    const double lineHeight = (Options.RowSpacing / 2 + 1) * font.FontSize;
-    doc.SetFont(font);
-    for (const std::string& line : Header.Lines()) {
-      MoveDown(lineHeight);
-      if (y_ < box_.Bottom) {
-        doc.NewPage();
-        doc.SetFillColor(font.FontColor);
-        doc.SetLineColor(Options.GridLineColor);
-        y_ = box_.Top - RoundHalfEven(lineHeight);
-      }
-      // Free lines skip the engine's normalizing; they need it as much as the cells do.
-      DrawText(box_.Left, font.FontColor, NormalizeText(WinAnsiFromUtf8(line)));
-    }
+    WriteFreeLines(Header, font, font.FontColor, Options.GridLineColor);
     MoveDown(font.FontSize * Options.RowSpacing / 2);
   }
   gridTop_ = y_;
@@ -179,22 +184,10 @@ void TMorvat3PDF::WriteDataRow() {
 
 void TMorvat3PDF::WriteFooterLines() {
   if (Footer.Count() == 0) return;
-  TPDFDocument& doc = Document();
-  const TPDFFont& font = Options.FooterFont;
-  const double lineHeight = (Options.RowSpacing / 2 + 1) * font.FontSize;
-  doc.SetFont(font);
-  for (const std::string& line : Footer.Lines()) {
-    MoveDown(lineHeight);
-    if (y_ < box_.Bottom) {
-      doc.NewPage();
-      // A new page starts in black; say again which colours the document takes as current,
-      // or text in that colour would be drawn black.
-      doc.SetFillColor(doc.FillColor());
-      doc.SetLineColor(doc.LineColor());
-      y_ = box_.Top - RoundHalfEven(lineHeight);
-    }
-    DrawText(box_.Left, font.FontColor, NormalizeText(WinAnsiFromUtf8(line)));
-  }
+  // A new page starts in black: it gets again the colours the document takes as current (text
+  // lines restore them after drawing), or text in those colours would be drawn black.
+  const TPDFDocument& doc = Document();
+  WriteFreeLines(Footer, Options.FooterFont, doc.FillColor(), doc.LineColor());
 }
 
 void TMorvat3PDF::EndExport() {

@@ -53,6 +53,10 @@ class TMorvat3PDF : public TMorvat3FormatText {
   void VerticalRules();
   // Text as the document takes it: 8-bit, with the string delimiters escaped.
   void DrawText(int x, TColor color, const std::string& pdfText);
+  // Free lines in `font`, each below the last. A line below the content box goes to a new page,
+  // on which the fill and stroke colours pageFill and pageLine are set.
+  void WriteFreeLines(const TMorvatStringList& lines, const TPDFFont& font, TColor pageFill,
+                      TColor pageLine);
   void WriteHeaderLines();
   void WriteFooterLines();
 

@@ -1,9 +1,6 @@
 #include "export/pdf/pdf_document.h"
 
-#include <algorithm>
-#include <cctype>
-#include <stdexcept>
-
+#include "export/morvat_strings.h"
 #include "export/pdf/pdf_widths.h"
 #include "platform/locale_facts.h"
 
@@ -40,12 +37,6 @@ const PdfTemplate kXrefHead("xref\r0 %d\r0000000000 65535 f \r");
 const PdfTemplate kXrefEntry("%10.10d 00000 n \r");
 const PdfTemplate kTrailer("trailer\r<< /Size %d\r/Root %d 0 R\r>>\rstartxref\r%d\r");
 constexpr std::string_view kEndOfFile = "%%EOF";
-
-bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
-    return std::tolower(x) == std::tolower(y);
-  });
-}
 
 double Channel(std::uint8_t value) {
   return value / 255.0;
@@ -88,7 +79,7 @@ void TPDFDocument::BeginDoc() {
 
 void TPDFDocument::AddFont(const TPDFFont& font) {
   for (const TPDFFont& registered : fonts_) {
-    if (SameNameIgnoringCase(registered.Name, font.Name))
+    if (SameText(registered.Name, font.Name))
       throw EPDFError("Font " + font.Name + " already exists");
   }
   fonts_.push_back(font);
@@ -113,27 +104,24 @@ void TPDFDocument::EndPage() {
 }
 
 void TPDFDocument::TextOut(int x, int y, TColor color, std::string_view text) {
-  const bool recolour = color != fillColor_;
-  TColor previous = fillColor_;
-  if (recolour) previous = SetFillColor(color);
+  const TColor previous = fillColor_;
+  if (color != previous) SetFillColor(color);
   Write(kText, {font_.Name, font_.FontSize, x, y, text});
-  if (recolour) SetFillColor(previous);
+  if (color != previous) SetFillColor(previous);
 }
 
 void TPDFDocument::DrawLine(TColor color, double x1, double y1, double x2, double y2) {
-  const bool recolour = color != lineColor_;
-  TColor previous = lineColor_;
-  if (recolour) previous = SetLineColor(color);
+  const TColor previous = lineColor_;
+  if (color != previous) SetLineColor(color);
   Write(kLine, {x1, y1, x2, y2, lineWidth_});
-  if (recolour) SetLineColor(previous);
+  if (color != previous) SetLineColor(previous);
 }
 
 void TPDFDocument::FillRect(TColor color, double x, double y, double width, double height) {
-  const bool recolour = color != fillColor_;
-  TColor previous = fillColor_;
-  if (recolour) previous = SetFillColor(color);
+  const TColor previous = fillColor_;
+  if (color != previous) SetFillColor(color);
   Write(kRect, {x, y, width, height, "f"});
-  if (recolour) SetFillColor(previous);
+  if (color != previous) SetFillColor(previous);
 }
 
 TColor TPDFDocument::SetLineColor(TColor color) {

@@ -1,7 +1,5 @@
 #include "export/xls/compound_file.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +7,9 @@
 #include <cstring>
 #include <stdexcept>
 #include <vector>
+
+#include "export/morvat_stream.h"
+#include "export/xls/biff_record.h"
 
 namespace vorlix::exporter::xls {
 
@@ -29,15 +30,6 @@ constexpr uint32_t kNoStream = 0xFFFFFFFF;
 
 uint32_t SectorsFor(uint64_t bytes, uint32_t sectorSize) {
   return static_cast<uint32_t>((bytes + sectorSize - 1) / sectorSize);
-}
-
-void PutU16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void PutU32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 // Sector plan of the file: which sectors hold what.
@@ -238,18 +230,10 @@ TCompoundFile::~TCompoundFile() {
 
 void TCompoundFile::Open(const std::string& fileName) {
   if (file_ != nullptr) throw std::logic_error("The compound file is already open");
-  // Emptied only once the lock is held, so that a file another writer holds stays intact.
-  int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0)
-    throw std::runtime_error("Cannot create file \"" + fileName + "\". " + std::strerror(errno));
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd, 0) != 0) {
-    int error = errno;
-    ::close(fd);
-    throw std::runtime_error("Cannot create file \"" + fileName + "\". " + std::strerror(error));
-  }
+  const int fd = CreateLockedFile(fileName);
   file_ = ::fdopen(fd, "wb");
   if (file_ == nullptr) {
-    int error = errno;
+    const int error = errno;
     ::close(fd);
     throw std::runtime_error("Cannot create file \"" + fileName + "\". " + std::strerror(error));
   }
@@ -262,7 +246,6 @@ void TCompoundFile::Close() {
   if (file_ == nullptr) return;
   std::FILE* file = file_;
   file_ = nullptr;
-  bool ok = true;
   try {
     FileSink sink(file);
     WriteCompoundFile(stream_, sink);
@@ -271,7 +254,7 @@ void TCompoundFile::Close() {
     stream_ = TxlsStream();
     throw;
   }
-  ok = std::fflush(file) == 0;
+  bool ok = std::fflush(file) == 0;
   ok = std::fclose(file) == 0 && ok;
   stream_ = TxlsStream();
   if (!ok) throw std::runtime_error("Error writing output file");

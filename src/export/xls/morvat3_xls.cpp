@@ -1,6 +1,5 @@
 #include "export/xls/morvat3_xls.h"
 
-#include <cctype>
 #include <set>
 #include <thread>
 
@@ -34,11 +33,6 @@ class UnlockGuard {
  private:
   TMorvatSourceCursor& cursor_;
 };
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 }  // namespace
 
@@ -102,16 +96,15 @@ void TMorvat3XLS::FillTemporarySheet(TxlsSheet& sheet) const {
 }
 
 void TMorvat3XLS::CheckSheet(TxlsSheet& sheet) const {
-  TxlsSheet& s = sheet;
+  TMorvatSourceCursor& source = sheet.Source();
   try {
-    s.Source().CheckSource();
+    source.CheckSource();
   } catch (const EMorvatError& e) {
     throw EMorvatError("Sheet " + sheet.Title + " define with error: " + e.what());
   }
-  if (!s.Source().IsSourceActive())
-    throw EMorvatError::FromTable(msgSourceClosed, s.Source().SourceName());
-  if (!ExportEmpty && s.Source().IsSourceEmpty())
-    throw EMorvatError::FromTable(msgSourceEmpty, s.Source().SourceName());
+  if (!source.IsSourceActive()) throw EMorvatError::FromTable(msgSourceClosed, source.SourceName());
+  if (!ExportEmpty && source.IsSourceEmpty())
+    throw EMorvatError::FromTable(msgSourceEmpty, source.SourceName());
   ValidateSheetSettings(sheet);
 }
 
@@ -133,7 +126,7 @@ void TMorvat3XLS::RunSteps(TxlsWorkbookWriter& book) {
     if (!Sheets[i].Exported) continue;
     CheckSheet(Sheets[i]);
     // Spreadsheet programs refuse two sheets of one name, in any case.
-    if (!titles.insert(LowerAscii(Sheets[i].Title)).second)
+    if (!titles.insert(LowerText(Sheets[i].Title)).second)
       throw EMorvatError("Sheet \"" + Sheets[i].Title + "\": another sheet has the same title");
   }
 

@@ -1,27 +1,14 @@
 #include "export/xls/sheet_items.h"
 
-#include <cctype>
 #include <cmath>
 
+#include "export/morvat_strings.h"
 #include "platform/date_time.h"
 #include "platform/local_time.h"
 #include "platform/locale_facts.h"
 #include "platform/number_picture.h"
 
 namespace vorlix::exporter::xls {
-
-namespace {
-
-bool SameTextAscii(const std::string& a, const char* b) {
-  size_t i = 0;
-  for (; i < a.size() && b[i] != 0; ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return i == a.size() && b[i] == 0;
-}
-
-}  // namespace
 
 TxlsCell::TxlsCell() {
   const platform::LocaleFacts& facts = platform::FormatSettings();
@@ -45,7 +32,7 @@ void TxlsCell::SetValue(const TxlsValue& value) {
       else if (auto d = std::get_if<double>(&value))
         boolean_ = *d != 0;
       else if (auto s = std::get_if<std::string>(&value)) {
-        if (SameTextAscii(*s, "true"))
+        if (SameText(*s, "true"))
           boolean_ = true;
         else if (auto n = platform::ParseFloat(*s))
           boolean_ = *n != 0;

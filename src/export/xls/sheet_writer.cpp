@@ -1,7 +1,6 @@
 #include "export/xls/sheet_writer.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cfenv>
 #include <cmath>
 
@@ -161,19 +160,12 @@ void TxlsSheetWriter::Prepare() {
           break;
         }
       uint16_t xf = styles.GetCellXF(column.Format, format);
-      if (xf != kDefaultCellXF) {
-        std::string key = column.Name;
-        for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        sheet_.FieldXFs.emplace(key, xf);
-      }
+      if (xf != kDefaultCellXF) sheet_.FieldXFs.emplace(LowerText(column.Name), xf);
     }
     // Columns of equal names share the XF kept under that name.
-    for (int i = 0; i < columns.Count(); ++i) {
-      std::string key = columns[i].Name;
-      for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      if (auto it = sheet_.FieldXFs.find(key); it != sheet_.FieldXFs.end())
+    for (int i = 0; i < columns.Count(); ++i)
+      if (auto it = sheet_.FieldXFs.find(LowerText(columns[i].Name)); it != sheet_.FieldXFs.end())
         sheet_.ColumnXFs[i] = it->second;
-    }
   } else {
     const int n = static_cast<int>(sheet_.StripStyles.size());
     for (int i = 0; i < columns.Count(); ++i) {

@@ -11,7 +11,6 @@ namespace vorlix::exporter::xls {
 std::u16string Utf16FromUtf8(const std::string& text);
 // The same into out (replacing its content), so a caller can reuse one buffer.
 void Utf16FromUtf8(const std::string& text, std::u16string& out);
-std::string Utf8FromUtf16(const std::u16string& text);
 
 // The text passed through the 8-bit code page and back: characters the code page lacks
 // become "?".

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -167,6 +168,18 @@ std::pair<size_t, uint64_t> TxlsStream::Locate(uint64_t position) const {
   return {pieces_.size(), 0};
 }
 
+template <typename Visit>
+void TxlsStream::ForEachSpan(uint64_t position, size_t size, Visit&& visit) const {
+  if (size == 0) return;  // appends, the common case, skip the walk
+  auto [index, offset] = Locate(position);
+  for (; size > 0; ++index, offset = 0) {
+    const Piece& piece = pieces_[index];
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(size, piece.length - offset));
+    visit(piece.start + offset, n);
+    size -= n;
+  }
+}
+
 size_t TxlsStream::SplitAt(uint64_t position) {
   auto [index, offset] = Locate(position);
   if (index == pieces_.size() || offset == 0) return index;
@@ -179,16 +192,14 @@ size_t TxlsStream::SplitAt(uint64_t position) {
 
 void TxlsStream::Write(const void* data, size_t size) {
   const auto* p = static_cast<const uint8_t*>(data);
-  // Overwrite what lies inside the stream (pieces are few: the walk is short).
-  while (size > 0 && position_ < size_) {
-    auto [index, offset] = Locate(position_);
-    const Piece& piece = pieces_[index];
-    size_t n = static_cast<size_t>(std::min<uint64_t>(size, piece.length - offset));
-    store_->WriteAt(piece.start + offset, p, n);
+  // Overwrite what lies inside the stream.
+  const size_t inside = static_cast<size_t>(std::min<uint64_t>(size, size_ - position_));
+  ForEachSpan(position_, inside, [&](uint64_t at, size_t n) {
+    store_->WriteAt(at, p, n);
     p += n;
-    size -= n;
-    position_ += n;
-  }
+  });
+  position_ += inside;
+  size -= inside;
   if (size == 0) return;
   // Append the rest.
   const uint64_t storeEnd = store_->Size();
@@ -210,15 +221,10 @@ void TxlsStream::ReadAt(uint64_t position, void* data, size_t size) const {
   if (position > size_ || size > size_ - position)
     throw std::out_of_range("Read beyond the end of the workbook stream");
   auto* p = static_cast<uint8_t*>(data);
-  while (size > 0) {
-    auto [index, offset] = Locate(position);
-    const Piece& piece = pieces_[index];
-    size_t n = static_cast<size_t>(std::min<uint64_t>(size, piece.length - offset));
-    store_->ReadAt(piece.start + offset, p, n);
+  ForEachSpan(position, size, [&](uint64_t at, size_t n) {
+    store_->ReadAt(at, p, n);
     p += n;
-    size -= n;
-    position += n;
-  }
+  });
 }
 
 void TxlsStream::MoveTail(uint64_t from, uint64_t to) {

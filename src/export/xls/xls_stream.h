@@ -7,9 +7,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace vorlix::exporter::xls {
@@ -78,6 +78,10 @@ class TxlsStream : public TxlsByteSink {
   };
   // Index of the piece holding position and the offset inside it.
   std::pair<size_t, uint64_t> Locate(uint64_t position) const;
+  // Hands visit(store position, length) the stored spans of the size bytes from position on,
+  // in order; the range must lie inside the stream.
+  template <typename Visit>
+  void ForEachSpan(uint64_t position, size_t size, Visit&& visit) const;
   // Splits pieces so that one begins at position (< size).
   size_t SplitAt(uint64_t position);
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "../member_table.h"
 #include "export/memory_sources.h"
 #include "export/pdf/main_window_settings.h"
 #include "export/pdf/pdf_text.h"
@@ -23,13 +24,10 @@ using testing::WriteFileBytes;
 // The member table of a group lookup: five columns 220, 170, 130, 90 and 105 pixels wide.
 TMemoryListView MemberTable(int rows) {
   TMemoryListView table;
-  table.AddColumn("User", 220);
-  table.AddColumn("Phone", 170);
-  table.AddColumn(" ", 130);
-  table.AddColumn(" ", 90);
-  table.AddColumn(" ", 105);
+  exporter::testing::AddMemberColumns(table, exporter::testing::kWindowCaptions);
   for (int i = 0; i < rows; ++i)
-    table.AddItem("user" + std::to_string(i), {"555-" + std::to_string(1000 + i), "", "", ""});
+    exporter::testing::AddMemberRow(table, "user" + std::to_string(i),
+                                    "555-" + std::to_string(1000 + i));
   return table;
 }
 

@@ -2,13 +2,22 @@
 
 #include <unistd.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <regex>
 
+#include "../run_command.h"
+
 namespace vorlix::exporter::pdf::testing {
+
+namespace {
+
+// The command's exit code and what it writes to stdout and stderr together.
+exporter::testing::CommandResult Run(const std::string& command) {
+  return exporter::testing::RunCommand(command + " 2>&1");
+}
+
+}  // namespace
 
 TempPdf::TempPdf(const std::string& stem) {
   static int serial = 0;
@@ -23,26 +32,13 @@ TempPdf::~TempPdf() {
   std::filesystem::remove(path_, ignored);
 }
 
-CommandResult RunCommand(const std::string& command) {
-  CommandResult result;
-  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return result;
-  std::array<char, 4096> chunk;
-  std::size_t n;
-  while ((n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0)
-    result.output.append(chunk.data(), n);
-  const int status = ::pclose(pipe);
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
-
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string QpdfProblems(const std::string& path) {
-  const CommandResult check = RunCommand("qpdf --check '" + path + "'");
+  const auto check = Run("qpdf --check '" + path + "'");
   // qpdf exits 2 on errors and 3 on warnings.
   const bool clean = check.exitCode == 0 && check.output.find("WARNING") == std::string::npos;
   return clean ? std::string()
@@ -50,12 +46,12 @@ std::string QpdfProblems(const std::string& path) {
 }
 
 std::string PdfText(const std::string& path) {
-  const CommandResult text = RunCommand("pdftotext -layout '" + path + "' -");
+  const auto text = Run("pdftotext -layout '" + path + "' -");
   return std::regex_replace(text.output, std::regex("\\s+"), " ");
 }
 
 int PdfPageCount(const std::string& path) {
-  const CommandResult info = RunCommand("pdfinfo '" + path + "'");
+  const auto info = Run("pdfinfo '" + path + "'");
   std::smatch match;
   if (info.exitCode != 0 || !std::regex_search(info.output, match, std::regex("Pages:\\s+(\\d+)")))
     return -1;

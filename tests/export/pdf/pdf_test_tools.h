@@ -16,13 +16,6 @@ class TempPdf {
   std::string path_;
 };
 
-struct CommandResult {
-  int exitCode = -1;
-  std::string output;  // stdout and stderr together
-};
-
-CommandResult RunCommand(const std::string& command);
-
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 
 // Output of `qpdf --check` when it reports any error or warning; empty when the file is clean.

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../member_table.h"
 #include "export/memory_sources.h"
 #include "export/morvat_messages.h"
 #include "export/xls/main_window_settings.h"
@@ -24,18 +25,14 @@ using test::TempDir;
 
 // A member table as the window builds it: five columns, every cell present.
 void FillMemberTable(TMemoryListView& list, int rows) {
-  list.AddColumn("User", 220);
-  list.AddColumn("Phone", 170);
-  list.AddColumn(" ", 130);
-  list.AddColumn(" ", 90);
-  list.AddColumn(" ", 105);
+  exporter::testing::AddMemberColumns(list, exporter::testing::kWindowCaptions);
   for (int i = 0; i < rows; ++i)
-    list.AddItem("user" + std::to_string(i) + ".sales.acme",
-                 {i % 3 == 0 ? "" : "+31 20 555 " + std::to_string(1000 + i), "", "", ""});
+    exporter::testing::AddMemberRow(list, "user" + std::to_string(i) + ".sales.acme",
+                                    i % 3 == 0 ? "" : "+31 20 555 " + std::to_string(1000 + i));
 }
 
 Sheet MemberTableCells(const TMemoryListView& list) {
-  Sheet sheet{{"User", "Phone", " ", " ", " "}};
+  Sheet sheet{exporter::testing::kWindowCaptions};
   for (int i = 0; i < list.ItemCount(); ++i)
     sheet.push_back({list.ItemCaption(i), list.SubItem(i, 0)});
   return sheet;

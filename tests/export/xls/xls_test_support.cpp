@@ -2,13 +2,13 @@
 
 #include <unistd.h>
 
-#include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+#include "../run_command.h"
 
 namespace vorlix::exporter::xls::test {
 
@@ -99,17 +99,11 @@ namespace {
 
 const char* const kReaders = "/usr/bin/python3 '" VORLIX_SOURCE_DIR "/tests/export/xls/readers.py'";
 
+// Empty when the readers say "OK", else what they report.
 std::string Run(const std::string& command) {
-  std::string output;
-  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return "cannot run the readers";
-  std::array<char, 4096> buffer;
-  size_t n;
-  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-    output.append(buffer.data(), n);
-  int status = ::pclose(pipe);
-  if (status == 0 && output == "OK\n") return {};
-  return output.empty() ? "readers failed" : output;
+  const exporter::testing::CommandResult result = exporter::testing::RunCommand(command + " 2>&1");
+  if (result.exitCode == 0 && result.output == "OK\n") return {};
+  return result.output.empty() ? "readers failed" : result.output;
 }
 
 }  // namespace

@@ -1,0 +1,22 @@
+#pragma once
+// An export stream that only counts the bytes written to it, so that benchmark figures show
+// the exporter and its source alone.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "export/morvat_stream.h"
+
+namespace vorlix::exporter::bench {
+
+class CountingStream : public TMorvatStream {
+ public:
+  void Write(const char*, size_t size) override { bytes_ += size; }
+  using TMorvatStream::Write;
+  uint64_t Position() const override { return bytes_; }
+
+ private:
+  uint64_t bytes_ = 0;
+};
+
+}  // namespace vorlix::exporter::bench
