@@ -1,7 +1,7 @@
 #include "export/morvat3.h"
 
-#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -9,8 +9,6 @@
 #include <thread>
 
 #include "platform/system_info.h"
-
-extern char** environ;
 
 namespace vorlix::exporter {
 
@@ -188,9 +186,17 @@ void TMorvat3Text::AfterFileWritten() {
 void TMorvat3Text::ShellVerb(const std::string& verb, const std::string& file) {
   std::string program = verb == "print" ? "lp" : "xdg-open";
   char* argv[] = {program.data(), const_cast<char*>(file.c_str()), nullptr};
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv, environ) == 0)
-    waitpid(pid, nullptr, WNOHANG);
+  // The viewer runs as a grandchild that init adopts, so it outlives this call without
+  // leaving a zombie behind; only the short-lived child is waited for.
+  const pid_t child = fork();
+  if (child == 0) {
+    if (fork() == 0) {
+      execvp(program.c_str(), argv);
+      _exit(127);
+    }
+    _exit(0);
+  }
+  if (child > 0) waitpid(child, nullptr, 0);
 }
 
 const TMorvatStringList* TMorvat3FormatText::StringsOption(std::string_view name) const {

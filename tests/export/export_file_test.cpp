@@ -1,6 +1,7 @@
 // Execute: directory creation, file creation and replacement, the lock, the after-run step.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -146,6 +147,34 @@ TEST_F(ExportFile, ShowAndPrintOnlyAfterACompleteRun) {
   exporter_.OnExportedRecord = [](TMorvat3& sender, int) { sender.Abort(); };
   exporter_.Execute();
   EXPECT_TRUE(exporter_.verbs.empty());
+}
+
+// Calls the real shell step, with a stand-in viewer found on PATH.
+class DesktopExporter : public TMorvat3ASCII {
+ public:
+  using TMorvat3ASCII::ShellVerb;
+};
+
+TEST_F(ExportFile, TheViewerOutlivesTheCallAndLeavesNoChildBehind) {
+  fs::create_directories(dir_);
+  const fs::path marker = dir_ / "opened";
+  {
+    std::ofstream viewer(dir_ / "xdg-open");
+    viewer << "#!/bin/sh\nsleep 0.2\necho \"$1\" > '" << marker.string() << "'\n";
+  }
+  fs::permissions(dir_ / "xdg-open", fs::perms::owner_all);
+  const std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
+  setenv("PATH", (dir_.string() + ":" + oldPath).c_str(), 1);
+
+  DesktopExporter exporter;
+  exporter.ShellVerb("open", "members.csv");
+  setenv("PATH", oldPath.c_str(), 1);
+
+  // The call returned before the viewer finished, and no child of ours is left to reap.
+  EXPECT_FALSE(fs::exists(marker));
+  EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+  for (int i = 0; i < 100 && ReadFile(marker) != "members.csv\n"; ++i) usleep(20000);
+  EXPECT_EQ(ReadFile(marker), "members.csv\n");
 }
 
 TEST_F(ExportFile, WriterHelpers) {

@@ -9,6 +9,7 @@
 #include "export/xls/text_codec.h"
 #include "platform/date_time.h"
 #include "platform/number_picture.h"
+#include "platform/text_encoding.h"
 
 namespace vorlix::exporter::xls {
 
@@ -66,9 +67,12 @@ std::vector<uint8_t> HyperlinkData(const TxlsHyperlink& link) {
     // File moniker: the 8-bit short path, the fixed block, then the UTF-16 path.
     d.insert(d.end(), kFileMonikerClsid, kFileMonikerClsid + 16);
     AppendU16(d, 0);  // no parent-directory steps
-    const std::u16string shortPath = ThroughCodePage(target);
-    AppendU32(d, static_cast<uint32_t>(shortPath.size() + 1));
-    for (char16_t c : shortPath) d.push_back(c <= 0xFF ? static_cast<uint8_t>(c) : '?');
+    // The short path is in the 8-bit code page: its own bytes, "?" for what it lacks.
+    AppendU32(d, static_cast<uint32_t>(target.size() + 1));
+    for (char16_t c : target) {
+      const int code = platform::ToCp1252(c);
+      d.push_back(code < 0 ? '?' : static_cast<uint8_t>(code));
+    }
     d.push_back(0);
     const uint8_t fixed[4] = {0xFF, 0xFF, 0xAD, 0xDE};
     d.insert(d.end(), fixed, fixed + 4);

@@ -368,6 +368,22 @@ TEST_F(XlsWorkbook, AggregateMergedRangesHyperlinksAndExplicitCells) {
   EXPECT_EQ(Only(s, rid::kDimensions)[0].data, (Bytes{0, 0, 0, 0, 12, 0, 0, 0, 0, 0, 2, 0, 0, 0}));
 }
 
+TEST_F(XlsWorkbook, FileLinkShortPathUsesTheCodePageBytes) {
+  TMemoryListView list = TwoColumnList();
+  TMorvat3XLS exporter;
+  ConfigureAsMainWindowXlsExporter(exporter, &list);
+  TxlsHyperlink& file = exporter.Hyperlinks.Add();
+  file.Col = file.Row = 1;
+  file.Title = "F";
+  file.Target = "/\u20ACx\u0416";  // the euro sign is on the page, the Cyrillic letter is not
+  file.Style = hlsLocalFile;
+  const Bytes f = Only(SheetRecords(Write(exporter), 0), rid::kHlink).at(0).data;
+  const size_t moniker = 32 + 4 + 4;
+  EXPECT_EQ(U32(f, moniker + 18), 5u);
+  EXPECT_EQ(Bytes(f.begin() + moniker + 22, f.begin() + moniker + 27),
+            (Bytes{'/', 0x80, 'x', '?', 0}));
+}
+
 TEST_F(XlsWorkbook, AggregatesCarryTheirResults) {
   // Readers that do not recalculate show the cached result: it must be the aggregate itself.
   TMemoryDataSet data;
