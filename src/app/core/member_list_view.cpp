@@ -14,19 +14,19 @@ int MemberListView::ColumnWidth(int column) const {
   return kMemberColumnWidths[static_cast<size_t>(column)];
 }
 
-MemberRow MemberListView::RowAt(int item) const {
+void MemberListView::CheckItem(int item) const {
   if (item < 0 || item >= table_.RowCount()) throw exporter::EListIndexError(item);
-  return table_.Row(item);
 }
 
 std::string MemberListView::ItemCaption(int item) const {
-  return RowAt(item).caption;
+  CheckItem(item);
+  return table_.ColumnText(item, 0);
 }
 
 std::string MemberListView::SubItem(int item, int k) const {
-  const MemberRow row = RowAt(item);
-  if (k < 0 || k >= static_cast<int>(row.cells.size())) throw exporter::EListIndexError(k);
-  return row.cells[static_cast<size_t>(k)];
+  CheckItem(item);
+  if (k < 0 || k >= ColumnCount() - 1) throw exporter::EListIndexError(k);
+  return table_.ColumnText(item, k + 1);
 }
 
 }  // namespace vorlix::core

@@ -28,7 +28,7 @@ class MemberListView : public exporter::IMorvatListView {
   void EndUpdate() override {}
 
  private:
-  MemberRow RowAt(int item) const;
+  void CheckItem(int item) const;  // throws the list's index error for a missing item
 
   const IMemberTable& table_;
   std::array<std::string, 5> captions_;

@@ -4,6 +4,8 @@
 // EndUpdate an implementation may defer that sort to EndUpdate, as long as the order afterwards is
 // the one a single sort gives; TableUpdateGuard ends the update on every path.
 
+#include <string>
+
 #include "app/core/member_row.h"
 
 namespace vorlix::core {
@@ -16,6 +18,11 @@ class IMemberTable {
   virtual int RowCount() const = 0;
   // The row at `index` (0 = top) in the table's current order.
   virtual MemberRow Row(int index) const = 0;
+  // Text of column 0 (caption) to 4 (cell 4) of the row at `index`; tables that hold their rows
+  // answer without copying the whole row.
+  virtual std::string ColumnText(int index, int column) const {
+    return Row(index).ColumnText(column);
+  }
   // Sorts all rows ascending by memo1Compare with `key` (0 to 4).
   virtual void SortByKey(int key) = 0;
   virtual void BeginUpdate() {}

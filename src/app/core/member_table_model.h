@@ -16,6 +16,9 @@ class MemberTableModel : public IMemberTable {
   void AddRow(const MemberRow& row) override;
   int RowCount() const override { return static_cast<int>(rows_.size()); }
   MemberRow Row(int index) const override { return rows_.at(static_cast<size_t>(index)); }
+  std::string ColumnText(int index, int column) const override {
+    return rows_.at(static_cast<size_t>(index)).ColumnText(column);
+  }
   void SortByKey(int key) override;
   void BeginUpdate() override;
   void EndUpdate() override;
