@@ -85,9 +85,14 @@ std::string DottedName(const std::vector<NameComponent>& components, bool typed)
   for (size_t i = 0; i < components.size(); ++i) {
     if (i > 0) dotted += '.';
     if (typed) dotted += components[i].type + "=";
-    for (char c : components[i].value) {
-      if (c == '.') dotted += '\\';
-      dotted += c;
+    const std::string& value = components[i].value;
+    for (size_t k = 0; k < value.size(); ++k) {
+      // A backslash that a reader would take for the start of "\." or "\\" is doubled.
+      const char next = k + 1 < value.size()        ? value[k + 1]
+                        : i + 1 < components.size() ? '.'
+                                                    : '\0';
+      if (value[k] == '.' || (value[k] == '\\' && (next == '.' || next == '\\'))) dotted += '\\';
+      dotted += value[k];
     }
   }
   return dotted;
@@ -112,9 +117,8 @@ std::vector<std::string> SplitDottedName(std::string_view dotted, bool dropTypes
   };
   for (size_t i = 0; i < dotted.size(); ++i) {
     char c = dotted[i];
-    if (c == '\\' && i + 1 < dotted.size() && dotted[i + 1] == '.') {
-      current += '.';
-      ++i;
+    if (c == '\\' && i + 1 < dotted.size() && (dotted[i + 1] == '.' || dotted[i + 1] == '\\')) {
+      current += dotted[++i];
     } else if (c == '.') {
       finish();
     } else {

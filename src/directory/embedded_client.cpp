@@ -370,6 +370,11 @@ int32_t EmbeddedClient::State::FillReadPart(IterationState& it, bool typed, Buff
   const SchemaNames& names = tree->names();
   std::string& out = reply.bytes;
   const size_t limit = static_cast<size_t>(reply.size);
+  // A name in a value is shown as its entry spells it, whatever the value writes.
+  const NameSpelling spell = [this](const std::string& dn, bool typedName) {
+    const TreeEntry* named = tree->FindDn(dn);
+    return named ? NameOf(*named, typedName) : WrittenNameSpelling(dn, typedName);
+  };
   out.clear();
   PutU32(out, 0);
   uint32_t attributesWritten = 0;
@@ -388,7 +393,7 @@ int32_t EmbeddedClient::State::FillReadPart(IterationState& it, bool typed, Buff
     uint32_t valuesWritten = 0;
     bool full = false;
     while (it.value < attribute->values.size()) {
-      auto value = ConvertValue(syntax, attribute->values[it.value], typed);
+      auto value = ConvertValue(syntax, attribute->values[it.value], typed, spell);
       if (!value) return kErrSyntaxViolation;
       const std::string encoded = EncodeValue(syntax, *value);
       if (out.size() + 4 + encoded.size() > limit) {

@@ -150,6 +150,13 @@ const TreeEntry* MemoryTree::Find(const std::string& dotted) const {
   return nullptr;
 }
 
+const TreeEntry* MemoryTree::FindDn(const std::string& dn) const {
+  auto components = ParseLdapDn(dn, nullptr);
+  if (!components || components->empty()) return nullptr;
+  const size_t slot = Slot(NameKey(Values(*components)));
+  return byKey_[slot] != 0 ? &entries_[byKey_[slot] - 1] : nullptr;
+}
+
 const std::vector<size_t>& MemoryTree::OfClass(const std::string& key) const {
   static const std::vector<size_t> kNone;
   auto it = byClass_.find(key);
