@@ -2,7 +2,7 @@
 // The directory client interface: the client operations the directory layer runs over, with
 // their names, arguments and result codes (signed 32-bit, 0 for success; client_codes.h lists
 // the codes, keys, operations, tokens and syntaxes). Implementations: the embedded client over
-// an LDIF file (embedded_client.h) and, later, an LDAP client.
+// an LDIF file (embedded_client.h) and an LDAP client over a directory server (ldap_client.h).
 //
 // Contract every client keeps: request and reply buffers of 4096 bytes; a reply never holds more
 // than its buffer, and the iteration handle carries a read or a search across as many parts as
@@ -50,6 +50,22 @@ struct FetchedValue {
 // What dsNextObject reports beside the name.
 struct ObjectInfo {
   std::string baseClass;
+};
+
+// What a lookup is about to read, so that a client over a network can keep those reads in
+// flight instead of waiting for each in turn. The values of listAttribute of object name the
+// members; of each member the attributes of steps[0] will be read; where a step names a follow
+// attribute (one of its own), that attribute's value names the object whose attributes the next
+// step reads. The reads themselves still go through dsReadEntry, one at a time, and get the same
+// results and errors, in the order they are made, as without the plan.
+struct ReadAheadStep {
+  std::vector<std::string> attributes;
+  std::string follow;  // empty: the last step
+};
+struct ReadAheadPlan {
+  std::string object;
+  std::string listAttribute;
+  std::vector<ReadAheadStep> steps;
 };
 
 class DirectoryClient {
@@ -112,6 +128,14 @@ class DirectoryClient {
 
   // Why calStartup failed (file missing, unreadable, malformed, bad URL); empty when it did not.
   virtual std::string StartupFailureReason() const = 0;
+
+  // Announces the reads of a lookup (see ReadAheadPlan); replaces an earlier plan. A client may
+  // ignore it, which this default does.
+  virtual void dsReadAhead(Context /*context*/, const ReadAheadPlan& /*plan*/) {}
+
+  // What the server said about the last failed call whose result was code, for the user beside
+  // the error; empty when there is nothing to add, which this default says.
+  virtual std::string LastDiagnostic(int32_t /*code*/) const { return {}; }
 };
 
 }  // namespace vorlix::directory

@@ -50,8 +50,8 @@ bool ReadEntryParts(DirectoryClient& client, Context context, const std::string&
       return false;
     }
     // Any other failure is reported with the read's own code rather than whatever the unfilled
-    // reply would give.
-    CheckDirectoryResult(r);
+    // reply would give, and with what the server said about it.
+    if (r != kOk) throw DirectoryError(r, client.LastDiagnostic(r));
     int32_t attributes = 0;
     CheckDirectoryResult(client.dsAttrCount(context, reply.get(), attributes));
     for (int32_t a = 0; a < attributes; ++a) {
@@ -66,8 +66,9 @@ bool ReadEntryParts(DirectoryClient& client, Context context, const std::string&
 
 }  // namespace
 
-DirectoryError::DirectoryError(int32_t code)
-    : std::runtime_error(ErrorMessage(code)), code_(code) {}
+DirectoryError::DirectoryError(int32_t code, const std::string& serverText)
+    : std::runtime_error(ErrorMessage(code) + (serverText.empty() ? "" : "\n" + serverText)),
+      code_(code) {}
 
 void CheckDirectoryResult(int32_t code) {
   if (code != kOk) throw DirectoryError(code);
@@ -161,9 +162,10 @@ NameList SearchObjects(DirectoryClient& client, Context context, const std::stri
   ScopedIteration iteration(client, context, kOpSearch);
   try {
     do {
-      CheckDirectoryResult(client.dsSearchTree(context, base, scope, 0, filterBuffer.get(), 1, 0,
-                                               attributeList.get(), iteration.handle(), 0, 0,
-                                               reply.get()));
+      const int32_t r =
+          client.dsSearchTree(context, base, scope, 0, filterBuffer.get(), 1, 0,
+                              attributeList.get(), iteration.handle(), 0, 0, reply.get());
+      if (r != kOk) throw DirectoryError(r, client.LastDiagnostic(r));
       int32_t objects = 0;
       CheckDirectoryResult(client.dsObjectCount(context, reply.get(), objects));
       for (int32_t i = 0; i < objects; ++i) {
@@ -177,8 +179,9 @@ NameList SearchObjects(DirectoryClient& client, Context context, const std::stri
         }
       }
     } while (iteration.open());
-  } catch (const DirectoryError&) {
+  } catch (const DirectoryError& error) {
     iteration.End();
+    if (error.code() == kErrListIncomplete) throw;
   }
   return result;
 }

@@ -12,10 +12,11 @@
 
 namespace vorlix::directory {
 
-// The error raised for a failed client call: "Netware error %0:d (0x%0:X)".
+// The error raised for a failed client call: "Netware error %0:d (0x%0:X)", followed on a second
+// line by what the server said about it when a client over a server has something to add.
 class DirectoryError : public std::runtime_error {
  public:
-  explicit DirectoryError(int32_t code);
+  explicit DirectoryError(int32_t code, const std::string& serverText = "");
   int32_t code() const { return code_; }
 
  private:
@@ -47,14 +48,17 @@ inline constexpr size_t kMaxTextValue = 60000;    // one value in the text read
 
 // Full names of the objects of class cls (any class when empty) below base whose naming attribute
 // matches pattern + "*". A failure while building the filter raises DirectoryError; failures of
-// the search itself yield fewer or no names, never an error.
+// the search itself yield fewer or no names, never an error, but for an incomplete list (see
+// SearchObjects).
 NameList FindObjectsByName(DirectoryClient& client, Context context, const std::string& base,
                            const std::string& cls, const std::string& namingAttribute,
                            const std::string& pattern);
 
 // Runs a built filter (used up, also on failure) below base and returns pairs: "Object Name",
 // then the full name, once per object (names compared without regard to case). Errors end the
-// search quietly with the objects found so far.
+// search quietly with the objects found so far, except that a search a server's size or time
+// limit cut short (kErrListIncomplete) raises its DirectoryError: a list known to be incomplete
+// is never passed off as the whole.
 NameList SearchObjects(DirectoryClient& client, Context context, const std::string& base,
                        FilterCursor filter, int32_t scope, const NameList& requestedAttributes);
 
