@@ -10,6 +10,7 @@
 #include "cli/cli_context.h"
 #include "cli/core_commands.h"
 #include "cli/directory_commands.h"
+#include "cli/password_source.h"
 #include "directory/directory_layer.h"
 #include "directory/directory_source.h"
 #include "platform/system_info.h"
@@ -52,6 +53,7 @@ int Run(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   CliOptions options;
   std::string sourceOption;
+  std::string passwordFile;
   bool haveSource = false;
   size_t i = 0;
   for (; i < args.size(); ++i) {
@@ -85,6 +87,9 @@ int Run(int argc, char** argv) {
   }
   options.source = core::DirectorySourceOf(options.configuration);
   if (haveSource) options.source.source = sourceOption;
+  if (!SupplyPassword(options.source, ProcessPasswordSources(passwordFile), std::cerr)) {
+    return kExitDirectoryError;
+  }
 
   auto client = directory::MakeDirectoryClient(options.source);
   if (client->calStartup(0, 0) != 0) {

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "directory/ldap_filter.h"
 #include "platform/number_picture.h"
 #include "platform/system_info.h"
 
@@ -35,6 +36,7 @@ struct LineReader {
   std::string text;
   size_t position = 0;
   int lineNumber = 0;  // number of the line handed out last (1 = first)
+  std::string line;    // the line handed out last, as the parser got it
   std::string section;
   std::vector<std::string> sectionOfLine{""};  // index: line number
   int firstLongLine = 0;
@@ -60,6 +62,7 @@ struct LineReader {
     }
     NoteSection(line);
     sectionOfLine.push_back(section);
+    this->line = line;
     std::memcpy(buffer, line.data(), line.size());
     buffer[line.size()] = '\n';
     buffer[line.size() + 1] = '\0';
@@ -81,15 +84,68 @@ struct Collected {
   std::string phone;
   std::vector<std::string> phoneAttributes;
   bool directorySeen = false;
-  bool sourceSeen = false, baseSeen = false, bindDnSeen = false;
+  bool sourceSeen = false, baseSeen = false, bindDnSeen = false, startTlsSeen = false,
+       timeoutSeen = false;
   directory::DirectorySource directory;
-  std::string directoryProblem;  // first bad entry of the DIRECTORY section
+  std::string directoryProblem;            // first bad entry of the DIRECTORY section
+  std::vector<std::string> namesProblems;  // NAMES lines that were skipped
 };
 
 void NoteDirectoryProblem(Collected& c, const std::string& what) {
   if (c.directoryProblem.empty()) {
     c.directoryProblem = "line " + std::to_string(c.reader->lineNumber) + ": " + what;
   }
+}
+
+// "starttls" and "timeout" of the DIRECTORY section; false for any other key.
+bool TakeConnectionEntry(Collected& c, const std::string& key, const std::string& value) {
+  const std::string text = Trim(value);
+  if (SameIgnoringCase(key, "starttls")) {
+    if (c.startTlsSeen) NoteDirectoryProblem(c, "\"starttls\" is given twice");
+    c.startTlsSeen = true;
+    if (SameIgnoringCase(text, "yes") || SameIgnoringCase(text, "true") || text == "1") {
+      c.directory.startTls = true;
+    } else if (SameIgnoringCase(text, "no") || SameIgnoringCase(text, "false") || text == "0") {
+      c.directory.startTls = false;
+    } else {
+      NoteDirectoryProblem(c, "\"starttls\" must be yes or no, not \"" + text + "\"");
+    }
+    return true;
+  }
+  if (SameIgnoringCase(key, "timeout")) {
+    if (c.timeoutSeen) NoteDirectoryProblem(c, "\"timeout\" is given twice");
+    c.timeoutSeen = true;
+    const auto seconds = platform::ParseInt32(text);
+    if (!seconds || *seconds < 1 || *seconds > 3600) {
+      NoteDirectoryProblem(
+          c, "\"timeout\" must be a number of seconds from 1 to 3600, not \"" + text + "\"");
+    } else {
+      c.directory.timeoutSeconds = *seconds;
+    }
+    return true;
+  }
+  return false;
+}
+
+// One line of the NAMES section, "Program Name=ldapName", split at its first "=" (the parser
+// would split "WM:NAME User=..." at the colon). A line that is not of that form is skipped.
+void TakeNameEntry(Collected& c) {
+  const std::string& line = c.reader->line;
+  const size_t eq = line.find('=');
+  const std::string program = Trim(line.substr(0, eq));
+  const std::string ldap = eq == std::string::npos ? "" : Trim(line.substr(eq + 1));
+  std::string problem;
+  if (program.empty() || ldap.empty()) {
+    problem = "is not \"Program Name=ldapName\"";
+  } else if (!directory::IsAttributeDescription(ldap)) {
+    problem = "maps \"" + program + "\" to \"" + ldap +
+              "\", which is no LDAP name (letters, digits and hyphens)";
+  }
+  if (!problem.empty()) {
+    c.namesProblems.push_back("line " + std::to_string(c.reader->lineNumber) + " " + problem);
+    return;
+  }
+  c.directory.names[program] = ldap;
 }
 
 void TakeDirectoryEntry(Collected& c, const std::string& key, const std::string& value) {
@@ -109,8 +165,9 @@ void TakeDirectoryEntry(Collected& c, const std::string& key, const std::string&
     take(c.bindDnSeen, c.directory.bindDn);
   } else if (SameIgnoringCase(key, "password")) {
     NoteDirectoryProblem(c, "a password is never read from the file");
-  } else {
-    NoteDirectoryProblem(c, "unknown key \"" + key + "\" (known: source, base, binddn)");
+  } else if (!TakeConnectionEntry(c, key, value)) {
+    NoteDirectoryProblem(
+        c, "unknown key \"" + key + "\" (known: source, base, binddn, starttls, timeout)");
   }
 }
 
@@ -127,6 +184,8 @@ int OnEntry(void* user, const char* section, const char* name, const char* value
   } else if (SameIgnoringCase(s, "DIRECTORY")) {
     c.directorySeen = true;
     TakeDirectoryEntry(c, key, text);
+  } else if (SameIgnoringCase(s, "NAMES")) {
+    TakeNameEntry(c);
   }
   return 1;
 }
@@ -138,6 +197,16 @@ bool IsUrl(const std::string& source) {
 std::string Resolve(const std::string& source, const std::string& baseDirectory) {
   if (source.empty() || source[0] == '/' || IsUrl(source)) return source;
   return baseDirectory + "/" + source;
+}
+
+// The NAMES section: its mappings for whichever directory is opened, its skipped lines as
+// problems.
+void ApplyNames(const std::string& path, Collected& collected, Configuration& config) {
+  config.names = collected.directory.names;
+  for (const std::string& problem : collected.namesProblems) {
+    if (!config.problem.empty()) config.problem += "\n";
+    config.problem += path + " [NAMES] " + problem + ": the line is skipped.";
+  }
 }
 
 bool FileHasDirectorySection(const LineReader& reader) {
@@ -186,6 +255,7 @@ Configuration LoadConfiguration(const std::string& path, const std::string& base
     return config;
   }
 
+  ApplyNames(path, collected, config);
   const auto phone = platform::ParseInt32(collected.phone);
   if (phone && *phone != 0) {
     config.PhoneChainEnabled = true;
@@ -197,8 +267,9 @@ Configuration LoadConfiguration(const std::string& path, const std::string& base
       collected.directoryProblem = "the section has no \"source\"";
     }
     if (!collected.directoryProblem.empty()) {
-      config.problem = path + " [DIRECTORY] " + collected.directoryProblem +
-                       ": the bundled sample directory is opened instead.";
+      if (!config.problem.empty()) config.problem += "\n";
+      config.problem += path + " [DIRECTORY] " + collected.directoryProblem +
+                        ": the bundled sample directory is opened instead.";
     } else {
       config.hasDirectory = true;
       config.directory = collected.directory;
@@ -215,9 +286,13 @@ void ApplyPhoneSettings(const Configuration& configuration, AppState& state) {
 }
 
 directory::DirectorySource DirectorySourceOf(const Configuration& configuration) {
-  if (configuration.hasDirectory) return configuration.directory;
   directory::DirectorySource source;
-  source.source = directory::SampleTreePath();
+  if (configuration.hasDirectory) {
+    source = configuration.directory;
+  } else {
+    source.source = directory::SampleTreePath();
+  }
+  source.names = configuration.names;
   return source;
 }
 
