@@ -106,10 +106,12 @@ bool IsLimit(int code) {
          code == LDAP_ADMINLIMIT_EXCEEDED;
 }
 
-// Whether a first page failed because the server will not page this search.
+// Whether a first page that failed before any entry came may have failed because the server
+// will not page this search (OpenLDAP: adminLimitExceeded, "pagedResults control not allowed").
 bool RefusesPaging(int code) {
   return code == LDAP_UNAVAILABLE_CRITICAL_EXTENSION || code == LDAP_UNWILLING_TO_PERFORM ||
-         code == LDAP_PROTOCOL_ERROR || code == LDAP_NOT_SUPPORTED;
+         code == LDAP_PROTOCOL_ERROR || code == LDAP_NOT_SUPPORTED ||
+         code == LDAP_ADMINLIMIT_EXCEEDED;
 }
 
 // Whether a TCP connection to host:port can be made within timeout.
@@ -194,6 +196,7 @@ std::optional<LdapAddress> ParseLdapAddress(const std::string& url, std::string*
   const std::string scheme = LowerCase(Text(parsed->lud_scheme));
   if (scheme != "ldap" && scheme != "ldaps") return fail("it must begin with ldap:// or ldaps://");
   if (Text(parsed->lud_host).empty()) return fail("it names no server");
+  if (parsed->lud_port < 0 || parsed->lud_port > 65535) return fail("its port is out of range");
   if (parsed->lud_attrs != nullptr || parsed->lud_filter != nullptr ||
       parsed->lud_exts != nullptr || url.find('?') != std::string::npos) {
     return fail("give only the server and the base, as in ldap://host:389/o=acme");
@@ -268,7 +271,8 @@ bool LdapConnection::Fail(int32_t code, std::string message) {
 bool LdapConnection::FailWith(int ldapResult, const std::string& diagnostic,
                               const std::string& what) {
   const int32_t code = ClientCodeOfLdapResult(ldapResult);
-  if (code == kErrTransportFailure && (settings_.address.secure || settings_.startTls)) {
+  const bool noConnection = ldapResult == LDAP_SERVER_DOWN || ldapResult == LDAP_CONNECT_ERROR;
+  if (noConnection && (settings_.address.secure || settings_.startTls)) {
     return Fail(code, TlsFailureReason(what));
   }
   std::string message = what + ": " + DescriptionOf(ldapResult);
@@ -333,7 +337,7 @@ bool LdapConnection::Connect() {
   const std::string diagnostic = DiagnosticOf(ld_);
   Close();
   const std::string what = startTls ? where + " with StartTLS" : where;
-  if (timedOut) {
+  if (timedOut || r == LDAP_TIMEOUT) {
     return Fail(kErrTransportFailure, what + ": the server did not answer within " +
                                           std::to_string(settings_.timeout.count()) + " seconds");
   }

@@ -39,7 +39,8 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& environme
       ::testing::TempDir() + "/cli-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
   std::string command = environment + " " + Quoted(VORLIX_BINARY_DIR "/vorlix-cli");
   for (const std::string& arg : args) command += " " + Quoted(arg);
-  command += " >" + Quoted(base + ".out") + " 2>" + Quoted(base + ".err");
+  // No terminal on the input: nothing may wait for a typed answer.
+  command += " </dev/null >" + Quoted(base + ".out") + " 2>" + Quoted(base + ".err");
   CliRun run;
   run.exitCode = Shell(command);
   run.out = ReadFile(base + ".out");
