@@ -79,8 +79,12 @@ class FaultClient : public DirectoryClient {
           std::string StartupFailureReason() const override {
     return inner_.StartupFailureReason();
   }
-  void dsReadAhead(Context c, const ReadAheadPlan& plan) override { inner_.dsReadAhead(c, plan); }
-  std::string LastDiagnostic(int32_t code) const override { return inner_.LastDiagnostic(code); }
+  void dsReadAhead(Context c, const ReadAheadPlan& plan) override {
+    inner_.dsReadAhead(c, plan);
+  }
+  std::string LastDiagnostic(int32_t code) const override {
+    return inner_.LastDiagnostic(code);
+  }
 
  private:
   bool Fails(const char* operation, int32_t& code) {
