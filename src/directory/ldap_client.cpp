@@ -94,7 +94,10 @@ struct LdapClient::State {
 
   const LdapAttribute* FindAttribute(const LdapEntry& entry, const std::string& key) const {
     for (const LdapAttribute& a : entry.attributes) {
-      if (names.CanonicalKey(a.name) == key) return &a;
+      if (a.key == key) return &a;
+    }
+    for (const LdapAttribute& a : entry.attributes) {  // under another of its names
+      if (names.CanonicalKey(a.key) == key) return &a;
     }
     return nullptr;
   }
@@ -169,7 +172,7 @@ struct LdapClient::State {
   // The entry of a dotted name with (at least) the attributes keys (all of them with all):
   // fetched ahead, else read alone under each DN the name may stand for, else found level by level.
   int32_t EntryOf(const std::string& object, const std::vector<std::string>& keys, bool all,
-                  LdapEntry& direct, const LdapEntry*& entry) {
+                  LdapEntry& direct, const LdapEntry*& entry, std::string& entryKey) {
     const std::vector<std::string> request = all            ? std::vector<std::string>{}
                                              : keys.empty() ? std::vector<std::string>{"1.1"}
                                                             : keys;
@@ -191,10 +194,11 @@ struct LdapClient::State {
       }
       if (i == candidates.size()) return kErrNoSuchEntry;
       const std::string& dn = candidates[i];
-      const auto key = DnKey(dn);
+      const auto key = i == 0 && known ? std::optional<std::string>(known->key) : DnKey(dn);
       if (!all && key) {
         switch (fetcher.GetByKey(*key, keys, entry)) {
           case EntryFetcher::Status::kFetched:
+            entryKey = *key;  // remembered when its batch arrived
             return kOk;
           case EntryFetcher::Status::kFailed:
             return Failed(fetcher.failure());
@@ -206,6 +210,7 @@ struct LdapClient::State {
       if (const int32_t r = ReadOne(dn, request, direct, resultCode); r != kOk) return r;
       if (resultCode == LDAP_SUCCESS) {
         entry = &direct;
+        book.Remember(direct.dn, &entryKey);
         return kOk;
       }
       if (resultCode != LDAP_NO_SUCH_OBJECT) return last.code;
@@ -463,9 +468,10 @@ int32_t LdapClient::ReadObject(const std::string& object, bool allAttributes,
   for (const std::string& name : names) keys.push_back(s.KeyOf(name));
   LdapEntry direct;
   const LdapEntry* entry = nullptr;
-  if (const int32_t r = s.EntryOf(object, keys, allAttributes, direct, entry); r != kOk) return r;
   std::string entryKey;
-  s.book.Remember(entry->dn, &entryKey);
+  if (const int32_t r = s.EntryOf(object, keys, allAttributes, direct, entry, entryKey); r != kOk) {
+    return r;
+  }
 
   auto add = [&](const LdapAttribute& attribute, const std::string& shownName,
                  const std::string& key) -> int32_t {
@@ -478,7 +484,7 @@ int32_t LdapClient::ReadObject(const std::string& object, bool allAttributes,
   };
   if (allAttributes) {
     for (const LdapAttribute& attribute : entry->attributes) {
-      const std::string key = s.names.CanonicalKey(attribute.name);
+      const std::string key = s.names.CanonicalKey(attribute.key);
       if (const int32_t r = add(attribute, LowerCase(attribute.name), key); r != kOk) return r;
     }
     return kOk;

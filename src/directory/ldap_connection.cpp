@@ -160,14 +160,15 @@ void ReadEntry(LDAP* ld, LDAPMessage* message, LdapEntry& entry) {
        name = ldap_next_attribute(ld, message, ber)) {
     std::string base(name);
     base = base.substr(0, base.find(';'));  // options such as ";binary" are dropped
+    const std::string key = LowerCase(base);
     berval** values = ldap_get_values_len(ld, message, name);
     ldap_memfree(name);
     LdapAttribute* attribute = nullptr;
     for (LdapAttribute& a : entry.attributes) {
-      if (LowerCase(a.name) == LowerCase(base)) attribute = &a;
+      if (a.key == key) attribute = &a;
     }
     if (attribute == nullptr) {
-      entry.attributes.push_back(LdapAttribute{base, {}});
+      entry.attributes.push_back(LdapAttribute{base, key, {}});
       attribute = &entry.attributes.back();
     }
     for (berval** v = values; v != nullptr && *v != nullptr; ++v) {
@@ -254,7 +255,7 @@ int32_t ClientCodeOfLdapResult(int ldapResult) {
 
 const LdapAttribute* LdapEntry::Find(const std::string& lowerName) const {
   for (const LdapAttribute& a : attributes) {
-    if (LowerCase(a.name) == lowerName) return &a;
+    if (a.key == lowerName) return &a;
   }
   return nullptr;
 }

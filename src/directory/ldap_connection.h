@@ -53,6 +53,7 @@ int32_t ClientCodeOfLdapResult(int ldapResult);
 
 struct LdapAttribute {
   std::string name;  // as the server named it, options ("cn;lang-en") dropped
+  std::string key;   // the name lower-cased
   std::vector<std::string> values;
 };
 

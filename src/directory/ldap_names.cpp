@@ -73,8 +73,8 @@ const KnownName* NameBook::Remember(const std::string& dn, std::string* key) {
   if (!components || components->empty()) return nullptr;
   std::string nameKey = NameKey(Values(*components));
   KnownName& known = byKey_[nameKey];
-  if (key) *key = std::move(nameKey);
-  if (known.dn != dn) known = KnownName{dn, DottedName(*components, false)};
+  if (key) *key = nameKey;
+  if (known.dn != dn) known = KnownName{dn, DottedName(*components, false), nameKey};
   return &known;
 }
 

@@ -26,6 +26,7 @@ std::optional<std::string> DnKey(const std::string& dn);
 struct KnownName {
   std::string dn;
   std::string dotted;
+  std::string key;  // its name key
 };
 
 class NameBook {
