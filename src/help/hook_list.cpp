@@ -109,6 +109,7 @@ bool TacHookList::eventFilter(QObject* watched, QEvent* event) {
 void TacHookList::Call(QWidget* widget, const Chain& chain, size_t count, QEvent* event) {
   if (count == 0) {
     // QObject::event is public: the widget's own handling, as the application would call it.
+    // Filters that were put on the widget before its first hook are passed over.
     Guarded([&] { static_cast<QObject*>(widget)->event(event); });
     return;
   }

@@ -297,11 +297,16 @@ TEST_F(HelpForm, CaptionButtonSettingsAndClicks) {
   EXPECT_EQ(menu.Items().back().caption, "&What's This?");
   EXPECT_EQ(menu.Items()[menu.Count() - 2].command, kSeparatorBeforeCommand);
 
+  QStringList notified;
+  help->onBeforeClick = [&] { notified << QStringLiteral("before"); };
+  help->onClick = [&] { notified << QStringLiteral("click"); };
+  help->onChange = [&](bool down) { notified << (down ? "down" : "up"); };
   help->CaptionButtonPressed();
   EXPECT_TRUE(help->DrawnDown());
   EXPECT_EQ(help->CurrentCursor(), Qt::WhatsThisCursor);
   help->CaptionButtonReleased();
   EXPECT_EQ(clicks, 2);
+  EXPECT_EQ(notified, (QStringList{"before", "click", "down"}));
   EXPECT_TRUE(help->Down());
   EXPECT_TRUE(help->InHelpMode());
   EXPECT_TRUE(help->OwnerWindowMenu().Find(kCaptionButtonCommand)->checked);
