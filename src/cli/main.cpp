@@ -19,7 +19,7 @@ namespace vorlix::cli {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: vorlix-cli [--config FILE] [--source SOURCE] COMMAND [ARGS]\n"
+    "usage: vorlix-cli [--config FILE] [--source SOURCE] [--password-file FILE] COMMAND [ARGS]\n"
     "  tree                                   print the tree name\n"
     "  find   --kind group|workstation TEXT   full names of the matching objects\n"
     "  read   [--list|--integer] OBJECT ATTRIBUTE\n"
@@ -28,6 +28,8 @@ constexpr char kUsage[] =
     "  mailto  --kind K TEXT [--pick NAME]    the MAILTO: command for all rows\n"
     "  export  --kind K TEXT [--pick NAME] --format csv|xls|pdf|txt|dif|sylk --output FILE\n"
     "SOURCE is an LDIF file or an ldap:// URL; without one the bundled sample tree is used.\n"
+    "The password of an LDAP bind comes from --password-file, else VORLIX_LDAP_PASSWORD, else\n"
+    "a prompt on the terminal.\n"
     "Exit codes: 0 done, 1 no match, 2 several matches, 3 directory error, 4 export error,\n"
     "64 usage.\n";
 
@@ -62,9 +64,11 @@ int Run(int argc, char** argv) {
       std::cout << kUsage;
       return kExitDone;
     }
-    if (arg == "--config" || arg == "--source") {
+    if (arg == "--config" || arg == "--source" || arg == "--password-file") {
       if (i + 1 >= args.size()) return Usage(arg + " needs a value");
-      (arg == "--config" ? options.configPath : sourceOption) = args[++i];
+      (arg == "--config"   ? options.configPath
+       : arg == "--source" ? sourceOption
+                           : passwordFile) = args[++i];
       if (arg == "--source") haveSource = true;
       continue;
     }

@@ -149,6 +149,14 @@ TEST(CliLdapTest, PasswordsComeFromTheEnvironmentAndAreChecked) {
   EXPECT_EQ(wrong.err,
             "Novell Client not installed?\nNetware error -669 (0xFFFFFD63): Binding as " +
                 servers.adminDn + ": Invalid credentials (49)\n");
+  // A password file wins over the variable.
+  const std::string file = dir + "/password";
+  std::ofstream(file) << servers.adminPassword << "\n";
+  std::vector<std::string> withFile = {"--password-file", file};
+  withFile.insert(withFile.end(), tree.begin(), tree.end());
+  const CliRun fromFile = RunCli(withFile, "VORLIX_LDAP_PASSWORD=wrong");
+  EXPECT_EQ(fromFile.exitCode, 0) << fromFile.err;
+  EXPECT_EQ(RunCli({"--password-file"}).exitCode, 64);
   // No terminal to ask on, no variable: the user is told where a password can come from.
   const CliRun none = RunCli(tree, "env -u VORLIX_LDAP_PASSWORD");
   EXPECT_EQ(none.exitCode, 3);
