@@ -262,6 +262,25 @@ void BufferedClient::ClearHandles() {
   state_->iterations.clear();
 }
 
+// ---- conversion services -----------------------------------------------------------------
+
+int32_t BufferedClient::clxStartup(int32_t, int32_t) {
+  return kOk;
+}
+int32_t BufferedClient::clxShutdown(int32_t) {
+  return kOk;
+}
+
+int32_t BufferedClient::clxQueryCode(int32_t& code) {
+  code = 1;
+  return kOk;
+}
+
+int32_t BufferedClient::clxOpenHandle(int32_t, int32_t, int32_t, int32_t& handle) {
+  handle = 1;
+  return kOk;
+}
+
 // ---- contexts ----------------------------------------------------------------------------
 
 int32_t BufferedClient::dsOpenContext(Context& context) {

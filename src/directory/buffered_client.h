@@ -34,6 +34,12 @@ class BufferedClient : public DirectoryClient {
   BufferedClient();
   ~BufferedClient() override;
 
+  // The conversion services: nothing to start; a fixed code and handle.
+  int32_t clxStartup(int32_t a, int32_t b) override;
+  int32_t clxShutdown(int32_t a) override;
+  int32_t clxQueryCode(int32_t& code) override;
+  int32_t clxOpenHandle(int32_t code, int32_t a, int32_t b, int32_t& handle) override;
+
   int32_t dsOpenContext(Context& context) override;
   int32_t dsCloseContext(Context context) override;
   int32_t dsContextGet(Context context, int32_t key, uint32_t& word) override;

@@ -138,4 +138,11 @@ std::string NameKey(const std::vector<std::string>& values) {
   return key;
 }
 
+std::string ComponentsKey(const std::vector<NameComponent>& components) {
+  std::vector<std::string> values;
+  values.reserve(components.size());
+  for (const NameComponent& c : components) values.push_back(c.value);
+  return NameKey(values);
+}
+
 }  // namespace vorlix::directory

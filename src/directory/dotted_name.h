@@ -36,5 +36,7 @@ inline constexpr char kNameKeySeparator = '\x1f';
 // The lookup key of a name: component values lower-cased and joined by a separator that no
 // name holds.
 std::string NameKey(const std::vector<std::string>& values);
+// The key of a name's components (their values).
+std::string ComponentsKey(const std::vector<NameComponent>& components);
 
 }  // namespace vorlix::directory

@@ -35,9 +35,7 @@ void EntryFetcher::Want(const std::vector<std::string>& dns,
   for (const std::string& dn : dns) {
     auto components = ParseLdapDn(dn, nullptr);
     if (!components || components->empty()) continue;
-    std::vector<std::string> values;
-    for (const NameComponent& c : *components) values.push_back(c.value);
-    std::vector<Record>& records = records_[NameKey(values)];
+    std::vector<Record>& records = records_[ComponentsKey(*components)];
     if (std::any_of(records.begin(), records.end(),
                     [&](const Record& r) { return r.attributes == attributes; })) {
       continue;

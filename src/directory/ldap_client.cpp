@@ -27,18 +27,12 @@ constexpr const char* kRootName = "[root]";
 // Naming attributes tried when a name has to be found level by level.
 constexpr const char* kNamingTypes[] = {"cn", "ou", "o", "l", "dc", "uid", "c", "st"};
 
-// The base class of an entry: structuralObjectClass, else the first objectClass but "top";
-// lower-cased.
+// The lower-cased base class of an entry.
 std::string BaseClassOf(const LdapEntry& entry) {
-  if (const LdapAttribute* s = entry.Find("structuralobjectclass"); s && !s->values.empty()) {
-    return LowerCase(s->values.front());
-  }
-  if (const LdapAttribute* oc = entry.Find("objectclass")) {
-    for (const std::string& v : oc->values) {
-      if (LowerCase(v) != "top") return LowerCase(v);
-    }
-  }
-  return {};
+  static const std::vector<std::string> kNone;
+  const LdapAttribute* structural = entry.Find("structuralobjectclass");
+  const LdapAttribute* classes = entry.Find("objectclass");
+  return BaseClassKey(structural ? structural->values : kNone, classes ? classes->values : kNone);
 }
 
 std::string DottedOf(const std::string& dn, bool typed) {
@@ -270,9 +264,7 @@ struct LdapClient::State {
     const NameSpelling spell = [&](const std::string& dn, bool typedName) -> std::string {
       auto components = ParseLdapDn(dn, nullptr);
       if (!components || components->empty()) return dn;  // no name: as written
-      std::vector<std::string> values;
-      for (const NameComponent& c : *components) values.push_back(c.value);
-      const std::string key = NameKey(values);
+      const std::string key = ComponentsKey(*components);
       const KnownName* known = book.Find(key);
       const LdapEntry* named = nullptr;
       if (!known) {
@@ -386,23 +378,6 @@ int32_t LdapClient::calShutdown(int32_t) {
   s.book.Clear();
   ClearHandles();
   s.started = false;
-  return kOk;
-}
-
-int32_t LdapClient::clxStartup(int32_t, int32_t) {
-  return kOk;
-}
-int32_t LdapClient::clxShutdown(int32_t) {
-  return kOk;
-}
-
-int32_t LdapClient::clxQueryCode(int32_t& code) {
-  code = 1;
-  return kOk;
-}
-
-int32_t LdapClient::clxOpenHandle(int32_t, int32_t, int32_t, int32_t& handle) {
-  handle = 1;
   return kOk;
 }
 

@@ -27,10 +27,6 @@ class LdapClient : public BufferedClient {
 
   int32_t calStartup(int32_t a, int32_t b) override;
   int32_t calShutdown(int32_t a) override;
-  int32_t clxStartup(int32_t a, int32_t b) override;
-  int32_t clxShutdown(int32_t a) override;
-  int32_t clxQueryCode(int32_t& code) override;
-  int32_t clxOpenHandle(int32_t code, int32_t a, int32_t b, int32_t& handle) override;
   std::string StartupFailureReason() const override;
 
   void dsReadAhead(Context context, const ReadAheadPlan& plan) override;

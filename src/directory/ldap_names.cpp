@@ -10,13 +10,6 @@ using platform::LowerCase;
 
 namespace {
 
-std::vector<std::string> Values(const std::vector<NameComponent>& components) {
-  std::vector<std::string> values;
-  values.reserve(components.size());
-  for (const NameComponent& c : components) values.push_back(c.value);
-  return values;
-}
-
 // A "type=" prefix of a dotted component: an attribute type (letters, digits, hyphens, starting
 // with a letter) before the first "=".
 std::optional<NameComponent> TypedComponent(const std::string& raw) {
@@ -61,7 +54,7 @@ std::string LdapDnString(const std::vector<NameComponent>& components) {
 std::optional<std::string> DnKey(const std::string& dn) {
   auto components = ParseLdapDn(dn, nullptr);
   if (!components) return std::nullopt;
-  return NameKey(Values(*components));
+  return ComponentsKey(*components);
 }
 
 NameBook::NameBook(const std::string& baseDn) {
@@ -71,7 +64,7 @@ NameBook::NameBook(const std::string& baseDn) {
 const KnownName* NameBook::Remember(const std::string& dn, std::string* key) {
   auto components = ParseLdapDn(dn, nullptr);
   if (!components || components->empty()) return nullptr;
-  std::string nameKey = NameKey(Values(*components));
+  std::string nameKey = ComponentsKey(*components);
   KnownName& known = byKey_[nameKey];
   if (key) *key = nameKey;
   if (known.dn != dn) known = KnownName{dn, DottedName(*components, false), nameKey};

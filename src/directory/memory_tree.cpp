@@ -8,13 +8,6 @@ using platform::LowerCase;
 
 namespace {
 
-std::vector<std::string> Values(const std::vector<NameComponent>& components) {
-  std::vector<std::string> values;
-  values.reserve(components.size());
-  for (const NameComponent& c : components) values.push_back(c.value);
-  return values;
-}
-
 // Groups an entry's attribute lines by lower-cased name, keeping first-seen order.
 std::vector<TreeAttribute> GroupAttributes(
     std::vector<std::pair<std::string, std::string>>& lines) {
@@ -34,17 +27,12 @@ std::vector<TreeAttribute> GroupAttributes(
   return attributes;
 }
 
-// The structural class: structuralObjectClass when given, else the first objectClass but "top".
+// The structural class of an entry.
 std::string BaseClassOf(const TreeEntry& entry) {
-  if (const TreeAttribute* s = entry.Find("structuralobjectclass"); s && !s->values.empty()) {
-    return LowerCase(s->values.front());
-  }
-  if (const TreeAttribute* oc = entry.Find("objectclass")) {
-    for (const std::string& v : oc->values) {
-      if (LowerCase(v) != "top") return LowerCase(v);
-    }
-  }
-  return std::string();
+  static const std::vector<std::string> kNone;
+  const TreeAttribute* structural = entry.Find("structuralobjectclass");
+  const TreeAttribute* classes = entry.Find("objectclass");
+  return BaseClassKey(structural ? structural->values : kNone, classes ? classes->values : kNone);
 }
 
 }  // namespace
@@ -105,7 +93,7 @@ void MemoryTree::Add(LdifEntry&& source) {
   TreeEntry entry;
   entry.components = std::move(*components);
   entry.dotted = DottedName(entry.components, false);
-  entry.key = NameKey(Values(entry.components));
+  entry.key = ComponentsKey(entry.components);
   entry.attributes = GroupAttributes(source.attributes);
   entry.baseClass = BaseClassOf(entry);
   lines_.push_back(source.line);
@@ -153,7 +141,7 @@ const TreeEntry* MemoryTree::Find(const std::string& dotted) const {
 const TreeEntry* MemoryTree::FindDn(const std::string& dn) const {
   auto components = ParseLdapDn(dn, nullptr);
   if (!components || components->empty()) return nullptr;
-  const size_t slot = Slot(NameKey(Values(*components)));
+  const size_t slot = Slot(ComponentsKey(*components));
   return byKey_[slot] != 0 ? &entries_[byKey_[slot] - 1] : nullptr;
 }
 

@@ -11,8 +11,14 @@
 #include <map>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace vorlix::directory {
+
+// The lower-cased structural class of an entry with these values: its structuralObjectClass when
+// it has one, else its first objectClass but "top".
+std::string BaseClassKey(const std::vector<std::string>& structuralObjectClass,
+                         const std::vector<std::string>& objectClass);
 
 class SchemaNames {
  public:
