@@ -24,43 +24,56 @@ std::string GroupOf(const std::string& parentDn, const std::string& type,
 }  // namespace
 
 bool EntryFetcher::Covers(const Record& record, const std::vector<std::string>& attributes) const {
+  const std::vector<std::string>& fetched = batches_[record.batch].attributes;
   return std::all_of(attributes.begin(), attributes.end(), [&](const std::string& a) {
-    return std::find(record.attributes.begin(), record.attributes.end(), a) !=
-           record.attributes.end();
+    return std::find(fetched.begin(), fetched.end(), a) != fetched.end();
   });
 }
 
 void EntryFetcher::Want(const std::vector<std::string>& dns,
                         const std::vector<std::string>& attributes, int step) {
+  // Names of one parent mostly come together: its group is worked out once for them.
+  std::vector<NameComponent> lastParent;
+  std::string lastType, group;
   for (const std::string& dn : dns) {
     auto components = ParseLdapDn(dn, nullptr);
     if (!components || components->empty()) continue;
     std::vector<Record>& records = records_[ComponentsKey(*components)];
     if (std::any_of(records.begin(), records.end(),
-                    [&](const Record& r) { return r.attributes == attributes; })) {
+                    [&](const Record& r) { return batches_[r.batch].attributes == attributes; })) {
       continue;
     }
     // An entry at the top is read alone; others go with their siblings.
     const bool top = components->size() == 1;
-    const std::string parentDn =
-        top ? LdapDnString(*components)
-            : LdapDnString(std::vector<NameComponent>(components->begin() + 1, components->end()));
-    const std::string type = top ? std::string() : components->front().type;
-    const std::string group = GroupOf(parentDn, type, attributes, step);
-    auto open = open_.find(group);
-    if (top || open == open_.end() || batches_[open->second].state != BatchState::kQueued ||
+    const std::string& type = top ? std::string() : components->front().type;
+    const bool sameGroup =
+        !top && !group.empty() && type == lastType &&
+        std::equal(components->begin() + 1, components->end(), lastParent.begin(), lastParent.end(),
+                   [](const NameComponent& a, const NameComponent& b) {
+                     return a.type == b.type && a.value == b.value;
+                   });
+    std::string parentDn;
+    if (!sameGroup) {
+      lastParent.assign(components->begin() + (top ? 0 : 1), components->end());
+      lastType = type;
+      parentDn = LdapDnString(lastParent);
+      group = top ? std::string() : GroupOf(parentDn, type, attributes, step);
+    }
+    auto open = top ? open_.end() : open_.find(group);
+    if (open == open_.end() || batches_[open->second].state != BatchState::kQueued ||
         batches_[open->second].values.size() >= kBatchSize) {
       Batch batch;
-      batch.parentDn = parentDn;
+      batch.parentDn = parentDn.empty() ? LdapDnString(lastParent) : parentDn;
       batch.namingType = type;
       batch.attributes = attributes;
       batch.step = step;
       batches_.push_back(std::move(batch));
       queued_.push_back(batches_.size() - 1);
-      open = open_.insert_or_assign(group, batches_.size() - 1).first;
+      open = top ? open_.end() : open_.insert_or_assign(group, batches_.size() - 1).first;
     }
-    batches_[open->second].values.push_back(components->front().value);
-    records.push_back(Record{open->second, attributes});
+    const size_t index = top ? batches_.size() - 1 : open->second;
+    batches_[index].values.push_back(components->front().value);
+    records.push_back(Record{index});
   }
   Refill();
 }

@@ -66,8 +66,7 @@ class EntryFetcher {
     std::unordered_map<std::string, size_t> byKey;  // name key -> entry index
   };
   struct Record {
-    size_t batch;
-    std::vector<std::string> attributes;
+    size_t batch;  // its attributes are the batch's
   };
 
   bool Covers(const Record& record, const std::vector<std::string>& attributes) const;

@@ -2,6 +2,7 @@
 // tree, TLS, passwords and bad input.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <optional>
@@ -70,7 +71,9 @@ void ExpectSameLookups(const std::string& embedded, const std::string& ldap) {
       for (size_t i = 0; i < listed.size() && i < 4; ++i) {
         ExpectSame(embedded, ldap, {"read", listed[i], "CN"});
       }
-      const std::string a = dir + "/embedded.csv", b = dir + "/ldap.csv";
+      // Tests of this file may run at once: the files carry the process id.
+      const std::string run = std::to_string(getpid());
+      const std::string a = dir + "/embedded-" + run + ".csv", b = dir + "/ldap-" + run + ".csv";
       const std::vector<std::string> tail = {"--kind", kind,       cn,    "--pick",
                                              name,     "--format", "csv", "--output"};
       std::vector<std::string> first = {"--source", embedded, "export"},
@@ -117,11 +120,11 @@ TEST(CliLdapTest, TlsChecksTheServersCertificate) {
   const std::string trusted = "LDAPTLS_CACERT=" + servers.caFile;
   const std::string other = "LDAPTLS_CACERT=" + servers.otherCaFile;
   const std::string dir = ::testing::TempDir();
-  std::ofstream(dir + "/starttls.ini")
+  std::ofstream(dir + "/ldap-starttls.ini")
       << "[DIRECTORY]\nsource=" << servers.ldapUrl << "/o=harbourline\nstarttls=yes\n";
   const std::vector<std::vector<std::string>> secured = {
       {"--source", servers.ldapsUrl + "/o=harbourline", "members", "--kind", "group", "Finance"},
-      {"--config", dir + "/starttls.ini", "members", "--kind", "group", "Finance"}};
+      {"--config", dir + "/ldap-starttls.ini", "members", "--kind", "group", "Finance"}};
   const std::string expected =
       RunCli({"--source", kSample, "members", "--kind", "group", "Finance"}).out;
   for (const auto& args : secured) {
@@ -138,9 +141,9 @@ TEST(CliLdapTest, TlsChecksTheServersCertificate) {
 TEST(CliLdapTest, PasswordsComeFromTheEnvironmentAndAreChecked) {
   const LdapTestServers servers = TestServers();
   const std::string dir = ::testing::TempDir();
-  std::ofstream(dir + "/bind.ini") << "[DIRECTORY]\nsource=" << servers.ldapUrl
-                                   << "/o=harbourline\nbinddn=" << servers.adminDn << "\n";
-  const std::vector<std::string> tree = {"--config", dir + "/bind.ini", "tree"};
+  std::ofstream(dir + "/ldap-bind.ini") << "[DIRECTORY]\nsource=" << servers.ldapUrl
+                                        << "/o=harbourline\nbinddn=" << servers.adminDn << "\n";
+  const std::vector<std::string> tree = {"--config", dir + "/ldap-bind.ini", "tree"};
   const CliRun right = RunCli(tree, "VORLIX_LDAP_PASSWORD=" + servers.adminPassword);
   EXPECT_EQ(right.exitCode, 0) << right.err;
   EXPECT_EQ(right.out, "HARBOURLINE_TREE\n");
@@ -150,7 +153,7 @@ TEST(CliLdapTest, PasswordsComeFromTheEnvironmentAndAreChecked) {
             "Novell Client not installed?\nNetware error -669 (0xFFFFFD63): Binding as " +
                 servers.adminDn + ": Invalid credentials (49)\n");
   // A password file wins over the variable.
-  const std::string file = dir + "/password";
+  const std::string file = dir + "/ldap-bind-password";
   std::ofstream(file) << servers.adminPassword << "\n";
   std::vector<std::string> withFile = {"--password-file", file};
   withFile.insert(withFile.end(), tree.begin(), tree.end());

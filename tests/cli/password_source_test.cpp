@@ -33,7 +33,7 @@ struct Fake {
 };
 
 TEST(CliPasswordTest, FileThenEnvironmentThenTerminal) {
-  const std::string file = ::testing::TempDir() + "/password";
+  const std::string file = ::testing::TempDir() + "/cli-password-test-file";
   std::ofstream(file) << "from file\r\nsecond line\n";
   Fake fake{"from environment", "typed", {}};
   std::string problem;
@@ -52,7 +52,7 @@ TEST(CliPasswordTest, NoPasswordIsToldNotGuessed) {
   EXPECT_NE(problem.find("needs a password"), std::string::npos);
   EXPECT_FALSE(ReadPassword(fake.Sources("/nonexistent/password"), Bound(), problem));
   EXPECT_NE(problem.find("cannot read the password file"), std::string::npos) << problem;
-  const std::string empty = ::testing::TempDir() + "/empty-password";
+  const std::string empty = ::testing::TempDir() + "/cli-password-test-empty";
   std::ofstream(empty) << "\n";
   EXPECT_FALSE(ReadPassword(fake.Sources(empty), Bound(), problem));
   fake.environment = "";
