@@ -133,9 +133,9 @@ class DirectoryClient {
   // ignore it, which this default does.
   virtual void dsReadAhead(Context /*context*/, const ReadAheadPlan& /*plan*/) {}
 
-  // What the server said about the last failed call whose result was code, for the user beside
-  // the error; empty when there is nothing to add, which this default says.
-  virtual std::string LastDiagnostic(int32_t /*code*/) const { return {}; }
+  // What the client can say about the fault behind its last failed read or search (for a
+  // directory server, what the server said); empty when it cannot say. Error messages add it.
+  virtual std::string LastFailureDetail() const { return {}; }
 };
 
 }  // namespace vorlix::directory

@@ -51,7 +51,7 @@ bool ReadEntryParts(DirectoryClient& client, Context context, const std::string&
     }
     // Any other failure is reported with the read's own code rather than whatever the unfilled
     // reply would give, and with what the server said about it.
-    if (r != kOk) throw DirectoryError(r, client.LastDiagnostic(r));
+    if (r != kOk) throw DirectoryError(r, client.LastFailureDetail());
     int32_t attributes = 0;
     CheckDirectoryResult(client.dsAttrCount(context, reply.get(), attributes));
     for (int32_t a = 0; a < attributes; ++a) {
@@ -165,7 +165,7 @@ NameList SearchObjects(DirectoryClient& client, Context context, const std::stri
       const int32_t r =
           client.dsSearchTree(context, base, scope, 0, filterBuffer.get(), 1, 0,
                               attributeList.get(), iteration.handle(), 0, 0, reply.get());
-      if (r != kOk) throw DirectoryError(r, client.LastDiagnostic(r));
+      if (r != kOk) throw DirectoryError(r, client.LastFailureDetail());
       int32_t objects = 0;
       CheckDirectoryResult(client.dsObjectCount(context, reply.get(), objects));
       for (int32_t i = 0; i < objects; ++i) {

@@ -398,8 +398,8 @@ const SchemaNames& LdapClient::Names() const {
   return state_->names;
 }
 
-std::string LdapClient::LastDiagnostic(int32_t code) const {
-  return state_->last.code == code ? state_->last.message : std::string();
+std::string LdapClient::LastFailureDetail() const {
+  return state_->last.message;
 }
 
 size_t LdapClient::RequestsSent() const {

@@ -30,7 +30,7 @@ class LdapClient : public BufferedClient {
   std::string StartupFailureReason() const override;
 
   void dsReadAhead(Context context, const ReadAheadPlan& plan) override;
-  std::string LastDiagnostic(int32_t code) const override;
+  std::string LastFailureDetail() const override;
 
   // Testing aid: LDAP requests sent since start-up (single reads, searches and batches).
   size_t RequestsSent() const;

@@ -82,8 +82,8 @@ class FaultClient : public DirectoryClient {
   void dsReadAhead(Context c, const ReadAheadPlan& plan) override {
     inner_.dsReadAhead(c, plan);
   }
-  std::string LastDiagnostic(int32_t code) const override {
-    return inner_.LastDiagnostic(code);
+  std::string LastFailureDetail() const override {
+    return inner_.LastFailureDetail();
   }
 
  private:
