@@ -129,20 +129,31 @@ std::vector<std::string> SplitDottedName(std::string_view dotted, bool dropTypes
   return values;
 }
 
+namespace {
+
+// Appends a value lower-cased as platform::LowerCase does, without a copy of it.
+void AppendLowerCase(std::string& key, const std::string& value) {
+  for (const char c : value) key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+}  // namespace
+
 std::string NameKey(const std::vector<std::string>& values) {
   std::string key;
   for (size_t i = 0; i < values.size(); ++i) {
     if (i > 0) key += kNameKeySeparator;
-    key += platform::LowerCase(values[i]);
+    AppendLowerCase(key, values[i]);
   }
   return key;
 }
 
 std::string ComponentsKey(const std::vector<NameComponent>& components) {
-  std::vector<std::string> values;
-  values.reserve(components.size());
-  for (const NameComponent& c : components) values.push_back(c.value);
-  return NameKey(values);
+  std::string key;
+  for (size_t i = 0; i < components.size(); ++i) {
+    if (i > 0) key += kNameKeySeparator;
+    AppendLowerCase(key, components[i].value);
+  }
+  return key;
 }
 
 }  // namespace vorlix::directory

@@ -119,7 +119,11 @@ void EntryFetcher::Collect(size_t index) {
   // reading them one by one then says why.
   batch.entries = std::move(result.entries);
   for (size_t i = 0; i < batch.entries.size(); ++i) {
-    if (auto key = DnKey(batch.entries[i].dn)) batch.byKey.emplace(*key, i);
+    if (keyOf) {
+      batch.byKey.emplace(keyOf(batch.entries[i]), i);
+    } else if (auto key = DnKey(batch.entries[i].dn)) {
+      batch.byKey.emplace(*key, i);
+    }
   }
   batch.state = BatchState::kDone;
   // Batches queued meanwhile go to the end of the deque: this one stays where it is.

@@ -44,6 +44,8 @@ class EntryFetcher {
   Status GetByKey(const std::string& key, const std::vector<std::string>& attributes,
                   const LdapEntry*& entry);
 
+  // The name key of an entry that arrived (default: of its DN).
+  std::function<std::string(const LdapEntry& entry)> keyOf;
   // Called once for every batch that arrives, with its step and its entries.
   std::function<void(int step, const std::vector<LdapEntry>& entries)> onArrival;
 

@@ -59,6 +59,12 @@ struct PlanState {
 
 struct LdapClient::State {
   explicit State(DirectorySource s) : source(std::move(s)) {
+    // Every entry that arrives is remembered under its name.
+    fetcher.keyOf = [this](const LdapEntry& entry) {
+      std::string key;
+      book.Remember(entry.dn, &key);
+      return key;
+    };
     fetcher.onArrival = [this](int step, const std::vector<LdapEntry>& entries) {
       Arrived(step, entries);
     };
@@ -228,10 +234,9 @@ struct LdapClient::State {
     fetcher.Want(unknown, {}, -1);
   }
 
-  // A batch arrived: its names are remembered, and where the plan follows an attribute from its
-  // step, the objects that attribute names are queued for the next step.
+  // A batch arrived: where the plan follows an attribute from its step, the objects that
+  // attribute names are queued for the next step.
   void Arrived(int step, const std::vector<LdapEntry>& entries) {
-    for (const LdapEntry& entry : entries) book.Remember(entry.dn);
     if (!plan || step < 0 || static_cast<size_t>(step) + 1 >= plan->steps.size()) return;
     const std::string& follow = plan->steps[static_cast<size_t>(step)].follow;
     if (follow.empty()) return;
@@ -262,13 +267,12 @@ struct LdapClient::State {
     }
     std::optional<LdapFailure> failure;
     const NameSpelling spell = [&](const std::string& dn, bool typedName) -> std::string {
-      auto components = ParseLdapDn(dn, nullptr);
-      if (!components || components->empty()) return dn;  // no name: as written
-      const std::string key = ComponentsKey(*components);
-      const KnownName* known = book.Find(key);
-      const LdapEntry* named = nullptr;
+      const KnownName* known = book.FindDn(dn);
       if (!known) {
-        switch (fetcher.GetByKey(key, {}, named)) {
+        auto components = ParseLdapDn(dn, nullptr);
+        if (!components || components->empty()) return dn;  // no name: as written
+        const LdapEntry* named = nullptr;
+        switch (fetcher.GetByKey(ComponentsKey(*components), {}, named)) {
           case EntryFetcher::Status::kFetched:
             known = book.Remember(named->dn);
             break;
@@ -278,8 +282,8 @@ struct LdapClient::State {
           default:
             break;
         }
+        if (!known) return DottedName(*components, typedName);  // no such entry: as written
       }
-      if (!known) return DottedName(*components, typedName);  // no such entry: as written
       return typedName ? DottedOf(known->dn, true) : known->dotted;
     };
     for (const std::string& text : texts) {

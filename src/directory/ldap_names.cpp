@@ -62,13 +62,25 @@ NameBook::NameBook(const std::string& baseDn) {
 }
 
 const KnownName* NameBook::Remember(const std::string& dn, std::string* key) {
+  if (auto spelled = keyOfDn_.find(dn); spelled != keyOfDn_.end()) {
+    if (key) *key = spelled->second;
+    return &byKey_.at(spelled->second);
+  }
   auto components = ParseLdapDn(dn, nullptr);
   if (!components || components->empty()) return nullptr;
   std::string nameKey = ComponentsKey(*components);
   KnownName& known = byKey_[nameKey];
-  if (key) *key = nameKey;
   if (known.dn != dn) known = KnownName{dn, DottedName(*components, false), nameKey};
+  keyOfDn_[dn] = nameKey;
+  keyOfDotted_[known.dotted] = nameKey;
+  if (key) *key = std::move(nameKey);
   return &known;
+}
+
+void NameBook::Clear() {
+  byKey_.clear();
+  keyOfDn_.clear();
+  keyOfDotted_.clear();
 }
 
 const KnownName* NameBook::Find(const std::string& key) const {
@@ -77,11 +89,15 @@ const KnownName* NameBook::Find(const std::string& key) const {
 }
 
 const KnownName* NameBook::FindDn(const std::string& dn) const {
+  if (auto spelled = keyOfDn_.find(dn); spelled != keyOfDn_.end()) return Find(spelled->second);
   auto key = DnKey(dn);
   return key ? Find(*key) : nullptr;
 }
 
 const KnownName* NameBook::FindDotted(const std::string& dotted) const {
+  if (auto spelled = keyOfDotted_.find(dotted); spelled != keyOfDotted_.end()) {
+    return Find(spelled->second);
+  }
   if (const KnownName* known = Find(NameKey(SplitDottedName(dotted, false)))) return known;
   if (dotted.find('=') == std::string::npos) return nullptr;  // no "type=" to drop
   return Find(NameKey(SplitDottedName(dotted, true)));

@@ -47,12 +47,15 @@ class NameBook {
   // The remembered DN of a dotted name, else its first guess.
   std::string DnOf(const std::string& dotted) const;
   // Forgets every remembered DN.
-  void Clear() { byKey_.clear(); }
+  void Clear();
   size_t size() const { return byKey_.size(); }
 
  private:
   std::vector<NameComponent> base_;
   std::unordered_map<std::string, KnownName> byKey_;  // name key -> entry
+  // The keys of the exact spellings met most: the entry's DN, its typeless dotted name. Saves
+  // parsing them again.
+  std::unordered_map<std::string, std::string> keyOfDn_, keyOfDotted_;
 };
 
 }  // namespace vorlix::directory
