@@ -151,32 +151,40 @@ int OnConnected(LDAP*, Sockbuf* sb, LDAPURLDesc*, sockaddr*, ldap_conncb* callba
 
 void OnClosed(LDAP*, Sockbuf*, ldap_conncb*) {}
 
+// Reads an entry of a search result straight from the message, without copies of its parts.
 void ReadEntry(LDAP* ld, LDAPMessage* message, LdapEntry& entry) {
-  char* dn = ldap_get_dn(ld, message);
-  entry.dn = Text(dn);
-  ldap_memfree(dn);
   BerElement* ber = nullptr;
-  for (char* name = ldap_first_attribute(ld, message, &ber); name != nullptr;
-       name = ldap_next_attribute(ld, message, ber)) {
-    std::string base(name);
-    base = base.substr(0, base.find(';'));  // options such as ";binary" are dropped
-    const std::string key = LowerCase(base);
-    berval** values = ldap_get_values_len(ld, message, name);
-    ldap_memfree(name);
+  berval dn{0, nullptr};
+  if (ldap_get_dn_ber(ld, message, &ber, &dn) != LDAP_SUCCESS) {
+    if (ber != nullptr) ber_free(ber, 0);
+    return;
+  }
+  entry.dn.assign(dn.bv_val ? dn.bv_val : "", dn.bv_len);
+  for (;;) {
+    berval name{0, nullptr};
+    berval* values = nullptr;
+    if (ldap_get_attribute_ber(ld, message, ber, &name, &values) != LDAP_SUCCESS ||
+        name.bv_val == nullptr) {
+      break;
+    }
+    std::string base(name.bv_val, name.bv_len);
+    base.resize(base.find(';') == std::string::npos ? base.size() : base.find(';'));
+    // Options such as ";binary" are dropped; their values join the attribute's own.
+    std::string key = LowerCase(base);
     LdapAttribute* attribute = nullptr;
     for (LdapAttribute& a : entry.attributes) {
       if (a.key == key) attribute = &a;
     }
     if (attribute == nullptr) {
-      entry.attributes.push_back(LdapAttribute{base, key, {}});
+      entry.attributes.push_back(LdapAttribute{std::move(base), std::move(key), {}});
       attribute = &entry.attributes.back();
     }
-    for (berval** v = values; v != nullptr && *v != nullptr; ++v) {
-      attribute->values.emplace_back((*v)->bv_val, (*v)->bv_len);
+    for (berval* v = values; v != nullptr && v->bv_val != nullptr; ++v) {
+      attribute->values.emplace_back(v->bv_val, v->bv_len);
     }
-    ldap_value_free_len(values);
+    ber_memfree(values);
   }
-  if (ber != nullptr) ber_free(ber, 0);
+  ber_free(ber, 0);
 }
 
 }  // namespace
@@ -433,10 +441,11 @@ bool LdapConnection::Collect(int messageId, LdapResult& result) {
   result = LdapResult{};
   if (ld_ == nullptr) return Fail(kErrTransportFailure, "The connection to the server was lost");
   for (;;) {
+    // Whatever has come for the search so far, in one chain; waits for at least one message.
     timeval timeout{static_cast<time_t>(settings_.timeout.count()), 0};
     LDAPMessage* raw = nullptr;
-    const int type = ldap_result(ld_, messageId, LDAP_MSG_ONE, &timeout, &raw);
-    MessagePtr message(raw);
+    const int type = ldap_result(ld_, messageId, LDAP_MSG_RECEIVED, &timeout, &raw);
+    MessagePtr chain(raw);
     if (type == 0) {
       Abandon(messageId);
       Close();
@@ -450,42 +459,56 @@ bool LdapConnection::Collect(int messageId, LdapResult& result) {
       Close();
       return FailWith(code, diagnostic, "Reading from " + settings_.address.hostPort);
     }
-    if (type == LDAP_RES_SEARCH_ENTRY) {
+    for (LDAPMessage* message = ldap_first_message(ld_, chain.get()); message != nullptr;
+         message = ldap_next_message(ld_, message)) {
+      if (TakeMessage(message, result)) return true;
+    }
+  }
+}
+
+bool LdapConnection::TakeMessage(LDAPMessage* message, LdapResult& result) {
+  switch (ldap_msgtype(message)) {
+    case LDAP_RES_SEARCH_ENTRY:
       result.entries.emplace_back();
-      ReadEntry(ld_, message.get(), result.entries.back());
-    } else if (type == LDAP_RES_SEARCH_REFERENCE) {
+      ReadEntry(ld_, message, result.entries.back());
+      return false;
+    case LDAP_RES_SEARCH_REFERENCE: {
       char** urls = nullptr;
-      if (ldap_parse_reference(ld_, message.get(), &urls, nullptr, 0) == LDAP_SUCCESS) {
+      if (ldap_parse_reference(ld_, message, &urls, nullptr, 0) == LDAP_SUCCESS) {
         for (char** u = urls; u != nullptr && *u != nullptr; ++u) result.referrals.emplace_back(*u);
         ber_memvfree(reinterpret_cast<void**>(urls));
       }
-    } else if (type == LDAP_RES_SEARCH_RESULT) {
-      char* diagnostic = nullptr;
-      char** urls = nullptr;
-      LDAPControl** controls = nullptr;
-      const int r = ldap_parse_result(ld_, message.get(), &result.resultCode, nullptr, &diagnostic,
-                                      &urls, &controls, 0);
-      if (r != LDAP_SUCCESS) result.resultCode = r;
-      result.diagnostic = Text(diagnostic);
-      ldap_memfree(diagnostic);
-      for (char** u = urls; u != nullptr && *u != nullptr; ++u) result.referrals.emplace_back(*u);
-      ber_memvfree(reinterpret_cast<void**>(urls));
-      if (controls != nullptr) {
-        LDAPControl* paged = ldap_control_find(LDAP_CONTROL_PAGEDRESULTS, controls, nullptr);
-        if (paged != nullptr) {
-          ber_int_t estimate = 0;
-          berval cookie{0, nullptr};
-          if (ldap_parse_pageresponse_control(ld_, paged, &estimate, &cookie) == LDAP_SUCCESS) {
-            result.pageCookie.assign(cookie.bv_val ? cookie.bv_val : "", cookie.bv_len);
-            result.paged = true;
-            ber_memfree(cookie.bv_val);
-          }
-        }
-        ldap_controls_free(controls);
-      }
-      return true;
+      return false;
     }
+    case LDAP_RES_SEARCH_RESULT:
+      break;
+    default:
+      return false;
   }
+  char* diagnostic = nullptr;
+  char** urls = nullptr;
+  LDAPControl** controls = nullptr;
+  const int r = ldap_parse_result(ld_, message, &result.resultCode, nullptr, &diagnostic, &urls,
+                                  &controls, 0);
+  if (r != LDAP_SUCCESS) result.resultCode = r;
+  result.diagnostic = Text(diagnostic);
+  ldap_memfree(diagnostic);
+  for (char** u = urls; u != nullptr && *u != nullptr; ++u) result.referrals.emplace_back(*u);
+  ber_memvfree(reinterpret_cast<void**>(urls));
+  if (controls != nullptr) {
+    LDAPControl* paged = ldap_control_find(LDAP_CONTROL_PAGEDRESULTS, controls, nullptr);
+    if (paged != nullptr) {
+      ber_int_t estimate = 0;
+      berval cookie{0, nullptr};
+      if (ldap_parse_pageresponse_control(ld_, paged, &estimate, &cookie) == LDAP_SUCCESS) {
+        result.pageCookie.assign(cookie.bv_val ? cookie.bv_val : "", cookie.bv_len);
+        result.paged = true;
+        ber_memfree(cookie.bv_val);
+      }
+    }
+    ldap_controls_free(controls);
+  }
+  return true;
 }
 
 bool LdapConnection::SearchPages(const LdapSearch& search, bool paged,

@@ -13,7 +13,8 @@
 #include <utility>
 #include <vector>
 
-typedef struct ldap LDAP;  // NOLINT: libldap's own declaration
+typedef struct ldap LDAP;            // NOLINT: libldap's own declarations
+typedef struct ldapmsg LDAPMessage;  // NOLINT
 struct ldap_conncb;
 
 namespace vorlix::directory {
@@ -125,6 +126,8 @@ class LdapConnection {
   std::string TlsFailureReason(const std::string& what) const;
   bool SearchPages(const LdapSearch& search, bool paged, std::vector<LdapEntry>& entries,
                    LdapResult& last);
+  // Takes one message of a search into result; true for the one that ends the search.
+  bool TakeMessage(LDAPMessage* message, LdapResult& result);
 
   LDAP* ld_ = nullptr;
   std::unique_ptr<ldap_conncb> callbacks_;  // libldap keeps a pointer to it
