@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <optional>
+#include <unordered_map>
 
 #include "directory/directory_layer.h"
 #include "directory/entry_fetcher.h"
@@ -88,9 +89,15 @@ struct LdapClient::State {
   }
 
   // The lower-cased LDAP name, under the schema's first name, of a program's attribute name.
-  std::string KeyOf(const std::string& programName) const {
-    return names.CanonicalKey(names.AttributeKey(programName));
+  // The program asks for the same few names again and again: each is mapped once.
+  const std::string& KeyOf(const std::string& programName) {
+    auto known = keys.find(programName);
+    if (known == keys.end()) {
+      known = keys.emplace(programName, names.CanonicalKey(names.AttributeKey(programName))).first;
+    }
+    return known->second;
   }
+  std::unordered_map<std::string, std::string> keys;  // program name -> key
 
   const LdapAttribute* FindAttribute(const LdapEntry& entry, const std::string& key) const {
     for (const LdapAttribute& a : entry.attributes) {
@@ -357,6 +364,7 @@ int32_t LdapClient::calStartup(int32_t, int32_t) {
     }
   }
   for (const auto& [program, ldap] : s.source.names) s.names.SetOverride(program, ldap);
+  s.keys.clear();
 
   std::vector<std::string> contexts;
   if (const LdapAttribute* nc = root.Find("namingcontexts")) contexts = nc->values;
