@@ -12,6 +12,7 @@
 #include "cli/directory_commands.h"
 #include "directory/directory_layer.h"
 #include "directory/directory_source.h"
+#include "platform/signal_cleanup.h"
 #include "platform/system_info.h"
 
 namespace vorlix::cli {
@@ -129,5 +130,6 @@ int Run(int argc, char** argv) {
 int main(int argc, char** argv) {
   // The user's locale orders names and shapes dates, as in the window.
   std::setlocale(LC_ALL, "");
+  vorlix::platform::InstallSignalCleanup();
   return vorlix::cli::Run(argc, argv);
 }
