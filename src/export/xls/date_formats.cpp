@@ -1,6 +1,7 @@
 #include "export/xls/date_formats.h"
 
 #include <cctype>
+#include <string_view>
 
 namespace vorlix::exporter::xls {
 namespace {
@@ -22,9 +23,12 @@ size_t RunLength(const std::string& s, size_t at) {
   return n;
 }
 
-// A character shown as it is.
+// A character shown as it is: letters, digits and the characters with a meaning in number
+// formats are escaped; punctuation such as "-", "." or "," stands for itself.
 void Literal(char c, std::string& out) {
-  if (c != ' ') out += '\\';
+  if (std::isalnum(static_cast<unsigned char>(c)) ||
+      std::string_view("\"\\@*_?#%[];/").find(c) != std::string_view::npos)
+    out += '\\';
   out += c;
 }
 

@@ -12,7 +12,8 @@ namespace vorlix::exporter::xls {
 // The spreadsheet format that shows what FormatDateTime(picture) shows: "nn" becomes "mm",
 // "/" and ":" become the separators written literally, the locale patterns are expanded, "zzz"
 // becomes "000" (thousandths of a second), "am/pm" "AM/PM"; quoted text stays quoted, and
-// any other character is written literally (backslash-escaped). An empty picture is "c".
+// any other character is shown as it is (escaped where the format would read it as a code).
+// An empty picture is "c".
 std::string SpreadsheetDateFormat(const std::string& picture,
                                   const platform::LocaleFacts& facts = platform::FormatSettings());
 
