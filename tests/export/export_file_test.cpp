@@ -20,12 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testing::ReadFile;
 
 // Records the shell verbs instead of starting programs.
 class RecordingExporter : public TMorvat3ASCII {

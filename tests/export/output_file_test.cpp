@@ -20,6 +20,7 @@
 
 #include "export/morvat_messages.h"
 #include "export/morvat_stream.h"
+#include "export_fixtures.h"
 #include "platform/signal_cleanup.h"
 
 namespace vorlix::exporter {
@@ -27,12 +28,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testing::ReadFile;
 
 void WriteFile(const fs::path& path, const std::string& content) {
   std::ofstream(path, std::ios::binary) << content;

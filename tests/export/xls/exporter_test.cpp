@@ -20,6 +20,7 @@ using test::Ids;
 using test::ParseRecords;
 using test::ReadersDisagree;
 using test::ReadWorkbookStream;
+using test::RunError;
 using test::Sheet;
 using test::TempDir;
 
@@ -147,15 +148,6 @@ TEST(XlsExporterRun, TemporarySheetAndExistingFile) {
   EXPECT_EQ(exporter.Sheets.Count(), 1);
   EXPECT_LT(std::filesystem::file_size(exporter.FileName), 100000u);
   EXPECT_EQ(ReadersDisagree(exporter.FileName, {MemberTableCells(list)}), "");
-}
-
-std::string RunError(TMorvat3XLS& exporter) {
-  try {
-    exporter.Execute();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "no error";
 }
 
 TEST(XlsExporterRun, MessagesAndLimits) {

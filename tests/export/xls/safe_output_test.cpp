@@ -24,18 +24,10 @@ namespace {
 using test::ReadersDisagree;
 using test::ReadFileBytes;
 using test::ReadWorkbookStream;
+using test::RunError;
 using test::TempDir;
 
 namespace fs = std::filesystem;
-
-std::string RunError(TMorvat3XLS& exporter) {
-  try {
-    exporter.Execute();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "no error";
-}
 
 // The names in the folder, sorted.
 std::vector<std::string> Names(const fs::path& dir) {
