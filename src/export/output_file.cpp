@@ -104,7 +104,7 @@ TMorvatOutputFile::TMorvatOutputFile(const std::string& fileName) : fileName_(fi
       RaiseCreate(fileName, "It is neither a regular file nor a pipe or character device");
     char resolved[PATH_MAX];
     if (::realpath(fileName.c_str(), resolved) == nullptr) RaiseCreateErrno(fileName, errno);
-    target_ = resolved;
+    target_ = std::string(resolved);
     // Opened for writing, without truncation: a file this user may not write is refused as
     // before, and the record lock below needs write access.
     targetFd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
@@ -119,8 +119,7 @@ TMorvatOutputFile::TMorvatOutputFile(const std::string& fileName) : fileName_(fi
     RaiseCreateErrno(fileName, errno);
   }
   const std::filesystem::path path(target_);
-  std::string folder = path.parent_path().string();
-  if (folder.empty()) folder = ".";
+  const std::string folder = path.has_parent_path() ? path.parent_path().string() : ".";
   const bool replacing = targetFd_ >= 0;
   try {
     CreateTemporary(folder, path.filename().string(), replacing);
