@@ -26,7 +26,9 @@ int RunMembers(CliContext& context, const MembersArguments& arguments) {
     return code;
   }
   WriteTable(context.out, TableFormatOf(arguments.format), lookup.captions, lookup.table.Rows());
-  context.err << lookup.panels[0] << '\t' << lookup.panels[1] << '\t' << lookup.panels[2] << '\n';
+  // A tab-separated line for scripts, in every format: escaped as TSV rows are.
+  context.err << TsvField(lookup.panels[0]) << '\t' << TsvField(lookup.panels[1]) << '\t'
+              << TsvField(lookup.panels[2]) << '\n';
   return kExitDone;
 }
 
