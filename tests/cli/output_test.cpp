@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -154,6 +155,24 @@ TEST(CliOutput, ScriptsStillGetTheRawBytes) {
   const CliRun onTerminal =
       RunCliOnTerminal({"--source", kOddTree, "read", "--list", "Odd.odd", "Member"});
   EXPECT_EQ(onTerminal.out, "plain.odd\r\nev\\x1Bil\\u009B.odd\r\n");
+}
+
+TEST(CliOutput, ExportToStandardOutputNeverOverwritesWhatWasThere) {
+  const std::vector<std::string> exportCsv = {"export",   "--kind", "workstation", "Depot",
+                                              "--format", "csv",    "--output",    "-"};
+  const std::string file = ::testing::TempDir() + "/stdout-export.csv";
+  ASSERT_EQ(Shell(CliCommandLine(exportCsv) + " >" + ShellQuoted(file)), 0);
+  EXPECT_EQ(ReadFile(file).rfind("\"Workstation\";\"User\";", 0), 0u) << ReadFile(file);
+
+  // Appending, or writing after earlier output, is refused and leaves the file as it was.
+  std::ofstream(file) << "kept\n";
+  EXPECT_EQ(Shell(CliCommandLine(exportCsv) + " >>" + ShellQuoted(file) + " 2>/dev/null"), 64);
+  EXPECT_EQ(ReadFile(file), "kept\n");
+  EXPECT_EQ(
+      Shell("{ echo kept; " + CliCommandLine(exportCsv) + " 2>/dev/null; } >" + ShellQuoted(file)),
+      64);
+  EXPECT_EQ(ReadFile(file), "kept\n");
+  std::remove(file.c_str());
 }
 
 }  // namespace
