@@ -125,7 +125,7 @@ int RunExport(CliContext& context, const ExportArguments& arguments) {
     context.out.flush();  // the exporter writes to the descriptor itself
     exporter->Execute();
   } catch (const std::exception& e) {
-    context.err << e.what() << '\n';
+    context.err << (toStandardOutput ? "--output - (standard output): " : "") << e.what() << '\n';
     return kExitExportError;
   }
   return kExitDone;
