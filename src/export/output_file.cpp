@@ -47,7 +47,8 @@ std::string FollowDanglingLinks(std::string path) {
 // Whether a descriptor of the target holds a lock that another writer set: an flock(2) lock,
 // or a POSIX record lock anywhere in the file. Takes both kinds for this writer otherwise.
 bool LockedByAnother(int fd) {
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return errno == EWOULDBLOCK || errno == EINTR;
+  // A file system without flock(2) support still has its record locks looked at.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) return true;
   struct flock lock {};
   lock.l_type = F_WRLCK;
   lock.l_whence = SEEK_SET;
@@ -105,8 +106,8 @@ TMorvatOutputFile::TMorvatOutputFile(const std::string& fileName) : fileName_(fi
     char resolved[PATH_MAX];
     if (::realpath(fileName.c_str(), resolved) == nullptr) RaiseCreateErrno(fileName, errno);
     target_ = std::string(resolved);
-    // Opened for writing, without truncation: a file this user may not write is refused as
-    // before, and the record lock below needs write access.
+    // Opened for writing, without truncation: a file this user may not write is refused, and
+    // the record lock below needs write access.
     targetFd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
     if (targetFd_ < 0) RaiseCreateErrno(fileName, errno);
     if (LockedByAnother(targetFd_)) {
