@@ -1,5 +1,6 @@
 #include "export/xlsx/xlsx_text.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "platform/text_encoding.h"
@@ -34,6 +35,9 @@ bool EscapeLikeAt(std::string_view text, std::size_t at) {
 }  // namespace
 
 std::string ValidUtf8(std::string_view text) {
+  const bool ascii = std::all_of(text.begin(), text.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii) return std::string(text);
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
