@@ -12,6 +12,7 @@
 #include "export/pdf/morvat3_pdf.h"
 #include "export/xls/main_window_settings.h"
 #include "export/xls/morvat3_xls.h"
+#include "export/xlsx/main_window_settings.h"
 
 namespace vorlix::cli {
 
@@ -28,11 +29,12 @@ bool ParseExportArguments(const std::vector<std::string>& rest, ExportArguments&
   for (size_t i = 0; i + 1 < rest.size(); i += 2) {
     (rest[i] == "--format" ? parsed.format : parsed.output) = rest[i + 1];
   }
-  static const std::vector<std::string> kFormats = {"csv", "xls", "pdf", "txt", "dif", "sylk"};
+  static const std::vector<std::string> kFormats = {"csv", "xls", "xlsx", "pdf",
+                                                    "txt", "dif", "sylk"};
   if (parsed.format.empty()) {
-    error = "--format csv|xls|pdf|txt|dif|sylk is missing";
+    error = "--format csv|xls|xlsx|pdf|txt|dif|sylk is missing";
   } else if (std::find(kFormats.begin(), kFormats.end(), parsed.format) == kFormats.end()) {
-    error = "--format must be csv, xls, pdf, txt, dif or sylk, not \"" + parsed.format + "\"";
+    error = "--format must be csv, xls, xlsx, pdf, txt, dif or sylk, not \"" + parsed.format + "\"";
   } else if (parsed.output.empty()) {
     error = "--output FILE is missing";
   }
@@ -47,6 +49,11 @@ std::unique_ptr<exporter::TMorvat3Text> MakeExporter(const std::string& format,
     auto xls = std::make_unique<exporter::xls::TMorvat3XLS>();
     exporter::xls::ConfigureAsMainWindowXlsExporter(*xls, &table);
     return xls;
+  }
+  if (format == "xlsx") {
+    auto xlsx = std::make_unique<exporter::xlsx::TMorvat3XLSX>();
+    exporter::xlsx::ConfigureAsMainWindowXlsxExporter(*xlsx, &table);
+    return xlsx;
   }
   if (format == "pdf") {
     auto pdf = std::make_unique<exporter::pdf::TMorvat3PDF>();

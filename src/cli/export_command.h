@@ -9,7 +9,7 @@
 
 namespace vorlix::cli {
 
-// export --kind K TEXT [--pick NAME] --format csv|xls|pdf|txt|dif|sylk --output FILE
+// export --kind K TEXT [--pick NAME] --format csv|xls|xlsx|pdf|txt|dif|sylk --output FILE
 int RunExport(core::AppState& state, const std::vector<std::string>& args, std::ostream& out,
               std::ostream& err);
 

@@ -25,7 +25,7 @@ constexpr char kUsage[] =
     "                                         an attribute as text, as a list or as an integer\n"
     "  members --kind K TEXT [--pick NAME]    the member table, tab-separated\n"
     "  mailto  --kind K TEXT [--pick NAME]    the MAILTO: command for all rows\n"
-    "  export  --kind K TEXT [--pick NAME] --format csv|xls|pdf|txt|dif|sylk --output FILE\n"
+    "  export  --kind K TEXT [--pick NAME] --format csv|xls|xlsx|pdf|txt|dif|sylk --output FILE\n"
     "SOURCE is an LDIF file or an ldap:// URL; without one the bundled sample tree is used.\n"
     "Exit codes: 0 done, 1 no match, 2 several matches, 3 directory error, 4 export error,\n"
     "64 usage.\n";
