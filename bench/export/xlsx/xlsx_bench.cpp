@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 
+#include "../generated_list.h"
 #include "export/xlsx/main_window_settings.h"
 #include "export/xlsx/morvat3_xlsx.h"
 
@@ -18,44 +19,7 @@ namespace {
 
 using namespace vorlix::exporter;
 
-// A list whose cells are made when they are read, so the source itself holds no memory.
-class GeneratedList : public IMorvatListView {
- public:
-  explicit GeneratedList(int rows) : rows_(rows) {}
-  int ColumnCount() const override { return 5; }
-  std::string ColumnCaption(int c) const override {
-    static const char* const kCaptions[5] = {"User", "Phone", "Office", "Department", "Note"};
-    return kCaptions[c];
-  }
-  int ColumnWidth(int) const override { return 120; }
-  int ItemCount() const override { return rows_; }
-  std::string ItemCaption(int i) const override { return Cell(i, 0); }
-  std::string SubItem(int i, int k) const override { return Cell(i, k + 1); }
-  int SelectedIndex() const override { return selected_; }
-  void SelectItem(int item) override { selected_ = item; }
-  void BeginUpdate() override {}
-  void EndUpdate() override {}
-
-  // The same cells compare.py gives python3-xlsxwriter.
-  static std::string Cell(int i, int c) {
-    switch (c) {
-      case 0:
-        return "member" + std::to_string(i) + ".sales.acme";
-      case 1:
-        return "+31 20 " + std::to_string(5550000 + i);
-      case 2:
-        return "Room " + std::to_string(i % 500);
-      case 3:
-        return "Dept " + std::to_string(i % 40);
-      default:
-        return "note " + std::to_string(i);
-    }
-  }
-
- private:
-  int rows_;
-  int selected_ = -1;
-};
+using bench::GeneratedList;
 
 void WriteWorkbook(const std::string& file, int rows) {
   GeneratedList list(rows);
