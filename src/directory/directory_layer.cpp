@@ -34,8 +34,7 @@ void CheckLimit(const std::string& text, size_t limit, const char* what) {
 template <typename OnAttribute>
 bool ReadEntryParts(DirectoryClient& client, Context context, const std::string& object,
                     const std::string& attribute, OnAttribute onAttribute) {
-  CheckLimit(object, kMaxObjectName, "Object name");
-  CheckLimit(attribute, kMaxAttributeName, "Attribute name");
+  CheckReadNames(object, attribute);
   ScopedBuffer reply(client), request(client);
   CheckDirectoryResult(reply.Make(kBufferSize));
   CheckDirectoryResult(request.Make(kBufferSize));
@@ -71,6 +70,11 @@ DirectoryError::DirectoryError(int32_t code)
 
 void CheckDirectoryResult(int32_t code) {
   if (code != kOk) throw DirectoryError(code);
+}
+
+void CheckReadNames(const std::string& object, const std::string& attribute) {
+  CheckLimit(object, kMaxObjectName, "Object name");
+  CheckLimit(attribute, kMaxAttributeName, "Attribute name");
 }
 
 OpenContextResult OpenDirectoryContext(DirectoryClient& client, bool option1, bool option2) {

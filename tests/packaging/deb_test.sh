@@ -18,6 +18,7 @@ deb=${debs[0]}
 
 # The file list, exactly.
 expected=(./usr/bin/vorlix-cli ./usr/share/man/man1/vorlix-cli.1
+          ./usr/share/bash-completion/completions/vorlix-cli
           ./usr/share/vorlix/sample-tree.ldif ./usr/share/vorlix/sample-tree.schema)
 if [ "$gui" = gui ]; then
   expected+=(./usr/bin/vorlix ./usr/share/applications/vorlix.desktop

@@ -3,7 +3,8 @@
 # the sample tree is found under share/vorlix with no data beside the executable, an export is
 # written, and the configuration is looked for beside the executable, then in
 # $XDG_CONFIG_HOME (or ~/.config), in that order. Also checks the menu entry, the icon and the
-# manual page, and that the manual page names every command and option of vorlix-cli --help.
+# manual page, and that the manual page describes every command, option and choice that
+# vorlix-cli's help shows.
 # Usage: install_test.sh BUILD_DIR SOURCE_DIR gui|nogui
 set -euo pipefail
 build=$1 source=$2 gui=$3
@@ -16,7 +17,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 cli=$prefix/bin/vorlix-cli
 
 expected=(bin/vorlix-cli share/vorlix/sample-tree.ldif share/vorlix/sample-tree.schema
-          share/man/man1/vorlix-cli.1)
+          share/man/man1/vorlix-cli.1 share/bash-completion/completions/vorlix-cli)
 if [ "$gui" = gui ]; then
   expected+=(bin/vorlix share/applications/vorlix.desktop
              share/icons/hicolor/scalable/apps/vorlix.svg)
@@ -73,13 +74,18 @@ warnings=$(groff -man -Tutf8 -ww -z "$man_page" 2>&1)
 [ -z "$warnings" ] || fail "groff warns about the manual page: $warnings"
 manual=$(groff -man -Tutf8 -P-cbou -rLL=200n -rHY=0 "$man_page")
 help=$(run "$cli" --help)
+commands=$(sed -n '/^Subcommands:/,/^$/p' <<<"$help" | grep -oE '^  [a-z]+' | tr -d ' ')
+[ -n "$commands" ] || fail "vorlix-cli --help lists no commands"
+for command in $commands; do
+  grep -qE "^ +$command( |$)" <<<"$manual" || fail "the manual page does not describe $command"
+  help+=$'\n'$(run "$cli" "$command" --help)
+done
 for option in $(grep -o -- '--[a-z][a-z-]*' <<<"$help" | sort -u); do
   grep -q -- "$option" <<<"$manual" || fail "the manual page does not mention $option"
 done
-for format in $(grep -o -- 'csv|[a-z|]*' <<<"$help" | head -1 | tr '|' ' '); do
-  grep -q -- "^ *$format " <<<"$manual" || fail "the manual page does not describe --format $format"
-done
-for command in $(grep -oE '^  [a-z]+ ' <<<"$help" | tr -d ' '); do
-  grep -qE "^ +$command( |$)" <<<"$manual" || fail "the manual page does not describe $command"
+for value in $(grep -oE -- '--(format|kind) [a-z]+(\|[a-z]+)+' <<<"$help" | cut -d' ' -f2 | tr '|' '\n' |
+               sort -u); do
+  grep -qE -- "(^ +$value( |\$)|\|$value\b|\b$value\|)" <<<"$manual" ||
+    fail "the manual page does not describe $value"
 done
 echo "installed and ran from $prefix"
