@@ -5,6 +5,7 @@
 
 #include "export/morvat_messages.h"
 #include "export/morvat_strings.h"
+#include "export/xls/date_formats.h"
 #include "export/xls/text_codec.h"
 #include "platform/date_time.h"
 #include "platform/number_picture.h"
@@ -82,6 +83,14 @@ std::vector<uint8_t> HyperlinkData(const TxlsHyperlink& link) {
   return d;
 }
 
+// The number format of a column's cells: a date or time picture in the spreadsheet's syntax,
+// any other format as it is.
+std::string NumberFormatOf(const TMorvatColumn& column) {
+  const bool dateTime =
+      column.ColType == ectDate || column.ColType == ectTime || column.ColType == ectDateTime;
+  return dateTime ? SpreadsheetDateFormat(column.Format) : column.Format;
+}
+
 bool IsBadTitleCharacter(char16_t c) {
   return c == u':' || c == u'\\' || c == u'/' || c == u'?' || c == u'*' || c == u'[' || c == u']' ||
          c < 0x20;
@@ -129,6 +138,40 @@ void ValidateSheetSettings(const TxlsSheet& sheet) {
   }
 }
 
+namespace {
+
+std::string TooManyColumns(const TxlsSheet& sheet, int columns) {
+  return "Sheet \"" + sheet.Title + "\": " + std::to_string(columns) + " columns from column " +
+         std::to_string(sheet.StartDataCol + 1) + " do not fit the sheet's 256 columns";
+}
+
+std::string TooManyRows(const std::string& title) {
+  return "Sheet \"" + title + "\" needs more than " + std::to_string(kMaxRows) +
+         " rows, the most a sheet can hold";
+}
+
+int LinesWritten(const TMorvatStringList& lines, int lineCount) {
+  return std::max(lineCount != 0 ? lineCount : lines.Count(), 0);
+}
+
+}  // namespace
+
+void CheckSheetSize(const TxlsSheet& sheet, std::optional<int> records) {
+  const TMorvatColumns& columns = sheet.Columns;
+  if (sheet.StartDataCol + columns.Count() > kMaxCols)
+    throw EMorvatError(TooManyColumns(sheet, columns.Count()));
+  if (!records) return;
+  int64_t rows = LinesWritten(sheet.Header, sheet.HeaderRows) + (sheet.AllowCaptions ? 1 : 0);
+  rows += sheet.CurrentRecordOnly ? std::min(*records, 1) : *records;
+  for (const TxlsFieldFormat& format : sheet.FieldFormats)
+    if (format.Aggregate != aggNone && columns.IndexOfName(format.FieldName) >= 0) {
+      ++rows;
+      break;
+    }
+  rows += LinesWritten(sheet.Footer, sheet.FooterRows);
+  if (rows > kMaxRows) throw EMorvatError(TooManyRows(sheet.Title));
+}
+
 TxlsSheetWriter::TxlsSheetWriter(TxlsWorkbookWriter& book, TxlsSheet& sheet, int sheetIndex,
                                  const TxlsCellEvents& events, const ITextMeasure& measure)
     : book_(book), sheet_(sheet), sheetIndex_(sheetIndex), events_(events), measure_(measure) {
@@ -145,9 +188,7 @@ void TxlsSheetWriter::Prepare() {
   styles.SetDataFont(sheet_.Options.DataFormat.Font);
   const TMorvatColumns& columns = sheet_.Columns;
   if (sheet_.StartDataCol + columns.Count() > kMaxCols)
-    throw EMorvatError("Sheet \"" + sheet_.Title + "\": " + std::to_string(columns.Count()) +
-                       " columns from column " + std::to_string(sheet_.StartDataCol + 1) +
-                       " do not fit the sheet's 256 columns");
+    throw EMorvatError(TooManyColumns(sheet_, columns.Count()));
   const bool strips = sheet_.StripType != ssNone && !sheet_.StripStyles.empty();
   if (!strips) {
     for (int i = 0; i < columns.Count(); ++i) {
@@ -158,7 +199,7 @@ void TxlsSheetWriter::Prepare() {
           format = &f;
           break;
         }
-      uint16_t xf = styles.GetCellXF(column.Format, format);
+      uint16_t xf = styles.GetCellXF(NumberFormatOf(column), format);
       if (xf != kDefaultCellXF) sheet_.FieldXFs.emplace(LowerText(column.Name), xf);
     }
     // Columns of equal names share the XF kept under that name.
@@ -169,11 +210,12 @@ void TxlsSheetWriter::Prepare() {
     const int n = static_cast<int>(sheet_.StripStyles.size());
     for (int i = 0; i < columns.Count(); ++i) {
       if (sheet_.StripType == ssCol) {
-        sheet_.StripXFs[i] = styles.GetCellXF(columns[i].Format, &sheet_.StripStyles[i % n]);
+        sheet_.StripXFs[i] =
+            styles.GetCellXF(NumberFormatOf(columns[i]), &sheet_.StripStyles[i % n]);
       } else {
         for (int s = 0; s < n; ++s)
           sheet_.StripXFs[i + 1000 * s] =
-              styles.GetCellXF(columns[i].Format, &sheet_.StripStyles[s]);
+              styles.GetCellXF(NumberFormatOf(columns[i]), &sheet_.StripStyles[s]);
       }
     }
   }
@@ -192,9 +234,7 @@ void TxlsSheetWriter::ColumnTotals::Add(double value) {
 // --- Cell records ---
 
 void TxlsSheetWriter::CheckCell(int row, int col) const {
-  if (row >= kMaxRows)
-    throw EMorvatError("Sheet \"" + sheet_.Title + "\" needs more than " +
-                       std::to_string(kMaxRows) + " rows, the most a sheet can hold");
+  if (row >= kMaxRows) throw EMorvatError(TooManyRows(sheet_.Title));
   if (col >= kMaxCols || col < 0 || row < 0)
     throw EMorvatError("Sheet \"" + sheet_.Title + "\" needs more than " +
                        std::to_string(kMaxCols) + " columns, the most a sheet can hold");
@@ -397,7 +437,7 @@ uint16_t TxlsSheetWriter::DataCellXF(int i) {
   }
   events_.OnGetDataParams(sheet_, sheetIndex_, sheet_.StartDataCol + i, sheet_.CurrentRow, format,
                           formatString);
-  if (formatString.empty()) formatString = column.Format;
+  if (formatString.empty()) formatString = NumberFormatOf(column);
   return book_.Styles().GetCellXF(formatString, &format);
 }
 
@@ -494,7 +534,7 @@ void TxlsSheetWriter::WriteAggregates() {
     const int col = sheet_.StartDataCol + i;
     TxlsFormat format;
     format.Assign(sheet_.Options.AggregateFormat);
-    std::string formatString = column.Format.empty() ? "General" : column.Format;
+    std::string formatString = column.Format.empty() ? "General" : NumberFormatOf(column);
     std::string value;
     if (column.AggregateIndex > 0) {
       if (events_.OnGetAggregateParams)
@@ -566,7 +606,9 @@ void TxlsSheetWriter::RewriteColumnWidths() {
 // --- Sheet tail ---
 
 void TxlsSheetWriter::WriteHyperlink(const TxlsHyperlink& link) {
-  TbiffRecord(HyperlinkData(link), rid::kHlink).SaveToStream(book_.Stream());
+  // Both records go out whole: a record piece of 8,220 bytes followed by a CONTINUE would make
+  // readers refuse the workbook, and the checks keep both within one record.
+  WriteWholeRecord(book_.Stream(), rid::kHlink, HyperlinkData(link));
   if (link.ScreenTip.empty()) return;
   const uint16_t row = static_cast<uint16_t>(link.Row - 1);
   const uint16_t col = static_cast<uint16_t>(link.Col - 1);
@@ -577,7 +619,7 @@ void TxlsSheetWriter::WriteHyperlink(const TxlsHyperlink& link) {
   AppendU16(d, col);
   AppendU16(d, col);
   AppendUtf16(d, Utf16FromUtf8(link.ScreenTip), true);
-  TbiffRecord(std::move(d), rid::kHlinkTooltip).SaveToStream(book_.Stream());
+  WriteWholeRecord(book_.Stream(), rid::kHlinkTooltip, d);
 }
 
 void TxlsSheetWriter::WriteSheetTail() {
@@ -591,7 +633,9 @@ void TxlsSheetWriter::WriteSheetTail() {
         WriteBoolErr(r, c, styles.GetCellXF("General", &cell.Format), cell.AsBoolean());
         break;
       case ctDateTime:
-        WriteNumber(r, c, styles.GetCellXF(cell.DateTimeFormat, &cell.Format), cell.AsNumber());
+        WriteNumber(r, c,
+                    styles.GetCellXF(SpreadsheetDateFormat(cell.DateTimeFormat), &cell.Format),
+                    cell.AsNumber());
         break;
       case ctNumeric:
         WriteNumber(r, c, styles.GetCellXF(cell.NumericFormat, &cell.Format), cell.AsNumber());
