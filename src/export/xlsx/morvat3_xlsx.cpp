@@ -11,31 +11,16 @@
 
 #include "export/morvat_messages.h"
 #include "export/morvat_strings.h"
+#include "export/xls/date_formats.h"
 #include "export/xls/text_measure.h"
-#include "export/xlsx/xlsx_target.h"
 #include "export/xlsx/xlsx_text.h"
 #include "platform/date_time.h"
 #include "platform/number_picture.h"
+#include "platform/signal_cleanup.h"
 
 namespace vorlix::exporter::xlsx {
 
 namespace {
-
-// Records of the source in range, when the source knows its count without being walked: a
-// list view or a string grid.
-std::optional<int64_t> KnownRecordCount(const TMorvatSourceSettings& settings) {
-  int64_t total = 0;
-  if (settings.ExportSource == esListView && settings.ListView != nullptr)
-    total = settings.ListView->ItemCount();
-  else if (settings.ExportSource == esStringGrid && settings.StringGrid != nullptr)
-    total = settings.StringGrid->RowCount() - settings.StringGrid->FixedRows();
-  else
-    return std::nullopt;
-  int64_t records = std::max<int64_t>(total - std::max(settings.SkipRecCount, 0), 0);
-  if (settings.ExportRecCount > 0) records = std::min<int64_t>(records, settings.ExportRecCount);
-  if (settings.CurrentRecordOnly) records = std::min<int64_t>(records, 1);
-  return records;
-}
 
 bool IsNumeric(TMorvatColType type) {
   return type == ectInteger || type == ectBigint || type == ectFloat || type == ectCurrency;
@@ -45,7 +30,8 @@ bool IsDateTime(TMorvatColType type) {
   return type == ectDate || type == ectTime || type == ectDateTime;
 }
 
-// A file of the system's temporary folder, removed when this goes.
+// A file of the system's temporary folder, removed when this goes or when a signal ends the
+// program.
 class TemporaryFile {
  public:
   TemporaryFile() {
@@ -56,6 +42,7 @@ class TemporaryFile {
       throw EMorvatError(std::string("Cannot create a temporary file: ") + std::strerror(errno));
     ::close(fd);
     path_ = pattern;
+    cleanup_.emplace(path_);
   }
   ~TemporaryFile() { ::unlink(path_.c_str()); }
   TemporaryFile(const TemporaryFile&) = delete;
@@ -64,6 +51,7 @@ class TemporaryFile {
 
  private:
   std::string path_;
+  std::optional<platform::TRemoveOnSignal> cleanup_;
 };
 
 }  // namespace
@@ -74,10 +62,11 @@ TMorvat3XLSX::TMorvat3XLSX() {
 
 TMorvat3XLSX::~TMorvat3XLSX() = default;
 
-void TMorvat3XLSX::CheckKnownRowCount() const {
-  const std::optional<int64_t> records = KnownRecordCount(*this);
+void TMorvat3XLSX::CheckKnownRowCount() {
+  std::optional<int> records = Source().KnownRecordCount();
   if (!records) return;
-  const int64_t rows = *records + (CaptionsAllowed() ? 1 : 0);
+  if (CurrentRecordOnly) records = std::min(*records, 1);
+  const int64_t rows = int64_t{*records} + (CaptionsAllowed() ? 1 : 0);
   if (rows > MaxRows)
     throw EMorvatError("Sheet \"" + Options.SheetTitle + "\" needs " + std::to_string(rows) +
                        " rows, more than the " + std::to_string(MaxRows) +
@@ -86,17 +75,11 @@ void TMorvat3XLSX::CheckKnownRowCount() const {
 
 void TMorvat3XLSX::Execute() {
   if (FileName.empty()) throw EMorvatError("Result file name not present");
-  CheckKnownRowCount();
-  EnsureOutputDirectory(FileName);
-  TXlsxTarget target(FileName);
-  WriteWorkbook(target.TemporaryName());
-  if (Aborted) return;  // the target keeps what it held
-  target.Commit();
-  AfterFileWritten();
+  CheckKnownRowCount();  // before the file is opened
+  TMorvat3FormatText::Execute();
 }
 
 void TMorvat3XLSX::RunExport() {
-  CheckKnownRowCount();
   TemporaryFile file;
   WriteWorkbook(file.Path());
   if (Aborted) return;
@@ -133,15 +116,14 @@ void TMorvat3XLSX::BeginExport() {
   dataFormat_ = book_->AddFormat(Options.DataFont);
   columnFormats_.assign(Columns.Count(), dataFormat_);
   for (int i = 0; i < Columns.Count(); ++i) {
+    // The number formats of the .xls exporter: a date or time picture in the spreadsheet's
+    // syntax, a number's format as it is.
     const TMorvatColumn& column = Columns[i];
-    if (IsNumeric(column.ColType) && !column.Format.empty())
+    if (IsDateTime(column.ColType))
+      columnFormats_[i] =
+          book_->AddFormat(Options.DataFont, xls::SpreadsheetDateFormat(column.Format));
+    else if (IsNumeric(column.ColType) && !column.Format.empty())
       columnFormats_[i] = book_->AddFormat(Options.DataFont, column.Format);
-    else if (column.ColType == ectDate)
-      columnFormats_[i] = book_->AddFormat(Options.DataFont, {}, TXlsxNumberFormat::Date);
-    else if (column.ColType == ectTime)
-      columnFormats_[i] = book_->AddFormat(Options.DataFont, {}, TXlsxNumberFormat::Time);
-    else if (column.ColType == ectDateTime)
-      columnFormats_[i] = book_->AddFormat(Options.DataFont, {}, TXlsxNumberFormat::DateTime);
   }
 }
 

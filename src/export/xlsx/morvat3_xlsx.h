@@ -2,8 +2,10 @@
 // TMorvat3XLSX: saves its source as an Office Open XML workbook (.xlsx) with one sheet, through
 // the export engine's run like the other exporters: a caption row, then one row per record.
 // Cells keep the column's type as the .xls exporter keeps it: numbers, dates and booleans as
-// such, everything else as text. The file is written with libxlsxwriter in its
-// constant-memory mode and takes the place of FileName only when the run succeeds.
+// such, everything else as text. The workbook is written with libxlsxwriter in its
+// constant-memory mode into a temporary file, then copied into the run's output file, which
+// takes the place of FileName only when the run succeeds (output_file.h); a stream target
+// (a pipe, standard output) works too.
 
 #include <memory>
 #include <optional>
@@ -40,7 +42,7 @@ class TMorvat3XLSX : public TMorvat3FormatText {
   int MaxRows = kMaxRows;
 
   // Writes the workbook named by FileName. A run that needs more rows than the sheet holds is
-  // refused before anything is written when the source knows its record count.
+  // refused before the file is opened when the source knows its record count.
   void Execute() override;
 
   void BeginExport() override;
@@ -49,12 +51,13 @@ class TMorvat3XLSX : public TMorvat3FormatText {
   void WriteDataRow() override;
 
  protected:
-  // ExportToStream: the workbook is built in a temporary file and then copied into the stream.
+  // The library writes a file by its name and seeks in it: the workbook is built in a
+  // temporary file and then copied into the run's stream.
   void RunExport() override;
 
  private:
   // Raises the row-limit error when the source's known record count does not fit.
-  void CheckKnownRowCount() const;
+  void CheckKnownRowCount();
   // Runs the export into a workbook at `path` and writes it, unless the run was aborted.
   void WriteWorkbook(const std::string& path);
   // The row about to be written; raises the row-limit error when the sheet is full.

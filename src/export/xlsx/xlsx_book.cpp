@@ -14,11 +14,6 @@ namespace {
 // The width in pixels of "0" that the workbook's column widths are counted in.
 constexpr double kDigitPixels = 7;
 
-// Built-in formats that show a date, a time, and both in the reader's own locale.
-constexpr uint8_t kBuiltInDate = 14;
-constexpr uint8_t kBuiltInTime = 21;
-constexpr uint8_t kBuiltInDateTime = 22;
-
 // Whether a header or footer text names its sections ("&&" is a literal ampersand).
 bool NamesSection(const std::string& text) {
   for (std::size_t i = 0; i + 1 < text.size(); ++i) {
@@ -84,23 +79,16 @@ void TXlsxBook::SetPageFooter(const std::string& text) {
   Check(worksheet_set_footer(sheet_, Sectioned(text).c_str()), "The page footer");
 }
 
-int TXlsxBook::AddFormat(const TXlsxFont& font, const std::string& numberCode,
-                         TXlsxNumberFormat builtIn) {
+int TXlsxBook::AddFormat(const TXlsxFont& font, const std::string& numberFormat) {
   lxw_format* format = workbook_add_format(book_);
   if (format == nullptr) throw EMorvatError("Out of memory");
   const std::string name = ValidUtf8(font.Name);
   format_set_font_name(format, name.c_str());
   format_set_font_size(format, font.Size);
   if (font.Bold) format_set_bold(format);
-  if (!numberCode.empty()) {
-    const std::string code = ValidUtf8(numberCode);
+  if (!numberFormat.empty()) {
+    const std::string code = ValidUtf8(numberFormat);
     format_set_num_format(format, code.c_str());
-  } else if (builtIn == TXlsxNumberFormat::Date) {
-    format_set_num_format_index(format, kBuiltInDate);
-  } else if (builtIn == TXlsxNumberFormat::Time) {
-    format_set_num_format_index(format, kBuiltInTime);
-  } else if (builtIn == TXlsxNumberFormat::DateTime) {
-    format_set_num_format_index(format, kBuiltInDateTime);
   }
   formats_.push_back(format);
   return static_cast<int>(formats_.size()) - 1;

@@ -18,9 +18,6 @@ struct TXlsxFont {
   bool Bold = false;
 };
 
-// The number formats of typed cells.
-enum class TXlsxNumberFormat { General, Date, Time, DateTime };
-
 class TXlsxBook {
  public:
   // `path` is where Close writes the file; `shownName` is the name that messages give it.
@@ -36,10 +33,9 @@ class TXlsxBook {
   // no section ("&L", "&C", "&R") is centred, as a spreadsheet shows it.
   void SetPageHeader(const std::string& text);
   void SetPageFooter(const std::string& text);
-  // The index of a cell format with a font, and optionally a number format given as a
-  // format code ("#,##0.00") or as one of the spreadsheet's built-in date and time formats.
-  int AddFormat(const TXlsxFont& font, const std::string& numberCode = {},
-                TXlsxNumberFormat builtIn = TXlsxNumberFormat::General);
+  // The index of a cell format with a font and, when given, a number format ("#,##0.00",
+  // "yyyy-mm-dd").
+  int AddFormat(const TXlsxFont& font, const std::string& numberFormat = {});
   // A column's width in the stored unit of the .xls writer (1/256 of the width of "0").
   void SetColumnWidth(int column, int storedUnits);
 
