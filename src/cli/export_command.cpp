@@ -17,6 +17,7 @@
 #include "export/pdf/morvat3_pdf.h"
 #include "export/xls/main_window_settings.h"
 #include "export/xls/morvat3_xls.h"
+#include "export/xlsx/main_window_settings.h"
 
 namespace vorlix::cli {
 
@@ -49,6 +50,12 @@ const std::vector<ExportFormat>& ExportFormats() {
          auto xls = std::make_unique<exporter::xls::TMorvat3XLS>();
          exporter::xls::ConfigureAsMainWindowXlsExporter(*xls, &table);
          return xls;
+       }},
+      {"xlsx",
+       [](exporter::IMorvatListView& table) {
+         auto xlsx = std::make_unique<exporter::xlsx::TMorvat3XLSX>();
+         exporter::xlsx::ConfigureAsMainWindowXlsxExporter(*xlsx, &table);
+         return xlsx;
        }},
       {"pdf",
        [](exporter::IMorvatListView& table) {

@@ -165,7 +165,7 @@ TEST(CliOutput, ExportToStandardOutputNeverOverwritesWhatWasThere) {
   EXPECT_EQ(ReadFile(file).rfind("\"Workstation\";\"User\";", 0), 0u) << ReadFile(file);
 
   // Through a pipe: every format is written whole.
-  for (const char* format : {"csv", "txt", "dif", "sylk", "xls", "pdf"}) {
+  for (const char* format : {"csv", "txt", "dif", "sylk", "xls", "xlsx", "pdf"}) {
     std::vector<std::string> args = exportCsv;
     args[5] = format;
     const std::string err = file + ".err";

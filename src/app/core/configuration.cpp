@@ -218,10 +218,6 @@ bool FileHasDirectorySection(const LineReader& reader) {
 
 }  // namespace
 
-std::string ConfigurationPath() {
-  return platform::ExecutableDirectory() + "/vorlix.ini";
-}
-
 Configuration LoadConfiguration(const std::string& path) {
   return LoadConfiguration(path, platform::ExecutableDirectory());
 }

@@ -1,7 +1,6 @@
 #include "export/xls/sheet_writer.h"
 
 #include <algorithm>
-#include <cfenv>
 #include <cmath>
 
 #include "export/morvat_messages.h"
@@ -16,11 +15,8 @@ namespace vorlix::exporter::xls {
 
 namespace {
 
-// Widest column the format shows: 255 characters.
-constexpr int kMaxColumnWidth = 255 * 256;
-
 uint16_t ColumnWidthUnits(double units) {
-  return static_cast<uint16_t>(std::clamp(units, 0.0, double(kMaxColumnWidth)));
+  return static_cast<uint16_t>(std::clamp(units, 0.0, double(kMaxColumnWidthUnits)));
 }
 
 constexpr uint8_t kStdLinkClsid[16] = {0xD0, 0xC9, 0xEA, 0x79, 0xF9, 0xBA, 0xCE, 0x11,
@@ -179,8 +175,7 @@ void CheckSheetSize(const TxlsSheet& sheet, std::optional<int> records) {
 TxlsSheetWriter::TxlsSheetWriter(TxlsWorkbookWriter& book, TxlsSheet& sheet, int sheetIndex,
                                  const TxlsCellEvents& events, const ITextMeasure& measure)
     : book_(book), sheet_(sheet), sheetIndex_(sheetIndex), events_(events), measure_(measure) {
-  zeroWidth_ = measure_.TextWidth("0", TxlsFont{});
-  if (!(zeroWidth_ > 0)) zeroWidth_ = 7;
+  zeroWidth_ = xls::ZeroWidth(measure_);
 }
 
 void TxlsSheetWriter::Prepare() {
@@ -343,21 +338,17 @@ void TxlsSheetWriter::WriteSheetHead() {
   book_.WriteWordRecord(rid::kVCenter, 0);
   // Column widths: W characters plus the cell margins, in 1/256 of the width of "0".
   sheet_.FirstColInfoPosition = book_.Stream().Position();
-  const int previousRounding = std::fegetround();
-  std::fesetround(FE_TONEAREST);
   for (int i = 0; i < sheet_.Columns.Count(); ++i) {
     const int col = sheet_.StartDataCol + i;
-    const double width = std::nearbyint((sheet_.Columns[i].Width + 1 + 1 / zeroWidth_) * 256);
     uint8_t* d = book_.Buffer();
     PutU16(d, static_cast<uint16_t>(col));
     PutU16(d + 2, static_cast<uint16_t>(col));
-    PutU16(d + 4, ColumnWidthUnits(width));
+    PutU16(d + 4, StoredColumnWidth(sheet_.Columns[i].Width, measure_));
     PutU16(d + 6, kDefaultCellXF);
     PutU16(d + 8, 0);
     d[10] = 0;
     book_.WriteRecord(rid::kColInfo, 11);
   }
-  std::fesetround(previousRounding);
   book_.CurrentSheet().DimensionsPosition = static_cast<uint32_t>(book_.Stream().Position());
   std::fill_n(book_.Buffer(), 14, 0);
   book_.WriteRecord(rid::kDimensions, 14);

@@ -16,6 +16,8 @@
 namespace vorlix::exporter::xls {
 namespace {
 
+using exporter::testing::FillMemberTable;
+using exporter::testing::MemberTableCells;
 using test::Ids;
 using test::ParseRecords;
 using test::ReadersDisagree;
@@ -23,21 +25,6 @@ using test::ReadWorkbookStream;
 using test::RunError;
 using test::Sheet;
 using test::TempDir;
-
-// A member table as the window builds it: five columns, every cell present.
-void FillMemberTable(TMemoryListView& list, int rows) {
-  exporter::testing::AddMemberColumns(list, exporter::testing::kWindowCaptions);
-  for (int i = 0; i < rows; ++i)
-    exporter::testing::AddMemberRow(list, "user" + std::to_string(i) + ".sales.acme",
-                                    i % 3 == 0 ? "" : "+31 20 555 " + std::to_string(1000 + i));
-}
-
-Sheet MemberTableCells(const TMemoryListView& list) {
-  Sheet sheet{exporter::testing::kWindowCaptions};
-  for (int i = 0; i < list.ItemCount(); ++i)
-    sheet.push_back({list.ItemCaption(i), list.SubItem(i, 0)});
-  return sheet;
-}
 
 TEST(XlsExporterRun, MemberTableAndEmptyTableReadBack) {
   TempDir dir;
