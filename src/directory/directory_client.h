@@ -112,6 +112,17 @@ class DirectoryClient {
 
   // Why calStartup failed (file missing, unreadable, malformed, bad URL); empty when it did not.
   virtual std::string StartupFailureReason() const = 0;
+
+  // Where in its source the client found the fault behind the last failed read, with what is
+  // wrong there ("tree.ldif:40: ..."); empty when it cannot say. Error messages add it.
+  virtual std::string LastFailureDetail() const { return {}; }
+  // Where in its source the value of object's attribute is given, as the client hands it out
+  // ("tree.ldif:57"); empty when it cannot say or has no such value. Tells a user where a name
+  // that leads nowhere comes from.
+  virtual std::string LocateValue(Context /*context*/, const std::string& /*object*/,
+                                  const std::string& /*attribute*/, const std::string& /*value*/) {
+    return {};
+  }
 };
 
 }  // namespace vorlix::directory

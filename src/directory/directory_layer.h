@@ -12,14 +12,29 @@
 
 namespace vorlix::directory {
 
-// The error raised for a failed client call: "Netware error %0:d (0x%0:X)".
+// The error raised for a failed client call: "Netware error %0:d (0x%0:X)". A failed read goes
+// on to say what was read and, where the client can tell, where in its source the fault lies:
+// Netware error -613 (0xFFFFFD9B) reading "WM:Last Registered Time" of "WS-1.ws.acme":
+// tree.ldif:40: ...
 class DirectoryError : public std::runtime_error {
  public:
   explicit DirectoryError(int32_t code);
+  // The error of a read of attribute of object; detail (may be empty) follows after ": ".
+  DirectoryError(int32_t code, const std::string& object, const std::string& attribute,
+                 const std::string& detail);
   int32_t code() const { return code_; }
+  // The object and attribute being read when the call failed; empty for other calls.
+  const std::string& object() const { return object_; }
+  const std::string& attribute() const { return attribute_; }
+  // The same error with more text after its message.
+  DirectoryError Extended(const std::string& more) const;
 
  private:
+  DirectoryError(const std::string& message, const DirectoryError& from);
+
   int32_t code_;
+  std::string object_;
+  std::string attribute_;
 };
 
 // Raised for texts beyond the layer's limits and other bad arguments; never cuts text silently.

@@ -269,6 +269,10 @@ TEST_F(GuiWindow, ADirectoryErrorInMidLookupKeepsTheRowsAddedSoFar) {
   ASSERT_EQ(messages.size(), 1);
   EXPECT_TRUE(messages.first().startsWith(QStringLiteral("Netware error -601 (0x")))
       << messages.first().toStdString();
+  // The message names the member and where the tree file lists it.
+  EXPECT_TRUE(messages.first().contains(QStringLiteral("\"zz-gone.acme\": no such object")));
+  EXPECT_TRUE(messages.first().contains(QStringLiteral("window-tree.ldif:")))
+      << messages.first().toStdString();
   EXPECT_EQ(window->PanelText(0), QStringLiteral("3"));
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_TRUE(window->memo1()->updatesEnabled());

@@ -50,7 +50,9 @@ TEST(CliDirectoryCommandsTest, TreeFindAndReadOnTheSampleTree) {
 TEST(CliDirectoryCommandsTest, ErrorsGiveTheirExitCodesAndMessages) {
   CliRun missing = RunCli({"read", "nobody.harbourline", "CN"});
   EXPECT_EQ(missing.exitCode, 3);
-  EXPECT_EQ(missing.err, "Netware error -601 (0xFFFFFDA7)\n");
+  EXPECT_EQ(missing.err,
+            "Netware error -601 (0xFFFFFDA7) reading \"CN\" of \"nobody.harbourline\": no such "
+            "object\n");
 
   // A text too long to search for is refused in the lookup's words, not the pattern's.
   CliRun tooLong = RunCli({"find", "--kind", "group", std::string(255, 'S')});
@@ -63,6 +65,12 @@ TEST(CliDirectoryCommandsTest, ErrorsGiveTheirExitCodesAndMessages) {
   EXPECT_EQ(noFile.err,
             "Novell Client not installed?\n"
             "/nonexistent/tree.ldif: cannot open the file: No such file or directory\n");
+  // A device is refused by what it is, not read until the memory runs out.
+  CliRun device = RunCli({"--source", "/dev/zero", "tree"});
+  EXPECT_EQ(device.exitCode, 3);
+  EXPECT_EQ(device.err,
+            "Novell Client not installed?\n"
+            "/dev/zero: cannot open the file: it is a character device, not a file\n");
   CliRun ldap = RunCli({"--source", "ldap://localhost", "tree"});
   EXPECT_EQ(ldap.exitCode, 3);
   EXPECT_EQ(ldap.err,
