@@ -1,7 +1,6 @@
 // vorlix-cli: the directory lookups and exports of vorlix from a shell.
 
 #include <clocale>
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -75,16 +74,16 @@ int Run(int argc, char** argv) {
   auto found = Commands().find(command);
   if (found == Commands().end()) return Usage("unknown command \"" + command + "\"");
 
-  if (!options.configPath.empty() && !std::ifstream(options.configPath)) {
-    return Usage("cannot read the configuration file \"" + options.configPath + "\"");
+  if (!options.configPath.empty()) {
+    const std::string problem = core::ConfigurationFileProblem(options.configPath);
+    if (!problem.empty()) return Usage(problem);
   }
   options.configuration = core::LoadConfiguration(
       options.configPath.empty() ? core::ConfigurationPath() : options.configPath);
-  if (!options.configuration.problem.empty()) {
-    std::cerr << "vorlix-cli: " << options.configuration.problem << '\n';
-  }
   options.source = core::DirectorySourceOf(options.configuration);
   if (haveSource) options.source.source = sourceOption;
+  const std::string notice = core::ConfigurationMessage(options.configuration, options.source);
+  if (!notice.empty()) std::cerr << "vorlix-cli: " << notice << '\n';
 
   auto client = directory::MakeDirectoryClient(options.source);
   if (client->calStartup(0, 0) != 0) {

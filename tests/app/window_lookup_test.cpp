@@ -86,6 +86,17 @@ TEST_F(GuiWindow, AMissingDirectorySourceIsReportedAndClosesTheWindow) {
   EXPECT_EQ(window->cb1()->count(), 3);
 }
 
+TEST_F(GuiWindow, AnUnreadableConfigurationLineIsShownWithTheSampleTreeThatStandsIn) {
+  OpenWindow(QStringLiteral("[DIRECTORY\nsource=/srv/tree.ldif\n"));
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_TRUE(messages.first().contains(
+      QStringLiteral("vorlix.ini:1: the section header \"[DIRECTORY\" has no closing \"]\"")))
+      << messages.first().toStdString();
+  EXPECT_TRUE(messages.first().endsWith(QStringLiteral("the bundled sample tree is opened.")));
+  EXPECT_EQ(window->State().TreeName, "HARBOURLINE_TREE");
+  EXPECT_TRUE(window->isVisible());
+}
+
 TEST_F(GuiWindow, ExitClosesTheWindowAndItsDestructionShutsTheClientDown) {
   auto log = std::make_shared<QStringList>();
   client = std::make_unique<ShutdownLoggingClient>(log, true);

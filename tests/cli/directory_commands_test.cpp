@@ -105,6 +105,33 @@ TEST(CliDirectoryCommandsTest, ConfigurationAndSourceChooseTheTree) {
   EXPECT_EQ(both.out, "HARBOURLINE_TREE\n");
   CliRun noConfig = RunCli({"--config", dir + "/missing.ini", "tree"});
   EXPECT_EQ(noConfig.exitCode, 64);
+  EXPECT_NE(noConfig.err.find(dir + "/missing.ini: cannot open the file: No such file"),
+            std::string::npos)
+      << noConfig.err;
+  CliRun folder = RunCli({"--config", dir, "tree"});
+  EXPECT_EQ(folder.exitCode, 64);
+  EXPECT_EQ(folder.err.rfind("vorlix-cli: " + dir + ": cannot open the file: it is a folder\n", 0),
+            0u)
+      << folder.err;
+
+  // A line that cannot be read is named on stderr and skipped; the rest of the file applies.
+  std::ofstream(dir + "/vorlix-broken.ini")
+      << "[DIRECTORY]\nsource=" << dir << "/other.ldif\nnot an entry\n";
+  CliRun skipped = RunCli({"--config", dir + "/vorlix-broken.ini", "tree"});
+  EXPECT_EQ(skipped.exitCode, 0);
+  EXPECT_EQ(skipped.out, "OTHER\n");
+  EXPECT_EQ(skipped.err, "vorlix-cli: " + dir +
+                             "/vorlix-broken.ini:3: \"not an entry\" is neither a [section] "
+                             "header nor a key=value entry; the line is skipped\n");
+  // Text that cannot be read at all leaves the sample tree, and the user is told so.
+  std::ofstream(dir + "/vorlix-utf16.ini", std::ios::binary)
+      << std::string("\xFF\xFE[\0D\0I\0R\0", 10);
+  CliRun utf16 = RunCli({"--config", dir + "/vorlix-utf16.ini", "tree"});
+  EXPECT_EQ(utf16.out, "HARBOURLINE_TREE\n");
+  EXPECT_EQ(utf16.err, "vorlix-cli: " + dir +
+                           "/vorlix-utf16.ini:1: the file is UTF-16 text, which is not read; save "
+                           "it as UTF-8\nNo directory is configured, so the bundled sample tree "
+                           "is opened.\n");
 
   std::ofstream(dir + "/malformed.ldif") << "dn: o=x\nchangetype: add\n";
   CliRun malformed = RunCli({"--source", dir + "/malformed.ldif", "tree"});
