@@ -30,13 +30,13 @@ std::vector<std::string> SortedTexts(const directory::NameList& list) {
   return texts;
 }
 
-// A read of an object that does not exist, whose name was the value of attribute of referrer:
-// the error goes on to say so, with the place in the directory source where the client finds
-// that value.
+// Whether the error is a read of `name` that failed because there is no such object.
 bool NamedByValue(const directory::DirectoryError& error, const std::string& name) {
   return error.code() == directory::kErrNoSuchEntry && error.object() == name;
 }
 
+// The error going on to say that the missing object's name is a value of attribute of referrer,
+// with the place in the directory source where the client finds that value.
 directory::DirectoryError WithOrigin(const directory::DirectoryError& error, const AppState& state,
                                      const std::string& referrer, const std::string& attribute) {
   const std::string where =
