@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "help/hint_property.h"
+
 namespace vorlix::app {
 
 namespace {
@@ -51,21 +53,10 @@ QString HintFor(const QString& objectName) {
   return QString();
 }
 
-QString ShortHint(const QString& hint) {
-  const qsizetype bar = hint.indexOf(QLatin1Char('|'));
-  return bar < 0 ? hint : hint.left(bar);
-}
-
-QString LongHint(const QString& hint) {
-  const qsizetype bar = hint.indexOf(QLatin1Char('|'));
-  return bar < 0 ? hint : hint.mid(bar + 1);
-}
-
 void ApplyHint(QWidget* control, bool showTooltip) {
   const QString hint = HintFor(control->objectName());
-  control->setProperty(kHintProperty, hint);
-  control->setWhatsThis(LongHint(hint));
-  if (showTooltip) control->setToolTip(ShortHint(hint));
+  help::SetHint(control, hint);
+  if (showTooltip) control->setToolTip(help::ShortHint(hint));
 }
 
 }  // namespace vorlix::app

@@ -6,7 +6,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStatusBar>
-#include <QWhatsThis>
 
 #include "app/core/caption.h"
 #include "app/core/kinds.h"
@@ -17,6 +16,7 @@
 #include "app/hints.h"
 #include "app/tool_separator.h"
 #include "app/toolbar_icons.h"
+#include "help/form_help.h"
 
 namespace vorlix::app {
 
@@ -61,6 +61,21 @@ std::array<std::string, 5> ToStd(const QStringList& texts) {
   return array;
 }
 
+// FormHelp: help mode from ToolButton12, F1 and the right-click "&What's This?" menu. The caption
+// button stays hidden and the window menu gets no entry.
+void SetUpFormHelp(help::TFormHelp& formHelp, QToolButton* helpButton) {
+  const QString whatsThis = QStringLiteral("&What's This?");
+  formHelp.WhatsThis().SetToolbarButton(helpButton);
+  formHelp.WhatsThis().SetCaption(whatsThis);
+  formHelp.SystemMenu().SetCaption(whatsThis);
+  formHelp.CaptionButton().SetVisible(false);
+  formHelp.CaptionButton().SetHint(QStringLiteral("Help"));
+  formHelp.CaptionButton().SetCursorDown(Qt::WhatsThisCursor);
+  formHelp.SystemMenu().SetApplyToMenu(false);
+  formHelp.SystemMenu().SetPosition(7);
+  formHelp.SystemMenu().SetSeparators(help::seBefore);
+}
+
 }  // namespace
 
 TForm1::TForm1(WindowOptions options, QWidget* parent)
@@ -95,6 +110,8 @@ TForm1::TForm1(WindowOptions options, QWidget* parent)
   form2_ = new TForm2(this);
   choice_ = std::make_unique<QtChoice>(*form2_, *this, busyCursor_);
   exports_ = std::make_unique<ExportCommands>(*this);
+  formHelp_ = new help::TFormHelp(this);
+  SetUpFormHelp(*formHelp_, toolButton12_);
 
   // FormCreate: the start-up step runs once, about a second after the window exists.
   start_.setObjectName(QStringLiteral("start"));
@@ -107,6 +124,8 @@ TForm1::TForm1(WindowOptions options, QWidget* parent)
 }
 
 TForm1::~TForm1() {
+  // The help hooks the window's events; it goes before the window starts coming apart.
+  delete formHelp_;
   core::Shutdown(state_);
 }
 
@@ -185,12 +204,7 @@ void TForm1::BuildToolBar() {
   connect(toolButton2_, &QToolButton::clicked, this, &TForm1::ToolButton2Click);
   connect(toolButton9_, &QToolButton::clicked, this, &TForm1::ToolButton9Click);
   connect(toolButton10_, &QToolButton::clicked, this, &TForm1::ToolButton10Click);
-  // NEEDS(lead): the context help component takes this button over; until then it enters Qt's
-  // own What's-This mode, which shows each control's long hint.
-  connect(toolButton12_, &QToolButton::clicked, this, [this] {
-    toolButton12_->setChecked(false);
-    QWhatsThis::enterWhatsThisMode();
-  });
+  // ToolButton12 belongs to the context help (SetUpFormHelp).
 }
 
 void TForm1::ShowMessage(const std::string& text) {

@@ -20,6 +20,10 @@
 #include "app/member_tree.h"
 #include "app/window_seams.h"
 
+namespace vorlix::help {
+class TFormHelp;
+}
+
 namespace vorlix::app {
 
 class ExportCommands;
@@ -73,6 +77,7 @@ class TForm1 : public QMainWindow, public core::IMessageSink {
   TForm2* Form2() const { return form2_; }
   QTimer* start() { return &start_; }
   ExportCommands& Exports() { return *exports_; }
+  help::TFormHelp* FormHelp() const { return formHelp_; }
 
   QString PanelText(int index) const { return panels_->PanelText(index); }
   const core::AppState& State() const { return state_; }
@@ -111,6 +116,7 @@ class TForm1 : public QMainWindow, public core::IMessageSink {
   QtBusyCursor busyCursor_;
   std::unique_ptr<QtChoice> choice_;
   std::unique_ptr<ExportCommands> exports_;
+  help::TFormHelp* formHelp_ = nullptr;  // child of the window, freed first
   QTimer start_;
   bool started_ = false;
   bool placed_ = false;

@@ -1,18 +1,20 @@
 #pragma once
-// What every vorlix-cli command gets: the parsed options, the started client with its open
-// context, and the output streams. A command returns its exit code.
+// What every vorlix-cli command gets: the options before the command word, the started client with
+// its open context, and the output streams. A command returns its exit code.
 
-#include <cstdint>
 #include <functional>
 #include <iosfwd>
-#include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 #include "app/core/configuration.h"
 #include "directory/directory_client.h"
 #include "directory/directory_source.h"
+
+namespace CLI {
+class App;
+}
 
 namespace vorlix::cli {
 
@@ -24,13 +26,21 @@ inline constexpr int kExitDirectoryError = 3;
 inline constexpr int kExitExportError = 4;
 inline constexpr int kExitUsage = 64;
 
-// Thrown by a command for bad arguments; main prints the message and the usage, exit 64.
+// Thrown by a command for bad arguments found after parsing; main prints the message and the
+// command's usage, exit 64.
 class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-struct CliOptions {
+// The options every command takes, given before or after the command word. A new one is a field
+// here and one line in AddGlobalOptions (command_line.cpp).
+struct GlobalOptions {
   std::string configPath;             // --config FILE, empty when not given
+  std::optional<std::string> source;  // --source SOURCE
+};
+
+struct CliOptions {
+  GlobalOptions global;
   core::Configuration configuration;  // --config FILE, else vorlix.ini beside the executable
   directory::DirectorySource source;  // from --source, else the configuration, else the sample
 };
@@ -43,9 +53,12 @@ struct CliContext {
   std::ostream& err;
 };
 
-// A command: its arguments (after the command word) in, exit code out. Directory errors may be
-// thrown; main turns them into exit 3.
-using CommandFn = std::function<int(CliContext&, const std::vector<std::string>& args)>;
-using CommandTable = std::map<std::string, CommandFn>;
+// A command as it runs, with its options already parsed. Directory errors may be thrown; main
+// turns them into exit 3.
+using CommandRun = std::function<int(CliContext&)>;
+
+// Declares a command's options and operands on its subcommand and returns its run, bound to the
+// values that parsing fills in.
+using CommandDeclaration = CommandRun (*)(CLI::App& command);
 
 }  // namespace vorlix::cli

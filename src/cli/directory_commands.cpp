@@ -1,98 +1,111 @@
 #include "cli/directory_commands.h"
 
+#include <CLI/CLI.hpp>
+#include <memory>
 #include <ostream>
 #include <variant>
 
-#include "app/core/kinds.h"
 #include "app/core/lookup.h"
-#include "cli/lookup_command.h"
+#include "cli/command_options.h"
 #include "directory/directory_layer.h"
 #include "directory/name_sort.h"
 #include "directory/value_rendering.h"
 
 namespace vorlix::cli {
 
-int RunTree(CliContext& context, const std::vector<std::string>& args) {
-  if (!args.empty()) throw UsageError("tree takes no arguments");
-  context.out << directory::ReadTreeName(context.client, context.context) << '\n';
-  return kExitDone;
-}
+namespace {
 
-std::string ClassOfKind(const std::string& kind) {
-  if (const auto found = KindOf(kind)) return core::KindClass(*found);
-  throw UsageError("unknown kind \"" + kind + "\": give group or workstation");
-}
+struct FindArguments {
+  std::string kind;
+  std::string text;
+};
 
-int RunFind(CliContext& context, const std::vector<std::string>& args) {
-  std::string kind, text;
-  bool haveText = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--kind") {
-      if (i + 1 >= args.size()) throw UsageError("--kind needs a value");
-      kind = args[++i];
-    } else if (!haveText) {
-      text = args[i];
-      haveText = true;
-    } else {
-      throw UsageError("find takes one TEXT");
-    }
-  }
-  if (kind.empty()) throw UsageError("find needs --kind group|workstation");
-  if (!haveText) throw UsageError("find needs a TEXT (it may be empty: '')");
+struct ReadArguments {
+  bool list = false;
+  bool integer = false;
+  std::string object;
+  std::string attribute;
+};
+
+int RunFind(CliContext& context, const FindArguments& arguments) {
+  const std::string& text = arguments.text;
   // Refused as the lookup refuses it, before the two "*" make the pattern longer still.
   if (text.size() > core::kMaxLookupText) {
     context.err << core::OverlongLookupTextMessage(text.size()) << '\n';
     return kExitUsage;
   }
   directory::NameList names = directory::FindObjectsByName(
-      context.client, context.context, "[root]", ClassOfKind(kind), "CN", text + "*");
+      context.client, context.context, "[root]", ClassOfKind(arguments.kind), "CN", text + "*");
   directory::SortNames(names);
-  for (const directory::NameEntry& name : names) context.out << name.text << '\n';
+  for (const directory::NameEntry& name : names) {
+    if (!(context.out << name.text << '\n')) break;
+  }
   return names.empty() ? kExitNoMatch : kExitDone;
 }
 
-int RunRead(CliContext& context, const std::vector<std::string>& args) {
-  enum class Shape { kText, kList, kInteger } shape = Shape::kText;
-  std::vector<std::string> operands;
-  for (const std::string& arg : args) {
-    if (arg == "--list")
-      shape = Shape::kList;
-    else if (arg == "--integer")
-      shape = Shape::kInteger;
-    else if (arg.rfind("--", 0) == 0)
-      throw UsageError("unknown option " + arg + " for read");
-    else
-      operands.push_back(arg);
+void PrintList(CliContext& context, const ReadArguments& arguments) {
+  for (const directory::NameEntry& entry : directory::ReadAttributeList(
+           context.client, context.context, arguments.object, arguments.attribute, ';')) {
+    // An address entry has no text of its own: show the address it carries.
+    if (const auto* address = std::get_if<directory::TNetAddress>(&entry.attached)) {
+      context.out << directory::FormatNetAddress(address->addressType, address->address.size(),
+                                                 address->address)
+                  << '\n';
+    } else {
+      context.out << entry.text << '\n';
+    }
+    if (!context.out) return;
   }
-  if (operands.size() != 2) throw UsageError("read needs OBJECT and ATTRIBUTE");
-  const std::string& object = operands[0];
-  const std::string& attribute = operands[1];
-  switch (shape) {
-    case Shape::kText:
-      context.out << directory::ReadAttributeText(context.client, context.context, object,
-                                                  attribute)
-                  << '\n';
-      break;
-    case Shape::kInteger:
-      context.out << directory::ReadAttributeInteger(context.client, context.context, object,
-                                                     attribute, 0)
-                  << '\n';
-      break;
-    case Shape::kList:
-      for (const directory::NameEntry& entry :
-           directory::ReadAttributeList(context.client, context.context, object, attribute, ';')) {
-        // An address entry has no text of its own: show the address it carries.
-        if (const auto* address = std::get_if<directory::TNetAddress>(&entry.attached)) {
-          context.out << directory::FormatNetAddress(address->addressType, address->address.size(),
-                                                     address->address)
-                      << '\n';
-        } else {
-          context.out << entry.text << '\n';
-        }
-      }
-      break;
+}
+
+int RunRead(CliContext& context, const ReadArguments& arguments) {
+  // Names beyond the directory's limits are bad input, as an over-long find text is.
+  try {
+    directory::CheckReadNames(arguments.object, arguments.attribute);
+  } catch (const directory::DirectoryArgumentError& error) {
+    context.err << error.what() << '\n';
+    return kExitUsage;
+  }
+  if (arguments.list) {
+    PrintList(context, arguments);
+  } else if (arguments.integer) {
+    context.out << directory::ReadAttributeInteger(context.client, context.context,
+                                                   arguments.object, arguments.attribute, 0)
+                << '\n';
+  } else {
+    context.out << directory::ReadAttributeText(context.client, context.context, arguments.object,
+                                                arguments.attribute)
+                << '\n';
   }
   return kExitDone;
+}
+
+}  // namespace
+
+CommandRun DeclareTree(CLI::App&) {
+  return [](CliContext& context) {
+    context.out << directory::ReadTreeName(context.client, context.context) << '\n';
+    return kExitDone;
+  };
+}
+
+CommandRun DeclareFind(CLI::App& command) {
+  auto arguments = std::make_shared<FindArguments>();
+  AddKindOption(command, arguments->kind);
+  command.add_option("TEXT", arguments->text, "the start of the name ('' for every object)")
+      ->required();
+  return [arguments](CliContext& context) { return RunFind(context, *arguments); };
+}
+
+CommandRun DeclareRead(CLI::App& command) {
+  auto arguments = std::make_shared<ReadArguments>();
+  CLI::Option* list = command.add_flag("--list", arguments->list, "read a list, one entry a line");
+  CLI::Option* integer =
+      command.add_flag("--integer", arguments->integer, "read an integer (0 when missing)");
+  list->excludes(integer);
+  command.add_option("OBJECT", arguments->object, "the object's full name")->required();
+  command.add_option("ATTRIBUTE", arguments->attribute, "the attribute's name")->required();
+  return [arguments](CliContext& context) { return RunRead(context, *arguments); };
 }
 
 }  // namespace vorlix::cli

@@ -1,11 +1,18 @@
 #include "cli/export_command.h"
 
-#include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
 #include <exception>
+#include <functional>
 #include <memory>
+#include <ostream>
 
 #include "app/core/exporter_settings.h"
 #include "app/core/member_list_view.h"
+#include "cli/command_options.h"
 #include "cli/lookup_command.h"
 #include "export/morvat3_ascii.h"
 #include "export/pdf/main_window_settings.h"
@@ -17,74 +24,124 @@ namespace vorlix::cli {
 
 namespace {
 
+using ExporterFactory =
+    std::function<std::unique_ptr<exporter::TMorvat3Text>(exporter::IMorvatListView&)>;
+
+struct ExportFormat {
+  std::string name;
+  ExporterFactory make;
+};
+
+// A text format: the window's CSV exporter with another export type.
+ExporterFactory TextExporter(exporter::TMorvatASCIIType type) {
+  return [type](exporter::IMorvatListView& table) {
+    auto text = std::make_unique<exporter::TMorvat3ASCII>();
+    core::ConfigureAsMainWindowCsvExporter(*text, &table);
+    text->SetExportType(type);
+    return text;
+  };
+}
+
+// Every export format, set up as the main window sets up its exporters. A new format is one line.
+const std::vector<ExportFormat>& ExportFormats() {
+  static const std::vector<ExportFormat> formats = {
+      {"csv", TextExporter(exporter::etCSV)},
+      {"xls",
+       [](exporter::IMorvatListView& table) {
+         auto xls = std::make_unique<exporter::xls::TMorvat3XLS>();
+         exporter::xls::ConfigureAsMainWindowXlsExporter(*xls, &table);
+         return xls;
+       }},
+      {"pdf",
+       [](exporter::IMorvatListView& table) {
+         auto pdf = std::make_unique<exporter::pdf::TMorvat3PDF>();
+         exporter::pdf::ConfigureAsMainWindowPdfExporter(*pdf, &table);
+         return pdf;
+       }},
+      {"txt", TextExporter(exporter::etTXT)},
+      {"dif", TextExporter(exporter::etDIF)},
+      {"sylk", TextExporter(exporter::etSYLK)},
+  };
+  return formats;
+}
+
+std::vector<std::string> ExportFormatNames() {
+  std::vector<std::string> names;
+  for (const ExportFormat& format : ExportFormats()) names.push_back(format.name);
+  return names;
+}
+
+const ExportFormat& ExportFormatOf(const std::string& name) {
+  for (const ExportFormat& format : ExportFormats()) {
+    if (format.name == name) return format;
+  }
+  throw UsageError("unknown export format \"" + name + "\"");
+}
+
+// "--output -" stands for standard output.
+constexpr char kStandardOutput[] = "-";
+constexpr char kStandardOutputPath[] = "/dev/stdout";
+
+// Refuses a standard output that the exporter cannot write as the user means it. The exporter
+// opens the path anew, so a regular file is written from its start: output that is appended
+// (">>"), or that follows what was written there before, would overwrite the file's content.
+void CheckStandardOutput() {
+  // An export is a file: on a terminal it would be unreadable, and directory values would reach
+  // the terminal raw.
+  if (::isatty(STDOUT_FILENO)) {
+    throw UsageError("--output -: standard output is a terminal; redirect it to a file or a pipe");
+  }
+  struct stat target {};
+  if (::fstat(STDOUT_FILENO, &target) != 0 || !S_ISREG(target.st_mode)) return;
+  const int flags = ::fcntl(STDOUT_FILENO, F_GETFL);
+  if ((flags != -1 && (flags & O_APPEND) != 0) || ::lseek(STDOUT_FILENO, 0, SEEK_CUR) > 0) {
+    throw UsageError(
+        "--output -: standard output is a file that already holds output; give the file with "
+        "--output FILE instead");
+  }
+}
+
 struct ExportArguments {
+  LookupArguments lookup;
   std::string format;
   std::string output;
 };
 
-// Reads --format and --output from the arguments the lookup left over.
-bool ParseExportArguments(const std::vector<std::string>& rest, ExportArguments& parsed,
-                          std::string& error) {
-  for (size_t i = 0; i + 1 < rest.size(); i += 2) {
-    (rest[i] == "--format" ? parsed.format : parsed.output) = rest[i + 1];
+int RunExport(CliContext& context, const ExportArguments& arguments) {
+  const ExportFormat& format = ExportFormatOf(arguments.format);
+  const bool toStandardOutput = arguments.output == kStandardOutput;
+  if (toStandardOutput) CheckStandardOutput();
+  core::AppState state = StateFor(context);
+  CliLookup lookup;
+  if (const int code = RunCliLookup(state, arguments.lookup, lookup, context.err);
+      code != kExitDone) {
+    return code;
   }
-  static const std::vector<std::string> kFormats = {"csv", "xls", "pdf", "txt", "dif", "sylk"};
-  if (parsed.format.empty()) {
-    error = "--format csv|xls|pdf|txt|dif|sylk is missing";
-  } else if (std::find(kFormats.begin(), kFormats.end(), parsed.format) == kFormats.end()) {
-    error = "--format must be csv, xls, pdf, txt, dif or sylk, not \"" + parsed.format + "\"";
-  } else if (parsed.output.empty()) {
-    error = "--output FILE is missing";
-  }
-  return error.empty();
-}
 
-// The exporter of a format, set up as the main window sets up its exporters. The text formats
-// other than CSV use the window's CSV exporter with another export type.
-std::unique_ptr<exporter::TMorvat3Text> MakeExporter(const std::string& format,
-                                                     exporter::IMorvatListView& table) {
-  if (format == "xls") {
-    auto xls = std::make_unique<exporter::xls::TMorvat3XLS>();
-    exporter::xls::ConfigureAsMainWindowXlsExporter(*xls, &table);
-    return xls;
+  core::MemberListView table(lookup.table, lookup.captions);
+  try {
+    auto exporter = format.make(table);
+    exporter->FileName = toStandardOutput ? kStandardOutputPath : arguments.output;
+    context.out.flush();  // the exporter writes to the descriptor itself
+    exporter->Execute();
+  } catch (const std::exception& e) {
+    context.err << (toStandardOutput ? "--output - (standard output): " : "") << e.what() << '\n';
+    return kExitExportError;
   }
-  if (format == "pdf") {
-    auto pdf = std::make_unique<exporter::pdf::TMorvat3PDF>();
-    exporter::pdf::ConfigureAsMainWindowPdfExporter(*pdf, &table);
-    return pdf;
-  }
-  auto text = std::make_unique<exporter::TMorvat3ASCII>();
-  core::ConfigureAsMainWindowCsvExporter(*text, &table);
-  if (format == "txt") text->SetExportType(exporter::etTXT);
-  if (format == "dif") text->SetExportType(exporter::etDIF);
-  if (format == "sylk") text->SetExportType(exporter::etSYLK);
-  return text;
+  return kExitDone;
 }
 
 }  // namespace
 
-int RunExport(core::AppState& state, const std::vector<std::string>& args, std::ostream&,
-              std::ostream& err) {
-  std::string error;
-  const auto arguments = ParseLookupArguments(args, {"--format", "--output"}, error);
-  ExportArguments exportArguments;
-  if (!arguments || !ParseExportArguments(arguments->rest, exportArguments, error)) {
-    err << error << '\n';
-    return kExitUsage;
-  }
-  CliLookup lookup;
-  if (const int code = RunCliLookup(state, *arguments, lookup, err); code != kExitDone) return code;
-
-  core::MemberListView table(lookup.table, lookup.captions);
-  try {
-    auto exporter = MakeExporter(exportArguments.format, table);
-    exporter->FileName = exportArguments.output;
-    exporter->Execute();
-  } catch (const std::exception& e) {
-    err << e.what() << '\n';
-    return kExitExportError;
-  }
-  return kExitDone;
+CommandRun DeclareExport(CLI::App& command) {
+  auto arguments = std::make_shared<ExportArguments>();
+  AddLookupArguments(command, arguments->lookup);
+  AddChoiceOption(command, "--format", arguments->format, ExportFormatNames(),
+                  "the file format, written with the main window's settings", true);
+  command.add_option("--output", arguments->output, "the file to write; - for standard output")
+      ->type_name("FILE")
+      ->required();
+  return [arguments](CliContext& context) { return RunExport(context, *arguments); };
 }
 
 }  // namespace vorlix::cli

@@ -1,16 +1,11 @@
 #pragma once
 // The export command: the member table through an exporter with the main window's settings.
 
-#include <ostream>
-#include <string>
-#include <vector>
-
-#include "app/core/app_state.h"
+#include "cli/cli_context.h"
 
 namespace vorlix::cli {
 
-// export --kind K TEXT [--pick NAME] --format csv|xls|pdf|txt|dif|sylk --output FILE
-int RunExport(core::AppState& state, const std::vector<std::string>& args, std::ostream& out,
-              std::ostream& err);
+// export --kind K TEXT [--pick NAME] --format csv|xls|pdf|txt|dif|sylk --output FILE|-
+CommandRun DeclareExport(CLI::App& command);
 
 }  // namespace vorlix::cli

@@ -2,8 +2,12 @@
 
 #include <strings.h>
 
+#include <CLI/CLI.hpp>
+
+#include "app/core/configuration.h"
 #include "app/core/kinds.h"
 #include "app/core/lookup.h"
+#include "cli/command_options.h"
 
 namespace vorlix::cli {
 
@@ -49,13 +53,6 @@ class ErrorStream : public core::IMessageSink {
   std::ostream& err_;
 };
 
-bool IsExtra(const CommandOptions& extra, const std::string& arg) {
-  for (const auto& option : extra) {
-    if (option == arg) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 std::optional<int> KindOf(const std::string& name) {
@@ -64,69 +61,38 @@ std::optional<int> KindOf(const std::string& name) {
   return std::nullopt;
 }
 
-std::optional<LookupArguments> ParseLookupArguments(const std::vector<std::string>& args,
-                                                    const CommandOptions& extra,
-                                                    std::string& error) {
-  LookupArguments parsed;
-  bool kindSeen = false, textSeen = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const bool takesValue = arg == "--kind" || arg == "--pick" || IsExtra(extra, arg);
-    if (takesValue && i + 1 >= args.size()) {
-      error = arg + " needs a value";
-      return std::nullopt;
-    }
-    if (arg == "--kind") {
-      const auto kind = KindOf(args[++i]);
-      if (!kind) {
-        error = "--kind must be group or workstation, not \"" + args[i] + "\"";
-        return std::nullopt;
-      }
-      parsed.kind = *kind;
-      kindSeen = true;
-    } else if (arg == "--pick") {
-      parsed.pick = args[++i];
-    } else if (takesValue) {
-      parsed.rest.push_back(arg);
-      parsed.rest.push_back(args[++i]);
-    } else if (arg.size() > 2 && arg.rfind("--", 0) == 0) {
-      error = "unknown option " + arg;
-      return std::nullopt;
-    } else if (textSeen) {
-      error = "more than one name to look up (\"" + parsed.text + "\" and \"" + arg + "\")";
-      return std::nullopt;
-    } else {
-      parsed.text = arg;
-      textSeen = true;
-    }
-  }
-  if (!kindSeen) {
-    error = "--kind group|workstation is missing";
-    return std::nullopt;
-  }
-  if (!textSeen) {
-    error = "the name to look up is missing";
-    return std::nullopt;
-  }
-  return parsed;
+void AddLookupArguments(CLI::App& command, LookupArguments& arguments) {
+  AddKindOption(command, arguments.kind);
+  command.add_option("TEXT", arguments.text, "the start of the object's name ('' for any)")
+      ->required();
+  command.add_option("--pick", arguments.pick, "the full name to use when several objects match")
+      ->type_name("NAME");
+}
+
+core::AppState StateFor(const CliContext& context) {
+  core::AppState state;
+  state.client = &context.client;
+  state.DirectoryContext = context.context;
+  core::ApplyPhoneSettings(context.options.configuration, state);
+  return state;
 }
 
 int RunCliLookup(core::AppState& state, const LookupArguments& arguments, CliLookup& lookup,
                  std::ostream& err) {
-  lookup.captions = core::ColumnCaptionsForKind(arguments.kind, core::InitialColumnCaptions());
+  lookup.kind = KindOf(arguments.kind).value_or(core::kKindGroup);
+  lookup.captions = core::ColumnCaptionsForKind(lookup.kind, core::InitialColumnCaptions());
   Panels panels(lookup.panels);
   PickChoice choice(arguments.pick);
   core::NoBusyCursor cursor;
   ErrorStream messages(err);
   core::LookupUi ui{lookup.table, panels, choice, cursor, messages, nullptr, nullptr};
 
-  const core::LookupResult result =
-      core::ToolButton4Click(state, arguments.text, arguments.kind, ui);
+  const core::LookupResult result = core::ToolButton4Click(state, arguments.text, lookup.kind, ui);
   switch (result.status) {
     case core::LookupStatus::Listed:
       return kExitDone;
     case core::LookupStatus::NoMatch:
-      err << "No " << core::KindEntryText(arguments.kind) << " matches \"" << arguments.text
+      err << "No " << core::KindEntryText(lookup.kind) << " matches \"" << arguments.text
           << "\".\n";
       return kExitNoMatch;
     case core::LookupStatus::NotChosen:

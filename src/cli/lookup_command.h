@@ -6,7 +6,6 @@
 #include <optional>
 #include <ostream>
 #include <string>
-#include <vector>
 
 #include "app/core/app_state.h"
 #include "app/core/member_table_model.h"
@@ -15,29 +14,27 @@
 namespace vorlix::cli {
 
 struct LookupArguments {
-  int kind = 0;
+  std::string kind;  // "group" or "workstation", checked by the parser
   std::string text;
   std::optional<std::string> pick;
-  std::vector<std::string> rest;  // arguments the caller's command reads itself (e.g. --format)
 };
+
+// Declares --kind, TEXT and --pick on a command.
+void AddLookupArguments(CLI::App& command, LookupArguments& arguments);
 
 // The kind a --kind value names ("group" or "workstation"); nullopt for any other text.
 std::optional<int> KindOf(const std::string& name);
 
-// Options that take a value and belong to the calling command, not to the lookup.
-using CommandOptions = std::vector<std::string>;
-
-// Parses the lookup arguments; options named in `extra` (with their values) go to `rest`.
-// Nullopt with `error` set for a bad or missing argument.
-std::optional<LookupArguments> ParseLookupArguments(const std::vector<std::string>& args,
-                                                    const CommandOptions& extra,
-                                                    std::string& error);
-
 struct CliLookup {
+  int kind = 0;
   core::MemberTableModel table;
   std::array<std::string, 3> panels;  // count, description, full name
   std::array<std::string, 5> captions;
 };
+
+// The program state for a command on the member table: the client and context that main opened
+// (and closes), and the phone settings of the configuration that main read.
+core::AppState StateFor(const CliContext& context);
 
 // Runs the lookup. Returns 0 when a table was listed, else the exit code (1 no match, 2 several
 // and none picked, 3 directory error, 64 refused text) after telling `err` why.

@@ -1,93 +1,39 @@
 // vorlix-cli: the directory lookups and exports of vorlix from a shell.
 
+#include <unistd.h>
+
 #include <clocale>
-#include <iostream>
+#include <ostream>
 #include <string>
-#include <vector>
 
 #include "app/core/startup.h"
 #include "cli/cli_context.h"
-#include "cli/core_commands.h"
-#include "cli/directory_commands.h"
+#include "cli/command_line.h"
+#include "cli/output_stream.h"
 #include "directory/directory_layer.h"
 #include "directory/directory_source.h"
-#include "platform/system_info.h"
 
 namespace vorlix::cli {
 namespace {
 
-constexpr char kUsage[] =
-    "usage: vorlix-cli [--config FILE] [--source SOURCE] COMMAND [ARGS]\n"
-    "  tree                                   print the tree name\n"
-    "  find   --kind group|workstation TEXT   full names of the matching objects\n"
-    "  read   [--list|--integer] OBJECT ATTRIBUTE\n"
-    "                                         an attribute as text, as a list or as an integer\n"
-    "  members --kind K TEXT [--pick NAME]    the member table, tab-separated\n"
-    "  mailto  --kind K TEXT [--pick NAME]    the MAILTO: command for all rows\n"
-    "  export  --kind K TEXT [--pick NAME] --format csv|xls|pdf|txt|dif|sylk --output FILE\n"
-    "SOURCE is an LDIF file or an ldap:// URL; without one the bundled sample tree is used.\n"
-    "Exit codes: 0 done, 1 no match, 2 several matches, 3 directory error, 4 export error,\n"
-    "64 usage.\n";
-
-// Every command, by name. A new command is one line here.
-const CommandTable& Commands() {
-  static const CommandTable table = {
-      {"tree", RunTree},
-      {"find", RunFind},
-      {"read", RunRead},
-      {"members", RunMembersCommand},
-      {"mailto", RunMailtoCommand},
-      {"export", RunExportCommand},
-  };
-  return table;
-}
-
-int Usage(const std::string& problem) {
-  std::cerr << "vorlix-cli: " << problem << '\n' << kUsage;
-  return kExitUsage;
-}
-
-int Run(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
-  CliOptions options;
-  std::string sourceOption;
-  bool haveSource = false;
-  size_t i = 0;
-  for (; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--help" || arg == "-h") {
-      std::cout << kUsage;
-      return kExitDone;
-    }
-    if (arg == "--config" || arg == "--source") {
-      if (i + 1 >= args.size()) return Usage(arg + " needs a value");
-      (arg == "--config" ? options.configPath : sourceOption) = args[++i];
-      if (arg == "--source") haveSource = true;
-      continue;
-    }
-    if (arg.rfind("--", 0) == 0) return Usage("unknown option " + arg);
-    break;
-  }
-  if (i >= args.size()) return Usage("no command given");
-  const std::string command = args[i];
-  const std::vector<std::string> commandArgs(args.begin() + static_cast<long>(i) + 1, args.end());
-  auto found = Commands().find(command);
-  if (found == Commands().end()) return Usage("unknown command \"" + command + "\"");
-
-  if (!options.configPath.empty()) {
-    const std::string problem = core::ConfigurationFileProblem(options.configPath);
-    if (!problem.empty()) return Usage(problem);
+// Reads the configuration, starts the client, opens the context, runs the command and stops the
+// client again.
+int RunCommand(const ParsedCommandLine& parsed, CliOptions& options, std::ostream& out,
+               std::ostream& err) {
+  if (!options.global.configPath.empty()) {
+    const std::string problem = core::ConfigurationFileProblem(options.global.configPath);
+    if (!problem.empty()) return ReportUsageError(problem, parsed.usage, err);
   }
   options.configuration = core::LoadConfiguration(
-      options.configPath.empty() ? core::ConfigurationPath() : options.configPath);
+      options.global.configPath.empty() ? core::ConfigurationPath() : options.global.configPath);
   options.source = core::DirectorySourceOf(options.configuration);
-  if (haveSource) options.source.source = sourceOption;
+  if (options.global.source) options.source.source = *options.global.source;
   const std::string notice = core::ConfigurationMessage(options.configuration, options.source);
-  if (!notice.empty()) std::cerr << "vorlix-cli: " << notice << '\n';
+  if (!notice.empty()) err << "vorlix-cli: " << notice << '\n';
 
   auto client = directory::MakeDirectoryClient(options.source);
   if (client->calStartup(0, 0) != 0) {
-    std::cerr << core::kClientMissingMessage << '\n' << client->StartupFailureReason() << '\n';
+    err << core::kClientMissingMessage << '\n' << client->StartupFailureReason() << '\n';
     client->calShutdown(0);
     return kExitDirectoryError;
   }
@@ -97,28 +43,45 @@ int Run(int argc, char** argv) {
 
   int exitCode = kExitDirectoryError;
   if (!opened.ok) {
-    std::cerr << "vorlix-cli: the directory context could not be opened\n";
+    err << "vorlix-cli: the directory context could not be opened\n";
   } else {
-    CliContext context{options, *client, opened.context, std::cout, std::cerr};
+    CliContext context{options, *client, opened.context, out, err};
     try {
-      exitCode = found->second(context, commandArgs);
+      exitCode = parsed.run(context);
     } catch (const UsageError& error) {
-      exitCode = Usage(error.what());
+      exitCode = ReportUsageError(error.what(), parsed.usage, err);
     } catch (const directory::DirectoryError& error) {
-      std::cerr << error.what() << '\n';
-      exitCode = kExitDirectoryError;
+      err << error.what() << '\n';
     } catch (const directory::DirectoryArgumentError& error) {
-      std::cerr << error.what() << '\n';
-      exitCode = kExitDirectoryError;
+      err << error.what() << '\n';
     } catch (const std::exception& error) {
-      std::cerr << "vorlix-cli: " << error.what() << '\n';
-      exitCode = kExitDirectoryError;
+      err << "vorlix-cli: " << error.what() << '\n';
     }
   }
-  std::cout.flush();
   if (opened.context != directory::kNoContext) client->dsCloseContext(opened.context);
   client->clxShutdown(0);
   client->calShutdown(0);
+  return exitCode;
+}
+
+int Run(int argc, char** argv) {
+  FdOutputBuffer outBuffer(STDOUT_FILENO, EscapingFor(STDOUT_FILENO));
+  FdOutputBuffer errBuffer(STDERR_FILENO, EscapingFor(STDERR_FILENO));
+  std::ostream out(&outBuffer);
+  std::ostream err(&errBuffer);
+  err << std::unitbuf;
+  // On a terminal the lines appear as they are written, in order with the messages on stderr.
+  if (::isatty(STDOUT_FILENO)) out << std::unitbuf;
+
+  CliOptions options;
+  const ParsedCommandLine parsed = ParseCommandLine(argc, argv, options.global, out, err);
+  int exitCode = parsed.run ? RunCommand(parsed, options, out, err) : parsed.exitCode;
+  // Output that did not arrive is a failure, whatever the command found.
+  if (!outBuffer.Finish()) {
+    err << "vorlix-cli: " << WriteFailureMessage("standard output", outBuffer.error()) << '\n';
+    exitCode = kExitExportError;
+  }
+  errBuffer.Finish();
   return exitCode;
 }
 

@@ -1,53 +1,64 @@
 #include "cli/members_command.h"
 
+#include <CLI/CLI.hpp>
+#include <memory>
+#include <ostream>
+
 #include "app/core/mail.h"
+#include "cli/command_options.h"
 #include "cli/lookup_command.h"
+#include "cli/table_output.h"
 
 namespace vorlix::cli {
 
 namespace {
 
-// Parses and runs the lookup; 0 when `lookup` holds a table of the kind given.
-int Lookup(core::AppState& state, const std::vector<std::string>& args, CliLookup& lookup,
-           int& kind, std::ostream& err) {
-  std::string error;
-  const auto arguments = ParseLookupArguments(args, {}, error);
-  if (!arguments) {
-    err << error << '\n';
-    return kExitUsage;
+struct MembersArguments {
+  LookupArguments lookup;
+  std::string format = "tsv";
+};
+
+int RunMembers(CliContext& context, const MembersArguments& arguments) {
+  core::AppState state = StateFor(context);
+  CliLookup lookup;
+  if (const int code = RunCliLookup(state, arguments.lookup, lookup, context.err);
+      code != kExitDone) {
+    return code;
   }
-  kind = arguments->kind;
-  return RunCliLookup(state, *arguments, lookup, err);
+  WriteTable(context.out, TableFormatOf(arguments.format), lookup.captions, lookup.table.Rows());
+  // A tab-separated line for scripts, in every format: escaped as TSV rows are.
+  context.err << TsvField(lookup.panels[0]) << '\t' << TsvField(lookup.panels[1]) << '\t'
+              << TsvField(lookup.panels[2]) << '\n';
+  return kExitDone;
+}
+
+int RunMailto(CliContext& context, const LookupArguments& arguments) {
+  core::AppState state = StateFor(context);
+  CliLookup lookup;
+  if (const int code = RunCliLookup(state, arguments, lookup, context.err); code != kExitDone) {
+    return code;
+  }
+  const auto mail = core::ToolButton6Click(state, lookup.table, lookup.kind, nullptr);
+  if (!mail) return kExitDone;
+  context.out << mail->command << '\n';
+  if (mail->namesLeftOut > 0) context.err << core::MailCutNotice(mail->namesLeftOut) << '\n';
+  return kExitDone;
 }
 
 }  // namespace
 
-int RunMembers(core::AppState& state, const std::vector<std::string>& args, std::ostream& out,
-               std::ostream& err) {
-  CliLookup lookup;
-  int kind = 0;
-  if (const int code = Lookup(state, args, lookup, kind, err); code != kExitDone) return code;
-  for (size_t c = 0; c < lookup.captions.size(); ++c) out << (c ? "\t" : "") << lookup.captions[c];
-  out << '\n';
-  for (const core::MemberRow& row : lookup.table.Rows()) {
-    out << row.caption;
-    for (const std::string& cell : row.cells) out << '\t' << cell;
-    out << '\n';
-  }
-  err << lookup.panels[0] << '\t' << lookup.panels[1] << '\t' << lookup.panels[2] << '\n';
-  return kExitDone;
+CommandRun DeclareMembers(CLI::App& command) {
+  auto arguments = std::make_shared<MembersArguments>();
+  AddLookupArguments(command, arguments->lookup);
+  AddChoiceOption(command, "--format", arguments->format, TableFormatNames(),
+                  "tab-separated (the default), CSV, or JSON objects keyed by the captions", false);
+  return [arguments](CliContext& context) { return RunMembers(context, *arguments); };
 }
 
-int RunMailto(core::AppState& state, const std::vector<std::string>& args, std::ostream& out,
-              std::ostream& err) {
-  CliLookup lookup;
-  int kind = 0;
-  if (const int code = Lookup(state, args, lookup, kind, err); code != kExitDone) return code;
-  const auto mail = core::ToolButton6Click(state, lookup.table, kind, nullptr);
-  if (!mail) return kExitDone;
-  out << mail->command << '\n';
-  if (mail->namesLeftOut > 0) err << core::MailCutNotice(mail->namesLeftOut) << '\n';
-  return kExitDone;
+CommandRun DeclareMailto(CLI::App& command) {
+  auto arguments = std::make_shared<LookupArguments>();
+  AddLookupArguments(command, *arguments);
+  return [arguments](CliContext& context) { return RunMailto(context, *arguments); };
 }
 
 }  // namespace vorlix::cli

@@ -1,21 +1,15 @@
 #pragma once
 // The members and mailto commands.
 
-#include <ostream>
-#include <string>
-#include <vector>
-
-#include "app/core/app_state.h"
+#include "cli/cli_context.h"
 
 namespace vorlix::cli {
 
-// members --kind K TEXT [--pick NAME]: the captions, then one tab-separated line per row;
-// stderr gets count, description and full name, tab-separated.
-int RunMembers(core::AppState& state, const std::vector<std::string>& args, std::ostream& out,
-               std::ostream& err);
+// members --kind K TEXT [--pick NAME] [--format tsv|csv|json]: the captions, then one line per
+// row (see table_output.h); stderr gets count, description and full name, tab-separated.
+CommandRun DeclareMembers(CLI::App& command);
 
 // mailto --kind K TEXT [--pick NAME]: the "MAILTO:" command for all rows.
-int RunMailto(core::AppState& state, const std::vector<std::string>& args, std::ostream& out,
-              std::ostream& err);
+CommandRun DeclareMailto(CLI::App& command);
 
 }  // namespace vorlix::cli

@@ -42,8 +42,7 @@ std::string ReadFailureDetail(DirectoryClient& client, int32_t code) {
 template <typename OnAttribute>
 bool ReadEntryParts(DirectoryClient& client, Context context, const std::string& object,
                     const std::string& attribute, OnAttribute onAttribute) {
-  CheckLimit(object, kMaxObjectName, "Object name");
-  CheckLimit(attribute, kMaxAttributeName, "Attribute name");
+  CheckReadNames(object, attribute);
   const auto check = [&](int32_t code) {
     if (code != kOk) {
       throw DirectoryError(code, object, attribute, ReadFailureDetail(client, code));
@@ -102,6 +101,11 @@ DirectoryError DirectoryError::Extended(const std::string& more) const {
 
 void CheckDirectoryResult(int32_t code) {
   if (code != kOk) throw DirectoryError(code);
+}
+
+void CheckReadNames(const std::string& object, const std::string& attribute) {
+  CheckLimit(object, kMaxObjectName, "Object name");
+  CheckLimit(attribute, kMaxAttributeName, "Attribute name");
 }
 
 OpenContextResult OpenDirectoryContext(DirectoryClient& client, bool option1, bool option2) {

@@ -60,6 +60,10 @@ inline constexpr size_t kMaxSearchBase = 514;     // search base
 inline constexpr size_t kMaxFilterValue = 256;    // class, naming attribute, name pattern + "*"
 inline constexpr size_t kMaxTextValue = 60000;    // one value in the text read
 
+// Refuses an object or attribute name beyond its limit, as every attribute read does before it
+// asks the client; callers that treat such names as bad input check them first.
+void CheckReadNames(const std::string& object, const std::string& attribute);
+
 // Full names of the objects of class cls (any class when empty) below base whose naming attribute
 // matches pattern + "*". A failure while building the filter raises DirectoryError; failures of
 // the search itself yield fewer or no names, never an error.

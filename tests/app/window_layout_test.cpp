@@ -9,6 +9,7 @@
 #include "app/hints.h"
 #include "app/main_window.h"
 #include "app/tool_separator.h"
+#include "help/hint_property.h"
 #include "qt_test_environment.h"
 
 namespace vorlix::app {
@@ -89,15 +90,30 @@ TEST(GuiWindowLayout, ShortHintsAreTooltipsOfFiveButtonsAndLongHintsStayWithEver
   EXPECT_TRUE(window.cb1()->toolTip().isEmpty());
 
   // Long parts keep their CR LF line breaks and their trailing and inner runs of blanks.
-  EXPECT_EQ(window.exitexit()->whatsThis(), QStringLiteral("Exit"));
-  EXPECT_EQ(window.memo1()->whatsThis(), QStringLiteral("Here the program show the result"));
-  EXPECT_TRUE(window.edit1()->whatsThis().contains(
-      QStringLiteral("group is shown. \r\n\r\nUse[B] ESC[] if")));
-  EXPECT_TRUE(window.sbar()->whatsThis().contains(
-      QStringLiteral("\r\nmost left:          the number of items.\r\nIn the middle:   the")));
-  EXPECT_EQ(ShortHint(QStringLiteral("Exit")), QStringLiteral("Exit"));
-  EXPECT_EQ(LongHint(QStringLiteral("a|b|c")), QStringLiteral("b|c"));
-  EXPECT_EQ(ShortHint(QStringLiteral("|long")), QString());
+  const auto longHint = [](const QWidget* control) {
+    return help::LongHint(help::HintOf(control));
+  };
+  EXPECT_TRUE(window.exitexit()->whatsThis().isEmpty());
+  EXPECT_EQ(longHint(window.exitexit()), QStringLiteral("Exit"));
+  EXPECT_EQ(longHint(window.memo1()), QStringLiteral("Here the program show the result"));
+  EXPECT_EQ(longHint(window.cb1()), QStringLiteral("Select Group or Workstation group."));
+  EXPECT_EQ(longHint(window.ToolButton2()),
+            QStringLiteral("This will \"print\" the information to a (simple) pdf file."));
+  EXPECT_EQ(longHint(window.edit1()),
+            QStringLiteral("Enter the groupname of workstatation groupname. \r\n\r\n"
+                           "The program will add an * at the end and then do a search in the "
+                           "eDirectory.\r\n\r\n"
+                           "If there is more then one fit, the program show a selection box. On "
+                           "select (double click) the info for that group is shown. \r\n\r\n"
+                           "Use[B] ESC[] if the search is wrong."));
+  EXPECT_EQ(longHint(window.sbar()),
+            QStringLiteral("On the status bar there are 3 area's.\r\n\r\n"
+                           "most left:          the number of items.\r\n"
+                           "In the middle:   the description of the group (if available)\r\n"
+                           "On the right:     the fullname of the group."));
+  EXPECT_EQ(help::ShortHint(QStringLiteral("Exit")), QStringLiteral("Exit"));
+  EXPECT_EQ(help::LongHint(QStringLiteral("a|b|c")), QStringLiteral("b|c"));
+  EXPECT_EQ(help::ShortHint(QStringLiteral("|long")), QString());
 }
 
 }  // namespace

@@ -20,6 +20,8 @@ int ScaledWidth(int width, double factor) {
 const char kCaptionNotice[] = "(c) vorlix";
 static_assert(sizeof(kCaptionNotice) == 11, "the caption notice has ten characters");
 
+const char kCaptionVersion[] = "v1.07";
+
 int WindowsVersionCode(const platform::OsVersion& version) {
   constexpr int kNtFamily = 2;
   if (version.platformId != kNtFamily) return 1;
@@ -53,7 +55,7 @@ std::string PadWithBlanks(int available, int maximum, double factor, const TextW
 }
 
 std::string CaptionMainText(const std::string& treeName) {
-  return " v1.07 - " + treeName;
+  return std::string(" ") + kCaptionVersion + " - " + treeName;
 }
 
 std::string LayoutCaption(const std::string& treeName, int outerWidth, int versionCode,

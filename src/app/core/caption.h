@@ -15,6 +15,9 @@ using TextWidth = std::function<int(const std::string&)>;
 // The notice at the right of the caption: exactly ten characters.
 extern const char kCaptionNotice[];
 
+// The program's version as the caption shows it ("v1.07"); vorlix-cli --version prints it too.
+extern const char kCaptionVersion[];
+
 // 1 not NT family; 2 NT below major 5; else by minor version 0 -> 200, 1 -> 201, 2 -> 202,
 // other -> 299. Only 201 (the narrow layout) changes the caption.
 int WindowsVersionCode(const platform::OsVersion& version);
@@ -24,7 +27,7 @@ int WindowsVersionCode();  // of the running system
 // `available`, then cut to `maximum` characters. available <= 0 or maximum <= 0: empty.
 std::string PadWithBlanks(int available, int maximum, double factor, const TextWidth& measure);
 
-// " v1.07 - " followed by the tree name.
+// " " + kCaptionVersion + " - " followed by the tree name.
 std::string CaptionMainText(const std::string& treeName);
 
 // The whole caption for a window `outerWidth` pixels wide: main text, fill, notice. Never longer

@@ -1,0 +1,23 @@
+#pragma once
+// Option helpers shared by the commands, so that every command spells and checks its options alike.
+
+#include <string>
+#include <vector>
+
+#include "cli/cli_context.h"
+
+namespace vorlix::cli {
+
+// --NAME VALUE where VALUE must be one of `choices`; the message of a bad value lists them.
+// `value` keeps its initial text as the default when the option is not given.
+void AddChoiceOption(CLI::App& command, const std::string& name, std::string& value,
+                     const std::vector<std::string>& choices, const std::string& description,
+                     bool required);
+
+// --kind group|workstation, required.
+void AddKindOption(CLI::App& command, std::string& kind);
+
+// The class searched for a --kind value.
+std::string ClassOfKind(const std::string& kind);
+
+}  // namespace vorlix::cli

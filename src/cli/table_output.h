@@ -1,0 +1,37 @@
+#pragma once
+// The member table as text for scripts: tab-separated (the default), CSV or JSON.
+//
+// TSV: one line per row, cells separated by TAB. TAB, LF and CR inside a value are written as
+// \t, \n and \r; a backslash is doubled only where it would otherwise start one of these escapes
+// or "\\". Every other value is written as it is, so a name such as anna\.berg reads unchanged.
+// CSV: RFC 4180 (comma, CRLF line ends, a value with a comma, quote, CR or LF quoted, quotes
+// doubled). JSON: an array of objects, one per row, keyed by the column captions; columns without
+// a caption are left out. Text that is not valid UTF-8 gets U+FFFD in place of each bad byte.
+
+#include <array>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/core/member_row.h"
+
+namespace vorlix::cli {
+
+enum class TableFormat { kTsv, kCsv, kJson };
+
+// The format of a --format value ("tsv", "csv", "json"); throws std::invalid_argument otherwise.
+TableFormat TableFormatOf(const std::string& name);
+// The --format values, in the order help lists them.
+const std::vector<std::string>& TableFormatNames();
+
+// Writes the captions and the rows. Stops early when `out` fails.
+void WriteTable(std::ostream& out, TableFormat format, const std::array<std::string, 5>& captions,
+                const std::vector<core::MemberRow>& rows);
+
+// One value in each format's quoting (exposed for tests).
+std::string TsvField(std::string_view value);
+std::string CsvField(std::string_view value);
+std::string JsonString(std::string_view value);
+
+}  // namespace vorlix::cli
