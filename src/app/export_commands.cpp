@@ -7,17 +7,23 @@
 #include "app/main_window.h"
 #include "export/pdf/main_window_settings.h"
 #include "export/xls/main_window_settings.h"
+#include "export/xlsx/main_window_settings.h"
 
 namespace vorlix::app {
 
 ExportCommands::ExportCommands(TForm1& window) : window_(window), memo1Source_(*window.memo1()) {
   core::ConfigureAsMainWindowCsvExporter(csv_, &memo1Source_);
   exporter::xls::ConfigureAsMainWindowXlsExporter(xls_, &memo1Source_);
+  exporter::xlsx::ConfigureAsMainWindowXlsxExporter(xlsx_, &memo1Source_);
   exporter::pdf::ConfigureAsMainWindowPdfExporter(pdf_, &memo1Source_);
 }
 
 void ExportCommands::SaveToExcel() {
-  Run(xls_, QStringLiteral("Excel"), QStringLiteral("xls"));
+  const QString fileName =
+      AskFileName(QStringLiteral("Excel (*.xls);;Excel workbook (*.xlsx)"), QStringLiteral("xls"));
+  if (fileName.isEmpty()) return;
+  const bool workbook = fileName.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive);
+  RunExporter(workbook ? static_cast<exporter::TMorvat3Text&>(xlsx_) : xls_, fileName);
 }
 void ExportCommands::SaveToCsv() {
   Run(csv_, QStringLiteral("CSV"), QStringLiteral("csv"));
@@ -26,23 +32,30 @@ void ExportCommands::Print() {
   Run(pdf_, QStringLiteral("PDF"), QStringLiteral("pdf"));
 }
 
-void ExportCommands::Run(exporter::TMorvat3Text& exporter, const QString& filterName,
-                         const QString& suffix) {
-  if (window_.memo1()->RowCount() == 0) return;
+QString ExportCommands::AskFileName(const QString& filters, const QString& suffix) {
+  if (window_.memo1()->RowCount() == 0) return QString();
   SaveFileRequest request;
   request.title = QStringLiteral("Select/give filename");
-  request.filter = QStringLiteral("%1 (*.%2)").arg(filterName, suffix);
+  request.filter = filters;
   request.defaultSuffix = suffix;
   request.defaultFileName =
       QString::fromStdString(core::ShortName(window_.edit1()->text().toStdString()));
-  const QString fileName = window_.Seams().askSaveFileName(&window_, request);
-  if (fileName.isEmpty()) return;
+  return window_.Seams().askSaveFileName(&window_, request);
+}
+
+void ExportCommands::RunExporter(exporter::TMorvat3Text& exporter, const QString& fileName) {
   exporter.FileName = fileName.toStdString();
   try {
     exporter.Execute();
   } catch (const std::exception& error) {
     window_.ShowMessage(error.what());
   }
+}
+
+void ExportCommands::Run(exporter::TMorvat3Text& exporter, const QString& filterName,
+                         const QString& suffix) {
+  const QString fileName = AskFileName(QStringLiteral("%1 (*.%2)").arg(filterName, suffix), suffix);
+  if (!fileName.isEmpty()) RunExporter(exporter, fileName);
 }
 
 }  // namespace vorlix::app

@@ -3,8 +3,10 @@
 #include <QApplication>
 
 #include "app/main_window.h"
+#include "platform/signal_cleanup.h"
 
 int main(int argc, char* argv[]) {
+  vorlix::platform::InstallSignalCleanup();
   QApplication application(argc, argv);
   // Only the name: a display name would be appended to every window caption on some platforms
   // (the file dialog would read "Select/give filename — vorlix"). Message boxes carry their title.

@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QUrl>
 
 namespace vorlix::app {
@@ -24,6 +25,13 @@ QString AskSaveFileName(QWidget* parent, const SaveFileRequest& request) {
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setNameFilter(request.filter);
   dialog.setDefaultSuffix(request.defaultSuffix);
+  // A chosen filter also chooses the suffix added to a name typed without one.
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                   [&dialog](const QString& filter) {
+                     static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+                     const QRegularExpressionMatch match = pattern.match(filter);
+                     if (match.hasMatch()) dialog.setDefaultSuffix(match.captured(1));
+                   });
   dialog.selectFile(request.defaultFileName);
   // QFileDialog asks before overwriting unless told otherwise.
   if (dialog.exec() != QDialog::Accepted) return QString();

@@ -12,8 +12,8 @@ namespace vorlix::app {
 // What an export command asks the file-save dialog for.
 struct SaveFileRequest {
   QString title;            // "Select/give filename"
-  QString filter;           // a Qt filter, e.g. "CSV (*.csv)"
-  QString defaultSuffix;    // "csv"
+  QString filter;           // Qt filters, e.g. "CSV (*.csv)"; several joined by ";;", first chosen
+  QString defaultSuffix;    // "csv": added to a name without one, until another filter is chosen
   QString defaultFileName;  // the short name of the text in edit1
 };
 

@@ -37,8 +37,8 @@ const std::vector<CommandSpec>& Commands() {
 // The options of every command. A new one is one line here and a field in GlobalOptions.
 void AddGlobalOptions(CLI::App& app, GlobalOptions& options) {
   app.add_option("--config", options.configPath,
-                 "the configuration file (default: vorlix.ini "
-                 "beside the executable)")
+                 "the configuration file (default: the first vorlix.ini beside the "
+                 "executable, in $XDG_CONFIG_HOME/vorlix or ~/.config/vorlix, in /etc/vorlix)")
       ->type_name("FILE");
   app.add_option("--source", options.source,
                  "an LDIF file or an ldap:// URL; overrides the configuration")

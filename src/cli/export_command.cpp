@@ -1,7 +1,5 @@
 #include "cli/export_command.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -19,6 +17,7 @@
 #include "export/pdf/morvat3_pdf.h"
 #include "export/xls/main_window_settings.h"
 #include "export/xls/morvat3_xls.h"
+#include "export/xlsx/main_window_settings.h"
 
 namespace vorlix::cli {
 
@@ -52,6 +51,12 @@ const std::vector<ExportFormat>& ExportFormats() {
          exporter::xls::ConfigureAsMainWindowXlsExporter(*xls, &table);
          return xls;
        }},
+      {"xlsx",
+       [](exporter::IMorvatListView& table) {
+         auto xlsx = std::make_unique<exporter::xlsx::TMorvat3XLSX>();
+         exporter::xlsx::ConfigureAsMainWindowXlsxExporter(*xlsx, &table);
+         return xlsx;
+       }},
       {"pdf",
        [](exporter::IMorvatListView& table) {
          auto pdf = std::make_unique<exporter::pdf::TMorvat3PDF>();
@@ -82,22 +87,12 @@ const ExportFormat& ExportFormatOf(const std::string& name) {
 constexpr char kStandardOutput[] = "-";
 constexpr char kStandardOutputPath[] = "/dev/stdout";
 
-// Refuses a standard output that the exporter cannot write as the user means it. The exporter
-// opens the path anew, so a regular file is written from its start: output that is appended
-// (">>"), or that follows what was written there before, would overwrite the file's content.
+// An export is a file: on a terminal it would be unreadable, and directory values would reach the
+// terminal raw. Anything else is written through the descriptor as a stream, so output appended
+// (">>") or following earlier output lands after it.
 void CheckStandardOutput() {
-  // An export is a file: on a terminal it would be unreadable, and directory values would reach
-  // the terminal raw.
   if (::isatty(STDOUT_FILENO)) {
     throw UsageError("--output -: standard output is a terminal; redirect it to a file or a pipe");
-  }
-  struct stat target {};
-  if (::fstat(STDOUT_FILENO, &target) != 0 || !S_ISREG(target.st_mode)) return;
-  const int flags = ::fcntl(STDOUT_FILENO, F_GETFL);
-  if ((flags != -1 && (flags & O_APPEND) != 0) || ::lseek(STDOUT_FILENO, 0, SEEK_CUR) > 0) {
-    throw UsageError(
-        "--output -: standard output is a file that already holds output; give the file with "
-        "--output FILE instead");
   }
 }
 

@@ -5,7 +5,7 @@
 
 namespace vorlix::cli {
 
-// export --kind K TEXT [--pick NAME] --format csv|xls|pdf|txt|dif|sylk --output FILE|-
+// export --kind K TEXT [--pick NAME] --format csv|xls|xlsx|pdf|txt|dif|sylk --output FILE|-
 CommandRun DeclareExport(CLI::App& command);
 
 }  // namespace vorlix::cli

@@ -12,6 +12,7 @@
 #include "cli/output_stream.h"
 #include "directory/directory_layer.h"
 #include "directory/directory_source.h"
+#include "platform/signal_cleanup.h"
 
 namespace vorlix::cli {
 namespace {
@@ -91,5 +92,6 @@ int Run(int argc, char** argv) {
 int main(int argc, char** argv) {
   // The user's locale orders names and shapes dates, as in the window.
   std::setlocale(LC_ALL, "");
+  vorlix::platform::InstallSignalCleanup();
   return vorlix::cli::Run(argc, argv);
 }

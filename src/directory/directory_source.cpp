@@ -1,5 +1,8 @@
 #include "directory/directory_source.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "directory/embedded_client.h"
 #include "directory/unavailable_client.h"
 #include "platform/system_info.h"
@@ -30,7 +33,14 @@ std::unique_ptr<DirectoryClient> MakeDirectoryClient(const DirectorySource& sour
 }
 
 std::string SampleTreePath() {
-  return platform::ExecutableDirectory() + "/data/sample-tree.ldif";
+  const std::filesystem::path executable = platform::ExecutableDirectory();
+  const std::filesystem::path beside = executable / "data" / "sample-tree.ldif";
+  const std::filesystem::path installed =
+      (executable / VORLIX_DATA_FROM_BIN / "sample-tree.ldif").lexically_normal();
+  std::error_code error;
+  if (!std::filesystem::exists(beside, error) && std::filesystem::exists(installed, error))
+    return installed.string();
+  return beside.string();
 }
 
 }  // namespace vorlix::directory

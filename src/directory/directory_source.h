@@ -21,7 +21,9 @@ struct DirectorySource {
 // calStartup then fails and StartupFailureReason() says why.
 std::unique_ptr<DirectoryClient> MakeDirectoryClient(const DirectorySource& source);
 
-// Path of the bundled sample tree beside the executable (<exe dir>/data/sample-tree.ldif).
+// Path of the bundled sample tree: beside the executable (<exe dir>/data/sample-tree.ldif),
+// else where an installed program keeps it (<prefix>/share/vorlix/sample-tree.ldif beside
+// <prefix>/bin); the first when neither exists.
 std::string SampleTreePath();
 
 }  // namespace vorlix::directory

@@ -171,7 +171,12 @@ void TMorvat3Text::Execute() {
   if (FileName.empty()) throw EMorvatError("Result file name not present");
   EnsureOutputDirectory(FileName);
   TMorvatFileStream file(FileName);
-  ExportToStream(file);  // on an error the stream's destructor keeps what was written
+  ExportToStream(file);  // on an error the stream's destructor drops what was written
+  // An aborted run is incomplete: it must not take the place of a good file.
+  if (Aborted) {
+    file.Discard();
+    return;
+  }
   file.Close();
   AfterFileWritten();
 }

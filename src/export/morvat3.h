@@ -140,8 +140,9 @@ class TMorvat3Text : public TMorvat3 {
   bool ShowFile = false;
   bool PrintFile = false;
 
-  // Checks and creates the directory, creates the file (replacing one of that name, locked
-  // for this writer), runs into it, closes it in every case, then AfterFileWritten.
+  // Checks and creates the directory, runs into the output file (output_file.h) and puts it
+  // in place of FileName when the run completes without an abort, then AfterFileWritten. A
+  // failed or aborted run leaves an existing file as it was.
   void Execute() override;
   // Unless Aborted: "open" on FileToShow when ShowFile, "print" on FileToPrint when PrintFile.
   virtual void AfterFileWritten();

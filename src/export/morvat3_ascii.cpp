@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "export/morvat_strings.h"
 #include "platform/locale_facts.h"
 
 namespace vorlix::exporter {
@@ -249,8 +250,14 @@ std::string TMorvat3ASCII::ColumnCaptionText(int index) {
   return caption;
 }
 
+std::string TMorvat3ASCII::NormalizeText(const std::string& text) {
+  if (exportType_ == etCSV) return text;
+  return LineBreaksToBlanks(text, exportType_ == etTXT);
+}
+
 std::string TMorvat3ASCII::CellText(TMorvatCol& col) {
-  const std::string& text = col.Data;
+  // Values of the types that skip the engine's normalizing (Boolean, unknown) get it here.
+  const std::string text = NormalizeText(col.Data);
   const TMorvatColumn& column = Columns[col.ColumnIndex];
   switch (exportType_) {
     case etTXT:

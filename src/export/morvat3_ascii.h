@@ -33,6 +33,11 @@ class TMorvat3ASCII : public TMorvat3FormatText {
   void WriteDataRow() override;
   std::string ColumnCaptionText(int index) override;
   std::string CellText(TMorvatCol& col) override;
+  // Keeps every value on its line in the line-based layouts (CSV quotes instead):
+  // - etTXT: CR LF, CR, LF and TAB each become one blank, so that columns stay aligned;
+  // - etDIF and etSYLK: CR LF, CR and LF each become one blank; a TAB is kept, their readers
+  //   take it as part of the value.
+  std::string NormalizeText(const std::string& text) override;
   // Writes the layout's trailer (CSV: an empty line and the footer lines; DIF: the end of
   // data), then sets Aborted.
   void Abort() override;

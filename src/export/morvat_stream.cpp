@@ -1,7 +1,5 @@
 #include "export/morvat_stream.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,46 +11,23 @@ namespace vorlix::exporter {
 
 namespace {
 constexpr size_t kBufferSize = 64 * 1024;
-
-[[noreturn]] void RaiseCreate(const std::string& fileName, int error) {
-  throw EMorvatError("Cannot create file \"" + fileName + "\". " + std::strerror(error));
-}
 }  // namespace
 
-int CreateLockedFile(const std::string& fileName) {
-  // Opened without truncation first, so that a file another writer holds is left intact.
-  const int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) RaiseCreate(fileName, errno);
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd, 0) != 0) {
-    const int error = errno;
-    ::close(fd);
-    RaiseCreate(fileName, error);
-  }
-  return fd;
-}
-
-TMorvatFileStream::TMorvatFileStream(const std::string& fileName)
-    : fileName_(fileName), fd_(CreateLockedFile(fileName)) {
+TMorvatFileStream::TMorvatFileStream(const std::string& fileName) : output_(fileName) {
   buffer_.resize(kBufferSize);
 }
 
 TMorvatFileStream::~TMorvatFileStream() {
-  if (fd_ < 0) return;
-  try {
-    Flush();
-  } catch (...) {
-    // Destruction never raises; Close reports write errors.
-  }
-  ::close(fd_);
+  Discard();
 }
 
 void TMorvatFileStream::WriteOut(const char* data, size_t size) {
   while (size > 0) {
-    ssize_t n = ::write(fd_, data, size);
+    ssize_t n = ::write(output_.Descriptor(), data, size);
     if (n < 0) {
       if (errno == EINTR) continue;
-      throw EMorvatError("Error writing output file \"" + fileName_ +
-                         "\": " + std::strerror(errno));
+      failed_ = true;
+      throw EMorvatError(output_.WriteErrorPrefix() + ": " + std::strerror(errno));
     }
     data += n;
     size -= static_cast<size_t>(n);
@@ -60,7 +35,7 @@ void TMorvatFileStream::WriteOut(const char* data, size_t size) {
 }
 
 void TMorvatFileStream::Write(const char* data, size_t size) {
-  if (fd_ < 0) throw EMorvatError("Error writing output file \"" + fileName_ + "\": file closed");
+  if (!open_) throw EMorvatError(output_.WriteErrorPrefix() + ": file closed");
   if (size == 0) return;
   position_ += size;
   if (used_ + size > buffer_.size()) {
@@ -75,25 +50,29 @@ void TMorvatFileStream::Write(const char* data, size_t size) {
 }
 
 void TMorvatFileStream::Flush() {
-  if (fd_ < 0 || used_ == 0) return;
+  if (!open_ || used_ == 0) return;
   size_t used = used_;
   used_ = 0;
   WriteOut(buffer_.data(), used);
 }
 
 void TMorvatFileStream::Close() {
-  if (fd_ < 0) return;
-  int fd = fd_;
+  if (!open_) return;
   try {
     Flush();
+    if (failed_) throw EMorvatError(output_.WriteErrorPrefix() + ": an earlier write failed");
+    open_ = false;
+    output_.Commit();
   } catch (...) {
-    fd_ = -1;
-    ::close(fd);
+    Discard();
     throw;
   }
-  fd_ = -1;
-  if (::close(fd) != 0)
-    throw EMorvatError("Error writing output file \"" + fileName_ + "\": " + std::strerror(errno));
+}
+
+void TMorvatFileStream::Discard() noexcept {
+  open_ = false;
+  used_ = 0;
+  output_.Discard();
 }
 
 }  // namespace vorlix::exporter

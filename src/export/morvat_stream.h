@@ -1,11 +1,13 @@
 #pragma once
-// Byte sinks an export run writes into: a buffered file, created exclusively, and memory.
+// Byte sinks an export run writes into: a buffered output file and memory.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "export/output_file.h"
 
 namespace vorlix::exporter {
 
@@ -33,34 +35,36 @@ class TMorvatMemoryStream : public TMorvatStream {
   std::string data_;
 };
 
-// Opens the file for writing under an exclusive lock and empties it, only once the lock is held
-// so that a file another writer holds is left intact; returns its descriptor. Raises
-// EMorvatError "Cannot create file "<name>". <reason>" when it cannot be created.
-int CreateLockedFile(const std::string& fileName);
-
-// A file created for this run: an existing file of the name is replaced, and the file is held
-// under an exclusive lock so that no other writer uses it at the same time. Writes are buffered.
+// The output file of a run (see output_file.h): the bytes go to a temporary file that takes
+// the target's place only when Close succeeds; a stream that is dropped without Close, or
+// discarded, leaves an existing target as it was. Writes are buffered.
 class TMorvatFileStream : public TMorvatStream {
  public:
   // Raises EMorvatError "Cannot create file "<name>". <reason>" when it cannot be created.
   explicit TMorvatFileStream(const std::string& fileName);
-  ~TMorvatFileStream() override;  // closes without raising
+  ~TMorvatFileStream() override;  // discards unless closed; never raises
   TMorvatFileStream(const TMorvatFileStream&) = delete;
   TMorvatFileStream& operator=(const TMorvatFileStream&) = delete;
 
+  // Raises EMorvatError naming the file, the temporary file and the reason on a write error.
   void Write(const char* data, size_t size) override;
   using TMorvatStream::Write;
   uint64_t Position() const override { return position_; }
   // Writes the buffer out; raises on a write error.
   void Flush();
-  // Flushes and closes; raises on a write error. Further writes are refused.
+  // Flushes and puts the file in place of the target; raises when any write failed, the file
+  // is then discarded. Further writes are refused.
   void Close();
-  const std::string& FileName() const { return fileName_; }
+  // Drops what was written; the target stays as it was. Further writes are refused.
+  void Discard() noexcept;
+  const std::string& FileName() const { return output_.FileName(); }
+  bool IsStream() const { return output_.IsStream(); }
 
  private:
   void WriteOut(const char* data, size_t size);
-  std::string fileName_;
-  int fd_ = -1;
+  TMorvatOutputFile output_;
+  bool open_ = true;
+  bool failed_ = false;  // a write failed: the file is incomplete whatever follows
   uint64_t position_ = 0;
   std::vector<char> buffer_;
   size_t used_ = 0;

@@ -32,6 +32,19 @@ int TextLength(std::string_view text) {
   return length;
 }
 
+std::string LineBreaksToBlanks(std::string_view text, bool tabs) {
+  if (text.find_first_of(tabs ? "\r\n\t" : "\r\n") == std::string_view::npos)
+    return std::string(text);
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    out += c == '\r' || c == '\n' || (tabs && c == '\t') ? ' ' : c;
+  }
+  return out;
+}
+
 std::string_view TMorvatStringList::NameOf(std::string_view line) {
   size_t eq = line.find('=');
   return eq == std::string_view::npos ? line : line.substr(0, eq);

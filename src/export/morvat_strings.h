@@ -20,6 +20,10 @@ std::string LowerText(std::string_view text);
 // line up for texts beyond ASCII.
 int TextLength(std::string_view text);
 
+// The text with each line break (CR LF, a lone CR, a lone LF) replaced by one blank, and each
+// TAB as well when `tabs` is set: how a line-based layout keeps a value on its own line.
+std::string LineBreaksToBlanks(std::string_view text, bool tabs);
+
 // An ordered list of lines. Lines of the form "name=value" can be looked up by name:
 // names compare case-insensitively and the first matching line counts.
 class TMorvatStringList {

@@ -242,4 +242,17 @@ int TMorvatSourceCursor::ListItemCount() const {
   return settings_.ListView->ItemCount();
 }
 
+std::optional<int> TMorvatSourceCursor::KnownRecordCount() const {
+  switch (settings_.ExportSource) {
+    case esListView:
+      return settings_.ListView ? RecordsInRange(settings_.ListView->ItemCount()) : 0;
+    case esStringGrid: {
+      IMorvatStringGrid* grid = settings_.StringGrid;
+      return grid ? RecordsInRange(grid->RowCount() - grid->FixedRows()) : 0;
+    }
+    default:
+      return std::nullopt;
+  }
+}
+
 }  // namespace vorlix::exporter

@@ -4,6 +4,7 @@
 // over the sheet's settings and the sheet's record counter; the width pass uses one over the
 // settings its columns were built from.
 
+#include <optional>
 #include <string>
 
 #include "export/morvat_options.h"
@@ -49,6 +50,9 @@ class TMorvatSourceCursor {
   int RecordCounter() const { return counter_; }
   // Item count of a list-view source (0 for other kinds or an unset list).
   int ListItemCount() const;
+  // Records in range (after the skip, bounded by ExportRecCount) when the source knows its
+  // count without being walked: a list view or a string grid. Nullopt for the other kinds.
+  std::optional<int> KnownRecordCount() const;
 
  private:
   IMorvatDataSet* DataSetOf() const;  // data set of esDataSet or esDBGrid

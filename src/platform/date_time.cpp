@@ -5,6 +5,9 @@
 #include <cmath>
 #include <ctime>
 
+#include "platform/date_picture.h"
+#include "platform/plain_text.h"
+
 namespace vorlix::platform {
 
 namespace {
@@ -50,158 +53,104 @@ std::string Pad(int value, int width) {
   return s;
 }
 
-bool StartsWithNoCase(const std::string& s, size_t pos, std::string_view word) {
-  if (pos + word.size() > s.size()) return false;
-  for (size_t i = 0; i < word.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(s[pos + i])) != word[i]) return false;
-  }
-  return true;
-}
-
-size_t RunLength(const std::string& s, size_t pos) {
-  const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(s[pos])));
-  size_t n = 0;
-  while (pos + n < s.size() && std::tolower(static_cast<unsigned char>(s[pos + n])) == c) ++n;
-  return n;
-}
-
-// Whether the picture holds an am/pm mark, which turns hours into 12-hour form.
-bool HasAmPm(const std::string& picture) {
-  for (size_t i = 0; i < picture.size(); ++i) {
-    if (StartsWithNoCase(picture, i, "am/pm") || StartsWithNoCase(picture, i, "a/p")) return true;
-  }
-  return false;
-}
-
-void FormatInto(const std::string& picture, const DateParts& p, const LocaleFacts& facts,
-                std::string& out, int depth);
-
-void AppendToken(const std::string& picture, size_t& i, const DateParts& p,
-                 const LocaleFacts& facts, bool& lastWasHour, bool twelveHour, std::string& out,
-                 int depth) {
-  const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(picture[i])));
-  const size_t run = RunLength(picture, i);
-  switch (c) {
-    case 'y':
-      out += run <= 2 ? Pad(p.year % 100, 2) : Pad(p.year, 4);
-      i += run;
-      lastWasHour = false;
-      return;
-    case 'm': {
-      const bool minutes = lastWasHour && run <= 2;
-      if (minutes) {
-        out += run == 1 ? std::to_string(p.minute) : Pad(p.minute, 2);
-      } else if (run == 1) {
-        out += std::to_string(p.month);
-      } else if (run == 2) {
-        out += Pad(p.month, 2);
-      } else if (run == 3) {
-        out += kShortMonths[p.month - 1];
-      } else {
-        out += kLongMonths[p.month - 1];
-      }
-      i += std::min<size_t>(run, 4);
-      lastWasHour = false;
-      return;
-    }
-    case 'd':
-      if (run == 1)
-        out += std::to_string(p.day);
-      else if (run == 2)
-        out += Pad(p.day, 2);
-      else if (run == 3)
-        out += kShortDays[p.dayOfWeek - 1];
-      else if (run == 4)
-        out += kLongDays[p.dayOfWeek - 1];
-      else if (run == 5)
-        FormatInto(facts.shortDateFormat, p, facts, out, depth + 1);
-      i += std::min<size_t>(run, 5);
-      lastWasHour = false;
-      return;
-    case 'h': {
-      int hour = p.hour;
-      if (twelveHour) {
-        hour %= 12;
-        if (hour == 0) hour = 12;
-      }
-      out += run == 1 ? std::to_string(hour) : Pad(hour, 2);
-      i += std::min<size_t>(run, 2);
-      lastWasHour = true;
-      return;
-    }
-    case 'n':
-      out += run == 1 ? std::to_string(p.minute) : Pad(p.minute, 2);
-      i += std::min<size_t>(run, 2);
-      lastWasHour = false;
-      return;
-    case 's':
-      out += run == 1 ? std::to_string(p.second) : Pad(p.second, 2);
-      i += std::min<size_t>(run, 2);
-      lastWasHour = false;
-      return;
-    case 'z':
-      out += run >= 3 ? Pad(p.millisecond, 3) : std::to_string(p.millisecond);
-      i += run >= 3 ? 3 : 1;
-      lastWasHour = false;
-      return;
-    case 't':
-      FormatInto(run >= 2 ? facts.longTimeFormat : facts.shortTimeFormat, p, facts, out, depth + 1);
-      i += std::min<size_t>(run, 2);
-      lastWasHour = false;
-      return;
-    case 'c':
-      FormatInto(facts.shortDateFormat, p, facts, out, depth + 1);
-      if (p.hour || p.minute || p.second || p.millisecond) {
-        out += ' ';
-        FormatInto(facts.longTimeFormat, p, facts, out, depth + 1);
-      }
-      i += 1;
-      lastWasHour = false;
-      return;
-    default:
-      break;
-  }
-  out += picture[i];
-  i += 1;
-}
-
 void FormatInto(const std::string& picture, const DateParts& p, const LocaleFacts& facts,
                 std::string& out, int depth) {
   if (depth > 2) return;  // "c" inside a locale pattern must not recurse without end
-  const bool twelveHour = HasAmPm(picture);
-  bool lastWasHour = false;
-  size_t i = 0;
-  while (i < picture.size()) {
-    const char c = picture[i];
-    if (c == '"' || c == '\'') {
-      const size_t close = picture.find(c, i + 1);
-      const size_t end = close == std::string::npos ? picture.size() : close;
-      out.append(picture, i + 1, end - i - 1);
-      i = end == picture.size() ? end : end + 1;
-      continue;
+  const bool twelveHour = PictureHasAmPm(picture);
+  ForEachPictureElement(picture, [&](const PictureToken& token) {
+    using E = PictureElement;
+    switch (token.element) {
+      case E::kText:
+        out += token.text;
+        break;
+      case E::kDateSeparator:
+        out += facts.dateSeparator;
+        break;
+      case E::kTimeSeparator:
+        out += facts.timeSeparator;
+        break;
+      case E::kAmPm:
+        out += p.hour < 12 ? "AM" : "PM";
+        break;
+      case E::kAP:
+        out += p.hour < 12 ? "A" : "P";
+        break;
+      case E::kYear2:
+        out += Pad(p.year % 100, 2);
+        break;
+      case E::kYear4:
+        out += Pad(p.year, 4);
+        break;
+      case E::kMonth:
+        out += std::to_string(p.month);
+        break;
+      case E::kMonth2:
+        out += Pad(p.month, 2);
+        break;
+      case E::kMonthShortName:
+        out += kShortMonths[p.month - 1];
+        break;
+      case E::kMonthLongName:
+        out += kLongMonths[p.month - 1];
+        break;
+      case E::kDay:
+        out += std::to_string(p.day);
+        break;
+      case E::kDay2:
+        out += Pad(p.day, 2);
+        break;
+      case E::kDayShortName:
+        out += kShortDays[p.dayOfWeek - 1];
+        break;
+      case E::kDayLongName:
+        out += kLongDays[p.dayOfWeek - 1];
+        break;
+      case E::kShortDate:
+        FormatInto(facts.shortDateFormat, p, facts, out, depth + 1);
+        break;
+      case E::kHour:
+      case E::kHour2: {
+        int hour = p.hour;
+        if (twelveHour) {
+          hour %= 12;
+          if (hour == 0) hour = 12;
+        }
+        out += token.element == E::kHour ? std::to_string(hour) : Pad(hour, 2);
+        break;
+      }
+      case E::kMinute:
+        out += std::to_string(p.minute);
+        break;
+      case E::kMinute2:
+        out += Pad(p.minute, 2);
+        break;
+      case E::kSecond:
+        out += std::to_string(p.second);
+        break;
+      case E::kSecond2:
+        out += Pad(p.second, 2);
+        break;
+      case E::kMillisecond:
+        out += std::to_string(p.millisecond);
+        break;
+      case E::kMillisecond3:
+        out += Pad(p.millisecond, 3);
+        break;
+      case E::kShortTime:
+        FormatInto(facts.shortTimeFormat, p, facts, out, depth + 1);
+        break;
+      case E::kLongTime:
+        FormatInto(facts.longTimeFormat, p, facts, out, depth + 1);
+        break;
+      case E::kDateAndTime:
+        FormatInto(facts.shortDateFormat, p, facts, out, depth + 1);
+        if (p.hour || p.minute || p.second || p.millisecond) {
+          out += ' ';
+          FormatInto(facts.longTimeFormat, p, facts, out, depth + 1);
+        }
+        break;
     }
-    if (c == '/') {
-      out += facts.dateSeparator;
-      ++i;
-      continue;
-    }
-    if (c == ':') {
-      out += facts.timeSeparator;
-      ++i;
-      continue;
-    }
-    if (StartsWithNoCase(picture, i, "am/pm")) {
-      out += p.hour < 12 ? "AM" : "PM";
-      i += 5;
-      continue;
-    }
-    if (StartsWithNoCase(picture, i, "a/p")) {
-      out += p.hour < 12 ? "A" : "P";
-      i += 3;
-      continue;
-    }
-    AppendToken(picture, i, p, facts, lastWasHour, twelveHour, out, depth);
-  }
+  });
 }
 
 }  // namespace
@@ -399,7 +348,8 @@ std::optional<double> ParseTimePart(Cursor& cur) {
   }
   int h = *hour;
   cur.SkipBlanks();
-  if (StartsWithNoCase(cur.s, cur.pos, "am") || StartsWithNoCase(cur.s, cur.pos, "pm")) {
+  const std::string_view mark = std::string_view(cur.s).substr(cur.pos, 2);
+  if (CompareNoCase(mark, "am") == 0 || CompareNoCase(mark, "pm") == 0) {
     const bool pm = std::tolower(static_cast<unsigned char>(cur.s[cur.pos])) == 'p';
     if (h < 1 || h > 12) return std::nullopt;
     h = h % 12 + (pm ? 12 : 0);

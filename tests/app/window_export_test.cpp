@@ -1,8 +1,10 @@
 // Save to CSV, Save to Excel and Print through the window, with a stubbed file dialog; the
 // written files are read back by independent readers.
 
+#include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -70,6 +72,31 @@ TEST(GuiDesktopSeams, TheMessageBoxIsTitledVorlixAndTheSaveDialogConfirmsOverwri
   });
   EXPECT_EQ(desktop.askSaveFileName(nullptr, request), QString());  // cancelled
   EXPECT_TRUE(seen);
+
+  // Two filters: the first is the default; choosing the second makes a name typed without a
+  // suffix take its suffix.
+  request.filter = QStringLiteral("Excel (*.xls);;Excel workbook (*.xlsx)");
+  request.defaultSuffix = QStringLiteral("xls");
+  const QString folder = TempPath(QStringLiteral("dialog"));
+  request.defaultFileName = folder + QStringLiteral("/Sales");
+  OnNextModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->nameFilters(), (QStringList{QStringLiteral("Excel (*.xls)"),
+                                                  QStringLiteral("Excel workbook (*.xlsx)")}));
+    EXPECT_EQ(dialog->selectedNameFilter(), QStringLiteral("Excel (*.xls)"));
+    auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    ASSERT_NE(types, nullptr);
+    types->setFocus();
+    QTest::keyClick(types, Qt::Key_Down);  // as the user picks the second entry
+    EXPECT_EQ(dialog->selectedNameFilter(), QStringLiteral("Excel workbook (*.xlsx)"));
+    EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("xlsx"));
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    name->setText(QStringLiteral("Sales"));
+    QTest::keyClick(name, Qt::Key_Return);
+  });
+  EXPECT_EQ(desktop.askSaveFileName(nullptr, request), folder + QStringLiteral("/Sales.xlsx"));
 }
 
 TEST_F(GuiExport, AnEmptyTableShowsNoDialogAndACancelWritesNothing) {
@@ -118,7 +145,8 @@ TEST_F(GuiExport, TheDefaultFileNameIsTheShortNameOfTheChosenObject) {
   ASSERT_TRUE(window->edit1()->text().endsWith(QStringLiteral(".sales.acme")));
   window->ToolButton9()->click();
   EXPECT_EQ(lastRequest.defaultFileName, window->edit1()->text().section('.', 0, 0));
-  EXPECT_EQ(lastRequest.filter, QStringLiteral("Excel (*.xls)"));
+  // The .xls workbook stays first and the default; the .xlsx workbook is offered second.
+  EXPECT_EQ(lastRequest.filter, QStringLiteral("Excel (*.xls);;Excel workbook (*.xlsx)"));
   EXPECT_EQ(lastRequest.defaultSuffix, QStringLiteral("xls"));
 }
 
@@ -155,6 +183,26 @@ TEST_F(GuiExport, SaveToExcelWritesAWorkbookThatTwoReadersAccept) {
   const QByteArray csv = ReadFile(converted);
   EXPECT_TRUE(csv.contains("ws2.acme,bert.sales.acme,")) << csv.toStdString();
   EXPECT_TRUE(csv.contains("10.1.2.4,555-0102")) << csv.toStdString();
+}
+
+TEST_F(GuiExport, SaveToExcelAsXlsxWritesTheCellsOfTheCsvExport) {
+  OpenWindow(TestTreeIni());
+  ChooseKind(1);
+  TypeAndEnter(QStringLiteral("Lab"));
+  saveAnswer = FreshFile(QStringLiteral("Lab.csv"));
+  window->ToolButton10()->click();
+  const QString csv = saveAnswer;
+  saveAnswer = FreshFile(QStringLiteral("Lab.XLSX"));  // the suffix in any case
+  window->ToolButton9()->click();
+  EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+  EXPECT_TRUE(ReadFile(saveAnswer).startsWith("PK\x03\x04"));
+  QByteArray log;
+  EXPECT_EQ(RunTool(QStringLiteral("/usr/bin/python3"),
+                    {QStringLiteral(VORLIX_SOURCE_DIR "/tests/export/xlsx/xlsx_readers.py"),
+                     QStringLiteral("csv"), saveAnswer, csv},
+                    &log),
+            0)
+      << log.toStdString();
 }
 
 TEST_F(GuiExport, PrintWritesAPdfThatQpdfAccepts) {

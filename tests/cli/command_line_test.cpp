@@ -31,7 +31,7 @@ TEST(CliCommandLine, HelpForTheProgramAndEachCommandGoesToStdoutAndExitsZero) {
   // Help wins over the missing arguments of the command it is asked for.
   const CliRun exportHelp = RunCli({"export", "-h"});
   EXPECT_EQ(exportHelp.exitCode, 0);
-  EXPECT_NE(exportHelp.out.find("--format csv|xls|pdf|txt|dif|sylk"), std::string::npos);
+  EXPECT_NE(exportHelp.out.find("--format csv|xls|xlsx|pdf|txt|dif|sylk"), std::string::npos);
   EXPECT_NE(exportHelp.out.find("--output"), std::string::npos);
 }
 

@@ -31,7 +31,7 @@ TEST(BashCompletion, CommandsOptionsAndTheirChoices) {
   EXPECT_EQ(Complete("read --l"), "--list\n");
   EXPECT_EQ(Complete("find --kind w"), "workstation\n");
   EXPECT_EQ(Complete("members --format ''"), "tsv\ncsv\njson\n");
-  EXPECT_EQ(Complete("export --format ''"), "csv\nxls\npdf\ntxt\ndif\nsylk\n");
+  EXPECT_EQ(Complete("export --format ''"), "csv\nxls\nxlsx\npdf\ntxt\ndif\nsylk\n");
   EXPECT_EQ(Complete("--config " + ShellQuoted(VORLIX_SOURCE_DIR "/READ")),
             VORLIX_SOURCE_DIR "/README.md\n");
 }

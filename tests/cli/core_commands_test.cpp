@@ -139,11 +139,24 @@ TEST(CliCoreCommands, ExportWritesTheTableWithTheWindowsSettings) {
                   "s.cell_value(3, 0).startswith('WS-DEP-03') else 1)\" " +
                   base + ".xls"),
             0);
+  // The workbook holds the cells of the CSV file, as openpyxl and ssconvert read them.
+  const CliRun xlsx = exportTo("xlsx");
+  ASSERT_EQ(xlsx.exitCode, 0) << xlsx.err;
+  const std::string readers =
+      "/usr/bin/python3 " VORLIX_SOURCE_DIR "/tests/export/xlsx/xlsx_readers.py csv ";
+  EXPECT_EQ(Shell(readers + base + ".xlsx " + base + ".csv"), 0);
+  // Through a pipe too, though the library writes files by name and seeks in them.
+  std::vector<std::string> toPipe = lookup;
+  toPipe.insert(toPipe.end(), {"--format", "xlsx", "--output", "-"});
+  ASSERT_EQ(Shell("bash -c " + ShellQuoted("set -o pipefail; " + CliCommandLine(toPipe) +
+                                           " | cat >" + ShellQuoted(base + ".xlsx"))),
+            0);
+  EXPECT_EQ(Shell(readers + base + ".xlsx " + base + ".csv"), 0);
   ASSERT_EQ(exportTo("pdf").exitCode, 0);
   EXPECT_EQ(Shell("qpdf --check " + base + ".pdf >/dev/null 2>&1"), 0);
   EXPECT_EQ(exportTo("sylk").exitCode, 0);
   EXPECT_EQ(ReadFile(base + ".sylk").rfind("ID;", 0), 0u);
-  for (const char* format : {"csv", "xls", "pdf", "sylk"}) {
+  for (const char* format : {"csv", "xls", "xlsx", "pdf", "sylk"}) {
     std::remove((base + "." + format).c_str());
   }
 

@@ -1,11 +1,14 @@
 // Execute: directory creation, file creation and replacement, the lock, the after-run step.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "export/morvat3_ascii.h"
@@ -17,12 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testing::ReadFile;
 
 // Records the shell verbs instead of starting programs.
 class RecordingExporter : public TMorvat3ASCII {
@@ -80,17 +78,61 @@ TEST_F(ExportFile, DirectoryThatCannotBeCreated) {
   EXPECT_EQ(OutputDirectory("/tmp/x.csv"), "/tmp");
 }
 
-TEST_F(ExportFile, UnsetSourceLeavesAnEmptyFile) {
-  fs::path file = dir_ / "members.csv";
+TEST_F(ExportFile, AFailedRunLeavesTheOldFileAsItWas) {
   fs::create_directories(dir_);
+  fs::path file = dir_ / "members.csv";
   { std::ofstream(file) << "old"; }
-  exporter_.ListView = nullptr;
   exporter_.FileName = file.string();
+  // Before the first row: no source.
+  exporter_.ListView = nullptr;
   EXPECT_THROW(exporter_.Execute(), EMorvatError);
-  ASSERT_TRUE(fs::exists(file));
-  EXPECT_EQ(fs::file_size(file), 0u);
+  EXPECT_EQ(ReadFile(file), "old");
+  // In the middle: a row that lacks a cell fails when it is read.
+  exporter_.ListView = &list_;
+  list_.AddColumn("Phone", 80);
+  list_.ItemAt(0).subItems = {"555-0101"};
+  list_.AddItem("bob.sales.acme");
+  EXPECT_THROW(exporter_.Execute(), std::exception);
+  EXPECT_EQ(ReadFile(file), "old");
+  // A new file is not made at all.
+  exporter_.FileName = (dir_ / "new.csv").string();
+  EXPECT_THROW(exporter_.Execute(), std::exception);
+  EXPECT_EQ(std::vector<fs::path>(fs::directory_iterator(dir_), {}), std::vector<fs::path>{file});
 }
 
+TEST_F(ExportFile, AnAbortedRunLeavesTheOldFileAsItWas) {
+  fs::create_directories(dir_);
+  fs::path file = dir_ / "members.csv";
+  list_.AddItem("bob.sales.acme");
+  exporter_.FileName = file.string();
+  const std::vector<std::pair<std::string, std::function<void()>>> aborts = {
+      {"from OnBeginExport",
+       [&] { exporter_.OnBeginExport = [](TMorvat3& sender) { sender.Abort(); }; }},
+      {"after the first row",
+       [&] { exporter_.OnExportedRecord = [](TMorvat3& sender, int) { sender.Abort(); }; }},
+  };
+  for (const auto& [when, setAbort] : aborts) {
+    SCOPED_TRACE(when);
+    for (TMorvatASCIIType type : {etCSV, etTXT, etDIF, etSYLK}) {
+      { std::ofstream(file) << "old"; }
+      exporter_.OnBeginExport = nullptr;
+      exporter_.OnExportedRecord = nullptr;
+      exporter_.SetExportType(type);
+      setAbort();
+      exporter_.Execute();
+      EXPECT_EQ(ReadFile(file), "old");
+      EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 1);
+    }
+  }
+  // A stop question answered "go on" makes the run complete again.
+  exporter_.OnExportedRecord = [](TMorvat3& sender, int recNo) {
+    if (recNo == 0) sender.Abort();
+  };
+  exporter_.OnStopExport = [](TMorvat3&, bool& canContinue) { canContinue = true; };
+  exporter_.SetExportType(etCSV);
+  exporter_.Execute();
+  EXPECT_NE(ReadFile(file).find("\"bob.sales.acme\""), std::string::npos);
+}
 TEST_F(ExportFile, FileNameWithoutDirectoryIsRelativeToTheWorkingDirectory) {
   fs::create_directories(dir_);
   fs::path saved = fs::current_path();
@@ -104,11 +146,18 @@ TEST_F(ExportFile, FileNameWithoutDirectoryIsRelativeToTheWorkingDirectory) {
 TEST_F(ExportFile, ALockedFileIsNotTouched) {
   fs::create_directories(dir_);
   fs::path file = dir_ / "members.csv";
-  TMorvatFileStream holder(file.string());
-  holder.Write("kept");
-  holder.Flush();
+  { std::ofstream(file) << "kept"; }
+  // An flock(2) lock of another open file counts even inside this process.
+  const int holder = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
   exporter_.FileName = file.string();
-  EXPECT_THROW(exporter_.Execute(), EMorvatError);
+  try {
+    exporter_.Execute();
+    ADD_FAILURE() << "no error";
+  } catch (const EMorvatError& e) {
+    EXPECT_NE(std::string(e.what()).find("in use by another program"), std::string::npos);
+  }
+  ::close(holder);
   EXPECT_EQ(ReadFile(file), "kept");
   EXPECT_THROW(TMorvatFileStream((dir_ / "no" / "such" / "dir.csv").string()), EMorvatError);
 }

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -63,6 +66,12 @@ inline std::string RunToMemory(TMorvat3& exporter) {
   TMorvatMemoryStream stream;
   exporter.ExportToStream(stream);
   return stream.Data();
+}
+
+// The bytes of a file; empty when it cannot be read.
+inline std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // Lines of a text split at CR LF (the last, empty piece after the final CR LF dropped).

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "export/morvat3_ascii.h"
 #include "export_fixtures.h"
@@ -176,6 +177,25 @@ TEST_F(ExportReaders, DifReadsBackWithTheSameCells) {
   EXPECT_NE((*read)[1][1].find("hi"), std::string::npos);
   EXPECT_EQ((*read)[1][4], "555-0101");
   EXPECT_EQ(Trimmed(*read)[2], Trimmed(Expected())[2]);
+}
+
+TEST_F(ExportReaders, LineBreaksAndTabsKeepSylkAndDifRowsWhole) {
+  // Values read from a directory may hold line breaks and TABs; each break becomes a blank,
+  // a TAB stays.
+  list_.ItemAt(0).subItems[0] = "anna\r\nsales";
+  list_.ItemAt(1).subItems[0] = "two\nlines\rthree";
+  list_.ItemAt(2).subItems[3] = "tab\there";
+  Table expected = Expected();
+  expected[1][1] = "anna sales";
+  expected[2][1] = "two lines three";
+  if (!Have("ssconvert")) GTEST_SKIP() << "ssconvert not installed";
+  for (const auto& [type, name, importer] : {std::tuple{etSYLK, "breaks.slk", "Gnumeric_sylk:sylk"},
+                                             std::tuple{etDIF, "breaks.dif", "Gnumeric_dif:dif"}}) {
+    SCOPED_TRACE(name);
+    std::optional<Table> read = Gnumeric(Export(type, name), importer);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(Trimmed(*read), Trimmed(expected));
+  }
 }
 
 }  // namespace

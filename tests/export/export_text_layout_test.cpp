@@ -115,6 +115,53 @@ TEST_F(ExportTextLayout, TxtWidthPassMeasuresValuesAsTheRowHoldsThem) {
             (std::vector<std::string>{"    222,222 ", "222,221,111 "}));  // numbers go right
 }
 
+TEST_F(ExportTextLayout, TxtWidthComesOnlyFromTheExportedRecords) {
+  // A data set whose skipped first record holds the longest value.
+  TMemoryDataSet data;
+  data.AddField("Name", ftString, true, "", 2);
+  data.AddRecord({"a much longer skipped value"});
+  data.AddRecord({"short"});
+  data.AddRecord({"shorter!"});
+  exporter_.ExportSource = esDataSet;
+  exporter_.DataSet = &data;
+  exporter_.SkipRecCount = 1;
+  EXPECT_EQ(RunToMemory(exporter_), "Name     \r\nshort    \r\nshorter! \r\n");
+}
+
+TEST_F(ExportTextLayout, LineBreaksAndTabsKeepEveryValueOnItsLine) {
+  list_.AddColumn("Line\nbreak", 8);
+  list_.AddColumn("B", 8);
+  list_.AddItem("a\r\nb\rc\nd", {"t\tab"});
+  list_.AddItem("x", {"y"});
+  // Fixed width: each break and TAB is one blank, and the widths count them so.
+  EXPECT_EQ(RunToMemory(exporter_),
+            "Line break B    \r\n"
+            "a b c d    t ab \r\n"
+            "x          y    \r\n");
+
+  exporter_.SetExportType(etSYLK);
+  EXPECT_EQ(RunToMemory(exporter_),
+            "ID;PVASCIIEXPORT\r\n"
+            "C;X1;Y1;K\"Line break\"\r\n"
+            "C;X2;Y1;K\"B\"\r\n"
+            "C;X1;Y2;K\"a b c d\"\r\n"
+            "C;X2;Y2;K\"t\tab\"\r\n"
+            "C;X1;Y3;K\"x\"\r\n"
+            "C;X2;Y3;K\"y\"\r\n"
+            "E\r\n");
+
+  exporter_.SetExportType(etDIF);
+  const std::vector<std::string> dif = CrLfLines(RunToMemory(exporter_));
+  ASSERT_EQ(dif.size(), 32u);  // 12 header lines, three tuples of 6, the trailer
+  EXPECT_EQ(dif[15], "\"Line break\"");
+  EXPECT_EQ(dif[21], "\"a b c d\"");
+  EXPECT_EQ(dif[23], "\"t\tab\"");
+
+  // CSV quotes them instead.
+  testing::SetUpCsv(exporter_, list_);
+  EXPECT_EQ(CrLfLines(RunToMemory(exporter_))[1], "\"a");
+}
+
 TEST_F(ExportTextLayout, SylkCellsWithAndWithoutCaptions) {
   list_.AddColumn("User", 80);
   list_.AddColumn("Phone", 80);

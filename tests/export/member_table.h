@@ -27,4 +27,21 @@ inline void AddMemberRow(TMemoryListView& list, const std::string& name, const s
   list.AddItem(name, {cell1, cell2, cell3, cell4});
 }
 
+// A member table as the window builds it, every cell present: `rows` members of which every
+// third has no phone.
+inline void FillMemberTable(TMemoryListView& list, int rows) {
+  AddMemberColumns(list, kWindowCaptions);
+  for (int i = 0; i < rows; ++i)
+    AddMemberRow(list, "user" + std::to_string(i) + ".sales.acme",
+                 i % 3 == 0 ? "" : "+31 20 555 " + std::to_string(1000 + i));
+}
+
+// The cells a spreadsheet reader finds for such a table: the captions, then name and phone.
+inline std::vector<std::vector<std::string>> MemberTableCells(const TMemoryListView& list) {
+  std::vector<std::vector<std::string>> cells{kWindowCaptions};
+  for (int i = 0; i < list.ItemCount(); ++i)
+    cells.push_back({list.ItemCaption(i), list.SubItem(i, 0)});
+  return cells;
+}
+
 }  // namespace vorlix::exporter::testing

@@ -29,8 +29,9 @@ std::optional<long long> Number(std::string_view text, size_t& at) {
 }
 
 // A literal string starting after its "(": nesting parentheses, backslash escapes. Returns the
-// text and moves at past the closing ")"; nullopt when it does not close.
-std::optional<std::string> LiteralString(std::string_view s, size_t& at) {
+// text and moves at past the closing ")"; nullopt when it does not close. rawCr tells whether a
+// CR stands in it unescaped, which a reader takes as a line end and turns into an LF.
+std::optional<std::string> LiteralString(std::string_view s, size_t& at, bool& rawCr) {
   std::string out;
   int depth = 1;
   while (at < s.size()) {
@@ -75,6 +76,9 @@ std::optional<std::string> LiteralString(std::string_view s, size_t& at) {
             out += e;  // an unknown escape stands for the character itself
           }
       }
+    } else if (c == '\r') {
+      rawCr = true;
+      out += c;
     } else if (c == '(') {
       ++depth;
       out += c;
@@ -104,8 +108,10 @@ std::string CheckContent(std::string_view s, PdfFacts& facts) {
       while (at < s.size() && s[at] != '\r' && s[at] != '\n') ++at;
     } else if (c == '(') {
       ++at;
-      const auto text = LiteralString(s, at);
+      bool rawCr = false;
+      const auto text = LiteralString(s, at, rawCr);
       if (!text) return "a text string in a content stream does not close";
+      if (rawCr) return "a CR stands unescaped in a text string";
       strings.push_back(*text);
     } else if (c == '<') {
       const size_t end = s.find('>', at);

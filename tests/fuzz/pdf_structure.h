@@ -1,7 +1,8 @@
 #pragma once
 // A check of a written PDF file's structure, from the format's definition: header, objects where
 // the cross-reference table says, stream lengths, trailer, and content streams that tokenize
-// into operands and known operators (an unescaped parenthesis in a text would break them).
+// into operands and known operators (an unescaped parenthesis in a text would break them), with
+// no CR left unescaped in a text string.
 // Returns an empty text when the file holds, else what is wrong.
 
 #include <string>

@@ -57,6 +57,10 @@ TEST(PlatformDateTime, PicturesPrintSeparatorsAndFields) {
   EXPECT_EQ(FormatDateTime("\"at\" hh", t, f), "at 09");
   EXPECT_EQ(FormatDateTime("", t, f), "01-02-2003 09:07:05");
   EXPECT_EQ(FormatDateTime("", *EncodeDateTime(2003, 2, 1), f), "01-02-2003");
+  // Runs read as the longest field they make; other characters leave "after an hour" alone.
+  EXPECT_EQ(FormatDateTime("hh m, mmmmm", t, f), "09 7, February2");
+  EXPECT_EQ(FormatDateTime("dddddd|zzzz|yyyyy|'q'", t, f), "1|0000|2003|q");
+  EXPECT_EQ(FormatDateTime("ddddd tt", t, f), "01-02-2003 09:07:05");
 }
 
 TEST(PlatformDateTime, ParsesInTheLocaleFieldOrder) {

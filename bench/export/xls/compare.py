@@ -6,16 +6,18 @@ Usage: /usr/bin/python3 bench/export/xls/compare.py [path/to/xls_bench] [rows]""
 
 import csv
 import os
-import subprocess
 import sys
 import tempfile
-import time
+
+sys.dont_write_bytecode = True  # no cache files in the source tree
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from process_measure import measure  # noqa: E402
 
 ROWS = int(sys.argv[2]) if len(sys.argv) > 2 else 65000
 BENCH = sys.argv[1] if len(sys.argv) > 1 else "build/xls_bench"
 CAPTIONS = ["User", "Phone", "Office", "Department", "Note"]
 
-# Must match GeneratedList::Cell in xls_bench.cpp.
+# Must match GeneratedList::Cell in ../generated_list.h.
 CELL_CODE = '''
 def cell(i, c):
     return ("member%d.sales.acme" % i, "+31 20 %d" % (5550000 + i), "Room %d" % (i % 500),
@@ -25,6 +27,7 @@ exec(CELL_CODE)
 
 XLWT_SCRIPT = CELL_CODE + '''
 import sys, xlwt
+
 rows, out = int(sys.argv[1]), sys.argv[2]
 book = xlwt.Workbook()
 sheet = book.add_sheet("Sheet 1")
@@ -37,26 +40,6 @@ for i in range(rows):
         row.write(c, cell(i, c))
 book.save(out)
 ''' % (CAPTIONS,)
-
-
-def measure(argv, runs=1):
-    """Runs argv; returns (CPU seconds, wall seconds, peak resident kilobytes), the best of
-    `runs` runs. CPU time (user + system) is the fair measure on a shared machine."""
-    best = None
-    for _ in range(runs):
-        start = time.monotonic()
-        proc = subprocess.Popen(argv, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        _, status, usage = os.wait4(proc.pid, 0)
-        wall = time.monotonic() - start
-        err = proc.stderr.read().decode(errors="replace").strip()
-        proc.stdout.close()
-        proc.stderr.close()
-        if os.waitstatus_to_exitcode(status) != 0:
-            sys.exit("%s failed: %s" % (argv[0], err))
-        result = (usage.ru_utime + usage.ru_stime, wall, usage.ru_maxrss)
-        if best is None or result[0] < best[0]:
-            best = result
-    return best
 
 
 def main():

@@ -1,16 +1,8 @@
 // Spreadsheet export speed: a member-table-like list of 65,000 rows x 5 columns written as a
-// workbook. "xls_bench --write FILE ROWS" writes one file and prints the seconds it took (the
-// comparison script runs it in a process of its own to read its peak memory); without
-// arguments the Google Benchmark cases run.
+// workbook (see ../writer_bench.h for "--write FILE ROWS").
 
-#include <benchmark/benchmark.h>
-
-#include <chrono>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <string>
-
+#include "../generated_list.h"
+#include "../writer_bench.h"
 #include "export/xls/main_window_settings.h"
 #include "export/xls/morvat3_xls.h"
 
@@ -18,47 +10,8 @@ namespace {
 
 using namespace vorlix::exporter;
 
-// A list whose cells are made when they are read, so the source itself holds no memory.
-class GeneratedList : public IMorvatListView {
- public:
-  explicit GeneratedList(int rows) : rows_(rows) {}
-  int ColumnCount() const override { return 5; }
-  std::string ColumnCaption(int c) const override {
-    static const char* const kCaptions[5] = {"User", "Phone", "Office", "Department", "Note"};
-    return kCaptions[c];
-  }
-  int ColumnWidth(int) const override { return 120; }
-  int ItemCount() const override { return rows_; }
-  std::string ItemCaption(int i) const override { return Cell(i, 0); }
-  std::string SubItem(int i, int k) const override { return Cell(i, k + 1); }
-  int SelectedIndex() const override { return selected_; }
-  void SelectItem(int item) override { selected_ = item; }
-  void BeginUpdate() override {}
-  void EndUpdate() override {}
-
-  // The same cells the comparison script gives the other writers.
-  static std::string Cell(int i, int c) {
-    switch (c) {
-      case 0:
-        return "member" + std::to_string(i) + ".sales.acme";
-      case 1:
-        return "+31 20 " + std::to_string(5550000 + i);
-      case 2:
-        return "Room " + std::to_string(i % 500);
-      case 3:
-        return "Dept " + std::to_string(i % 40);
-      default:
-        return "note " + std::to_string(i);
-    }
-  }
-
- private:
-  int rows_;
-  int selected_ = -1;
-};
-
 void WriteWorkbook(const std::string& file, int rows) {
-  GeneratedList list(rows);
+  bench::GeneratedList list(rows);
   xls::TMorvat3XLS exporter;
   xls::ConfigureAsMainWindowXlsExporter(exporter, &list);
   exporter.FileName = file;
@@ -66,27 +19,12 @@ void WriteWorkbook(const std::string& file, int rows) {
 }
 
 void BM_XlsWrite(benchmark::State& state) {
-  const std::string file =
-      (std::filesystem::temp_directory_path() / "vorlix-xls-bench.xls").string();
-  for (auto _ : state) WriteWorkbook(file, static_cast<int>(state.range(0)));
-  state.SetItemsProcessed(state.iterations() * state.range(0));
-  state.counters["FileBytes"] = static_cast<double>(std::filesystem::file_size(file));
-  std::filesystem::remove(file);
+  bench::WriteBench(state, WriteWorkbook, "vorlix-xls-bench.xls");
 }
 BENCHMARK(BM_XlsWrite)->Arg(10000)->Arg(65000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 4 && std::strcmp(argv[1], "--write") == 0) {
-    const auto start = std::chrono::steady_clock::now();
-    WriteWorkbook(argv[2], std::stoi(argv[3]));
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    std::printf("%.4f\n", took.count());
-    return 0;
-  }
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return bench::WriterBenchMain(argc, argv, WriteWorkbook);
 }

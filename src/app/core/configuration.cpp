@@ -104,10 +104,6 @@ std::string ProblemText(const std::string& path, const std::vector<IniProblem>& 
 
 }  // namespace
 
-std::string ConfigurationPath() {
-  return platform::ExecutableDirectory() + "/vorlix.ini";
-}
-
 std::string ConfigurationFileProblem(const std::string& path) {
   const platform::RegularFileText file = platform::ReadRegularFile(path);
   return file.status == platform::RegularFileText::kRead ? std::string()

@@ -27,7 +27,11 @@ struct Configuration {
   std::string problem;
 };
 
-// <executable's directory>/vorlix.ini
+// Where the configuration file is looked for, in this order: vorlix.ini beside the executable;
+// $XDG_CONFIG_HOME/vorlix/vorlix.ini (~/.config when the variable is unset, empty or not an
+// absolute path); /etc/vorlix/vorlix.ini. (configuration_path.cpp)
+std::vector<std::string> ConfigurationSearchPath();
+// The first file of the search path that exists; the first entry when none does.
 std::string ConfigurationPath();
 
 // Why the file at path cannot serve as a configuration named by the user ("FILE: cannot open the

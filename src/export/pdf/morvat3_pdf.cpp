@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "export/pdf/font_encodings.h"
 #include "export/pdf/pdf_text.h"
 #include "export/pdf/pdf_writer.h"
 
@@ -108,7 +109,7 @@ void TMorvat3PDF::WriteFreeLines(const TMorvatStringList& lines, const TPDFFont&
       y_ = box_.Top - RoundHalfEven(lineHeight);
     }
     // Free lines skip the engine's normalizing; they need it as much as the cells do.
-    DrawText(box_.Left, font.FontColor, NormalizeText(WinAnsiFromUtf8(line)));
+    DrawText(box_.Left, font.FontColor, NormalizeText(TextForEncoding(line, font.FontEncoding)));
   }
 }
 
@@ -130,7 +131,7 @@ void TMorvat3PDF::WriteCaptionRow() {
   MoveDown((Options.RowSpacing / 2 + 1) * size);
   const int pad = doc.CharsWidth(size, Options.ColSpacing / 2);
   for (int i = 0; i < Columns.Count(); ++i)
-    DrawText(x_[i] + pad, font.FontColor, WinAnsiFromUtf8(ColumnCaptionText(i)));
+    DrawText(x_[i] + pad, font.FontColor, TextForEncoding(ColumnCaptionText(i), font.FontEncoding));
   MoveDown(size * Options.RowSpacing / 2);
   HorizontalRule();
 }
@@ -168,8 +169,8 @@ void TMorvat3PDF::WriteDataRow() {
       doc.FillRect(background, x_[i], y_ - size * rowSpacing / 2, x_[i + 1] - x_[i],
                    (rowSpacing + 1) * size - Options.GridLineWidth / 2.0);
     }
-    std::string converted;
-    const std::string& text = IsAscii(value) ? value : (converted = WinAnsiFromUtf8(value));
+    // Coded for the data font's encoding, and measured so: the widths go by code.
+    const std::string text = TextForEncoding(value, dataFont.FontEncoding);
     int x = x_[i] + pad;
     if (align == ecaCenter) {
       x += (doc.CharsWidth(size, column.Width) - doc.TextWidth(text, size)) / 2;

@@ -1,15 +1,11 @@
 #pragma once
-// Text on its way into a PDF string: the program's UTF-8 texts become the 8-bit
-// Windows-1252 codes the fonts are encoded with, and the characters a literal string
-// treats specially are escaped.
+// Text on its way into a PDF string: the characters a literal string treats specially are
+// escaped. (The codes of a font's encoding come from font_encodings.h.)
 
 #include <string>
 #include <string_view>
 
 namespace vorlix::exporter::pdf {
-
-// True when every byte is below 0x80: the text reads the same in both encodings.
-bool IsAscii(std::string_view text);
 
 // UTF-8 to Windows-1252. A character the code page lacks becomes "?"; a byte that is not
 // part of valid UTF-8 is taken as a Windows-1252 code already, so 8-bit text passes unchanged.

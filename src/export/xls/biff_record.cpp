@@ -12,6 +12,14 @@ void PutDouble(uint8_t* p, double value) {
   for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(bits >> (8 * i));
 }
 
+void WriteWholeRecord(TxlsByteSink& stream, uint16_t id, const std::vector<uint8_t>& data) {
+  if (data.size() > kMaxRecordData)
+    throw std::length_error("Record data longer than one record can hold");
+  stream.WriteU16(id);
+  stream.WriteU16(static_cast<uint16_t>(data.size()));
+  if (!data.empty()) stream.Write(data.data(), data.size());
+}
+
 TbiffRecord::TbiffRecord(std::vector<uint8_t> data, uint16_t id)
     : id_(id),
       dataSize_(static_cast<uint16_t>(std::min<size_t>(data.size(), 0xFFFF))),

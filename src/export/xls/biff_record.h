@@ -45,6 +45,10 @@ inline void PutU32(uint8_t* p, uint32_t value) {
 }
 void PutDouble(uint8_t* p, double value);
 
+// Writes a record in one piece, for records that readers do not accept with CONTINUE
+// records (a hyperlink and its screen tip); data longer than kMaxRecordData raises.
+void WriteWholeRecord(TxlsByteSink& stream, uint16_t id, const std::vector<uint8_t>& data);
+
 class TbiffRecord {
  public:
   TbiffRecord(std::vector<uint8_t> data, uint16_t id);

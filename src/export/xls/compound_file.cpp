@@ -8,7 +8,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "export/morvat_stream.h"
 #include "export/xls/biff_record.h"
 
 namespace vorlix::exporter::xls {
@@ -209,62 +208,49 @@ void WriteCompoundFile(const TxlsStream& workbook, TxlsByteSink& out) {
 
 namespace {
 
-// Buffered writes to the open file; a short write raises the writer's message.
+// Hands the container's bytes to the buffered output file.
 class FileSink : public TxlsByteSink {
  public:
-  explicit FileSink(std::FILE* file) : file_(file) {}
+  explicit FileSink(TMorvatFileStream& file) : file_(file) {}
   void Write(const void* data, size_t size) override {
-    if (size > 0 && std::fwrite(data, 1, size, file_) != size)
-      throw std::runtime_error("Error writing output file");
+    file_.Write(static_cast<const char*>(data), size);
   }
 
  private:
-  std::FILE* file_;
+  TMorvatFileStream& file_;
 };
 
 }  // namespace
 
 TCompoundFile::~TCompoundFile() {
-  CloseQuietly();
+  Discard();
 }
 
 void TCompoundFile::Open(const std::string& fileName) {
   if (file_ != nullptr) throw std::logic_error("The compound file is already open");
-  const int fd = CreateLockedFile(fileName);
-  file_ = ::fdopen(fd, "wb");
-  if (file_ == nullptr) {
-    const int error = errno;
-    ::close(fd);
-    throw std::runtime_error("Cannot create file \"" + fileName + "\". " + std::strerror(error));
-  }
-  std::setvbuf(file_, nullptr, _IOFBF, 1 << 18);
+  file_ = std::make_unique<TMorvatFileStream>(fileName);
   // The sheets' bytes wait in a temporary file, so a large workbook does not stay in memory.
-  stream_ = TxlsStream(TxlsStream::Storage::TemporaryFile);
+  stream_ = TxlsStream(TxlsStream::Storage::TemporaryFile, fileName);
 }
 
 void TCompoundFile::Close() {
   if (file_ == nullptr) return;
-  std::FILE* file = file_;
-  file_ = nullptr;
   try {
-    FileSink sink(file);
+    FileSink sink(*file_);
     WriteCompoundFile(stream_, sink);
+    file_->Close();
   } catch (...) {
-    std::fclose(file);
-    stream_ = TxlsStream();
+    Discard();
     throw;
   }
-  bool ok = std::fflush(file) == 0;
-  ok = std::fclose(file) == 0 && ok;
+  file_.reset();
   stream_ = TxlsStream();
-  if (!ok) throw std::runtime_error("Error writing output file");
 }
 
-void TCompoundFile::CloseQuietly() noexcept {
-  try {
-    Close();
-  } catch (...) {
-  }
+void TCompoundFile::Discard() noexcept {
+  if (file_ != nullptr) file_->Discard();
+  file_.reset();
+  stream_ = TxlsStream();
 }
 
 }  // namespace vorlix::exporter::xls

@@ -6,9 +6,10 @@
 // sectors, and DIFAT sectors follow once more than 109 FAT sectors are needed.
 
 #include <cstdint>
-#include <cstdio>
+#include <memory>
 #include <string>
 
+#include "export/morvat_stream.h"
 #include "export/xls/xls_stream.h"
 
 namespace vorlix::exporter::xls {
@@ -20,20 +21,23 @@ class TCompoundFile {
   TCompoundFile(const TCompoundFile&) = delete;
   TCompoundFile& operator=(const TCompoundFile&) = delete;
 
-  // Creates the file, replacing an existing one, and opens it for writing by this process
-  // alone. Throws std::runtime_error naming the file and the system's reason.
+  // Opens the output file (a temporary file beside the target, or a stream; output_file.h)
+  // and the Workbook stream, whose bytes wait in an unnamed temporary file until Close.
+  // Raises EMorvatError "Cannot create file "<name>". <reason>".
   void Open(const std::string& fileName);
   // The Workbook stream.
   TxlsStream& Stream() { return stream_; }
-  // Writes the container with the stream's current bytes and closes the file. Throws
-  // std::runtime_error("Error writing output file") when the file takes fewer bytes.
+  // Writes the container with the stream's current bytes and puts the file in place of the
+  // target. Raises EMorvatError naming the file and the reason; the target then stays as it
+  // was.
   void Close();
-  // Closes without raising (for error paths); the container is still written.
-  void CloseQuietly() noexcept;
+  // Drops the file without raising (for error paths and aborted runs); the target stays as it
+  // was.
+  void Discard() noexcept;
   bool IsOpen() const { return file_ != nullptr; }
 
  private:
-  std::FILE* file_ = nullptr;
+  std::unique_ptr<TMorvatFileStream> file_;
   TxlsStream stream_;
 };
 

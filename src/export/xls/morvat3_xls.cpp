@@ -49,19 +49,36 @@ std::unique_ptr<TMorvatWriter> TMorvat3XLS::CreateWriter(TMorvatStream& stream) 
 void TMorvat3XLS::Execute() {
   if (FileName.empty()) throw EMorvatError("Result file name not present");
   EnsureOutputDirectory(FileName);
+  RecordCounter = 0;
+
+  TxlsSheet* temporary = nullptr;
+  bool anyExported = false;
+  for (int i = 0; i < Sheets.Count(); ++i) anyExported = anyExported || Sheets[i].Exported;
+  if (!anyExported) {
+    temporary = &Sheets.Add();
+    FillTemporarySheet(*temporary);
+  }
+  TemporarySheetGuard guard(Sheets, temporary);
+  // Every check that can refuse the run comes before the file is opened.
+  CheckSheets();
+
   TCompoundFile file;
   file.Open(FileName);
+  bool complete = false;
   try {
     TxlsWorkbookWriter book(file.Stream());
-    RunSteps(book);
+    complete = RunSteps(book);
   } catch (const RunStop&) {
-    // Stopped: the file keeps what was written, without the globals block.
-  } catch (...) {
-    file.CloseQuietly();
-    throw;
+    // Stopped: nothing of the run is kept.
+  }
+  // A stopped or aborted run is incomplete: it must not take the place of a good file. (An
+  // error passes on, and the file's destructor drops it just the same.)
+  if (!complete || Aborted) {
+    file.Discard();
+    return;
   }
   file.Close();
-  if (!Aborted) AfterFileWritten();
+  AfterFileWritten();
 }
 
 void TMorvat3XLS::RemoveReference(const void* component) {
@@ -106,43 +123,42 @@ void TMorvat3XLS::CheckSheet(TxlsSheet& sheet) const {
   if (!ExportEmpty && source.IsSourceEmpty())
     throw EMorvatError::FromTable(msgSourceEmpty, source.SourceName());
   ValidateSheetSettings(sheet);
+  // The size is checked on the columns the sheet would get; the run fills them again.
+  sheet.Columns.Clear();
+  sheet.Columns.Fill(false);
+  const bool rowsMayBeLeftOut = OnBeforeExportRow || OnAdvancedBeforeExportRow;
+  CheckSheetSize(sheet, rowsMayBeLeftOut ? std::nullopt : source.KnownRecordCount());
 }
 
-void TMorvat3XLS::RunSteps(TxlsWorkbookWriter& book) {
-  book.WriteGlobalsHead();
-  RecordCounter = 0;
-
-  TxlsSheet* temporary = nullptr;
-  bool anyExported = false;
-  for (int i = 0; i < Sheets.Count(); ++i) anyExported = anyExported || Sheets[i].Exported;
-  if (!anyExported) {
-    temporary = &Sheets.Add();
-    FillTemporarySheet(*temporary);
-  }
-  TemporarySheetGuard guard(Sheets, temporary);
-
-  std::set<std::string> titles;
+void TMorvat3XLS::CheckSheets() {
+  std::set<std::u16string> titles;
   for (int i = 0; i < Sheets.Count(); ++i) {
-    if (!Sheets[i].Exported) continue;
-    CheckSheet(Sheets[i]);
+    TxlsSheet& sheet = Sheets[i];
+    if (!sheet.Exported) continue;
+    CheckSheet(sheet);
     // Spreadsheet programs refuse two sheets of one name, in any case.
-    if (!titles.insert(LowerText(Sheets[i].Title)).second)
-      throw EMorvatError("Sheet \"" + Sheets[i].Title + "\": another sheet has the same title");
+    if (!titles.insert(FoldCase(Utf16FromUtf8(sheet.Title))).second)
+      throw EMorvatError("Sheet \"" + sheet.Title + "\": another sheet has the same title");
   }
+}
 
+bool TMorvat3XLS::RunSteps(TxlsWorkbookWriter& book) {
+  book.WriteGlobalsHead();
   BeginExport();
   BeforeDataRows();
   if (Aborted) throw RunStop{};
 
+  bool complete = true;
   for (int i = 0; i < Sheets.Count(); ++i)
-    if (Sheets[i].Exported) ExportSheet(book, Sheets[i], i);
+    if (Sheets[i].Exported) complete = ExportSheet(book, Sheets[i], i) && complete;
 
   book.Finish();
   AfterDataRows();
   EndExport();
+  return complete;
 }
 
-void TMorvat3XLS::ExportSheet(TxlsWorkbookWriter& book, TxlsSheet& sheet, int index) {
+bool TMorvat3XLS::ExportSheet(TxlsWorkbookWriter& book, TxlsSheet& sheet, int index) {
   if (OnBeforeExportSheet) OnBeforeExportSheet(*this, index);
   TMorvatSourceCursor& source = sheet.Source();
   UnlockGuard unlock(source);
@@ -180,9 +196,13 @@ void TMorvat3XLS::ExportSheet(TxlsWorkbookWriter& book, TxlsSheet& sheet, int in
   if (Aborted) throw RunStop{};
   sheet.RecordCounter = 0;
 
+  bool complete = true;
   while (!source.EndOfData()) {
     if (sheet.ExportRecCount > 0 && sheet.RecordCounter >= sheet.ExportRecCount) break;
-    if (Aborted && !CanContinue()) break;
+    if (Aborted && !CanContinue()) {
+      complete = false;
+      break;
+    }
     for (int c = 0; c < sheet.Columns.Count(); ++c) {
       const TMorvatColumn& column = sheet.Columns[c];
       sheet.Row.SetValueOf(c, source.GetColumnValue(column));
@@ -206,6 +226,7 @@ void TMorvat3XLS::ExportSheet(TxlsWorkbookWriter& book, TxlsSheet& sheet, int in
   writer.WriteLines(sheet.Footer, sheet.FooterRows, sheet.Options.FooterFormat, OnGetFooterParams);
   writer.WriteSheetTail();
   if (OnAfterExportSheet) OnAfterExportSheet(*this, index);
+  return complete;
 }
 
 }  // namespace vorlix::exporter::xls

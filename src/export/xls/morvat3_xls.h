@@ -61,8 +61,11 @@ class TMorvat3XLS : public TMorvat3FormatText, public TxlsCellEvents {
 
  private:
   struct RunStop {};  // "stop the whole run"
-  void RunSteps(TxlsWorkbookWriter& book);
-  void ExportSheet(TxlsWorkbookWriter& book, TxlsSheet& sheet, int index);
+  // The run into the workbook; false when an abort ended a sheet's data early.
+  bool RunSteps(TxlsWorkbookWriter& book);
+  bool ExportSheet(TxlsWorkbookWriter& book, TxlsSheet& sheet, int index);
+  // The exported sheets' sources, settings, sizes and titles, before any file is opened.
+  void CheckSheets();
   void CheckSheet(TxlsSheet& sheet) const;
   void FillTemporarySheet(TxlsSheet& sheet) const;
 };

@@ -1,11 +1,11 @@
 #include "export/xls/sheet_writer.h"
 
 #include <algorithm>
-#include <cfenv>
 #include <cmath>
 
 #include "export/morvat_messages.h"
 #include "export/morvat_strings.h"
+#include "export/xls/date_formats.h"
 #include "export/xls/text_codec.h"
 #include "platform/date_time.h"
 #include "platform/number_picture.h"
@@ -15,11 +15,8 @@ namespace vorlix::exporter::xls {
 
 namespace {
 
-// Widest column the format shows: 255 characters.
-constexpr int kMaxColumnWidth = 255 * 256;
-
 uint16_t ColumnWidthUnits(double units) {
-  return static_cast<uint16_t>(std::clamp(units, 0.0, double(kMaxColumnWidth)));
+  return static_cast<uint16_t>(std::clamp(units, 0.0, double(kMaxColumnWidthUnits)));
 }
 
 constexpr uint8_t kStdLinkClsid[16] = {0xD0, 0xC9, 0xEA, 0x79, 0xF9, 0xBA, 0xCE, 0x11,
@@ -86,6 +83,14 @@ std::vector<uint8_t> HyperlinkData(const TxlsHyperlink& link) {
   return d;
 }
 
+// The number format of a column's cells: a date or time picture in the spreadsheet's syntax,
+// any other format as it is.
+std::string NumberFormatOf(const TMorvatColumn& column) {
+  const bool dateTime =
+      column.ColType == ectDate || column.ColType == ectTime || column.ColType == ectDateTime;
+  return dateTime ? SpreadsheetDateFormat(column.Format) : column.Format;
+}
+
 bool IsBadTitleCharacter(char16_t c) {
   return c == u':' || c == u'\\' || c == u'/' || c == u'?' || c == u'*' || c == u'[' || c == u']' ||
          c < 0x20;
@@ -133,11 +138,44 @@ void ValidateSheetSettings(const TxlsSheet& sheet) {
   }
 }
 
+namespace {
+
+std::string TooManyColumns(const TxlsSheet& sheet, int columns) {
+  return "Sheet \"" + sheet.Title + "\": " + std::to_string(columns) + " columns from column " +
+         std::to_string(sheet.StartDataCol + 1) + " do not fit the sheet's 256 columns";
+}
+
+std::string TooManyRows(const std::string& title) {
+  return "Sheet \"" + title + "\" needs more than " + std::to_string(kMaxRows) +
+         " rows, the most a sheet can hold";
+}
+
+int LinesWritten(const TMorvatStringList& lines, int lineCount) {
+  return std::max(lineCount != 0 ? lineCount : lines.Count(), 0);
+}
+
+}  // namespace
+
+void CheckSheetSize(const TxlsSheet& sheet, std::optional<int> records) {
+  const TMorvatColumns& columns = sheet.Columns;
+  if (sheet.StartDataCol + columns.Count() > kMaxCols)
+    throw EMorvatError(TooManyColumns(sheet, columns.Count()));
+  if (!records) return;
+  int64_t rows = LinesWritten(sheet.Header, sheet.HeaderRows) + (sheet.AllowCaptions ? 1 : 0);
+  rows += sheet.CurrentRecordOnly ? std::min(*records, 1) : *records;
+  for (const TxlsFieldFormat& format : sheet.FieldFormats)
+    if (format.Aggregate != aggNone && columns.IndexOfName(format.FieldName) >= 0) {
+      ++rows;
+      break;
+    }
+  rows += LinesWritten(sheet.Footer, sheet.FooterRows);
+  if (rows > kMaxRows) throw EMorvatError(TooManyRows(sheet.Title));
+}
+
 TxlsSheetWriter::TxlsSheetWriter(TxlsWorkbookWriter& book, TxlsSheet& sheet, int sheetIndex,
                                  const TxlsCellEvents& events, const ITextMeasure& measure)
     : book_(book), sheet_(sheet), sheetIndex_(sheetIndex), events_(events), measure_(measure) {
-  zeroWidth_ = measure_.TextWidth("0", TxlsFont{});
-  if (!(zeroWidth_ > 0)) zeroWidth_ = 7;
+  zeroWidth_ = xls::ZeroWidth(measure_);
 }
 
 void TxlsSheetWriter::Prepare() {
@@ -150,9 +188,7 @@ void TxlsSheetWriter::Prepare() {
   styles.SetDataFont(sheet_.Options.DataFormat.Font);
   const TMorvatColumns& columns = sheet_.Columns;
   if (sheet_.StartDataCol + columns.Count() > kMaxCols)
-    throw EMorvatError("Sheet \"" + sheet_.Title + "\": " + std::to_string(columns.Count()) +
-                       " columns from column " + std::to_string(sheet_.StartDataCol + 1) +
-                       " do not fit the sheet's 256 columns");
+    throw EMorvatError(TooManyColumns(sheet_, columns.Count()));
   const bool strips = sheet_.StripType != ssNone && !sheet_.StripStyles.empty();
   if (!strips) {
     for (int i = 0; i < columns.Count(); ++i) {
@@ -163,7 +199,7 @@ void TxlsSheetWriter::Prepare() {
           format = &f;
           break;
         }
-      uint16_t xf = styles.GetCellXF(column.Format, format);
+      uint16_t xf = styles.GetCellXF(NumberFormatOf(column), format);
       if (xf != kDefaultCellXF) sheet_.FieldXFs.emplace(LowerText(column.Name), xf);
     }
     // Columns of equal names share the XF kept under that name.
@@ -174,11 +210,12 @@ void TxlsSheetWriter::Prepare() {
     const int n = static_cast<int>(sheet_.StripStyles.size());
     for (int i = 0; i < columns.Count(); ++i) {
       if (sheet_.StripType == ssCol) {
-        sheet_.StripXFs[i] = styles.GetCellXF(columns[i].Format, &sheet_.StripStyles[i % n]);
+        sheet_.StripXFs[i] =
+            styles.GetCellXF(NumberFormatOf(columns[i]), &sheet_.StripStyles[i % n]);
       } else {
         for (int s = 0; s < n; ++s)
           sheet_.StripXFs[i + 1000 * s] =
-              styles.GetCellXF(columns[i].Format, &sheet_.StripStyles[s]);
+              styles.GetCellXF(NumberFormatOf(columns[i]), &sheet_.StripStyles[s]);
       }
     }
   }
@@ -197,9 +234,7 @@ void TxlsSheetWriter::ColumnTotals::Add(double value) {
 // --- Cell records ---
 
 void TxlsSheetWriter::CheckCell(int row, int col) const {
-  if (row >= kMaxRows)
-    throw EMorvatError("Sheet \"" + sheet_.Title + "\" needs more than " +
-                       std::to_string(kMaxRows) + " rows, the most a sheet can hold");
+  if (row >= kMaxRows) throw EMorvatError(TooManyRows(sheet_.Title));
   if (col >= kMaxCols || col < 0 || row < 0)
     throw EMorvatError("Sheet \"" + sheet_.Title + "\" needs more than " +
                        std::to_string(kMaxCols) + " columns, the most a sheet can hold");
@@ -303,21 +338,17 @@ void TxlsSheetWriter::WriteSheetHead() {
   book_.WriteWordRecord(rid::kVCenter, 0);
   // Column widths: W characters plus the cell margins, in 1/256 of the width of "0".
   sheet_.FirstColInfoPosition = book_.Stream().Position();
-  const int previousRounding = std::fegetround();
-  std::fesetround(FE_TONEAREST);
   for (int i = 0; i < sheet_.Columns.Count(); ++i) {
     const int col = sheet_.StartDataCol + i;
-    const double width = std::nearbyint((sheet_.Columns[i].Width + 1 + 1 / zeroWidth_) * 256);
     uint8_t* d = book_.Buffer();
     PutU16(d, static_cast<uint16_t>(col));
     PutU16(d + 2, static_cast<uint16_t>(col));
-    PutU16(d + 4, ColumnWidthUnits(width));
+    PutU16(d + 4, StoredColumnWidth(sheet_.Columns[i].Width, measure_));
     PutU16(d + 6, kDefaultCellXF);
     PutU16(d + 8, 0);
     d[10] = 0;
     book_.WriteRecord(rid::kColInfo, 11);
   }
-  std::fesetround(previousRounding);
   book_.CurrentSheet().DimensionsPosition = static_cast<uint32_t>(book_.Stream().Position());
   std::fill_n(book_.Buffer(), 14, 0);
   book_.WriteRecord(rid::kDimensions, 14);
@@ -406,7 +437,7 @@ uint16_t TxlsSheetWriter::DataCellXF(int i) {
   }
   events_.OnGetDataParams(sheet_, sheetIndex_, sheet_.StartDataCol + i, sheet_.CurrentRow, format,
                           formatString);
-  if (formatString.empty()) formatString = column.Format;
+  if (formatString.empty()) formatString = NumberFormatOf(column);
   return book_.Styles().GetCellXF(formatString, &format);
 }
 
@@ -503,7 +534,7 @@ void TxlsSheetWriter::WriteAggregates() {
     const int col = sheet_.StartDataCol + i;
     TxlsFormat format;
     format.Assign(sheet_.Options.AggregateFormat);
-    std::string formatString = column.Format.empty() ? "General" : column.Format;
+    std::string formatString = column.Format.empty() ? "General" : NumberFormatOf(column);
     std::string value;
     if (column.AggregateIndex > 0) {
       if (events_.OnGetAggregateParams)
@@ -575,7 +606,9 @@ void TxlsSheetWriter::RewriteColumnWidths() {
 // --- Sheet tail ---
 
 void TxlsSheetWriter::WriteHyperlink(const TxlsHyperlink& link) {
-  TbiffRecord(HyperlinkData(link), rid::kHlink).SaveToStream(book_.Stream());
+  // Both records go out whole: a record piece of 8,220 bytes followed by a CONTINUE would make
+  // readers refuse the workbook, and the checks keep both within one record.
+  WriteWholeRecord(book_.Stream(), rid::kHlink, HyperlinkData(link));
   if (link.ScreenTip.empty()) return;
   const uint16_t row = static_cast<uint16_t>(link.Row - 1);
   const uint16_t col = static_cast<uint16_t>(link.Col - 1);
@@ -586,7 +619,7 @@ void TxlsSheetWriter::WriteHyperlink(const TxlsHyperlink& link) {
   AppendU16(d, col);
   AppendU16(d, col);
   AppendUtf16(d, Utf16FromUtf8(link.ScreenTip), true);
-  TbiffRecord(std::move(d), rid::kHlinkTooltip).SaveToStream(book_.Stream());
+  WriteWholeRecord(book_.Stream(), rid::kHlinkTooltip, d);
 }
 
 void TxlsSheetWriter::WriteSheetTail() {
@@ -600,7 +633,9 @@ void TxlsSheetWriter::WriteSheetTail() {
         WriteBoolErr(r, c, styles.GetCellXF("General", &cell.Format), cell.AsBoolean());
         break;
       case ctDateTime:
-        WriteNumber(r, c, styles.GetCellXF(cell.DateTimeFormat, &cell.Format), cell.AsNumber());
+        WriteNumber(r, c,
+                    styles.GetCellXF(SpreadsheetDateFormat(cell.DateTimeFormat), &cell.Format),
+                    cell.AsNumber());
         break;
       case ctNumeric:
         WriteNumber(r, c, styles.GetCellXF(cell.NumericFormat, &cell.Format), cell.AsNumber());

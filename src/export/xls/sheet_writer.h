@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -98,5 +99,11 @@ class TxlsSheetWriter {
 // page header and footer (at most 255 characters), explicit cells, merged ranges and
 // hyperlinks inside the sheet. Raises EMorvatError naming the sheet and the fault.
 void ValidateSheetSettings(const TxlsSheet& sheet);
+
+// Raises the sheet's column or row limit error before anything is written when what is known
+// of its size does not fit: its filled columns from StartDataCol on; the header lines, the
+// caption row, `records` data rows (nullopt: not known before the run), the aggregate row of
+// the aggregates that name a column, and the footer lines.
+void CheckSheetSize(const TxlsSheet& sheet, std::optional<int> records);
 
 }  // namespace vorlix::exporter::xls

@@ -1,5 +1,8 @@
 #include "export/xls/text_codec.h"
 
+#include <unicode/uchar.h>
+#include <unicode/utf16.h>
+
 #include "platform/text_encoding.h"
 
 namespace vorlix::exporter::xls {
@@ -74,6 +77,25 @@ bool FitsCompressed(const std::u16string& text) {
 
 size_t Utf16Length(const std::string& text) {
   return Utf16FromUtf8(text).size();
+}
+
+std::u16string FoldCase(std::u16string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  const auto* units = reinterpret_cast<const UChar*>(text.data());
+  const int32_t length = static_cast<int32_t>(text.size());
+  for (int32_t i = 0; i < length;) {
+    UChar32 c;
+    U16_NEXT(units, i, length, c);
+    c = u_foldCase(c, U_FOLD_CASE_DEFAULT);
+    if (U_IS_BMP(c)) {
+      out += static_cast<char16_t>(c);
+    } else {
+      out += static_cast<char16_t>(U16_LEAD(c));
+      out += static_cast<char16_t>(U16_TRAIL(c));
+    }
+  }
+  return out;
 }
 
 }  // namespace vorlix::exporter::xls

@@ -3,6 +3,7 @@
 // UTF-16 and, where a record holds 8-bit text, the Windows-1252 code page it declares.
 
 #include <string>
+#include <string_view>
 
 namespace vorlix::exporter::xls {
 
@@ -22,5 +23,9 @@ bool FitsCompressed(const std::u16string& text);
 
 // Number of characters (UTF-16 code units) of a UTF-8 text.
 size_t Utf16Length(const std::string& text);
+
+// The text with every character case-folded by Unicode's simple (one-to-one) folding: the key
+// under which sheet titles that differ only in case, in any script, are equal.
+std::u16string FoldCase(std::u16string_view text);
 
 }  // namespace vorlix::exporter::xls

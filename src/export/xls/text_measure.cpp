@@ -1,5 +1,7 @@
 #include "export/xls/text_measure.h"
 
+#include <algorithm>
+#include <cfenv>
 #include <cmath>
 
 #include "export/xls/text_codec.h"
@@ -44,6 +46,20 @@ double TArialMetrics::TextWidth(const std::string& text, const TxlsFont& font) c
 const ITextMeasure& DefaultTextMeasure() {
   static const TArialMetrics metrics;
   return metrics;
+}
+
+double ZeroWidth(const ITextMeasure& measure) {
+  const double width = measure.TextWidth("0", TxlsFont{});
+  return width > 0 ? width : 7;
+}
+
+uint16_t StoredColumnWidth(int characters, const ITextMeasure& measure) {
+  // Rounded half to even whatever rounding mode the caller has set.
+  const int previousRounding = std::fegetround();
+  std::fesetround(FE_TONEAREST);
+  const double units = std::nearbyint((characters + 1 + 1 / ZeroWidth(measure)) * 256);
+  std::fesetround(previousRounding);
+  return static_cast<uint16_t>(std::clamp(units, 0.0, double(kMaxColumnWidthUnits)));
 }
 
 }  // namespace vorlix::exporter::xls

@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "export/morvat_messages.h"
+
 namespace vorlix::exporter::xls {
 
 namespace {
@@ -64,13 +66,12 @@ class MemoryStore : public TxlsStore {
   uint64_t size_ = 0;
 };
 
-// An unnamed temporary file, removed when it is closed; appends go through a buffer.
+// An unnamed temporary file, removed when it is closed; appends go through a buffer. Errors
+// name the workbook the data belongs to and the folder of the temporary file.
 class FileStore : public TxlsStore {
  public:
-  FileStore() : file_(std::tmpfile()) {
-    if (file_ == nullptr)
-      throw std::runtime_error(std::string("Cannot create a temporary file: ") +
-                               std::strerror(errno));
+  explicit FileStore(std::string owner) : owner_(std::move(owner)), file_(std::tmpfile()) {
+    if (file_ == nullptr) Raise("Cannot create the temporary", errno);
     fd_ = ::fileno(file_);
     buffer_.reserve(kFileBuffer);
   }
@@ -99,7 +100,7 @@ class FileStore : public TxlsStore {
     while (size > 0 && position < flushed_) {
       size_t n = static_cast<size_t>(std::min<uint64_t>(size, flushed_ - position));
       ssize_t got = ::pread(fd_, data, n, static_cast<off_t>(position));
-      if (got <= 0) throw std::runtime_error("Error reading the temporary workbook file");
+      if (got <= 0) Raise("Error reading the temporary", got < 0 ? errno : EIO);
       position += static_cast<uint64_t>(got);
       data += got;
       size -= static_cast<size_t>(got);
@@ -118,12 +119,19 @@ class FileStore : public TxlsStore {
   void Put(uint64_t position, const uint8_t* data, size_t size) {
     while (size > 0) {
       ssize_t n = ::pwrite(fd_, data, size, static_cast<off_t>(position));
-      if (n <= 0) throw std::runtime_error("Error writing output file");
+      if (n <= 0) Raise("Error writing the temporary", n < 0 ? errno : EIO);
       position += static_cast<uint64_t>(n);
       data += n;
       size -= static_cast<size_t>(n);
     }
   }
+  // "<what> workbook data of "<owner>" (an unnamed file in <folder>): <reason>".
+  [[noreturn]] void Raise(const std::string& what, int error) const {
+    std::string message = what + " workbook data";
+    if (!owner_.empty()) message += " of \"" + owner_ + "\"";
+    throw EMorvatError(message + " (an unnamed file in " + P_tmpdir + "): " + std::strerror(error));
+  }
+  std::string owner_;
   std::FILE* file_;
   int fd_;
   std::vector<uint8_t> buffer_;
@@ -148,9 +156,9 @@ void TxlsBuffer::Write(const void* data, size_t size) {
   bytes_.insert(bytes_.end(), p, p + size);
 }
 
-TxlsStream::TxlsStream(Storage storage) {
+TxlsStream::TxlsStream(Storage storage, const std::string& owner) {
   if (storage == Storage::TemporaryFile)
-    store_ = std::make_unique<FileStore>();
+    store_ = std::make_unique<FileStore>(owner);
   else
     store_ = std::make_unique<MemoryStore>();
 }

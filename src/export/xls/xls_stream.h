@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -50,7 +51,8 @@ class TxlsStore {
 class TxlsStream : public TxlsByteSink {
  public:
   enum class Storage { Memory, TemporaryFile };
-  explicit TxlsStream(Storage storage = Storage::Memory);
+  // `owner` names the workbook file in the messages of a temporary file's errors (EMorvatError).
+  explicit TxlsStream(Storage storage = Storage::Memory, const std::string& owner = {});
   ~TxlsStream() override;
   TxlsStream(TxlsStream&&) noexcept;
   TxlsStream& operator=(TxlsStream&&) noexcept;

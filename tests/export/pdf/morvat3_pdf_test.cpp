@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "../member_table.h"
 #include "export/memory_sources.h"
+#include "export/pdf/font_encodings.h"
 #include "export/pdf/main_window_settings.h"
 #include "export/pdf/pdf_text.h"
 #include "pdf_test_tools.h"
@@ -314,6 +317,82 @@ TEST_F(PdfExport, LandscapeAndFontErrors) {
   } catch (const EMorvatError& e) {
     EXPECT_STREQ(e.what(), "Font datafont already exists");
   }
+}
+
+TEST(PdfText, EachFontEncodingHasItsOwnCodes) {
+  using E = TPDFFontEncoding;
+  // Ä, the right single quote, the apostrophe and ß in the three encodings.
+  const std::string text = "\xc3\x84\xe2\x80\x99'\xc3\x9f";
+  EXPECT_EQ(TextForEncoding(text, E::poWinAnsiEncoding), "\xc4\x92'\xdf");
+  EXPECT_EQ(TextForEncoding(text, E::poMacRomanEncoding), "\x80\xd5'\xa7");
+  EXPECT_EQ(TextForEncoding(text, E::poStandardEncoding), "?'\xa9\xfb");
+  // What an encoding lacks becomes "?": the euro sign outside WinAnsi, the grave accent of
+  // ASCII moves in StandardEncoding, 8-bit text is read as Windows-1252 first.
+  EXPECT_EQ(TextForEncoding("\xe2\x82\xac`", E::poMacRomanEncoding), "?`");
+  EXPECT_EQ(TextForEncoding("\xe2\x82\xac`", E::poStandardEncoding), "?\xc1");
+  EXPECT_EQ(TextForEncoding("M\xfcller", E::poMacRomanEncoding), "M\x9fller");
+  EXPECT_EQ(TextForEncoding("plain", E::poStandardEncoding), "plain");
+}
+
+TEST_F(PdfExport, TextIsWrittenInTheEncodingEachFontDeclares) {
+  Configure(0);
+  table.AddItem("\xc3\x84rger \xc3\xa9t\xc3\xa9 \xc3\x9f \xc3\xb1 \xc5\x93uvre \xe2\x80\x93",
+                {"", "", "", ""});
+  exporter.Captions.Add(
+      "User=it's \xe2\x80\x98q\xe2\x80\x99 \xc3\x86 \xc5\x81\xc3\xb3"
+      "dz `x`");
+  exporter.Header.Add("J\xc3\xbcrgen \xe2\x82\xac 5");
+  exporter.Options.DataFont.FontEncoding = TPDFFontEncoding::poMacRomanEncoding;
+  exporter.Options.CaptionFont.FontEncoding = TPDFFontEncoding::poStandardEncoding;
+  const std::string pdf = Export(exporter);
+  EXPECT_NE(pdf.find("/Name /DataFont\r/BaseFont /Helvetica\r/Encoding /MacRomanEncoding\r"),
+            std::string::npos);
+  const std::string text = CheckedText(pdf, "encodings");
+  for (const char* shown :
+       {"\xc3\x84rger \xc3\xa9t\xc3\xa9 \xc3\x9f \xc3\xb1 \xc5\x93uvre \xe2\x80\x93",
+        "it's \xe2\x80\x98q\xe2\x80\x99 \xc3\x86 \xc5\x81?dz `x`", "J\xc3\xbcrgen \xe2\x82\xac 5"})
+    EXPECT_NE(text.find(shown), std::string::npos) << shown << " in " << text;
+}
+
+TEST_F(PdfExport, ARowBreaksToANewPageWhenLessThanItsHeightIsLeft) {
+  // The program's page: 35 rows end at y 65. A bottom margin that leaves 15 to 19 points
+  // there (the row's text needs 15, the whole row 20) moves row 36 to the next page; one that
+  // leaves 20 keeps it.
+  for (int left = 15; left <= 20; ++left) {
+    SCOPED_TRACE(left);
+    Configure(36);
+    exporter.Options.PageOptions.SetUnits(unDot);
+    exporter.Options.PageOptions.SetMarginBottom(65 - left);
+    const auto pages = PageContents(Export(exporter));
+    ASSERT_EQ(pages.size(), left < 20 ? 2u : 1u);
+    EXPECT_EQ(Count(pages[0], "Td (user"), left < 20 ? 35u : 36u);
+  }
+}
+
+TEST_F(PdfExport, ACarriageReturnIsEscapedAlsoWithoutParentheses) {
+  Configure(0);
+  table.AddItem("one\rtwo", {"", "", "", ""});
+  const std::string pdf = Export(exporter);
+  EXPECT_NE(pdf.find("(one\\rtwo) Tj"), std::string::npos);
+  EXPECT_EQ(pdf.find("one\rtwo"), std::string::npos);
+}
+
+TEST_F(PdfExport, AFailedOrAbortedRunKeepsTheOldFile) {
+  Configure(3);
+  TempPdf file("kept");
+  WriteFileBytes(file.Path(), "old");
+  exporter.FileName = file.Path();
+  auto content = [&] {
+    std::ifstream in(file.Path(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  exporter.OnExportedRecord = [](TMorvat3& sender, int) { sender.Abort(); };
+  exporter.Execute();
+  EXPECT_EQ(content(), "old");
+  exporter.OnExportedRecord = nullptr;
+  exporter.Options.FooterFont.Name = "DataFont";
+  EXPECT_THROW(exporter.Execute(), EMorvatError);
+  EXPECT_EQ(content(), "old");
 }
 
 }  // namespace

@@ -16,27 +16,15 @@
 namespace vorlix::exporter::xls {
 namespace {
 
+using exporter::testing::FillMemberTable;
+using exporter::testing::MemberTableCells;
 using test::Ids;
 using test::ParseRecords;
 using test::ReadersDisagree;
 using test::ReadWorkbookStream;
+using test::RunError;
 using test::Sheet;
 using test::TempDir;
-
-// A member table as the window builds it: five columns, every cell present.
-void FillMemberTable(TMemoryListView& list, int rows) {
-  exporter::testing::AddMemberColumns(list, exporter::testing::kWindowCaptions);
-  for (int i = 0; i < rows; ++i)
-    exporter::testing::AddMemberRow(list, "user" + std::to_string(i) + ".sales.acme",
-                                    i % 3 == 0 ? "" : "+31 20 555 " + std::to_string(1000 + i));
-}
-
-Sheet MemberTableCells(const TMemoryListView& list) {
-  Sheet sheet{exporter::testing::kWindowCaptions};
-  for (int i = 0; i < list.ItemCount(); ++i)
-    sheet.push_back({list.ItemCaption(i), list.SubItem(i, 0)});
-  return sheet;
-}
 
 TEST(XlsExporterRun, MemberTableAndEmptyTableReadBack) {
   TempDir dir;
@@ -162,15 +150,6 @@ TEST(XlsExporterRun, TemporarySheetAndExistingFile) {
   EXPECT_EQ(ReadersDisagree(exporter.FileName, {MemberTableCells(list)}), "");
 }
 
-std::string RunError(TMorvat3XLS& exporter) {
-  try {
-    exporter.Execute();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "no error";
-}
-
 TEST(XlsExporterRun, MessagesAndLimits) {
   TempDir dir;
   TMemoryListView list;
@@ -218,6 +197,15 @@ TEST(XlsExporterRun, MessagesAndLimits) {
   }
   b.Title = "SHEET 1";
   EXPECT_EQ(RunError(exporter), "Sheet \"SHEET 1\": another sheet has the same title");
+  // Case is folded in every script, as spreadsheet programs compare sheet names.
+  a.Title = "\xC3\x84rger";  // Ärger
+  b.Title = "\xC3\xA4RGER";  // äRGER
+  EXPECT_EQ(RunError(exporter), "Sheet \"\xC3\xA4RGER\": another sheet has the same title");
+  a.Title = "\xCE\xA3\xCE\x8A\xCE\xA3\xCE\xA5\xCE\xA6\xCE\x9F\xCE\xA3";  // ΣΊΣΥΦΟΣ
+  b.Title = "\xCF\x83\xCE\xAF\xCF\x83\xCF\x85\xCF\x86\xCE\xBF\xCF\x82";  // σίσυφος
+  EXPECT_NE(RunError(exporter).find("another sheet has the same title"), std::string::npos);
+  b.Title = "Arger";
+  EXPECT_EQ(RunError(exporter), "no error");
 
   // A source that goes away is no longer referred to, by the component or by its sheets.
   exporter.RemoveReference(&list);
@@ -267,15 +255,15 @@ TEST(XlsExporterRun, EventsInOrderAndStoppingTheRun) {
                                                  {"user2.sales.acme", "+31 20 555 1002"}}}),
             "");
 
-  // An abort in OnBeginExport stops the whole run: no globals block, no OnEndExport.
+  // An abort in OnBeginExport stops the whole run: no sheet, no OnEndExport, and the file of
+  // the run before stays as it was.
+  const std::vector<uint8_t> before = test::ReadFileBytes(exporter.FileName);
   events.clear();
   exporter.OnBeginExport = [&](TMorvat3& sender) { sender.Abort(); };
   exporter.Execute();
   EXPECT_EQ(events, std::vector<std::string>{});
   EXPECT_EQ(exporter.Sheets.Count(), 0);
-  std::vector<test::Record> records = ParseRecords(ReadWorkbookStream(exporter.FileName));
-  EXPECT_EQ(records.size(), 18u);  // the globals head and its EOF
-  EXPECT_EQ(records.back().id, 0x000A);
+  EXPECT_EQ(test::ReadFileBytes(exporter.FileName), before);
 }
 
 }  // namespace

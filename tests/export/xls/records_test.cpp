@@ -176,6 +176,35 @@ TEST(XlsSharedStrings, LongStringsAreCutBetweenCharacters) {
   EXPECT_EQ(U16(r.back().data, 14), 52);
 }
 
+TEST(XlsSharedStrings, ALongStringThatWouldStartAt8220Or8221OpensTheNextRecord) {
+  // From fill 8,220 on no header and character fit before the record's end at 8,224: the
+  // string begins the CONTINUE record, and the SST record ends with the string before it.
+  const std::u16string longText(5000, u'L');
+  for (const std::vector<size_t>& lengths :
+       {std::vector<size_t>{4000, 103}, std::vector<size_t>{4000, 100, 2}}) {
+    TsstStrings sst;
+    std::vector<std::u16string> strings;
+    size_t fill = 8;
+    for (size_t i = 0; i < lengths.size(); ++i) {
+      strings.emplace_back(lengths[i], static_cast<char16_t>(u'a' + i));
+      sst.AddString(strings.back());
+      fill += 3 + 2 * lengths[i];
+    }
+    SCOPED_TRACE(fill);
+    ASSERT_TRUE(fill == 8220 || fill == 8221);
+    sst.AddString(longText);
+    strings.push_back(longText);
+    TxlsBuffer out;
+    sst.SaveToStream(out);
+    std::vector<Record> r = ParseRecords(out.Bytes());
+    ASSERT_GE(r.size(), 3u);
+    EXPECT_EQ(r[0].data.size(), fill);
+    EXPECT_EQ(U16(r[1].data, 0), 5000);  // the long string's own header
+    EXPECT_EQ(r[1].data[2], 1);
+    EXPECT_EQ(ReadSst(std::vector<Record>(r.begin(), r.end() - 1)), strings);
+  }
+}
+
 std::vector<uint8_t> XFBytes(const TxlsXFormat& xf) {
   return Saved(TbiffXF(xf))[0].data;
 }

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 
+#include "../run_command.h"
 #include "export/memory_sources.h"
+#include "export/xls/date_formats.h"
 #include "export/xls/main_window_settings.h"
 #include "export/xls/morvat3_xls.h"
 #include "export/xls/workbook_writer.h"
@@ -382,6 +384,101 @@ TEST_F(XlsWorkbook, FileLinkShortPathUsesTheCodePageBytes) {
   EXPECT_EQ(U32(f, moniker + 18), 5u);
   EXPECT_EQ(Bytes(f.begin() + moniker + 22, f.begin() + moniker + 27),
             (Bytes{'/', 0x80, 'x', '?', 0}));
+}
+
+TEST_F(XlsWorkbook, LongHyperlinksAndScreenTipsAreWrittenAsOneRecord) {
+  // Record data of 8,221 to 8,224 bytes fits one record; cut after 8,220 bytes it would leave
+  // a CONTINUE record of 1 to 4 bytes that readers refuse. A URL link takes 60 bytes and two
+  // per character of title and target; a file link 95, two per title and three per path
+  // character; a screen tip 12 and two per character.
+  TMemoryListView list = TwoColumnList();
+  TMorvat3XLS exporter;
+  ConfigureAsMainWindowXlsExporter(exporter, &list);
+  struct Link {
+    TxlsHyperlinkStyle style;
+    int titleLength, targetLength;
+    size_t size;
+  };
+  const std::vector<Link> links = {{hlsLocalFile, 4060, 2, 8221},
+                                   {hlsURL, 4000, 81, 8222},
+                                   {hlsLocalFile, 4061, 2, 8223},
+                                   {hlsURL, 4000, 82, 8224}};
+  test::Sheet expected{{"User", "Phone"}};
+  for (size_t i = 0; i < links.size(); ++i) {
+    TxlsHyperlink& link = exporter.Hyperlinks.Add();
+    link.Row = static_cast<int>(i) + 2;
+    link.Col = 1;
+    link.Style = links[i].style;
+    link.Title = std::string(links[i].titleLength - 1, 't') + std::to_string(i);
+    link.Target = (link.Style == hlsURL ? "http://" : "/") +
+                  std::string(links[i].targetLength - (link.Style == hlsURL ? 7 : 1), 'x');
+    link.ScreenTip = std::string(4104 + i % 2 + (i > 1 ? 1 : 0), 's');  // 8,220 to 8,224 bytes
+    expected.push_back({link.Title});
+  }
+  const std::vector<Record> records = SheetRecords(Write(exporter), 0);
+  for (size_t i = 0; i < records.size(); ++i) {
+    if (records[i].id != rid::kHlink && records[i].id != rid::kHlinkTooltip) continue;
+    ASSERT_LT(i + 1, records.size());
+    EXPECT_NE(records[i + 1].id, rid::kContinue);
+  }
+  const std::vector<Record> hlinks = Only(records, rid::kHlink);
+  ASSERT_EQ(hlinks.size(), links.size());
+  for (size_t i = 0; i < links.size(); ++i) EXPECT_EQ(hlinks[i].data.size(), links[i].size);
+  std::vector<size_t> tips;
+  for (const Record& r : Only(records, rid::kHlinkTooltip)) tips.push_back(r.data.size());
+  EXPECT_EQ(tips, (std::vector<size_t>{8220, 8222, 8222, 8224}));
+  EXPECT_EQ(test::ReadersDisagree(exporter.FileName, {expected}), "");
+}
+
+TEST_F(XlsWorkbook, DateAndTimeFormatsAreWrittenInTheSpreadsheetsSyntax) {
+  platform::LocaleFacts facts;  // "yyyy/mm/dd", "hh:nn:ss", "-" between date parts
+  platform::SetFormatSettings(facts);
+  TMemoryDataSet data;
+  data.AddField("When", ftDateTime);
+  data.AddField("Day", ftDate);
+  data.AddRecord({"2024/10/01 06:07:08", "2024/10/02"});
+  TMorvat3XLS exporter;
+  exporter.ExportSource = esDataSet;
+  exporter.DataSet = &data;
+  exporter.UserFormats = {"Day=d mmmm yyyy \"(\"ddd\")\""};
+  const std::vector<Record> all = Write(exporter);
+  std::vector<std::string> formats;
+  for (const Record& r : Only(all, rid::kFormat)) {
+    std::string text;
+    for (size_t i = 5; i + 1 < r.data.size(); i += 2) text += static_cast<char>(U16(r.data, i));
+    formats.push_back(text);
+  }
+  EXPECT_EQ(formats, (std::vector<std::string>{"yyyy-mm-dd hh:mm", "d mmmm yyyy (ddd)"}));
+
+  // A reader shows the cells as the program does.
+  const std::string csv = (dir_ / "shown.csv").string();
+  ASSERT_EQ(exporter::testing::RunCommand(
+                "ssconvert -T Gnumeric_stf:stf_assistant -O 'format=preserve separator=,' '" +
+                exporter.FileName + "' '" + csv + "' 2>&1")
+                .exitCode,
+            0);
+  EXPECT_EQ(exporter::testing::RunCommand("cat '" + csv + "'").output,
+            "When,Day\n\"2024-10-01 06:07\",\"2 October 2024 (Wed)\"\n");
+}
+
+TEST(XlsDateFormats, PicturesBecomeSpreadsheetFormats) {
+  platform::LocaleFacts facts;
+  facts.shortDateFormat = "dd/mm/yyyy";
+  facts.longTimeFormat = "hh:nn:ss";
+  facts.shortTimeFormat = "h:nn am/pm";
+  facts.dateSeparator = '.';
+  facts.timeSeparator = ':';
+  EXPECT_EQ(SpreadsheetDateFormat("yyyy/mm/dd hh:nn", facts), "yyyy.mm.dd hh:mm");
+  EXPECT_EQ(SpreadsheetDateFormat("c", facts), "dd.mm.yyyy hh:mm:ss");
+  EXPECT_EQ(SpreadsheetDateFormat("", facts), "dd.mm.yyyy hh:mm:ss");
+  EXPECT_EQ(SpreadsheetDateFormat("ddddd t", facts), "dd.mm.yyyy h:mm AM/PM");
+  EXPECT_EQ(SpreadsheetDateFormat("tt.zzz", facts), "hh:mm:ss.000");
+  // "m" after an hour is minutes in both syntaxes; otherwise a month.
+  EXPECT_EQ(SpreadsheetDateFormat("hh m, mmm", facts), "hh m, mmm");
+  // Quoted text stays text; letters outside a token are shown as they are.
+  EXPECT_EQ(SpreadsheetDateFormat("'Week' ww \"at\" a/p", facts), "\"Week\" \\w\\w \"at\" A/P");
+  facts.dateSeparator = 'x';
+  EXPECT_EQ(SpreadsheetDateFormat("yy/m", facts), "yy\\xm");
 }
 
 TEST_F(XlsWorkbook, AggregatesCarryTheirResults) {

@@ -3,6 +3,7 @@
 // readers, and temporary folders.
 
 #include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -31,6 +32,17 @@ using Sheet = std::vector<std::vector<std::string>>;
 std::string ReadersDisagree(const std::filesystem::path& file, const std::vector<Sheet>& sheets);
 // Runs olefile on the container alone; empty when it finds no defect.
 std::string ContainerDefects(const std::filesystem::path& file);
+
+// The message of the error a run raises, "no error" when it raises none.
+template <typename Exporter>
+std::string RunError(Exporter& exporter) {
+  try {
+    exporter.Execute();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "no error";
+}
 
 class TempDir {
  public:

@@ -1,0 +1,70 @@
+#pragma once
+// Where the bytes of an export go. An export never writes into its target while it runs:
+// - A regular file, or a name that does not exist yet, is written into a temporary file in the
+//   target's folder (".<name>.<random>.tmp"). Only a run that succeeds replaces the target with
+//   it (flush, fsync, rename, fsync of the folder); a failure, an abort or a signal removes it,
+//   and an existing target keeps every byte. A symbolic link stays and its target is replaced;
+//   the replaced file keeps its permission bits.
+// - A target that another program holds locked, with flock(2) or with a POSIX record lock
+//   (fcntl(2), lockf(3)), is refused untouched; the run holds both kinds on the existing target
+//   itself until it is replaced.
+// - A target that is not a regular file is written as a stream, straight through and never
+//   truncated: a pipe, a terminal, /dev/null, and the program's own open descriptors named
+//   /dev/stdout, /dev/stderr, /dev/fd/N or /proc/self/fd/N (written through that descriptor,
+//   so a shell's redirection keeps its meaning). What a failed run wrote to a stream stays
+//   there. A folder, a block device and any other kind of file are refused.
+
+#include <optional>
+#include <string>
+
+#include "platform/signal_cleanup.h"
+
+namespace vorlix::exporter {
+
+class TMorvatOutputFile {
+ public:
+  // Raises EMorvatError "Cannot create file "<name>". <reason>" when the target cannot be
+  // written; the reason for a locked target says it is in use by another program.
+  explicit TMorvatOutputFile(const std::string& fileName);
+  // Discards what was written unless Commit succeeded.
+  ~TMorvatOutputFile();
+  TMorvatOutputFile(const TMorvatOutputFile&) = delete;
+  TMorvatOutputFile& operator=(const TMorvatOutputFile&) = delete;
+
+  // The descriptor to write to: the temporary file, or the stream.
+  int Descriptor() const { return fd_; }
+  bool IsStream() const { return stream_; }
+  // The name the caller gave.
+  const std::string& FileName() const { return fileName_; }
+  // The temporary file's path; empty for a stream.
+  const std::string& TemporaryName() const { return temporary_; }
+  // "Error writing output file "<name>"", with the temporary file named when there is one.
+  std::string WriteErrorPrefix() const;
+
+  // Makes the written bytes durable and puts them in place of the target (for a stream: closes
+  // it). Raises EMorvatError naming the file and the reason; the temporary file is removed then.
+  void Commit();
+  // Removes the temporary file and releases the target, which stays as it was. Never raises.
+  void Discard() noexcept;
+
+ private:
+  void OpenStream(const std::string& path, std::optional<int> descriptor);
+  // Creates the temporary file; one that replaces a file starts readable by its owner only.
+  void CreateTemporary(const std::string& folder, const std::string& base, bool replacing);
+  void CloseTarget() noexcept;
+
+  std::string fileName_;
+  std::string target_;     // the regular file that is replaced (links resolved)
+  std::string temporary_;  // empty for a stream
+  int fd_ = -1;
+  int targetFd_ = -1;  // the existing target, held under both lock kinds
+  bool stream_ = false;
+  bool done_ = false;
+  std::optional<platform::TRemoveOnSignal> cleanup_;  // the temporary file, while it exists
+};
+
+// For a name that stands for one of this process's open descriptors (/dev/stdout,
+// /dev/stderr, /dev/fd/N, /proc/self/fd/N), the descriptor's number.
+std::optional<int> ProcessDescriptorName(const std::string& fileName);
+
+}  // namespace vorlix::exporter

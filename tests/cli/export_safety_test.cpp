@@ -1,0 +1,191 @@
+// vorlix-cli export never destroys the file it replaces: not on a full disk, not when it is
+// killed with SIGTERM in the middle of a big export; and a stream target gets the same bytes
+// as a file.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/inotify.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli_runner.h"
+
+extern char** environ;
+
+namespace vorlix::cli::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::vector<std::string> kFormats = {"csv", "txt", "dif", "sylk", "xls", "pdf"};
+
+class CliExportSafety : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::path(::testing::TempDir()) / ("cli-export-safety-" + std::to_string(getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // A tree with one group "Big" of `members` users, each with a phone.
+  std::string BigTree(int members) {
+    const fs::path path = dir_ / "big.ldif";
+    std::ofstream out(path);
+    out << "version: 1\n\ndn:\ndirectoryTreeName: BIG_TREE\n\n"
+           "dn: o=big\nobjectClass: organization\no: big\n\n";
+    for (int i = 0; i < members; ++i)
+      out << "dn: cn=user" << i << ",o=big\nobjectClass: inetOrgPerson\ncn: user" << i
+          << "\nsn: U\ntelephoneNumber: +31 20 555 " << 100000 + i << "\n\n";
+    out << "dn: cn=Big,o=big\nobjectClass: groupOfNames\ncn: Big\ndescription: all\n";
+    for (int i = 0; i < members; ++i) out << "member: cn=user" << i << ",o=big\n";
+    return path.string();
+  }
+
+  // Names in the folder other than the tree.
+  std::vector<std::string> Files() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_))
+      if (entry.path().extension() != ".ldif") names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  fs::path dir_;
+};
+
+// Starts vorlix-cli with the arguments, its output thrown away; returns its process id.
+pid_t StartCli(const std::vector<std::string>& args) {
+  std::vector<std::string> words = {VORLIX_BINARY_DIR "/vorlix-cli"};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+TEST_F(CliExportSafety, SigtermInTheMiddleOfABigExportKeepsTheOldFile) {
+  const std::string tree = BigTree(10000);
+  // The text and PDF exports write from the start; the workbook is assembled elsewhere and
+  // written into its file at the end, so it is stopped when its file is made.
+  for (const auto& [format, event] : {std::pair<std::string, uint32_t>{"csv", IN_MODIFY},
+                                      {"pdf", IN_MODIFY},
+                                      {"xls", IN_CREATE}}) {
+    SCOPED_TRACE(format);
+    const fs::path target = dir_ / ("members." + format);
+    const std::string old = "the old " + format + " file\n";
+    std::ofstream(target, std::ios::binary) << old;
+
+    // The first bytes written into the temporary file stop the process: it is then in the
+    // middle of writing the export.
+    const int watch = ::inotify_init1(IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, dir_.c_str(), event), 0);
+    const pid_t pid = StartCli({"--source", tree, "export", "--kind", "group", "Big", "--format",
+                                format, "--output", target.string()});
+    ASSERT_GT(pid, 0);
+    const std::string prefix = ".members." + format + ".";
+    bool stopped = false;
+    while (!stopped) {
+      struct pollfd ready {
+        watch, POLLIN, 0
+      };
+      ASSERT_EQ(::poll(&ready, 1, 120000), 1) << "no export seen";
+      alignas(struct inotify_event) char buffer[4096];
+      const ssize_t n = ::read(watch, buffer, sizeof buffer);
+      for (ssize_t at = 0; at < n && !stopped;) {
+        const auto* event = reinterpret_cast<const struct inotify_event*>(buffer + at);
+        if (event->len > 0 && std::string(event->name).rfind(prefix, 0) == 0) {
+          stopped = ::kill(pid, SIGSTOP) == 0;
+        }
+        at += static_cast<ssize_t>(sizeof(struct inotify_event) + event->len);
+      }
+    }
+    ::close(watch);
+    ASSERT_EQ(Files().size(), 2u) << "the temporary file is there while the export runs";
+
+    ::kill(pid, SIGTERM);
+    ::kill(pid, SIGCONT);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_EQ(ReadFile(target.string()), old);
+    EXPECT_EQ(Files(), std::vector<std::string>{target.filename().string()});
+    fs::remove(target);
+  }
+}
+
+TEST_F(CliExportSafety, AFullDiskKeepsTheOldFileInEveryFormat) {
+  // A 64 KB file system of its own, mounted in a private namespace; the old files fit, the
+  // new ones do not.
+  const std::string tree = BigTree(2000);
+  const fs::path mount = dir_ / "small";
+  const fs::path err = dir_ / "err";
+  fs::create_directories(mount);
+  std::ostringstream script;
+  script << "mount -t tmpfs -o size=64k tmpfs '" << mount.string() << "' || exit 77\n"
+         << "for f in";
+  for (const std::string& format : kFormats) script << ' ' << format;
+  script << "; do\n"
+         << "  printf 'old %s' $f > '" << mount.string() << "'/members.$f\n"
+         << "  '" << VORLIX_BINARY_DIR << "/vorlix-cli' --source '" << tree
+         << "' export --kind group Big --format $f --output '" << mount.string()
+         << "'/members.$f >/dev/null 2>'" << err.string() << "'\n"
+         << "  echo \"$f exit=$? kept=$(cat '" << mount.string() << "'/members.$f) files=$(ls -A '"
+         << mount.string() << "') full=$(grep -c \"members.$f.*No space left on device\" '"
+         << err.string() << "')\"\n"
+         << "  rm -f '" << mount.string() << "'/members.$f\n"
+         << "done\n";
+  std::ofstream(dir_ / "full.sh") << script.str();
+  const std::string out = (dir_ / "full.out").string();
+  const int code =
+      Shell("unshare -r -m sh '" + (dir_ / "full.sh").string() + "' > '" + out + "' 2>/dev/null");
+  if (code == 77 || code == 1) GTEST_SKIP() << "no private tmpfs can be mounted here";
+  ASSERT_EQ(code, 0);
+  std::string expected;
+  for (const std::string& format : kFormats)
+    expected += format + " exit=4 kept=old " + format + " files=members." + format + " full=1\n";
+  EXPECT_EQ(ReadFile(out), expected);
+}
+
+TEST_F(CliExportSafety, AStreamTargetGetsTheBytesOfAFile) {
+  for (const std::string& format : kFormats) {
+    SCOPED_TRACE(format);
+    const std::vector<std::string> lookup = {"export",   "--kind", "workstation", "Depot",
+                                             "--format", format,   "--output"};
+    std::vector<std::string> toFile = lookup, toStdout = lookup;
+    toFile.push_back((dir_ / ("members." + format)).string());
+    toStdout.push_back("/dev/stdout");
+    const CliRun file = RunCli(toFile, "LC_ALL=C TZ=UTC");
+    const CliRun stream = RunCli(toStdout, "LC_ALL=C TZ=UTC");
+    ASSERT_EQ(file.exitCode, 0) << file.err;
+    ASSERT_EQ(stream.exitCode, 0) << stream.err;
+    EXPECT_EQ(stream.out, ReadFile((dir_ / ("members." + format)).string()));
+    EXPECT_FALSE(stream.out.empty());
+  }
+  // Through a pipe as well.
+  const std::string piped = (dir_ / "piped.csv").string();
+  ASSERT_EQ(Shell("LC_ALL=C TZ=UTC '" VORLIX_BINARY_DIR
+                  "/vorlix-cli' export --kind workstation Depot --format csv --output "
+                  "/dev/stdout | cat > '" +
+                  piped + "'"),
+            0);
+  EXPECT_EQ(ReadFile(piped), ReadFile((dir_ / "members.csv").string()));
+}
+
+}  // namespace
+}  // namespace vorlix::cli::testing
