@@ -87,6 +87,7 @@ TForm1::TForm1(WindowOptions options, QWidget* parent)
   if (!seams_.showMessage) seams_.showMessage = desktop.showMessage;
   if (!seams_.openMail) seams_.openMail = desktop.openMail;
   if (!seams_.askSaveFileName) seams_.askSaveFileName = desktop.askSaveFileName;
+  if (!seams_.askPassword) seams_.askPassword = desktop.askPassword;
   if (options.client) state_.SetClient(std::move(options.client));
 
   setObjectName(QStringLiteral("Form1"));
@@ -216,7 +217,8 @@ void TForm1::startTimer() {
   if (started_) return;
   started_ = true;
 
-  const core::Configuration configuration = core::LoadConfiguration(configurationPath_);
+  core::Configuration configuration = core::LoadConfiguration(configurationPath_);
+  AskDirectoryPassword(configuration);
   const core::StartupResult result = core::RunStartupStep(state_, configuration);
   for (const std::string& message : result.messages) ShowMessage(message);
   if (!result.clientStarted) {
@@ -230,6 +232,16 @@ void TForm1::startTimer() {
   }
   // The close takes effect once control is back in the event loop.
   if (result.closeWindow) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void TForm1::AskDirectoryPassword(core::Configuration& configuration) {
+  if (state_.client != nullptr || !configuration.hasDirectory) return;
+  directory::DirectorySource& source = configuration.directory;
+  if (!directory::NeedsPassword(source)) return;
+  // Cancelled: no password, and the bind says so.
+  const std::optional<QString> password =
+      seams_.askPassword(this, QString::fromStdString(directory::PasswordPrompt(source)));
+  if (password) source.password = password->toStdString();
 }
 
 void TForm1::UpdateCaption() {

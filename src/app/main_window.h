@@ -52,6 +52,9 @@ class TForm1 : public QMainWindow, public core::IMessageSink {
 
   // The handlers, public so that the program and its tests can run them directly.
   void startTimer();
+  // Before the start-up step: the password of an LDAP bind, asked in a masked dialog (it is
+  // never stored in the configuration file).
+  void AskDirectoryPassword(core::Configuration& configuration);
   void UpdateCaption();
   void ToolButton4Click();
   void ToolButton6Click();

@@ -2,6 +2,8 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QUrl>
@@ -39,10 +41,28 @@ QString AskSaveFileName(QWidget* parent, const SaveFileRequest& request) {
   return files.isEmpty() ? QString() : files.first();
 }
 
+std::optional<QString> AskPassword(QWidget* parent, const QString& prompt) {
+  QInputDialog* dialog = NewPasswordDialog(parent, prompt);
+  const bool accepted = dialog->exec() == QDialog::Accepted;
+  const QString password = dialog->textValue();
+  delete dialog;
+  if (!accepted) return std::nullopt;
+  return password;
+}
+
 }  // namespace
 
+QInputDialog* NewPasswordDialog(QWidget* parent, const QString& prompt) {
+  auto* dialog = new QInputDialog(parent);
+  dialog->setWindowTitle(QStringLiteral("vorlix"));
+  dialog->setLabelText(prompt);
+  dialog->setInputMode(QInputDialog::TextInput);
+  dialog->setTextEchoMode(QLineEdit::Password);
+  return dialog;
+}
+
 WindowSeams DesktopSeams() {
-  return {ShowMessageBox, OpenMailCommand, AskSaveFileName};
+  return {ShowMessageBox, OpenMailCommand, AskSaveFileName, AskPassword};
 }
 
 }  // namespace vorlix::app

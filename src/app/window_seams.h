@@ -4,7 +4,9 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
+class QInputDialog;
 class QWidget;
 
 namespace vorlix::app {
@@ -25,9 +27,15 @@ struct WindowSeams {
   // Asks for the name of a file to write; an empty result means cancelled. The dialog asks
   // before an existing file is overwritten.
   std::function<QString(QWidget* parent, const SaveFileRequest& request)> askSaveFileName;
+  // Asks for the password of an LDAP bind in a masked dialog; nullopt when cancelled.
+  std::function<std::optional<QString>(QWidget* parent, const QString& prompt)> askPassword;
 };
 
-// The seams of the running program: QMessageBox, QDesktopServices::openUrl, QFileDialog.
+// The password dialog of the running program: titled "vorlix", the typed text masked.
+QInputDialog* NewPasswordDialog(QWidget* parent, const QString& prompt);
+
+// The seams of the running program: QMessageBox, QDesktopServices::openUrl, QFileDialog, the
+// password dialog.
 WindowSeams DesktopSeams();
 
 }  // namespace vorlix::app

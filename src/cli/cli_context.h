@@ -37,6 +37,7 @@ class UsageError : public std::runtime_error {
 struct GlobalOptions {
   std::string configPath;             // --config FILE, empty when not given
   std::optional<std::string> source;  // --source SOURCE
+  std::string passwordFile;           // --password-file FILE, empty when not given
 };
 
 struct CliOptions {

@@ -43,6 +43,10 @@ void AddGlobalOptions(CLI::App& app, GlobalOptions& options) {
   app.add_option("--source", options.source,
                  "an LDIF file or an ldap:// URL; overrides the configuration")
       ->type_name("SOURCE");
+  app.add_option("--password-file", options.passwordFile,
+                 "the password of the LDAP bind (binddn), on the file's first line; else "
+                 "VORLIX_LDAP_PASSWORD, else it is asked for on a terminal")
+      ->type_name("FILE");
 }
 
 constexpr char kFooter[] =

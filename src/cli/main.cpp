@@ -10,6 +10,7 @@
 #include "cli/cli_context.h"
 #include "cli/command_line.h"
 #include "cli/output_stream.h"
+#include "cli/password_source.h"
 #include "directory/directory_layer.h"
 #include "directory/directory_source.h"
 #include "platform/signal_cleanup.h"
@@ -31,6 +32,9 @@ int RunCommand(const ParsedCommandLine& parsed, CliOptions& options, std::ostrea
   if (options.global.source) options.source.source = *options.global.source;
   const std::string notice = core::ConfigurationMessage(options.configuration, options.source);
   if (!notice.empty()) err << "vorlix-cli: " << notice << '\n';
+  if (!SupplyPassword(options.source, ProcessPasswordSources(options.global.passwordFile), err)) {
+    return kExitDirectoryError;
+  }
 
   auto client = directory::MakeDirectoryClient(options.source);
   if (client->calStartup(0, 0) != 0) {

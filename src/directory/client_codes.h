@@ -16,6 +16,14 @@ inline constexpr int32_t kErrNoSuchAttribute =
     -603;  // the object has none of the requested attributes
 inline constexpr int32_t kErrInvalidRequest = -641;  // malformed filter, wrong buffer use, bad key
 inline constexpr int32_t kErrInsufficientBuffer = -649;  // a single value does not fit in a reply
+// Codes of a client over a directory server.
+inline constexpr int32_t kErrTransportFailure = -625;  // the server is down, unreachable or silent
+inline constexpr int32_t kErrRemoteFailure = -635;     // the server failed the request otherwise
+inline constexpr int32_t kErrFailedAuthentication = -669;  // wrong name or password
+inline constexpr int32_t kErrNoAccess = -672;  // the server refuses: access rights, unwilling
+// A server's size or time limit cut a search short: the list is incomplete. A code of this
+// program's own; no directory client has one.
+inline constexpr int32_t kErrListIncomplete = -2;
 
 // Size of every request and reply buffer.
 inline constexpr int32_t kBufferSize = 4096;

@@ -2,7 +2,7 @@
 // The directory client interface: the client operations the directory layer runs over, with
 // their names, arguments and result codes (signed 32-bit, 0 for success; client_codes.h lists
 // the codes, keys, operations, tokens and syntaxes). Implementations: the embedded client over
-// an LDIF file (embedded_client.h) and, later, an LDAP client.
+// an LDIF file (embedded_client.h) and an LDAP client over a directory server (ldap_client.h).
 //
 // Contract every client keeps: request and reply buffers of 4096 bytes; a reply never holds more
 // than its buffer, and the iteration handle carries a read or a search across as many parts as
@@ -50,6 +50,22 @@ struct FetchedValue {
 // What dsNextObject reports beside the name.
 struct ObjectInfo {
   std::string baseClass;
+};
+
+// What a lookup is about to read, so that a client over a network can keep those reads in
+// flight instead of waiting for each in turn. The values of listAttribute of object name the
+// members; of each member the attributes of steps[0] will be read; where a step names a follow
+// attribute (one of its own), that attribute's value names the object whose attributes the next
+// step reads. The reads themselves still go through dsReadEntry, one at a time, and get the same
+// results and errors, in the order they are made, as without the plan.
+struct ReadAheadStep {
+  std::vector<std::string> attributes;
+  std::string follow;  // empty: the last step
+};
+struct ReadAheadPlan {
+  std::string object;
+  std::string listAttribute;
+  std::vector<ReadAheadStep> steps;
 };
 
 class DirectoryClient {
@@ -113,8 +129,13 @@ class DirectoryClient {
   // Why calStartup failed (file missing, unreadable, malformed, bad URL); empty when it did not.
   virtual std::string StartupFailureReason() const = 0;
 
-  // Where in its source the client found the fault behind the last failed read, with what is
-  // wrong there ("tree.ldif:40: ..."); empty when it cannot say. Error messages add it.
+  // Announces the reads of a lookup (see ReadAheadPlan); replaces an earlier plan. A client may
+  // ignore it, which this default does.
+  virtual void dsReadAhead(Context /*context*/, const ReadAheadPlan& /*plan*/) {}
+
+  // What the client can say about the fault behind its last failed read or search: for a tree
+  // file where the fault lies and what is wrong there ("tree.ldif:40: ..."), for a directory
+  // server what the server said; empty when it cannot say. Error messages add it.
   virtual std::string LastFailureDetail() const { return {}; }
   // Where in its source the value of object's attribute is given, as the client hands it out
   // ("tree.ldif:57"); empty when it cannot say or has no such value. Tells a user where a name

@@ -78,8 +78,9 @@ bool ReadEntryParts(DirectoryClient& client, Context context, const std::string&
 
 }  // namespace
 
-DirectoryError::DirectoryError(int32_t code)
-    : std::runtime_error(ErrorMessage(code)), code_(code) {}
+DirectoryError::DirectoryError(int32_t code, const std::string& serverText)
+    : std::runtime_error(ErrorMessage(code) + (serverText.empty() ? "" : "\n" + serverText)),
+      code_(code) {}
 
 DirectoryError::DirectoryError(int32_t code, const std::string& object,
                                const std::string& attribute, const std::string& detail)
@@ -196,9 +197,10 @@ NameList SearchObjects(DirectoryClient& client, Context context, const std::stri
   ScopedIteration iteration(client, context, kOpSearch);
   try {
     do {
-      CheckDirectoryResult(client.dsSearchTree(context, base, scope, 0, filterBuffer.get(), 1, 0,
-                                               attributeList.get(), iteration.handle(), 0, 0,
-                                               reply.get()));
+      const int32_t r =
+          client.dsSearchTree(context, base, scope, 0, filterBuffer.get(), 1, 0,
+                              attributeList.get(), iteration.handle(), 0, 0, reply.get());
+      if (r != kOk) throw DirectoryError(r, client.LastFailureDetail());
       int32_t objects = 0;
       CheckDirectoryResult(client.dsObjectCount(context, reply.get(), objects));
       for (int32_t i = 0; i < objects; ++i) {
@@ -212,8 +214,9 @@ NameList SearchObjects(DirectoryClient& client, Context context, const std::stri
         }
       }
     } while (iteration.open());
-  } catch (const DirectoryError&) {
+  } catch (const DirectoryError& error) {
     iteration.End();
+    if (error.code() == kErrListIncomplete) throw;
   }
   return result;
 }

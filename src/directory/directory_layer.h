@@ -13,12 +13,14 @@
 namespace vorlix::directory {
 
 // The error raised for a failed client call: "Netware error %0:d (0x%0:X)". A failed read goes
-// on to say what was read and, where the client can tell, where in its source the fault lies:
+// on to say what was read and what the client can tell about the fault: for a tree file where it
+// lies, for a directory server what the server said:
 // Netware error -613 (0xFFFFFD9B) reading "WM:Last Registered Time" of "WS-1.ws.acme":
 // tree.ldif:40: ...
+// Other calls add what a server said on a second line.
 class DirectoryError : public std::runtime_error {
  public:
-  explicit DirectoryError(int32_t code);
+  explicit DirectoryError(int32_t code, const std::string& serverText = "");
   // The error of a read of attribute of object; detail (may be empty) follows after ": ".
   DirectoryError(int32_t code, const std::string& object, const std::string& attribute,
                  const std::string& detail);
@@ -66,14 +68,17 @@ void CheckReadNames(const std::string& object, const std::string& attribute);
 
 // Full names of the objects of class cls (any class when empty) below base whose naming attribute
 // matches pattern + "*". A failure while building the filter raises DirectoryError; failures of
-// the search itself yield fewer or no names, never an error.
+// the search itself yield fewer or no names, never an error, but for an incomplete list (see
+// SearchObjects).
 NameList FindObjectsByName(DirectoryClient& client, Context context, const std::string& base,
                            const std::string& cls, const std::string& namingAttribute,
                            const std::string& pattern);
 
 // Runs a built filter (used up, also on failure) below base and returns pairs: "Object Name",
 // then the full name, once per object (names compared without regard to case). Errors end the
-// search quietly with the objects found so far.
+// search quietly with the objects found so far, except that a search a server's size or time
+// limit cut short (kErrListIncomplete) raises its DirectoryError: a list known to be incomplete
+// is never passed off as the whole.
 NameList SearchObjects(DirectoryClient& client, Context context, const std::string& base,
                        FilterCursor filter, int32_t scope, const NameList& requestedAttributes);
 

@@ -1,10 +1,13 @@
 #include "directory/directory_source.h"
 
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
 #include "directory/embedded_client.h"
+#include "directory/ldap_client.h"
 #include "directory/unavailable_client.h"
+#include "platform/plain_text.h"
 #include "platform/system_info.h"
 
 namespace vorlix::directory {
@@ -12,18 +15,26 @@ namespace vorlix::directory {
 namespace {
 
 bool StartsWith(const std::string& text, const char* prefix) {
-  return text.rfind(prefix, 0) == 0;
+  return platform::LowerCase(text.substr(0, std::strlen(prefix))) == prefix;
 }
 
 }  // namespace
 
+bool IsLdapSource(const std::string& source) {
+  return StartsWith(source, "ldap://") || StartsWith(source, "ldaps://");
+}
+
+bool NeedsPassword(const DirectorySource& source) {
+  return IsLdapSource(source.source) && !source.bindDn.empty() && source.password.empty();
+}
+
+std::string PasswordPrompt(const DirectorySource& source) {
+  return "Password for " + source.bindDn + " at " + source.source + ":";
+}
+
 std::unique_ptr<DirectoryClient> MakeDirectoryClient(const DirectorySource& source) {
   const std::string& s = source.source;
-  if (StartsWith(s, "ldap://") || StartsWith(s, "ldaps://")) {
-    // An LDAP client takes this branch once it exists.
-    return std::make_unique<UnavailableClient>(
-        "LDAP directories are not supported by this build yet");
-  }
+  if (IsLdapSource(s)) return std::make_unique<LdapClient>(source);
   if (s.find("://") != std::string::npos) {
     return std::make_unique<UnavailableClient>("Unsupported directory source \"" + s +
                                                "\": give an LDIF file or an ldap:// URL");

@@ -11,11 +11,22 @@ namespace vorlix::directory {
 
 struct DirectorySource {
   std::string source;                        // path to an LDIF file, or an ldap:// / ldaps:// URL
-  std::string base;                          // LDAP only: search base
-  std::string bindDn;                        // LDAP only
+  std::string base;                          // LDAP only: search base (the URL's base wins)
+  std::string bindDn;                        // LDAP only; empty: anonymous
   std::string password;                      // LDAP only; never stored in a file
+  bool startTls = false;                     // LDAP only: StartTLS on an ldap:// connection
+  int timeoutSeconds = 10;                   // LDAP only: connecting and each wait for an answer
   std::map<std::string, std::string> names;  // program names mapped to LDAP names
 };
+
+// Whether a source names an LDAP server (ldap:// or ldaps://, in any letter case).
+bool IsLdapSource(const std::string& source);
+
+// Whether a password must still be asked for: an LDAP server bound with a DN, none given yet.
+bool NeedsPassword(const DirectorySource& source);
+
+// What the user is asked: "Password for <bind DN> at <server>:".
+std::string PasswordPrompt(const DirectorySource& source);
 
 // An empty source means the bundled sample tree. Never throws for a bad source: the client's
 // calStartup then fails and StartupFailureReason() says why.

@@ -85,9 +85,14 @@ std::string DottedName(const std::vector<NameComponent>& components, bool typed)
   for (size_t i = 0; i < components.size(); ++i) {
     if (i > 0) dotted += '.';
     if (typed) dotted += components[i].type + "=";
-    for (char c : components[i].value) {
-      if (c == '.') dotted += '\\';
-      dotted += c;
+    const std::string& value = components[i].value;
+    for (size_t k = 0; k < value.size(); ++k) {
+      // A backslash that a reader would take for the start of "\." or "\\" is doubled.
+      const char next = k + 1 < value.size()        ? value[k + 1]
+                        : i + 1 < components.size() ? '.'
+                                                    : '\0';
+      if (value[k] == '.' || (value[k] == '\\' && (next == '.' || next == '\\'))) dotted += '\\';
+      dotted += value[k];
     }
   }
   return dotted;
@@ -112,9 +117,8 @@ std::vector<std::string> SplitDottedName(std::string_view dotted, bool dropTypes
   };
   for (size_t i = 0; i < dotted.size(); ++i) {
     char c = dotted[i];
-    if (c == '\\' && i + 1 < dotted.size() && dotted[i + 1] == '.') {
-      current += '.';
-      ++i;
+    if (c == '\\' && i + 1 < dotted.size() && (dotted[i + 1] == '.' || dotted[i + 1] == '\\')) {
+      current += dotted[++i];
     } else if (c == '.') {
       finish();
     } else {
@@ -125,11 +129,29 @@ std::vector<std::string> SplitDottedName(std::string_view dotted, bool dropTypes
   return values;
 }
 
+namespace {
+
+// Appends a value lower-cased as platform::LowerCase does, without a copy of it.
+void AppendLowerCase(std::string& key, const std::string& value) {
+  for (const char c : value) key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+}  // namespace
+
 std::string NameKey(const std::vector<std::string>& values) {
   std::string key;
   for (size_t i = 0; i < values.size(); ++i) {
     if (i > 0) key += kNameKeySeparator;
-    key += platform::LowerCase(values[i]);
+    AppendLowerCase(key, values[i]);
+  }
+  return key;
+}
+
+std::string ComponentsKey(const std::vector<NameComponent>& components) {
+  std::string key;
+  for (size_t i = 0; i < components.size(); ++i) {
+    if (i > 0) key += kNameKeySeparator;
+    AppendLowerCase(key, components[i].value);
   }
   return key;
 }

@@ -195,6 +195,14 @@ struct EmbeddedClient::State {
   }
   bool Typed(const ContextState& c) const { return (c.flags & kFlagTypelessNames) == 0; }
 
+  // A name in a value is shown as its entry spells it, whatever the value writes.
+  NameSpelling Spelling() const {
+    return [this](const std::string& dn, bool typedName) {
+      const TreeEntry* named = tree->FindDn(dn);
+      return named ? NameOf(*named, typedName) : WrittenNameSpelling(dn, typedName);
+    };
+  }
+
   // "file:line" of a line of the tree file.
   std::string Location(uint32_t line) const {
     return tree->fileName() + ":" + std::to_string(line);
@@ -304,7 +312,7 @@ std::string EmbeddedClient::LocateValue(Context context, const std::string& obje
   if (!found) return {};
   const int32_t syntax = state_->tree->names().SyntaxOf(key);
   for (size_t i = 0; i < found->values.size(); ++i) {
-    auto handedOut = ConvertValue(syntax, found->values[i], state_->Typed(*c));
+    auto handedOut = ConvertValue(syntax, found->values[i], state_->Typed(*c), state_->Spelling());
     if (handedOut && handedOut->text == value) return state_->Location(found->lines[i]);
   }
   return {};
@@ -413,6 +421,7 @@ int32_t EmbeddedClient::State::FillReadPart(IterationState& it, bool typed, Buff
   const SchemaNames& names = tree->names();
   std::string& out = reply.bytes;
   const size_t limit = static_cast<size_t>(reply.size);
+  const NameSpelling spell = Spelling();
   out.clear();
   PutU32(out, 0);
   uint32_t attributesWritten = 0;
@@ -432,7 +441,7 @@ int32_t EmbeddedClient::State::FillReadPart(IterationState& it, bool typed, Buff
     bool full = false;
     while (it.value < attribute->values.size()) {
       const std::string& text = attribute->values[it.value];
-      auto value = ConvertValue(syntax, text, typed);
+      auto value = ConvertValue(syntax, text, typed, spell);
       if (!value) {
         failureDetail = Location(attribute->lines[it.value]) + ": " + QuotedValue(text) + " " +
                         RefusalReason(syntax, text);

@@ -8,13 +8,6 @@ using platform::LowerCase;
 
 namespace {
 
-std::vector<std::string> Values(const std::vector<NameComponent>& components) {
-  std::vector<std::string> values;
-  values.reserve(components.size());
-  for (const NameComponent& c : components) values.push_back(c.value);
-  return values;
-}
-
 // Groups an entry's attribute lines by lower-cased name, keeping first-seen order and the line
 // of each value. One hash look-up per line keeps loading linear in the number of lines, however
 // many names an entry has.
@@ -32,17 +25,12 @@ std::vector<TreeAttribute> GroupAttributes(LdifEntry& source) {
   return attributes;
 }
 
-// The structural class: structuralObjectClass when given, else the first objectClass but "top".
+// The structural class of an entry.
 std::string BaseClassOf(const TreeEntry& entry) {
-  if (const TreeAttribute* s = entry.Find("structuralobjectclass"); s && !s->values.empty()) {
-    return LowerCase(s->values.front());
-  }
-  if (const TreeAttribute* oc = entry.Find("objectclass")) {
-    for (const std::string& v : oc->values) {
-      if (LowerCase(v) != "top") return LowerCase(v);
-    }
-  }
-  return std::string();
+  static const std::vector<std::string> kNone;
+  const TreeAttribute* structural = entry.Find("structuralobjectclass");
+  const TreeAttribute* classes = entry.Find("objectclass");
+  return BaseClassKey(structural ? structural->values : kNone, classes ? classes->values : kNone);
 }
 
 }  // namespace
@@ -103,7 +91,7 @@ void MemoryTree::Add(LdifEntry&& source) {
   TreeEntry entry;
   entry.components = std::move(*components);
   entry.dotted = DottedName(entry.components, false);
-  entry.key = NameKey(Values(entry.components));
+  entry.key = ComponentsKey(entry.components);
   entry.attributes = GroupAttributes(source);
   entry.baseClass = BaseClassOf(entry);
   lines_.push_back(source.line);
@@ -146,6 +134,13 @@ const TreeEntry* MemoryTree::Find(const std::string& dotted) const {
     if (dotted.find('=') == std::string::npos) break;  // no prefix to drop
   }
   return nullptr;
+}
+
+const TreeEntry* MemoryTree::FindDn(const std::string& dn) const {
+  auto components = ParseLdapDn(dn, nullptr);
+  if (!components || components->empty()) return nullptr;
+  const size_t slot = Slot(ComponentsKey(*components));
+  return byKey_[slot] != 0 ? &entries_[byKey_[slot] - 1] : nullptr;
 }
 
 const std::vector<size_t>& MemoryTree::OfClass(const std::string& key) const {

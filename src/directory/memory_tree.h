@@ -50,6 +50,8 @@ class MemoryTree {
 
   // The entry of a dotted (or typed dotted) name; nullptr when there is none.
   const TreeEntry* Find(const std::string& dotted) const;
+  // The entry of an LDAP name in any spelling; nullptr when there is none.
+  const TreeEntry* FindDn(const std::string& dn) const;
   // Indexes of the entries whose base class is key (lower-cased LDAP class name).
   const std::vector<size_t>& OfClass(const std::string& key) const;
 

@@ -67,6 +67,7 @@ struct Definition {
   std::vector<std::string> names;
   std::string programName;
   std::string syntaxOid;
+  std::string superior;  // SUP: the type whose syntax an attribute type without SYNTAX has
 };
 
 // Reads NAME (one or a list), SYNTAX and X-NDS_NAME of a definition.
@@ -80,6 +81,8 @@ Definition ReadDefinition(const std::string& text) {
       } else {
         d.names.push_back(t[i + 1]);
       }
+    } else if (t[i] == "SUP" && t[i + 1] != "(") {
+      d.superior = t[i + 1];
     } else if (t[i] == "SYNTAX") {
       d.syntaxOid = t[i + 1].substr(0, t[i + 1].find('{'));
     } else if (t[i] == "X-NDS_NAME") {
@@ -90,6 +93,15 @@ Definition ReadDefinition(const std::string& text) {
 }
 
 }  // namespace
+
+std::string BaseClassKey(const std::vector<std::string>& structuralObjectClass,
+                         const std::vector<std::string>& objectClass) {
+  if (!structuralObjectClass.empty()) return LowerCase(structuralObjectClass.front());
+  for (const std::string& v : objectClass) {
+    if (LowerCase(v) != "top") return LowerCase(v);
+  }
+  return std::string();
+}
 
 int32_t SchemaNames::SyntaxFromOid(const std::string& oid) {
   static const std::string kStandard = "1.3.6.1.4.1.1466.115.121.1.";
@@ -141,6 +153,9 @@ void SchemaNames::AddAttributeType(const std::string& definition) {
   int32_t syntax = SyntaxFromOid(d.syntaxOid);
   for (const std::string& name : d.names) {
     if (syntax >= 0) syntaxes_[LowerCase(name)] = syntax;
+    if (d.syntaxOid.empty() && !d.superior.empty())
+      superiors_[LowerCase(name)] = LowerCase(d.superior);
+    canonical_[LowerCase(name)] = key;
   }
   if (!d.programName.empty()) attributeNames_[LowerCase(d.programName)] = key;
 }
@@ -181,8 +196,22 @@ std::string SchemaNames::ProgramClassName(const std::string& ldapName) const {
 }
 
 int32_t SchemaNames::SyntaxOf(const std::string& attributeKey) const {
-  if (auto it = syntaxes_.find(attributeKey); it != syntaxes_.end()) return it->second;
+  // An attribute type without a syntax of its own has its superior's ("member" SUP
+  // distinguishedName); a few steps suffice, and a loop in a broken schema ends there.
+  std::string key = attributeKey;
+  for (int depth = 0; depth < 8; ++depth) {
+    if (auto it = syntaxes_.find(key); it != syntaxes_.end()) return it->second;
+    auto up = superiors_.find(key);
+    if (up == superiors_.end()) break;
+    key = up->second;
+  }
   return BuiltInSyntax(attributeKey);
+}
+
+std::string SchemaNames::CanonicalKey(const std::string& attributeName) const {
+  const std::string key = LowerCase(attributeName);
+  auto it = canonical_.find(key);
+  return it == canonical_.end() ? key : it->second;
 }
 
 }  // namespace vorlix::directory

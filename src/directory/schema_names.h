@@ -11,8 +11,14 @@
 #include <map>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace vorlix::directory {
+
+// The lower-cased structural class of an entry with these values: its structuralObjectClass when
+// it has one, else its first objectClass but "top".
+std::string BaseClassKey(const std::vector<std::string>& structuralObjectClass,
+                         const std::vector<std::string>& objectClass);
 
 class SchemaNames {
  public:
@@ -27,9 +33,12 @@ class SchemaNames {
   std::string ClassKey(const std::string& programName) const;
   // The program's name for an LDAP class name (the schema's X-NDS_NAME, "Group", or itself).
   std::string ProgramClassName(const std::string& ldapName) const;
-  // The syntax of an attribute by lower-cased LDAP name: the schema's, else the built-in table's,
-  // else case-ignore string.
+  // The syntax of an attribute by lower-cased LDAP name: the schema's (or, without one of its
+  // own, its superior type's), else the built-in table's, else case-ignore string.
   int32_t SyntaxOf(const std::string& attributeKey) const;
+  // The lower-cased first name of an attribute type that the schema gives under several names
+  // ("commonname" -> "cn"); other names lower-cased.
+  std::string CanonicalKey(const std::string& attributeName) const;
 
   // The syntax number of an LDAP SYNTAX OID; -1 when unknown.
   static int32_t SyntaxFromOid(const std::string& oid);
@@ -39,6 +48,8 @@ class SchemaNames {
   std::unordered_map<std::string, std::string> classNames_;         // program name (lower) -> key
   std::unordered_map<std::string, std::string> classProgramNames_;  // key -> program name
   std::unordered_map<std::string, int32_t> syntaxes_;               // key -> syntax
+  std::unordered_map<std::string, std::string> superiors_;          // key -> SUP key
+  std::unordered_map<std::string, std::string> canonical_;          // any name -> first name
   std::map<std::string, std::string> overrides_;                    // program name (lower) -> key
 };
 

@@ -7,6 +7,7 @@
 // regard to case except case-exact strings.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,6 +34,14 @@ class SearchFilter {
   // a search look only at the entries of that class.
   std::optional<std::string> RequiredClass() const;
 
+  // The filter in RFC 4515 form for an LDAP server (ldap_filter.cpp): every value escaped, only
+  // the "*" of an equality left a wildcard; a base class becomes an objectClass equality, which
+  // subclasses match too (RequiredClass() lets the caller check the base class exactly); a value
+  // of name syntax is written as the LDAP name that dnOf gives for it. Empty when an attribute
+  // name is no valid attribute description.
+  std::string ToLdapFilter(const SchemaNames& names,
+                           const std::function<std::string(const std::string&)>& dnOf) const;
+
  private:
   enum class Kind { kAnd, kOr, kNot, kBaseClass, kPresent, kEqual, kGreaterEqual, kLessEqual };
   struct Node {
@@ -42,6 +51,9 @@ class SearchFilter {
     std::string value;
   };
   bool Evaluate(size_t node, const TreeEntry& entry, const SchemaNames& names) const;
+  void AppendLdap(size_t node, const SchemaNames& names,
+                  const std::function<std::string(const std::string&)>& dnOf,
+                  std::string& out) const;
 
   std::vector<Node> nodes_;
   size_t root_ = 0;

@@ -59,13 +59,6 @@ std::vector<std::string> Split(const std::string& text, char separator, size_t m
   return parts;
 }
 
-std::string NameText(const std::string& dn, bool typed) {
-  std::string error;
-  auto components = ParseLdapDn(dn, &error);
-  if (!components || components->empty()) return dn;  // not a name: handed out as written
-  return DottedName(*components, typed);
-}
-
 void PutU32(std::string& out, uint32_t v) {
   char b[4] = {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
                static_cast<char>(v >> 24)};
@@ -94,6 +87,12 @@ bool GetText(std::string_view& in, std::string& text) {
 }
 
 }  // namespace
+
+std::string WrittenNameSpelling(const std::string& dn, bool typed) {
+  auto components = ParseLdapDn(dn, nullptr);
+  if (!components || components->empty()) return dn;  // not a name: handed out as written
+  return DottedName(*components, typed);
+}
 
 std::optional<int64_t> ParseGeneralizedTime(std::string_view text) {
   if (auto seconds = ParseNumber<int64_t>(text)) {
@@ -141,10 +140,11 @@ std::optional<int64_t> ParseGeneralizedTime(std::string_view text) {
   return days * 86400 + *hour * 3600 + *minute * 60 + second - offset;
 }
 
-std::optional<FetchedValue> ConvertValue(int32_t syntax, const std::string& text, bool typedNames) {
+std::optional<FetchedValue> ConvertValue(int32_t syntax, const std::string& text, bool typedNames,
+                                         const NameSpelling& spell) {
   FetchedValue v;
   if (syntax == SYN_DIST_NAME) {
-    v.text = NameText(text, typedNames);
+    v.text = spell(text, typedNames);
     return v;
   }
   if (IsPlainText(syntax)) {
@@ -220,7 +220,7 @@ std::optional<FetchedValue> ConvertValue(int32_t syntax, const std::string& text
       auto privileges = Word(parts[2]);
       if (!privileges) return std::nullopt;
       v.text = parts[0];
-      v.text2 = NameText(parts[1], typedNames);
+      v.text2 = spell(parts[1], typedNames);
       v.word[0] = *privileges;
       return v;
     }
@@ -229,7 +229,7 @@ std::optional<FetchedValue> ConvertValue(int32_t syntax, const std::string& text
       auto remote = Word(parts[0]);
       if (!remote || parts.size() < 2) return std::nullopt;
       v.word[0] = *remote;
-      v.text = NameText(parts[1], typedNames);
+      v.text = spell(parts[1], typedNames);
       return v;
     }
     case SYN_TYPED_NAME:
@@ -246,7 +246,7 @@ std::optional<FetchedValue> ConvertValue(int32_t syntax, const std::string& text
         words.insert(words.begin(), *w);
         rest.resize(at);
       }
-      v.text = NameText(rest, typedNames);
+      v.text = spell(rest, typedNames);
       for (size_t i = 0; i < words.size(); ++i) v.word[i] = words[i];
       return v;
     }

@@ -21,6 +21,7 @@
 //   26                        name#amount
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,9 +30,16 @@
 
 namespace vorlix::directory {
 
+// The dotted spelling (typed or typeless) of an LDAP name written in a value.
+using NameSpelling = std::function<std::string(const std::string& dn, bool typed)>;
+
+// The dotted spelling of the LDAP name dn as written; dn itself when it is no name.
+std::string WrittenNameSpelling(const std::string& dn, bool typed);
+
 // The fetched layout of a value text; nullopt when the text does not fit the syntax. typedNames
-// chooses the spelling of names within the value.
-std::optional<FetchedValue> ConvertValue(int32_t syntax, const std::string& text, bool typedNames);
+// chooses the spelling of names within the value; spell gives it (default: as written).
+std::optional<FetchedValue> ConvertValue(int32_t syntax, const std::string& text, bool typedNames,
+                                         const NameSpelling& spell = WrittenNameSpelling);
 
 // Why ConvertValue refuses text for syntax, for messages: "is not a valid time (...)".
 std::string RefusalReason(int32_t syntax, const std::string& text);

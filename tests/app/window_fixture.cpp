@@ -37,6 +37,10 @@ void WindowTest::OpenWindow(const QString& iniText, bool runStartup) {
     lastRequest = request;
     return saveAnswer;
   };
+  options.seams.askPassword = [this](QWidget*, const QString& prompt) {
+    passwordPrompts << prompt;
+    return passwordAnswer;
+  };
   window = std::make_unique<TForm1>(std::move(options));
   window->show();
   EXPECT_TRUE(WaitUntil([this] { return window->isVisible(); }));

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 #include "app/main_window.h"
 
@@ -35,7 +36,9 @@ class WindowTest : public ::testing::Test {
   QStringList mailCommands;  // commands handed to the mail program
   QStringList saveDialogs;   // titles of the save dialogs shown
   SaveFileRequest lastRequest;
-  QString saveAnswer;  // what the save dialog answers (empty: cancelled)
+  QString saveAnswer;                     // what the save dialog answers (empty: cancelled)
+  QStringList passwordPrompts;            // texts of the password dialogs
+  std::optional<QString> passwordAnswer;  // what they answer (nullopt: cancelled)
 };
 
 }  // namespace vorlix::app::testing

@@ -78,7 +78,8 @@ std::string CliCommandLine(const std::vector<std::string>& args) {
 }
 
 CliRun RunCli(const std::vector<std::string>& args, const std::string& environment) {
-  return RunCaptured(environment + " " + CliCommandLine(args));
+  // No terminal on the input: nothing may wait for a typed answer.
+  return RunCaptured(environment + " " + CliCommandLine(args) + " </dev/null");
 }
 
 CliRun RunCliOnTerminal(const std::vector<std::string>& args) {

@@ -71,10 +71,15 @@ TEST(CliDirectoryCommandsTest, ErrorsGiveTheirExitCodesAndMessages) {
   EXPECT_EQ(device.err,
             "Novell Client not installed?\n"
             "/dev/zero: cannot open the file: it is a character device, not a file\n");
-  CliRun ldap = RunCli({"--source", "ldap://localhost", "tree"});
+  // Port 1 of this machine: nobody listens there.
+  CliRun ldap = RunCli({"--source", "ldap://127.0.0.1:1", "tree"});
   EXPECT_EQ(ldap.exitCode, 3);
   EXPECT_EQ(ldap.err,
-            "Novell Client not installed?\nLDAP directories are not supported by this build yet\n");
+            "Novell Client not installed?\nNetware error -625 (0xFFFFFD8F): Connecting to "
+            "127.0.0.1:1: Can't contact LDAP server (-1)\n");
+  CliRun badUrl = RunCli({"--source", "ldap://host/o=x??sub?(cn=*)", "tree"});
+  EXPECT_EQ(badUrl.exitCode, 3);
+  EXPECT_NE(badUrl.err.find("give only the server and the base"), std::string::npos) << badUrl.err;
 
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{},

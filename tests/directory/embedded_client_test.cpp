@@ -166,6 +166,32 @@ TEST_F(DirectoryEmbeddedSearch, ValuesAreLocatedAsTheyAreHandedOut) {
             "");
 }
 
+TEST(DirectoryEmbeddedClientTest, NamesMappedSinglyAndNamesWithBackslashesReadBack) {
+  EmbeddedClient mapped(VORLIX_DATA_DIR "/sample-tree.ldif", {{"Telephone Number", "mail"}});
+  ASSERT_EQ(mapped.calStartup(0, 0), 0);
+  Context context = OpenDirectoryContext(mapped, false, false).context;
+  EXPECT_EQ(
+      ReadAttributeText(mapped, context, "anna\\.berg.office.harbourline", "Telephone Number"),
+      "anna.berg@harbourline.example");
+  EXPECT_EQ(ReadAttributeText(mapped, context, "Finance.groups.harbourline", "Description"),
+            "Accounts and payroll");
+
+  EmbeddedClient awkward(VORLIX_TEST_DATA_DIR "/directory/awkward-names.ldif");
+  ASSERT_EQ(awkward.calStartup(0, 0), 0) << awkward.StartupFailureReason();
+  context = OpenDirectoryContext(awkward, false, false).context;
+  // A member written "CN=Back\5C,OU=PEOPLE,O=NAMES" is shown as its entry spells itself, and
+  // that name, ending in a backslash, reads back.
+  const NameList user =
+      ReadAttributeList(awkward, context, "WS-AWK.people.names", "WM:NAME User", ';');
+  ASSERT_EQ(user.size(), 1u);
+  EXPECT_EQ(user[0].text, "back\\\\.people.names");
+  // It is located as it is handed out, whatever the value writes.
+  EXPECT_NE(awkward.LocateValue(context, "WS-AWK.people.names", "WM:NAME User", user[0].text), "");
+  EXPECT_EQ(ReadAttributeText(awkward, context, user[0].text, "Telephone Number"), "+31 2");
+  EXPECT_EQ(ReadAttributeText(awkward, context, "mid\\slash.people.names", "Telephone Number"),
+            "+31 3");
+}
+
 TEST(DirectoryEmbeddedClientTest, GeneralizedTimesBecomeSecondsSince1970) {
   EXPECT_EQ(ParseGeneralizedTime("19700101000000Z"), 0);
   EXPECT_EQ(ParseGeneralizedTime("20240115083000Z"), 1705307400);

@@ -79,6 +79,9 @@ class FaultClient : public DirectoryClient {
           std::string StartupFailureReason() const override {
     return inner_.StartupFailureReason();
   }
+  void dsReadAhead(Context c, const ReadAheadPlan& plan) override {
+    inner_.dsReadAhead(c, plan);
+  }
   std::string LastFailureDetail() const override {
     return inner_.LastFailureDetail();
   }

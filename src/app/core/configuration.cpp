@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/core/ini_reader.h"
+#include "directory/ldap_filter.h"
 #include "platform/number_picture.h"
 #include "platform/regular_file.h"
 #include "platform/system_info.h"
@@ -33,13 +34,66 @@ struct Collected {
   std::string phone;
   std::vector<std::string> phoneAttributes;
   size_t directoryLine = 0;  // line of the first "[DIRECTORY]" header; 0 when there is none
-  bool sourceSeen = false, baseSeen = false, bindDnSeen = false;
+  bool sourceSeen = false, baseSeen = false, bindDnSeen = false, startTlsSeen = false,
+       timeoutSeen = false;
   directory::DirectorySource directory;
-  IniProblem directoryProblem;  // first bad entry of the DIRECTORY section
+  IniProblem directoryProblem;            // first bad entry of the DIRECTORY section
+  std::vector<IniProblem> namesProblems;  // NAMES lines that were skipped
 };
 
 void NoteDirectoryProblem(Collected& c, size_t line, const std::string& what) {
   if (c.directoryProblem.what.empty()) c.directoryProblem = {line, what};
+}
+
+// "starttls" and "timeout" of the DIRECTORY section; false for any other key.
+bool TakeConnectionEntry(Collected& c, const IniEntry& entry) {
+  const std::string& key = entry.key;
+  const std::string& text = entry.value;
+  if (SameIgnoringCase(key, "starttls")) {
+    if (c.startTlsSeen) NoteDirectoryProblem(c, entry.line, "\"starttls\" is given twice");
+    c.startTlsSeen = true;
+    if (SameIgnoringCase(text, "yes") || SameIgnoringCase(text, "true") || text == "1") {
+      c.directory.startTls = true;
+    } else if (SameIgnoringCase(text, "no") || SameIgnoringCase(text, "false") || text == "0") {
+      c.directory.startTls = false;
+    } else {
+      NoteDirectoryProblem(c, entry.line, "\"starttls\" must be yes or no, not \"" + text + "\"");
+    }
+    return true;
+  }
+  if (SameIgnoringCase(key, "timeout")) {
+    if (c.timeoutSeen) NoteDirectoryProblem(c, entry.line, "\"timeout\" is given twice");
+    c.timeoutSeen = true;
+    const auto seconds = platform::ParseInt32(text);
+    if (!seconds || *seconds < 1 || *seconds > 3600) {
+      NoteDirectoryProblem(
+          c, entry.line,
+          "\"timeout\" must be a number of seconds from 1 to 3600, not \"" + text + "\"");
+    } else {
+      c.directory.timeoutSeconds = *seconds;
+    }
+    return true;
+  }
+  return false;
+}
+
+// One line of the NAMES section, "Program Name=ldapName"; a line that is not of that form is
+// skipped with a problem.
+void TakeNameEntry(Collected& c, const IniEntry& entry) {
+  const std::string& program = entry.key;
+  const std::string& ldap = entry.value;
+  std::string problem;
+  if (ldap.empty()) {
+    problem = "\"" + program + "=\" is not \"Program Name=ldapName\"";
+  } else if (!directory::IsAttributeDescription(ldap)) {
+    problem = "\"" + program + "\" is mapped to \"" + ldap +
+              "\", which is no LDAP name (letters, digits and hyphens)";
+  }
+  if (!problem.empty()) {
+    c.namesProblems.push_back({entry.line, "[NAMES] " + problem + "; the line is skipped"});
+    return;
+  }
+  c.directory.names[program] = ldap;
 }
 
 void TakeDirectoryEntry(Collected& c, const IniEntry& entry) {
@@ -60,9 +114,10 @@ void TakeDirectoryEntry(Collected& c, const IniEntry& entry) {
     take(c.bindDnSeen, c.directory.bindDn);
   } else if (SameIgnoringCase(key, "password")) {
     NoteDirectoryProblem(c, entry.line, "a password is never read from the file");
-  } else {
-    NoteDirectoryProblem(c, entry.line,
-                         "unknown key \"" + key + "\" (known: source, base, binddn)");
+  } else if (!TakeConnectionEntry(c, entry)) {
+    NoteDirectoryProblem(
+        c, entry.line,
+        "unknown key \"" + key + "\" (known: source, base, binddn, starttls, timeout)");
   }
 }
 
@@ -76,6 +131,8 @@ void OnEntry(Collected& c, const IniEntry& entry) {
     c.phoneAttributes.push_back(entry.value);
   } else if (SameIgnoringCase(entry.section, "DIRECTORY")) {
     TakeDirectoryEntry(c, entry);
+  } else if (SameIgnoringCase(entry.section, "NAMES")) {
+    TakeNameEntry(c, entry);
   }
 }
 
@@ -133,6 +190,8 @@ Configuration LoadConfiguration(const std::string& path, const std::string& base
       },
       [&](const IniEntry& entry) { OnEntry(collected, entry); });
 
+  config.names = collected.directory.names;
+  problems.insert(problems.end(), collected.namesProblems.begin(), collected.namesProblems.end());
   const auto phone = platform::ParseInt32(collected.phone);
   if (phone && *phone != 0) {
     config.PhoneChainEnabled = true;
@@ -176,9 +235,13 @@ void ApplyPhoneSettings(const Configuration& configuration, AppState& state) {
 }
 
 directory::DirectorySource DirectorySourceOf(const Configuration& configuration) {
-  if (configuration.hasDirectory) return configuration.directory;
   directory::DirectorySource source;
-  source.source = directory::SampleTreePath();
+  if (configuration.hasDirectory) {
+    source = configuration.directory;
+  } else {
+    source.source = directory::SampleTreePath();
+  }
+  source.names = configuration.names;
   return source;
 }
 

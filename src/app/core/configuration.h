@@ -1,7 +1,9 @@
 #pragma once
-// The configuration file "vorlix.ini": "SYSTEM"/"phone" and the "PHONE" chain, and the
-// "DIRECTORY" section that chooses the directory source.
+// The configuration file "vorlix.ini": "SYSTEM"/"phone" and the "PHONE" chain, the "DIRECTORY"
+// section that chooses the directory source (for an LDAP server also base, binddn, starttls and
+// timeout), and the "NAMES" section that maps single names.
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,14 +18,19 @@ struct Configuration {
   // Values of every "PHONE" entry in file order; read only when the chain is on.
   std::vector<std::string> PhoneAttributes;
 
+  // The "NAMES" section: program names of classes and attributes mapped to LDAP names, for
+  // whichever directory is opened ("Telephone Number=mobile").
+  std::map<std::string, std::string> names;
+
   // A "DIRECTORY" section was given and is sound. Its source is absolute (a relative path is
   // taken relative to the executable's directory) or an ldap:// / ldaps:// URL.
   bool hasDirectory = false;
   directory::DirectorySource directory;
 
   // What the user must be told about the file, one line per problem ("vorlix.ini:3: ..."):
-  // lines that could not be read (skipped; the rest of the file applies), a "DIRECTORY" section
-  // that is not used, a file that could not be read at all. Empty when there is nothing to tell.
+  // lines that could not be read or "NAMES" lines that map to no LDAP name (skipped; the rest of
+  // the file applies), a "DIRECTORY" section that is not used, a file that could not be read at
+  // all. Empty when there is nothing to tell.
   std::string problem;
 };
 

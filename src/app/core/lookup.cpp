@@ -15,6 +15,11 @@ constexpr char kRoot[] = "[root]";
 constexpr char kNamingAttribute[] = "CN";
 constexpr char kNoUserPhone[] = "  -";
 constexpr char kBrokenChainPhone[] = " -  ";
+constexpr char kMember[] = "Member";
+constexpr char kPhone[] = "Telephone Number";
+constexpr char kUser[] = "WM:NAME User";
+constexpr char kRegistered[] = "WM:Last Registered Time";
+constexpr char kAddress[] = "ZEN:INV IP Address";
 
 std::string WithoutBrackets(std::string text) {
   text.erase(std::remove_if(text.begin(), text.end(), [](char c) { return c == '[' || c == ']'; }),
@@ -55,25 +60,42 @@ void FillRow(const AppState& state, const std::string& group, MemberRow& row, in
     if (kind == kKindGroup) {
       row.cells[0] = LookupPhone(state, member);
     } else if (kind == kKindWorkstationGroup) {
-      row.cells[0] = directory::ReadAttributeText(client, context, member, "WM:NAME User");
-      row.rawTime =
-          directory::ReadAttributeInteger(client, context, member, "WM:Last Registered Time", 0);
+      row.cells[0] = directory::ReadAttributeText(client, context, member, kUser);
+      row.rawTime = directory::ReadAttributeInteger(client, context, member, kRegistered, 0);
       row.cells[1] = directory::FormatTimeStamp(row.rawTime);
-      row.cells[2] = WithoutBrackets(
-          directory::ReadAttributeText(client, context, member, "ZEN:INV IP Address"));
+      row.cells[2] =
+          WithoutBrackets(directory::ReadAttributeText(client, context, member, kAddress));
       row.cells[3] = row.cells[0].empty() ? kNoUserPhone : LookupPhone(state, row.cells[0]);
     }
   } catch (const directory::DirectoryError& error) {
-    if (NamedByValue(error, member)) throw WithOrigin(error, state, group, "Member");
+    if (NamedByValue(error, member)) throw WithOrigin(error, state, group, kMember);
     if (kind == kKindWorkstationGroup && !row.cells[0].empty() &&
         NamedByValue(error, row.cells[0])) {
-      throw WithOrigin(error, state, member, "WM:NAME User");
+      throw WithOrigin(error, state, member, kUser);
     }
     if (error.object() != member) {
       throw error.Extended("; while listing member \"" + member + "\" of \"" + group + "\"");
     }
     throw;
   }
+}
+
+// The reads FillRow makes, announced to the client before the member list is read (a client over
+// a network keeps them in flight): the member's own values, then the phone of a user.
+directory::ReadAheadPlan PlanOfRows(const AppState& state, const std::string& object, int kind) {
+  directory::ReadAheadPlan plan{object, kMember, {}};
+  if (kind != kKindGroup && kind != kKindWorkstationGroup) return plan;
+  if (kind == kKindWorkstationGroup) plan.steps.push_back({{kUser, kRegistered, kAddress}, kUser});
+  if (!state.PhoneChainEnabled) {
+    plan.steps.push_back({{kPhone}, ""});
+    return plan;
+  }
+  // The phone chain: each attribute's value names the object of the next.
+  for (const std::string& attribute : state.PhoneAttributes) {
+    plan.steps.push_back({{attribute}, attribute});
+  }
+  if (!state.PhoneAttributes.empty()) plan.steps.back().follow.clear();
+  return plan;
 }
 
 // Everything of the lookup that runs with the hourglass shown; directory errors leave it.
@@ -107,8 +129,9 @@ LookupResult RunLookup(AppState& state, const std::string& typed, int kind, Look
   }
 
   const std::string object = state.CurrentObjectName;
+  client.dsReadAhead(context, PlanOfRows(state, object, kind));
   const directory::NameList memberList =
-      directory::ReadAttributeList(client, context, object, "Member", ';');
+      directory::ReadAttributeList(client, context, object, kMember, ';');
   ui.cursor.Show();
   ui.statusBar.SetPanel(1, directory::ReadAttributeText(client, context, object, "Description"));
   const std::vector<std::string> members = SortedTexts(memberList);
@@ -167,7 +190,7 @@ std::string LookupPhone(const AppState& state, const std::string& user) {
   directory::DirectoryClient& client = *state.client;
   const directory::Context context = state.DirectoryContext;
   if (!state.PhoneChainEnabled) {
-    return directory::ReadAttributeText(client, context, user, "Telephone Number");
+    return directory::ReadAttributeText(client, context, user, kPhone);
   }
   std::string current = user;
   std::string value;

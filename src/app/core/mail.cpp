@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "app/core/kinds.h"
+#include "directory/dotted_name.h"
 
 namespace vorlix::core {
 
 namespace {
 
-constexpr char kMarker = '\x01';
 constexpr char kMailPrefix[] = "MAILTO:";
 
 // Escapes the characters that would end the address list or start header fields.
@@ -33,21 +33,8 @@ std::string EncodeRecipient(const std::string& name) {
 }  // namespace
 
 std::string ShortName(const std::string& name) {
-  std::string marked;
-  marked.reserve(name.size());
-  for (size_t i = 0; i < name.size(); ++i) {
-    if (name[i] == '\\' && i + 1 < name.size() && name[i + 1] == '.') {
-      marked += kMarker;
-      ++i;
-    } else {
-      marked += name[i];
-    }
-  }
-  std::string result = marked.substr(0, marked.find('.'));
-  for (char& c : result) {
-    if (c == kMarker) c = '.';
-  }
-  return result;
+  // The dotted name's own reading: "\." a plain dot, "\\" a backslash.
+  return directory::SplitDottedName(name, false).front();
 }
 
 MailCommand BuildMailCommand(const IMemberTable& table, int kind, size_t limit) {

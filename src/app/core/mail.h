@@ -13,7 +13,8 @@ namespace vorlix::core {
 // Longest mail command handed to the mail program.
 inline constexpr size_t kMaxMailCommand = 1000;
 
-// The leftmost component of a dotted directory name, "\." read as a plain dot.
+// The leftmost component of a dotted directory name, "\." read as a plain dot and "\\" as a
+// backslash.
 std::string ShortName(const std::string& name);
 
 struct MailCommand {

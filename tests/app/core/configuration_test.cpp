@@ -172,12 +172,54 @@ TEST_F(CoreConfiguration, BrokenDirectorySectionIsNamedAndIgnored) {
   expectProblem("[DIRECTORY]\nsource a.ldif\n", "vorlix.ini:2: \"source a.ldif\"");
   expectProblem("[DIRECTORY]\nsource a.ldif\n", "vorlix.ini:1: [DIRECTORY] the section has no");
   expectProblem("[SYSTEM]\n[DIRECTORY]\nsource=a.ldif\nhost=x\n",
-                "vorlix.ini:4: [DIRECTORY] unknown key \"host\" (known: source, base, binddn); "
+                "vorlix.ini:4: [DIRECTORY] unknown key \"host\" (known: source, base, binddn, "
+                "starttls, timeout); "
                 "the section is not used");
 
   // The phone settings of an otherwise sound file still apply.
   const Configuration c = Load("[SYSTEM]\nphone=1\n[DIRECTORY]\nsource=a.ldif\nhost=x\n");
   EXPECT_TRUE(c.PhoneChainEnabled);
+}
+
+TEST_F(CoreConfiguration, LdapConnectionSettingsAndTheirMistakes) {
+  const Configuration set = Load(
+      "[DIRECTORY]\nsource=ldaps://dir.example/o=acme\nstarttls=YES\n"
+      "timeout=3\n");
+  ASSERT_TRUE(set.hasDirectory) << set.problem;
+  EXPECT_TRUE(set.directory.startTls);
+  EXPECT_EQ(set.directory.timeoutSeconds, 3);
+  const Configuration plain = Load("[DIRECTORY]\nsource=ldap://dir.example\n");
+  EXPECT_FALSE(plain.directory.startTls);
+  EXPECT_EQ(plain.directory.timeoutSeconds, 10);
+  for (const char* bad : {"starttls=maybe", "timeout=0", "timeout=ten", "timeout=86400",
+                          "starttls=no\nstarttls=no"}) {
+    const Configuration c = Load(std::string("[DIRECTORY]\nsource=ldap://x\n") + bad + "\n");
+    EXPECT_FALSE(c.hasDirectory) << bad;
+    EXPECT_NE(c.problem.find(": [DIRECTORY] \""), std::string::npos) << c.problem;
+  }
+}
+
+TEST_F(CoreConfiguration, NamesSectionMapsSingleNamesForEitherDirectory) {
+  // Names with colons stay whole; the mapping reaches the sample tree as well as a server.
+  const Configuration c = Load(
+      "[NAMES]\nTelephone Number = mobile\nWM:NAME User=registeredUser\n"
+      "Group=groupOfUniqueNames\nWM:Last Registered Time\nDescription=not a name\n");
+  EXPECT_EQ(c.names, (std::map<std::string, std::string>{{"Telephone Number", "mobile"},
+                                                         {"WM:NAME User", "registeredUser"},
+                                                         {"Group", "groupOfUniqueNames"}}));
+  EXPECT_EQ(DirectorySourceOf(c).names, c.names);
+  EXPECT_FALSE(c.hasDirectory);
+  // Each line that does not map a name is named and skipped.
+  EXPECT_NE(c.problem.find("vorlix.ini:5: \"WM:Last Registered Time\" is neither"),
+            std::string::npos)
+      << c.problem;
+  EXPECT_NE(c.problem.find("vorlix.ini:6: [NAMES] \"Description\" is mapped to \"not a name\""),
+            std::string::npos);
+
+  const Configuration both =
+      Load("[DIRECTORY]\nsource=ldap://x\n[NAMES]\nTelephone Number=mobile\n");
+  EXPECT_EQ(DirectorySourceOf(both).names.at("Telephone Number"), "mobile");
+  EXPECT_TRUE(both.problem.empty()) << both.problem;
 }
 
 TEST_F(CoreConfiguration, ApplyingTheChainReplacesOnlyWhenOn) {

@@ -4,7 +4,9 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <set>
 
+#include "../../directory/fault_client.h"
 #include "app/core/kinds.h"
 #include "app/core/startup.h"
 #include "directory/directory_layer.h"
@@ -15,6 +17,31 @@ namespace vorlix::core {
 namespace {
 
 using testing::FakeWindow;
+
+// Passes every call on, recording the plan a lookup announces and each read it makes (object and
+// attribute).
+class ReadRecorder : public directory::testing::FaultClient {
+ public:
+  using FaultClient::FaultClient;
+  void dsReadAhead(directory::Context c, const directory::ReadAheadPlan& plan) override {
+    plans.push_back(plan);
+    FaultClient::dsReadAhead(c, plan);
+  }
+  int32_t dsBufferAddName(directory::Context c, directory::Buffer b,
+                          const std::string& name) override {
+    attribute = name;
+    return FaultClient::dsBufferAddName(c, b, name);
+  }
+  int32_t dsReadEntry(directory::Context c, const std::string& object, int32_t i, int32_t a,
+                      directory::Buffer request, directory::Iteration& it,
+                      directory::Buffer reply) override {
+    if (it == directory::kNoIteration) reads.emplace_back(object, attribute);
+    return FaultClient::dsReadEntry(c, object, i, a, request, it, reply);
+  }
+  std::vector<directory::ReadAheadPlan> plans;
+  std::vector<std::pair<std::string, std::string>> reads;
+  std::string attribute;
+};
 
 const std::string kTree = std::string(VORLIX_TEST_DATA_DIR) + "/core/lookup-tree.ldif";
 
@@ -147,6 +174,46 @@ TEST_F(CoreLookup, WorkstationRowsShowUserTimeAddressAndPhone) {
   w_.table.SortByKey(2);
   EXPECT_EQ(w_.table.Rows()[0].caption, "ws2.it.acme");
   EXPECT_EQ(w_.table.Rows()[2].caption, "ws1.it.acme");
+}
+
+TEST_F(CoreLookup, TheAnnouncedReadsAreTheReadsMade) {
+  ReadRecorder recorder(*state_.client);
+  state_.client = &recorder;
+  const auto check = [&](const std::string& text, int kind) {
+    recorder.plans.clear();
+    recorder.reads.clear();
+    ASSERT_EQ(Find(text, kind).status, LookupStatus::Listed) << text;
+    ASSERT_EQ(recorder.plans.size(), 1u);
+    const directory::ReadAheadPlan& plan = recorder.plans.front();
+    EXPECT_EQ(plan.object, state_.CurrentObjectName);
+    EXPECT_EQ(plan.listAttribute, "Member");
+    ASSERT_FALSE(plan.steps.empty());
+    // After the member list and the description: the members' reads are the first step's, every
+    // other read is a later step's.
+    std::set<std::string> members,
+        first(plan.steps[0].attributes.begin(), plan.steps[0].attributes.end()), later;
+    for (const MemberRow& row : w_.table.Rows()) members.insert(row.caption);
+    for (size_t i = 1; i < plan.steps.size(); ++i) {
+      later.insert(plan.steps[i].attributes.begin(), plan.steps[i].attributes.end());
+      EXPECT_EQ(plan.steps[i - 1].follow.empty(), false) << "step " << i - 1 << " leads nowhere";
+    }
+    EXPECT_TRUE(plan.steps.back().follow.empty());
+    for (const auto& [object, attribute] : recorder.reads) {
+      if (object == state_.CurrentObjectName) continue;  // Member, Description
+      if (members.count(object)) {
+        EXPECT_TRUE(first.count(attribute)) << object << " " << attribute;
+      } else {
+        EXPECT_TRUE(later.count(attribute)) << object << " " << attribute;
+      }
+    }
+  };
+  check("Staff East", kKindGroup);
+  check("lab", kKindWorkstationGroup);
+  state_.PhoneChainEnabled = true;
+  state_.PhoneAttributes = {"L", "Telephone Number"};
+  check("Staff East", kKindGroup);
+  check("lab", kKindWorkstationGroup);
+  state_.client = state_.ownedClient.get();
 }
 
 TEST_F(CoreLookup, PhoneChainFollowsTheAttributesAndMarksWhereItBreaks) {

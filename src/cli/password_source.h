@@ -1,0 +1,44 @@
+#pragma once
+// Where vorlix-cli gets the password for binding to an LDAP server; it is never read from the
+// configuration file. In this order: the first line of the file named by --password-file, the
+// environment variable VORLIX_LDAP_PASSWORD, a prompt without echo when the standard input is a
+// terminal.
+
+#include <functional>
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+#include "directory/directory_source.h"
+
+namespace vorlix::cli {
+
+inline constexpr char kPasswordVariable[] = "VORLIX_LDAP_PASSWORD";
+
+struct PasswordSources {
+  std::string passwordFile;  // --password-file; empty when not given
+  // The environment variable's value; nullopt when it is not set.
+  std::function<std::optional<std::string>()> environment;
+  // Asks on the terminal without echo; nullopt when there is no terminal or the input ended.
+  std::function<std::optional<std::string>(const std::string& prompt)> prompt;
+};
+
+// The sources of the running program: the real environment and the real terminal.
+PasswordSources ProcessPasswordSources(const std::string& passwordFile);
+
+// The password for binding as source.bindDn; nullopt with the reason in problem when none can
+// be had.
+std::optional<std::string> ReadPassword(const PasswordSources& sources,
+                                        const directory::DirectorySource& source,
+                                        std::string& problem);
+
+// Sets source.password when the source is an LDAP server bound with a DN (anonymous binds and
+// LDIF files need none); false with the reason on err when no password can be had.
+bool SupplyPassword(directory::DirectorySource& source, const PasswordSources& sources,
+                    std::ostream& err);
+
+// Reads a line from the terminal on standard input with echo off, the prompt on standard error;
+// nullopt when standard input is no terminal.
+std::optional<std::string> PromptWithoutEcho(const std::string& prompt);
+
+}  // namespace vorlix::cli

@@ -1,0 +1,575 @@
+#include "directory/ldap_connection.h"
+
+#include <fcntl.h>
+#include <ldap.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <condition_variable>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "directory/client_codes.h"
+#include "platform/plain_text.h"
+
+namespace vorlix::directory {
+
+using platform::LowerCase;
+
+// Ends a connection attempt that outlasts its time: libldap bounds the TCP connect, but a server
+// that accepts and then never answers would hold the TLS handshake forever. Once the limit has
+// passed, the socket is shut down, which makes the handshake fail.
+class HandshakeWatchdog {
+ public:
+  explicit HandshakeWatchdog(std::chrono::seconds limit)
+      : thread_([this, limit] {
+          std::unique_lock<std::mutex> lock(mutex_);
+          if (wake_.wait_for(lock, limit, [this] { return done_; })) return;
+          if (fd_ >= 0) shutdown(fd_, SHUT_RDWR);
+          fired_ = true;
+        }) {}
+  ~HandshakeWatchdog() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      done_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+    if (fd_ >= 0) close(fd_);
+  }
+  HandshakeWatchdog(const HandshakeWatchdog&) = delete;
+  HandshakeWatchdog& operator=(const HandshakeWatchdog&) = delete;
+
+  // The socket to shut down; a duplicate is kept, so the number stays ours whatever libldap does.
+  void Watch(int fd) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (fd_ < 0) fd_ = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+  }
+  bool Fired() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return fired_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool done_ = false;
+  bool fired_ = false;
+  int fd_ = -1;
+  std::thread thread_;  // last: it starts once the rest is made
+};
+
+namespace {
+
+constexpr int kPageSize = 200;
+
+struct UrlDeleter {
+  void operator()(LDAPURLDesc* url) const { ldap_free_urldesc(url); }
+};
+struct MessageDeleter {
+  void operator()(LDAPMessage* message) const { ldap_msgfree(message); }
+};
+using MessagePtr = std::unique_ptr<LDAPMessage, MessageDeleter>;
+
+std::string Text(const char* text) {
+  return text ? std::string(text) : std::string();
+}
+
+std::string DescriptionOf(int ldapResult) {
+  return Text(ldap_err2string(ldapResult)) + " (" + std::to_string(ldapResult) + ")";
+}
+
+// The LDAP server's diagnostic message of the last failure on ld, if any.
+std::string DiagnosticOf(LDAP* ld) {
+  char* text = nullptr;
+  if (ld == nullptr ||
+      ldap_get_option(ld, LDAP_OPT_DIAGNOSTIC_MESSAGE, &text) != LDAP_OPT_SUCCESS) {
+    return {};
+  }
+  std::string result = Text(text);
+  ldap_memfree(text);
+  return result;
+}
+
+int ResultCodeOf(LDAP* ld) {
+  int code = LDAP_OTHER;
+  ldap_get_option(ld, LDAP_OPT_RESULT_CODE, &code);
+  return code;
+}
+
+bool IsLimit(int code) {
+  return code == LDAP_SIZELIMIT_EXCEEDED || code == LDAP_TIMELIMIT_EXCEEDED ||
+         code == LDAP_ADMINLIMIT_EXCEEDED;
+}
+
+// Whether a first page that failed before any entry came may have failed because the server
+// will not page this search (OpenLDAP: adminLimitExceeded, "pagedResults control not allowed").
+bool RefusesPaging(int code) {
+  return code == LDAP_UNAVAILABLE_CRITICAL_EXTENSION || code == LDAP_UNWILLING_TO_PERFORM ||
+         code == LDAP_PROTOCOL_ERROR || code == LDAP_NOT_SUPPORTED ||
+         code == LDAP_ADMINLIMIT_EXCEEDED;
+}
+
+// Whether a TCP connection to host:port can be made within timeout.
+bool TcpReachable(const std::string& host, int port, std::chrono::seconds timeout) {
+  addrinfo hints{};
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return false;
+  bool reached = false;
+  for (addrinfo* a = found; a != nullptr && !reached; a = a->ai_next) {
+    const int fd = socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) continue;
+    if (connect(fd, a->ai_addr, a->ai_addrlen) == 0) {
+      reached = true;
+    } else if (errno == EINPROGRESS) {
+      pollfd p{fd, POLLOUT, 0};
+      int error = 0;
+      socklen_t length = sizeof error;
+      reached = poll(&p, 1, static_cast<int>(timeout.count() * 1000)) == 1 &&
+                getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
+    }
+    close(fd);
+  }
+  freeaddrinfo(found);
+  return reached;
+}
+
+// libldap's connection callback: hands a new connection's socket to the watchdog, if one watches.
+int OnConnected(LDAP*, Sockbuf* sb, LDAPURLDesc*, sockaddr*, ldap_conncb* callbacks) {
+  auto* watchdog = *static_cast<HandshakeWatchdog**>(callbacks->lc_arg);
+  int fd = -1;
+  if (watchdog != nullptr && ber_sockbuf_ctrl(sb, LBER_SB_OPT_GET_FD, &fd) == 1 && fd >= 0) {
+    watchdog->Watch(fd);
+  }
+  return 0;
+}
+
+void OnClosed(LDAP*, Sockbuf*, ldap_conncb*) {}
+
+// Reads an entry of a search result straight from the message, without copies of its parts.
+void ReadEntry(LDAP* ld, LDAPMessage* message, LdapEntry& entry) {
+  BerElement* ber = nullptr;
+  berval dn{0, nullptr};
+  if (ldap_get_dn_ber(ld, message, &ber, &dn) != LDAP_SUCCESS) {
+    if (ber != nullptr) ber_free(ber, 0);
+    return;
+  }
+  entry.dn.assign(dn.bv_val ? dn.bv_val : "", dn.bv_len);
+  for (;;) {
+    berval name{0, nullptr};
+    berval* values = nullptr;
+    if (ldap_get_attribute_ber(ld, message, ber, &name, &values) != LDAP_SUCCESS ||
+        name.bv_val == nullptr) {
+      break;
+    }
+    std::string base(name.bv_val, name.bv_len);
+    base.resize(base.find(';') == std::string::npos ? base.size() : base.find(';'));
+    // Options such as ";binary" are dropped; their values join the attribute's own.
+    std::string key = LowerCase(base);
+    LdapAttribute* attribute = nullptr;
+    for (LdapAttribute& a : entry.attributes) {
+      if (a.key == key) attribute = &a;
+    }
+    if (attribute == nullptr) {
+      entry.attributes.push_back(LdapAttribute{std::move(base), std::move(key), {}});
+      attribute = &entry.attributes.back();
+    }
+    for (berval* v = values; v != nullptr && v->bv_val != nullptr; ++v) {
+      attribute->values.emplace_back(v->bv_val, v->bv_len);
+    }
+    ber_memfree(values);
+  }
+  ber_free(ber, 0);
+}
+
+}  // namespace
+
+std::optional<LdapAddress> ParseLdapAddress(const std::string& url, std::string* error) {
+  auto fail = [&](const std::string& why) -> std::optional<LdapAddress> {
+    if (error) *error = "Malformed LDAP URL \"" + url + "\": " + why;
+    return std::nullopt;
+  };
+  LDAPURLDesc* raw = nullptr;
+  const int r = ldap_url_parse(url.c_str(), &raw);
+  std::unique_ptr<LDAPURLDesc, UrlDeleter> parsed(raw);
+  if (r != LDAP_URL_SUCCESS) {
+    return fail(r == LDAP_URL_ERR_BADSCHEME
+                    ? "it must begin with ldap:// or ldaps://"
+                    : "it does not follow RFC 4516 (code " + std::to_string(r) + ")");
+  }
+  const std::string scheme = LowerCase(Text(parsed->lud_scheme));
+  if (scheme != "ldap" && scheme != "ldaps") return fail("it must begin with ldap:// or ldaps://");
+  if (Text(parsed->lud_host).empty()) return fail("it names no server");
+  if (parsed->lud_port < 0 || parsed->lud_port > 65535) return fail("its port is out of range");
+  if (parsed->lud_attrs != nullptr || parsed->lud_filter != nullptr ||
+      parsed->lud_exts != nullptr || url.find('?') != std::string::npos) {
+    return fail("give only the server and the base, as in ldap://host:389/o=acme");
+  }
+  LdapAddress address;
+  address.secure = scheme == "ldaps";
+  address.host = Text(parsed->lud_host);
+  address.port = parsed->lud_port != 0 ? parsed->lud_port : (address.secure ? 636 : 389);
+  const bool ipv6 = address.host.find(':') != std::string::npos;
+  address.hostPort =
+      (ipv6 ? "[" + address.host + "]" : address.host) + ":" + std::to_string(address.port);
+  address.serverUri = scheme + "://" + address.hostPort;
+  address.base = Text(parsed->lud_dn);
+  return address;
+}
+
+int32_t ClientCodeOfLdapResult(int ldapResult) {
+  switch (ldapResult) {
+    case LDAP_SUCCESS:
+      return kOk;
+    case LDAP_NO_SUCH_OBJECT:
+      return kErrNoSuchEntry;
+    case LDAP_NO_SUCH_ATTRIBUTE:
+      return kErrNoSuchAttribute;
+    case LDAP_INVALID_CREDENTIALS:
+    case LDAP_INAPPROPRIATE_AUTH:
+    case LDAP_STRONG_AUTH_REQUIRED:
+      return kErrFailedAuthentication;
+    case LDAP_INSUFFICIENT_ACCESS:
+    case LDAP_UNWILLING_TO_PERFORM:
+    case LDAP_CONFIDENTIALITY_REQUIRED:
+      return kErrNoAccess;
+    case LDAP_SIZELIMIT_EXCEEDED:
+    case LDAP_TIMELIMIT_EXCEEDED:
+    case LDAP_ADMINLIMIT_EXCEEDED:
+      return kErrListIncomplete;
+    case LDAP_SERVER_DOWN:
+    case LDAP_TIMEOUT:
+    case LDAP_CONNECT_ERROR:
+    case LDAP_BUSY:
+    case LDAP_UNAVAILABLE:
+      return kErrTransportFailure;
+    case LDAP_INVALID_DN_SYNTAX:
+    case LDAP_FILTER_ERROR:
+    case LDAP_UNDEFINED_TYPE:
+    case LDAP_INAPPROPRIATE_MATCHING:
+    case LDAP_INVALID_SYNTAX:
+    case LDAP_PARAM_ERROR:
+    case LDAP_PROTOCOL_ERROR:
+      return kErrInvalidRequest;
+    default:
+      return kErrRemoteFailure;
+  }
+}
+
+const LdapAttribute* LdapEntry::Find(const std::string& lowerName) const {
+  for (const LdapAttribute& a : attributes) {
+    if (a.key == lowerName) return &a;
+  }
+  return nullptr;
+}
+
+LdapConnection::~LdapConnection() {
+  Close();
+}
+
+bool LdapConnection::Fail(int32_t code, std::string message) {
+  failure_ = LdapFailure{code, std::move(message)};
+  return false;
+}
+
+bool LdapConnection::FailWith(int ldapResult, const std::string& diagnostic,
+                              const std::string& what) {
+  const int32_t code = ClientCodeOfLdapResult(ldapResult);
+  const bool noConnection = ldapResult == LDAP_SERVER_DOWN || ldapResult == LDAP_CONNECT_ERROR;
+  if (noConnection && (settings_.address.secure || settings_.startTls)) {
+    return Fail(code, TlsFailureReason(what));
+  }
+  std::string message = what + ": " + DescriptionOf(ldapResult);
+  if (!diagnostic.empty() && diagnostic != ldap_err2string(ldapResult)) {
+    message += ": " + diagnostic;
+  }
+  return Fail(code, message);
+}
+
+std::string LdapConnection::TlsFailureReason(const std::string& what) const {
+  const LdapAddress& address = settings_.address;
+  const std::string& hostPort = address.hostPort;
+  if (!TcpReachable(address.host, address.port, settings_.timeout)) {
+    return what + ": cannot reach the server at " + hostPort;
+  }
+  return what + ": the TLS connection to " + hostPort +
+         " failed: the server's certificate was not accepted. It must be signed by a CA that "
+         "TLS_CACERT in ldap.conf (or LDAPTLS_CACERT) names, be valid today, and be issued for " +
+         address.host + ".";
+}
+
+bool LdapConnection::Open(const LdapSettings& settings) {
+  settings_ = settings;
+  return Connect() && Bind();
+}
+
+bool LdapConnection::Reopen() {
+  Close();
+  return Connect() && Bind();
+}
+
+bool LdapConnection::Connect() {
+  Close();
+  const std::string where = "Connecting to " + settings_.address.hostPort;
+  int r = ldap_initialize(&ld_, settings_.address.serverUri.c_str());
+  if (r != LDAP_SUCCESS) {
+    ld_ = nullptr;
+    return FailWith(r, "", where);
+  }
+  const int version = LDAP_VERSION3;
+  timeval timeout{static_cast<time_t>(settings_.timeout.count()), 0};
+  ldap_set_option(ld_, LDAP_OPT_PROTOCOL_VERSION, &version);
+  ldap_set_option(ld_, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
+  ldap_set_option(ld_, LDAP_OPT_RESTART, LDAP_OPT_ON);
+  ldap_set_option(ld_, LDAP_OPT_NETWORK_TIMEOUT, &timeout);
+  ldap_set_option(ld_, LDAP_OPT_TIMEOUT, &timeout);
+  callbacks_ = std::make_unique<ldap_conncb>(ldap_conncb{OnConnected, OnClosed, &watchdog_});
+  ldap_set_option(ld_, LDAP_OPT_CONNECT_CB, callbacks_.get());
+
+  // Connect now (and secure the connection), under the watchdog.
+  const bool startTls = settings_.startTls && !settings_.address.secure;
+  bool timedOut = false;
+  {
+    HandshakeWatchdog watchdog(settings_.timeout);
+    watchdog_ = &watchdog;
+    r = ldap_connect(ld_);
+    if (r == LDAP_SUCCESS && startTls) r = ldap_start_tls_s(ld_, nullptr, nullptr);
+    watchdog_ = nullptr;
+    timedOut = watchdog.Fired();
+  }
+  if (r == LDAP_SUCCESS) return true;
+  const std::string diagnostic = DiagnosticOf(ld_);
+  Close();
+  const std::string what = startTls ? where + " with StartTLS" : where;
+  if (timedOut || r == LDAP_TIMEOUT) {
+    return Fail(kErrTransportFailure, what + ": the server did not answer within " +
+                                          std::to_string(settings_.timeout.count()) + " seconds");
+  }
+  return FailWith(r, diagnostic, what);
+}
+
+bool LdapConnection::Bind() {
+  if (settings_.bindDn.empty()) return true;  // anonymous: operations need no bind
+  const std::string what = "Binding as " + settings_.bindDn;
+  if (settings_.password.empty()) {
+    // An empty password would make an unauthenticated bind, which servers take as anonymous.
+    return Fail(kErrFailedAuthentication, what + ": no password was given");
+  }
+  berval credentials{static_cast<ber_len_t>(settings_.password.size()), settings_.password.data()};
+  int id = -1;
+  int r = ldap_sasl_bind(ld_, settings_.bindDn.c_str(), LDAP_SASL_SIMPLE, &credentials, nullptr,
+                         nullptr, &id);
+  if (r != LDAP_SUCCESS) {
+    const std::string diagnostic = DiagnosticOf(ld_);
+    Close();
+    return FailWith(r, diagnostic, what);
+  }
+  timeval timeout{static_cast<time_t>(settings_.timeout.count()), 0};
+  LDAPMessage* raw = nullptr;
+  r = ldap_result(ld_, id, LDAP_MSG_ALL, &timeout, &raw);
+  MessagePtr message(raw);
+  if (r <= 0) {
+    const int code = r == 0 ? LDAP_TIMEOUT : ResultCodeOf(ld_);
+    Close();
+    if (code == LDAP_TIMEOUT) {
+      return Fail(kErrTransportFailure, what + ": the server at " + settings_.address.hostPort +
+                                            " did not answer within " +
+                                            std::to_string(settings_.timeout.count()) + " seconds");
+    }
+    return FailWith(code, "", what);
+  }
+  int code = LDAP_OTHER;
+  char* diagnostic = nullptr;
+  ldap_parse_result(ld_, message.get(), &code, nullptr, &diagnostic, nullptr, nullptr, 0);
+  const std::string text = Text(diagnostic);
+  ldap_memfree(diagnostic);
+  if (code != LDAP_SUCCESS) {
+    Close();
+    return FailWith(code, text, what);
+  }
+  return true;
+}
+
+void LdapConnection::Close() {
+  if (ld_ != nullptr) ldap_unbind_ext_s(ld_, nullptr, nullptr);
+  ld_ = nullptr;
+}
+
+namespace {
+
+// The attribute list of a search as libldap takes it.
+class AttributeList {
+ public:
+  explicit AttributeList(const std::vector<std::string>& names) {
+    for (const std::string& name : names) pointers_.push_back(const_cast<char*>(name.c_str()));
+    pointers_.push_back(nullptr);
+  }
+  char** get() { return pointers_.size() > 1 ? pointers_.data() : nullptr; }
+
+ private:
+  std::vector<char*> pointers_;
+};
+
+}  // namespace
+
+int LdapConnection::Send(const LdapSearch& search) {
+  if (ld_ == nullptr && !Reopen()) return -1;
+  AttributeList attributes(search.attributes);
+  int id = -1;
+  ++requests_;
+  const int r = ldap_search_ext(ld_, search.base.c_str(), search.scope, search.filter.c_str(),
+                                attributes.get(), 0, nullptr, nullptr, nullptr, 0, &id);
+  if (r != LDAP_SUCCESS) {
+    const std::string diagnostic = DiagnosticOf(ld_);
+    if (ClientCodeOfLdapResult(r) == kErrTransportFailure) Close();
+    FailWith(r, diagnostic, "Searching " + search.base);
+    return -1;
+  }
+  return id;
+}
+
+void LdapConnection::Abandon(int messageId) {
+  if (ld_ != nullptr) ldap_abandon_ext(ld_, messageId, nullptr, nullptr);
+}
+
+bool LdapConnection::Collect(int messageId, LdapResult& result) {
+  result = LdapResult{};
+  if (ld_ == nullptr) return Fail(kErrTransportFailure, "The connection to the server was lost");
+  for (;;) {
+    // Whatever has come for the search so far, in one chain; waits for at least one message.
+    timeval timeout{static_cast<time_t>(settings_.timeout.count()), 0};
+    LDAPMessage* raw = nullptr;
+    const int type = ldap_result(ld_, messageId, LDAP_MSG_RECEIVED, &timeout, &raw);
+    MessagePtr chain(raw);
+    if (type == 0) {
+      Abandon(messageId);
+      Close();
+      return Fail(kErrTransportFailure, "The server at " + settings_.address.hostPort +
+                                            " did not answer within " +
+                                            std::to_string(settings_.timeout.count()) + " seconds");
+    }
+    if (type < 0) {
+      const int code = ResultCodeOf(ld_);
+      const std::string diagnostic = DiagnosticOf(ld_);
+      Close();
+      return FailWith(code, diagnostic, "Reading from " + settings_.address.hostPort);
+    }
+    for (LDAPMessage* message = ldap_first_message(ld_, chain.get()); message != nullptr;
+         message = ldap_next_message(ld_, message)) {
+      if (TakeMessage(message, result)) return true;
+    }
+  }
+}
+
+bool LdapConnection::TakeMessage(LDAPMessage* message, LdapResult& result) {
+  switch (ldap_msgtype(message)) {
+    case LDAP_RES_SEARCH_ENTRY:
+      result.entries.emplace_back();
+      ReadEntry(ld_, message, result.entries.back());
+      return false;
+    case LDAP_RES_SEARCH_REFERENCE: {
+      char** urls = nullptr;
+      if (ldap_parse_reference(ld_, message, &urls, nullptr, 0) == LDAP_SUCCESS) {
+        for (char** u = urls; u != nullptr && *u != nullptr; ++u) result.referrals.emplace_back(*u);
+        ber_memvfree(reinterpret_cast<void**>(urls));
+      }
+      return false;
+    }
+    case LDAP_RES_SEARCH_RESULT:
+      break;
+    default:
+      return false;
+  }
+  char* diagnostic = nullptr;
+  char** urls = nullptr;
+  LDAPControl** controls = nullptr;
+  const int r = ldap_parse_result(ld_, message, &result.resultCode, nullptr, &diagnostic, &urls,
+                                  &controls, 0);
+  if (r != LDAP_SUCCESS) result.resultCode = r;
+  result.diagnostic = Text(diagnostic);
+  ldap_memfree(diagnostic);
+  for (char** u = urls; u != nullptr && *u != nullptr; ++u) result.referrals.emplace_back(*u);
+  ber_memvfree(reinterpret_cast<void**>(urls));
+  if (controls != nullptr) {
+    LDAPControl* paged = ldap_control_find(LDAP_CONTROL_PAGEDRESULTS, controls, nullptr);
+    if (paged != nullptr) {
+      ber_int_t estimate = 0;
+      berval cookie{0, nullptr};
+      if (ldap_parse_pageresponse_control(ld_, paged, &estimate, &cookie) == LDAP_SUCCESS) {
+        result.pageCookie.assign(cookie.bv_val ? cookie.bv_val : "", cookie.bv_len);
+        result.paged = true;
+        ber_memfree(cookie.bv_val);
+      }
+    }
+    ldap_controls_free(controls);
+  }
+  return true;
+}
+
+bool LdapConnection::SearchPages(const LdapSearch& search, bool paged,
+                                 std::vector<LdapEntry>& entries, LdapResult& last) {
+  std::string cookie;
+  for (;;) {
+    if (ld_ == nullptr && !Reopen()) return false;
+    AttributeList attributes(search.attributes);
+    LDAPControl* control = nullptr;
+    if (paged) {
+      berval value{static_cast<ber_len_t>(cookie.size()), cookie.data()};
+      if (ldap_create_page_control(ld_, kPageSize, cookie.empty() ? nullptr : &value, 0,
+                                   &control) != LDAP_SUCCESS) {
+        paged = false;
+      }
+    }
+    LDAPControl* controls[] = {control, nullptr};
+    int id = -1;
+    ++requests_;
+    const int r = ldap_search_ext(ld_, search.base.c_str(), search.scope, search.filter.c_str(),
+                                  attributes.get(), 0, control ? controls : nullptr, nullptr,
+                                  nullptr, 0, &id);
+    if (control != nullptr) ldap_control_free(control);
+    if (r != LDAP_SUCCESS) {
+      const std::string diagnostic = DiagnosticOf(ld_);
+      if (ClientCodeOfLdapResult(r) == kErrTransportFailure) Close();
+      return FailWith(r, diagnostic, "Searching " + search.base);
+    }
+    if (!Collect(id, last)) return false;
+    for (LdapEntry& entry : last.entries) entries.push_back(std::move(entry));
+    last.entries.clear();
+    if (last.resultCode != LDAP_SUCCESS || !paged || !last.paged || last.pageCookie.empty()) {
+      return true;
+    }
+    cookie = last.pageCookie;
+  }
+}
+
+bool LdapConnection::SearchAll(const LdapSearch& search, std::vector<LdapEntry>& entries) {
+  entries.clear();
+  LdapResult last;
+  if (!SearchPages(search, true, entries, last)) return false;
+  if (RefusesPaging(last.resultCode) && entries.empty()) {
+    if (!SearchPages(search, false, entries, last)) return false;
+  }
+  if (last.resultCode == LDAP_SUCCESS) return true;
+  if (IsLimit(last.resultCode)) {
+    return Fail(kErrListIncomplete,
+                "The server's " +
+                    std::string(last.resultCode == LDAP_TIMELIMIT_EXCEEDED ? "time" : "size") +
+                    " limit ended the search after " + std::to_string(entries.size()) +
+                    " entries: the list is incomplete. Search for a longer name." +
+                    (last.diagnostic.empty() ? "" : " (" + last.diagnostic + ")"));
+  }
+  if (last.resultCode == LDAP_REFERRAL) {
+    return Fail(kErrRemoteFailure,
+                "The server refers the search below " + search.base + " to another server" +
+                    (last.referrals.empty() ? "" : " (" + last.referrals[0] + ")") +
+                    "; referrals are not followed");
+  }
+  return FailWith(last.resultCode, last.diagnostic, "Searching " + search.base);
+}
+
+}  // namespace vorlix::directory

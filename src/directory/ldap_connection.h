@@ -1,0 +1,140 @@
+#pragma once
+// One connection to an LDAP server over libldap: connecting with a timeout, TLS (ldaps:// or
+// StartTLS, certificates checked as libldap's ldap.conf and LDAPTLS_* settings say), a simple or
+// anonymous bind, and searches sent without waiting, so that many can be in flight, whose results
+// are then collected one request at a time. Every wait ends after the operation timeout. Referrals
+// are never chased. Failures carry the client's result code and a text for the user.
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+typedef struct ldap LDAP;            // NOLINT: libldap's own declarations
+typedef struct ldapmsg LDAPMessage;  // NOLINT
+struct ldap_conncb;
+
+namespace vorlix::directory {
+
+class HandshakeWatchdog;
+
+// Where the server is and how to reach it, from an ldap:// or ldaps:// source URL.
+struct LdapAddress {
+  std::string serverUri;  // scheme://host[:port], nothing after it
+  std::string host;
+  int port = 0;
+  std::string hostPort;  // host:port, for messages
+  std::string base;      // the URL's base DN; empty when it names none
+  bool secure = false;   // ldaps://
+};
+
+// Parses an RFC 4516 URL that names a server and, optionally, a base DN; nullopt with the reason in
+// error when it is malformed or holds more (attributes, scope, filter, extensions).
+std::optional<LdapAddress> ParseLdapAddress(const std::string& url, std::string* error);
+
+struct LdapSettings {
+  LdapAddress address;
+  bool startTls = false;
+  std::chrono::seconds timeout{10};  // connecting, and every wait for a server's answer
+  std::string bindDn;                // empty: anonymous
+  std::string password;
+};
+
+// A failed LDAP call: the client's code for it and what the user is told.
+struct LdapFailure {
+  int32_t code = 0;
+  std::string message;
+};
+
+// The client's result code for an LDAP result code (0 for success).
+int32_t ClientCodeOfLdapResult(int ldapResult);
+
+struct LdapAttribute {
+  std::string name;  // as the server named it, options ("cn;lang-en") dropped
+  std::string key;   // the name lower-cased
+  std::vector<std::string> values;
+};
+
+struct LdapEntry {
+  std::string dn;
+  std::vector<LdapAttribute> attributes;
+  const LdapAttribute* Find(const std::string& lowerName) const;
+};
+
+struct LdapSearch {
+  std::string base;
+  int scope = 0;  // 0 base, 1 one level, 2 subtree
+  std::string filter = "(objectClass=*)";
+  std::vector<std::string> attributes;  // empty: all user attributes; {"1.1"}: none
+};
+
+// The outcome of one search (all of its pages).
+struct LdapResult {
+  int resultCode = 0;  // the server's, or libldap's for a local failure
+  std::string diagnostic;
+  std::vector<LdapEntry> entries;
+  std::vector<std::string> referrals;
+  bool paged = false;      // the server answered the paged-results control
+  std::string pageCookie;  // where the next page starts; empty after the last
+};
+
+class LdapConnection {
+ public:
+  LdapConnection() = default;
+  ~LdapConnection();
+  LdapConnection(const LdapConnection&) = delete;
+  LdapConnection& operator=(const LdapConnection&) = delete;
+
+  // Connects, secures and binds. False with failure() set.
+  bool Open(const LdapSettings& settings);
+  void Close();
+  bool IsOpen() const { return ld_ != nullptr; }
+  // Connects again after the connection broke (server restarted); false with failure() set.
+  bool Reopen();
+
+  // Sends a search without waiting; its message id, or -1 with failure() set.
+  int Send(const LdapSearch& search);
+  // Waits for the whole result of a sent search. False with failure() set when the connection
+  // failed or the server stayed silent past the timeout (then the connection is closed); a result
+  // code of the server's own is not a failure here.
+  bool Collect(int messageId, LdapResult& result);
+  // Drops a sent search whose result is no longer wanted.
+  void Abandon(int messageId);
+
+  // A whole search, page by page (the paged-results control, not critical; without it when the
+  // server refuses it). A server result other than success is a failure, except that a size or
+  // time limit is reported as kErrListIncomplete.
+  bool SearchAll(const LdapSearch& search, std::vector<LdapEntry>& entries);
+
+  const LdapFailure& failure() const { return failure_; }
+  const LdapSettings& settings() const { return settings_; }
+  // Requests sent since the connection object was made (searches and their pages).
+  size_t RequestsSent() const { return requests_; }
+
+ private:
+  bool Connect();
+  bool Bind();
+  bool Fail(int32_t code, std::string message);
+  // The failure for a libldap or server result code, with the server's diagnostic when it gave
+  // one; `what` says what was being done.
+  bool FailWith(int ldapResult, const std::string& diagnostic, const std::string& what);
+  // Why a secured connection could not be made: a server that answers over TCP but not over TLS
+  // has a certificate that was not accepted.
+  std::string TlsFailureReason(const std::string& what) const;
+  bool SearchPages(const LdapSearch& search, bool paged, std::vector<LdapEntry>& entries,
+                   LdapResult& last);
+  // Takes one message of a search into result; true for the one that ends the search.
+  bool TakeMessage(LDAPMessage* message, LdapResult& result);
+
+  LDAP* ld_ = nullptr;
+  std::unique_ptr<ldap_conncb> callbacks_;  // libldap keeps a pointer to it
+  HandshakeWatchdog* watchdog_ = nullptr;   // watches connection attempts while set
+  LdapSettings settings_;
+  LdapFailure failure_;
+  size_t requests_ = 0;
+};
+
+}  // namespace vorlix::directory

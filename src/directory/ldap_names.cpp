@@ -1,0 +1,142 @@
+#include "directory/ldap_names.h"
+
+#include <cctype>
+
+#include "platform/plain_text.h"
+
+namespace vorlix::directory {
+
+using platform::LowerCase;
+
+namespace {
+
+// A "type=" prefix of a dotted component: an attribute type (letters, digits, hyphens, starting
+// with a letter) before the first "=".
+std::optional<NameComponent> TypedComponent(const std::string& raw) {
+  const size_t eq = raw.find('=');
+  if (eq == std::string::npos || eq == 0 || eq + 1 >= raw.size()) return std::nullopt;
+  if (!std::isalpha(static_cast<unsigned char>(raw[0]))) return std::nullopt;
+  for (size_t i = 0; i < eq; ++i) {
+    const unsigned char c = static_cast<unsigned char>(raw[i]);
+    if (!std::isalnum(c) && c != '-') return std::nullopt;
+  }
+  return NameComponent{raw.substr(0, eq), raw.substr(eq + 1)};
+}
+
+}  // namespace
+
+std::string LdapDnString(const std::vector<NameComponent>& components) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string dn;
+  for (size_t i = 0; i < components.size(); ++i) {
+    if (i > 0) dn += ',';
+    dn += components[i].type + "=";
+    const std::string& value = components[i].value;
+    for (size_t k = 0; k < value.size(); ++k) {
+      const unsigned char c = static_cast<unsigned char>(value[k]);
+      const bool edgeBlank = c == ' ' && (k == 0 || k + 1 == value.size());
+      if (c == 0 || edgeBlank) {
+        dn += '\\';
+        dn += kHex[c >> 4];
+        dn += kHex[c & 0x0F];
+      } else if (c == '"' || c == '+' || c == ',' || c == ';' || c == '<' || c == '>' ||
+                 c == '\\' || c == '=' || (c == '#' && k == 0)) {
+        dn += '\\';
+        dn += static_cast<char>(c);
+      } else {
+        dn += static_cast<char>(c);
+      }
+    }
+  }
+  return dn;
+}
+
+std::optional<std::string> DnKey(const std::string& dn) {
+  auto components = ParseLdapDn(dn, nullptr);
+  if (!components) return std::nullopt;
+  return ComponentsKey(*components);
+}
+
+NameBook::NameBook(const std::string& baseDn) {
+  if (auto components = ParseLdapDn(baseDn, nullptr)) base_ = std::move(*components);
+}
+
+const KnownName* NameBook::Remember(const std::string& dn, std::string* key) {
+  if (auto spelled = keyOfDn_.find(dn); spelled != keyOfDn_.end()) {
+    if (key) *key = spelled->second;
+    return &byKey_.at(spelled->second);
+  }
+  auto components = ParseLdapDn(dn, nullptr);
+  if (!components || components->empty()) return nullptr;
+  std::string nameKey = ComponentsKey(*components);
+  KnownName& known = byKey_[nameKey];
+  if (known.dn != dn) known = KnownName{dn, DottedName(*components, false), nameKey};
+  keyOfDn_[dn] = nameKey;
+  keyOfDotted_[known.dotted] = nameKey;
+  if (key) *key = std::move(nameKey);
+  return &known;
+}
+
+void NameBook::Clear() {
+  byKey_.clear();
+  keyOfDn_.clear();
+  keyOfDotted_.clear();
+}
+
+const KnownName* NameBook::Find(const std::string& key) const {
+  auto it = byKey_.find(key);
+  return it == byKey_.end() ? nullptr : &it->second;
+}
+
+const KnownName* NameBook::FindDn(const std::string& dn) const {
+  if (auto spelled = keyOfDn_.find(dn); spelled != keyOfDn_.end()) return Find(spelled->second);
+  auto key = DnKey(dn);
+  return key ? Find(*key) : nullptr;
+}
+
+const KnownName* NameBook::FindDotted(const std::string& dotted) const {
+  if (auto spelled = keyOfDotted_.find(dotted); spelled != keyOfDotted_.end()) {
+    return Find(spelled->second);
+  }
+  if (const KnownName* known = Find(NameKey(SplitDottedName(dotted, false)))) return known;
+  if (dotted.find('=') == std::string::npos) return nullptr;  // no "type=" to drop
+  return Find(NameKey(SplitDottedName(dotted, true)));
+}
+
+std::string NameBook::DnOf(const std::string& dotted) const {
+  const KnownName* known = FindDotted(dotted);
+  return known ? known->dn : Guesses(dotted).front();
+}
+
+std::vector<std::string> NameBook::Guesses(const std::string& dotted) const {
+  std::vector<std::string> guesses;
+  const std::vector<std::string> raw = SplitDottedName(dotted, false);
+
+  // Typed: every component names its type.
+  std::vector<NameComponent> typed;
+  for (const std::string& component : raw) {
+    if (auto c = TypedComponent(component)) typed.push_back(std::move(*c));
+  }
+  if (typed.size() == raw.size()) guesses.push_back(LdapDnString(typed));
+
+  // Typeless: the base's types where the name ends in the base, else the usual ones.
+  const size_t n = raw.size();
+  bool inBase = !base_.empty() && n >= base_.size();
+  for (size_t i = 0; inBase && i < base_.size(); ++i) {
+    inBase = LowerCase(raw[n - base_.size() + i]) == LowerCase(base_[i].value);
+  }
+  const size_t firstOfBase = inBase ? n - base_.size() : n;
+  std::vector<NameComponent> guess;
+  for (size_t i = 0; i < n; ++i) {
+    std::string type = i >= firstOfBase        ? base_[i - firstOfBase].type
+                       : !inBase && i + 1 == n ? "o"
+                       : i == 0                ? "cn"
+                                               : "ou";
+    guess.push_back(NameComponent{std::move(type), raw[i]});
+  }
+  std::string dn = LdapDnString(guess);
+  if (guesses.empty() || guesses.front() != dn) guesses.push_back(std::move(dn));
+  return guesses;
+}
+
+}  // namespace vorlix::directory

@@ -1,0 +1,61 @@
+#pragma once
+// Names between the LDAP client and the server. The program names objects with dotted names,
+// which drop the attribute types of a DN; the LDAP client needs them back. It remembers the DN of
+// every entry the server has shown it, under the entry's name key, and for a name it has not seen
+// it guesses: the base DN's types for the components that spell the base, "cn" for the leftmost
+// component, "ou" for the others ("o" for the rightmost when the name lies outside the base).
+// Remembered DNs also give the entry's own spelling of a DN that a value writes otherwise.
+
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "directory/dotted_name.h"
+
+namespace vorlix::directory {
+
+// An RFC 4514 DN of components (leftmost first), the values escaped.
+std::string LdapDnString(const std::vector<NameComponent>& components);
+
+// The name key of a DN in any spelling (letter case, escapes, blanks around separators);
+// nullopt when it is no DN.
+std::optional<std::string> DnKey(const std::string& dn);
+
+// A DN the server has shown, with its typeless dotted spelling.
+struct KnownName {
+  std::string dn;
+  std::string dotted;
+  std::string key;  // its name key
+};
+
+class NameBook {
+ public:
+  explicit NameBook(const std::string& baseDn = "");
+
+  // An entry's own DN, as the server spelled it; what is now known under its key (stored in key
+  // when given). nullptr for a string that is no DN.
+  const KnownName* Remember(const std::string& dn, std::string* key = nullptr);
+  // The remembered entry of a name key, of a DN in any spelling, or of a dotted name (as
+  // written, then without "type=" prefixes); nullptr when none is remembered.
+  const KnownName* Find(const std::string& key) const;
+  const KnownName* FindDn(const std::string& dn) const;
+  const KnownName* FindDotted(const std::string& dotted) const;
+  // The DNs a dotted name not remembered may stand for, the likeliest first: the name's own
+  // types when every component has one, then the guess. Never empty.
+  std::vector<std::string> Guesses(const std::string& dotted) const;
+  // The remembered DN of a dotted name, else its first guess.
+  std::string DnOf(const std::string& dotted) const;
+  // Forgets every remembered DN.
+  void Clear();
+  size_t size() const { return byKey_.size(); }
+
+ private:
+  std::vector<NameComponent> base_;
+  std::unordered_map<std::string, KnownName> byKey_;  // name key -> entry
+  // The keys of the exact spellings met most: the entry's DN, its typeless dotted name. Saves
+  // parsing them again.
+  std::unordered_map<std::string, std::string> keyOfDn_, keyOfDotted_;
+};
+
+}  // namespace vorlix::directory

@@ -1,0 +1,181 @@
+// vorlix-cli against the test LDAP servers: the same output as the embedded client for the same
+// tree, TLS, passwords and bad input.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <optional>
+
+#include "../directory/ldap_test_servers.h"
+#include "cli_runner.h"
+#include "directory/dotted_name.h"
+
+namespace vorlix::cli::testing {
+namespace {
+
+using vorlix::testing::LdapTestServers;
+using vorlix::testing::TestServers;
+
+const std::string kSample = VORLIX_DATA_DIR "/sample-tree.ldif";
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  return lines;
+}
+
+// Runs the same command on two sources; both must end with the same exit code (exitCode when
+// given) and the same bytes on stdout and stderr. Returns the output.
+std::string ExpectSame(const std::string& embedded, const std::string& ldap,
+                       const std::vector<std::string>& command, std::optional<int> exitCode = 0) {
+  std::vector<std::string> a = {"--source", embedded}, b = {"--source", ldap};
+  a.insert(a.end(), command.begin(), command.end());
+  b.insert(b.end(), command.begin(), command.end());
+  const CliRun local = RunCli(a, "LC_ALL=C.UTF-8");
+  const CliRun remote = RunCli(b, "LC_ALL=C.UTF-8");
+  std::string what;
+  for (const std::string& word : command) what += " " + word;
+  if (exitCode) {
+    EXPECT_EQ(local.exitCode, *exitCode) << what << "\n" << local.err;
+  }
+  EXPECT_EQ(remote.exitCode, local.exitCode) << what << "\n" << remote.err;
+  EXPECT_EQ(remote.out, local.out) << what;
+  EXPECT_EQ(remote.err, local.err) << what;
+  return local.out;
+}
+
+// Every lookup of a tree through both clients: members, mailto and the CSV export of every group
+// and workstation group, the finds that list them, the reads of their members and descriptions.
+void ExpectSameLookups(const std::string& embedded, const std::string& ldap) {
+  const std::string dir = ::testing::TempDir();
+  for (const char* kind : {"group", "workstation"}) {
+    for (const char* prefix : {"", "s", "Sales", "OFFICE", "zzz"}) {
+      ExpectSame(embedded, ldap, {"find", "--kind", kind, prefix}, std::nullopt);
+    }
+    const std::vector<std::string> names =
+        Lines(RunCli({"--source", embedded, "find", "--kind", kind, ""}).out);
+    ASSERT_FALSE(names.empty());
+    for (const std::string& name : names) {
+      // Looked up by its common name, picked by its full name.
+      const std::string cn = directory::SplitDottedName(name, false).front();
+      ExpectSame(embedded, ldap, {"members", "--kind", kind, cn, "--pick", name});
+      ExpectSame(embedded, ldap, {"mailto", "--kind", kind, cn, "--pick", name});
+      ExpectSame(embedded, ldap, {"read", name, "Description"});
+      const std::string members = ExpectSame(embedded, ldap, {"read", "--list", name, "Member"});
+      // The names listed read back (a few a group: each read is two runs of the program).
+      const std::vector<std::string> listed = Lines(members);
+      for (size_t i = 0; i < listed.size() && i < 4; ++i) {
+        ExpectSame(embedded, ldap, {"read", listed[i], "CN"});
+      }
+      // Tests of this file may run at once: the files carry the process id.
+      const std::string run = std::to_string(getpid());
+      const std::string a = dir + "/embedded-" + run + ".csv", b = dir + "/ldap-" + run + ".csv";
+      const std::vector<std::string> tail = {"--kind", kind,       cn,    "--pick",
+                                             name,     "--format", "csv", "--output"};
+      std::vector<std::string> first = {"--source", embedded, "export"},
+                               second = {"--source", ldap, "export"};
+      first.insert(first.end(), tail.begin(), tail.end());
+      second.insert(second.end(), tail.begin(), tail.end());
+      first.push_back(a);
+      second.push_back(b);
+      std::remove(a.c_str());
+      std::remove(b.c_str());
+      ASSERT_EQ(RunCli(first).exitCode, 0);
+      ASSERT_EQ(RunCli(second).exitCode, 0) << name;
+      EXPECT_EQ(ReadFile(b), ReadFile(a)) << name;
+    }
+  }
+}
+
+TEST(CliLdapTest, EveryLookupOfTheSampleTreeGivesWhatTheEmbeddedClientGives) {
+  ExpectSameLookups(kSample, TestServers().ldapUrl + "/o=harbourline");
+}
+
+TEST(CliLdapTest, ASchemaWithoutProgramNamesFallsBackOnTheNamingRule) {
+  const std::string plain = TestServers().plainUrl + "/o=harbourline";
+  for (const char* group : {"Sales East", "drivers", "Seasonal Staff", "Empty Projects"}) {
+    ExpectSame(kSample, plain, {"members", "--kind", "group", group});
+  }
+  for (const char* group : {"Office Workstations", "Depot Terminals"}) {
+    ExpectSame(kSample, plain, {"members", "--kind", "workstation", group});
+  }
+}
+
+TEST(CliLdapTest, AwkwardNamesAndLargeGroupsGiveWhatTheEmbeddedClientGives) {
+  const LdapTestServers servers = TestServers();
+  ExpectSameLookups(servers.namesLdif, servers.ldapUrl + "/o=names");
+  // 5,000 members each: reads kept in flight give the rows in the same order.
+  ExpectSame(servers.fleetLdif, servers.ldapUrl + "/o=fleet",
+             {"members", "--kind", "workstation", "Fleet Terminals"});
+  ExpectSame(servers.fleetLdif, servers.ldapUrl + "/o=fleet",
+             {"members", "--kind", "group", "Fleet Crew"});
+}
+
+TEST(CliLdapTest, TlsChecksTheServersCertificate) {
+  const LdapTestServers servers = TestServers();
+  const std::string trusted = "LDAPTLS_CACERT=" + servers.caFile;
+  const std::string other = "LDAPTLS_CACERT=" + servers.otherCaFile;
+  const std::string dir = ::testing::TempDir();
+  std::ofstream(dir + "/ldap-starttls.ini")
+      << "[DIRECTORY]\nsource=" << servers.ldapUrl << "/o=harbourline\nstarttls=yes\n";
+  const std::vector<std::vector<std::string>> secured = {
+      {"--source", servers.ldapsUrl + "/o=harbourline", "members", "--kind", "group", "Finance"},
+      {"--config", dir + "/ldap-starttls.ini", "members", "--kind", "group", "Finance"}};
+  const std::string expected =
+      RunCli({"--source", kSample, "members", "--kind", "group", "Finance"}).out;
+  for (const auto& args : secured) {
+    const CliRun good = RunCli(args, trusted);
+    EXPECT_EQ(good.exitCode, 0) << good.err;
+    EXPECT_EQ(good.out, expected);
+    const CliRun bad = RunCli(args, other);
+    EXPECT_EQ(bad.exitCode, 3);
+    EXPECT_NE(bad.err.find("the server's certificate was not accepted"), std::string::npos)
+        << bad.err;
+  }
+}
+
+TEST(CliLdapTest, PasswordsComeFromTheEnvironmentAndAreChecked) {
+  const LdapTestServers servers = TestServers();
+  const std::string dir = ::testing::TempDir();
+  std::ofstream(dir + "/ldap-bind.ini") << "[DIRECTORY]\nsource=" << servers.ldapUrl
+                                        << "/o=harbourline\nbinddn=" << servers.adminDn << "\n";
+  const std::vector<std::string> tree = {"--config", dir + "/ldap-bind.ini", "tree"};
+  const CliRun right = RunCli(tree, "VORLIX_LDAP_PASSWORD=" + servers.adminPassword);
+  EXPECT_EQ(right.exitCode, 0) << right.err;
+  EXPECT_EQ(right.out, "HARBOURLINE_TREE\n");
+  const CliRun wrong = RunCli(tree, "VORLIX_LDAP_PASSWORD=wrong");
+  EXPECT_EQ(wrong.exitCode, 3);
+  EXPECT_EQ(wrong.err,
+            "Novell Client not installed?\nNetware error -669 (0xFFFFFD63): Binding as " +
+                servers.adminDn + ": Invalid credentials (49)\n");
+  // A password file wins over the variable.
+  const std::string file = dir + "/ldap-bind-password";
+  std::ofstream(file) << servers.adminPassword << "\n";
+  std::vector<std::string> withFile = {"--password-file", file};
+  withFile.insert(withFile.end(), tree.begin(), tree.end());
+  const CliRun fromFile = RunCli(withFile, "VORLIX_LDAP_PASSWORD=wrong");
+  EXPECT_EQ(fromFile.exitCode, 0) << fromFile.err;
+  EXPECT_EQ(RunCli({"--password-file"}).exitCode, 64);
+  // No terminal to ask on, no variable: the user is told where a password can come from.
+  const CliRun none = RunCli(tree, "env -u VORLIX_LDAP_PASSWORD");
+  EXPECT_EQ(none.exitCode, 3);
+  EXPECT_NE(none.err.find("needs a password: set VORLIX_LDAP_PASSWORD"), std::string::npos)
+      << none.err;
+}
+
+TEST(CliLdapTest, FindTextIsNoFilter) {
+  const std::string ldap = TestServers().ldapUrl + "/o=harbourline";
+  for (const char* attempt : {"*)(cn=*", ")(|(cn=*", "\\", "Sales)(cn=Fin", "*"}) {
+    const CliRun run = RunCli({"--source", ldap, "find", "--kind", "group", attempt});
+    EXPECT_EQ(run.out, RunCli({"--source", kSample, "find", "--kind", "group", attempt}).out)
+        << attempt;
+  }
+  EXPECT_EQ(RunCli({"--source", ldap, "find", "--kind", "group", "*)(cn=*"}).exitCode, 1);
+}
+
+}  // namespace
+}  // namespace vorlix::cli::testing

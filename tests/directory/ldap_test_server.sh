@@ -1,0 +1,227 @@
+#!/usr/bin/env bash
+# Starts and stops the throw-away LDAP servers of the tests and benchmarks.
+#
+#   ldap_test_server.sh start DIR   make DIR, start the servers, write DIR/servers.env
+#   ldap_test_server.sh stop DIR    stop the servers started in DIR (nothing when none runs)
+#
+# Two slapd processes listen on 127.0.0.1 on free ports:
+#   main   the project's schema (with X-NDS_NAME); o=harbourline (data/sample-tree.ldif),
+#          o=fleet (5,000 workstations and crew members, a group of each size) and o=names
+#          (tests/data/directory/awkward-names.ldif). ldap:// with StartTLS and ldaps://, under a
+#          test CA made here; a size limit of 500 entries that paged searches may pass. Bound as
+#          cn=limited,o=harbourline (password LIMITED_PASSWORD) a search may return 5 entries and
+#          not page.
+#   plain  the same schema without X-NDS_NAME, o=harbourline only, ldap:// only.
+# DIR/servers.env holds shell assignments (LDAP_URL, LDAPS_URL, PLAIN_URL, CA_FILE, OTHER_CA_FILE,
+# ADMIN_DN, ADMIN_PASSWORD, LIMITED_DN, LIMITED_PASSWORD, FLEET_LDIF, NAMES_LDIF). With VORLIX_TEST_LDAP_DIR set, that folder
+# is used instead of DIR. "start" on a folder whose servers still run only checks them.
+set -euo pipefail
+
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
+command="${1:-}"
+dir="${VORLIX_TEST_LDAP_DIR:-${2:-}}"
+[ -n "$command" ] && [ -n "$dir" ] || {
+  echo "usage: $0 start|stop DIR" >&2
+  exit 64
+}
+
+slapd=$(command -v slapd || echo /usr/sbin/slapd)
+slapadd=$(command -v slapadd || echo /usr/sbin/slapadd)
+admin_password="vorlix-admin"
+limited_password="vorlix-limited"
+fleet_size=5000
+
+alive() { [ -s "$1" ] && kill -0 "$(cat "$1")" 2>/dev/null; }
+
+stop_servers() {
+  local pids=() pidfile pid
+  for pidfile in "$dir"/*/slapd.pid; do
+    [ -e "$pidfile" ] || continue
+    if alive "$pidfile"; then
+      pid=$(cat "$pidfile")
+      kill "$pid" 2>/dev/null && pids+=("$pid")
+    fi
+    rm -f "$pidfile"
+  done
+  # The servers hold nothing worth keeping: whatever has not ended after 3 seconds is killed.
+  for _ in $(seq 30); do
+    local running=0
+    for pid in "${pids[@]}"; do kill -0 "$pid" 2>/dev/null && running=1; done
+    [ "$running" = 0 ] && return 0
+    sleep 0.1
+  done
+  for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+}
+
+free_port() {
+  /usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'
+}
+
+# The sample tree as slapd takes it: no root entry (its tree name goes to the root DSE), and an
+# empty group holds the empty name, since a groupOfNames must have a member.
+server_ldif() {
+  grep -v -e '^#' -e '^version:' "$1" | awk 'BEGIN { RS = ""; ORS = "\n\n" }
+    /^dn:[ ]*\n/ { next }
+    { if ($0 ~ /\nobjectClass: groupOfNames/ && $0 !~ /\nmember:/) $0 = $0 "\nmember:"; print }'
+}
+
+fleet_ldif() {
+  awk -v n="$fleet_size" 'BEGIN {
+    print "dn: o=fleet\nobjectClass: organization\no: fleet\n"
+    print "dn: ou=workstations,o=fleet\nobjectClass: organizationalUnit\nou: workstations\n"
+    print "dn: ou=crew,o=fleet\nobjectClass: organizationalUnit\nou: crew\n"
+    print "dn: ou=groups,o=fleet\nobjectClass: organizationalUnit\nou: groups\n"
+    for (i = 1; i <= n; i++) {
+      printf "dn: cn=crew%04d,ou=crew,o=fleet\nobjectClass: inetOrgPerson\ncn: crew%04d\nsn: Crew %d\n", i, i, i
+      if (i % 7 != 0) printf "telephoneNumber: +31 10 556 %04d\n", i
+      print ""
+      printf "dn: cn=FLEET-WS-%04d,ou=workstations,o=fleet\nobjectClass: zenWorkstation\ncn: FLEET-WS-%04d\n", i, i
+      if (i % 11 != 0) printf "wMNAMEUser: cn=crew%04d,ou=crew,o=fleet\n", i
+      printf "wMLastRegisteredTime: 2024%02d%02d%02d%02d00Z\n", i % 12 + 1, i % 28 + 1, i % 24, i % 60
+      printf "zENINVIPAddress: [10.%d.%d.%d]\n\n", int(i / 65536) % 256, int(i / 256) % 256, i % 256
+    }
+    print "dn: cn=Fleet Terminals,ou=groups,o=fleet\nobjectClass: zenWorkstationGroup\ncn: Fleet Terminals"
+    print "description: Every terminal of the fleet"
+    for (i = 1; i <= n; i++) printf "member: cn=FLEET-WS-%04d,ou=workstations,o=fleet\n", i
+    print "\ndn: cn=Fleet Crew,ou=groups,o=fleet\nobjectClass: groupOfNames\ncn: Fleet Crew"
+    print "description: Everybody aboard"
+    for (i = 1; i <= n; i++) printf "member: cn=crew%04d,ou=crew,o=fleet\n", i
+    print ""
+  }'
+}
+
+make_certificates() {
+  local tls="$1"
+  mkdir -p "$tls"
+  (
+    cd "$tls"
+    for ca in ca other-ca; do
+      openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=vorlix test $ca" \
+        -keyout "$ca.key" -out "$ca.pem" 2>/dev/null
+    done
+    openssl req -newkey rsa:2048 -nodes -subj "/CN=localhost" -keyout server.key \
+      -out server.csr 2>/dev/null
+    printf 'subjectAltName=IP:127.0.0.1,DNS:localhost\nbasicConstraints=CA:FALSE\n' >server.ext
+    openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 \
+      -extfile server.ext -out server.pem 2>/dev/null
+    chmod 600 ./*.key
+  )
+}
+
+# slapd.conf for one server: $1 folder, $2 schema file, $3 "tls" or "", then the suffixes.
+write_config() {
+  local folder="$1" schema="$2" tls="$3"
+  shift 3
+  {
+    echo "include /etc/ldap/schema/core.schema"
+    echo "include /etc/ldap/schema/cosine.schema"
+    echo "include /etc/ldap/schema/inetorgperson.schema"
+    echo "include $schema"
+    echo "modulepath /usr/lib/ldap"
+    echo "moduleload back_mdb"
+    echo "pidfile $folder/slapd.pid"
+    echo "rootDSE $folder/rootdse.ldif"
+    echo "sizelimit size.soft=500 size.hard=500 size.prtotal=unlimited"
+    if [ -n "$tls" ]; then
+      echo "TLSCACertificateFile $dir/tls/ca.pem"
+      echo "TLSCertificateFile $dir/tls/server.pem"
+      echo "TLSCertificateKeyFile $dir/tls/server.key"
+    fi
+    for suffix in "$@"; do
+      mkdir -p "$folder/db-$suffix"
+      echo "database mdb"
+      echo "suffix \"o=$suffix\""
+      echo "rootdn \"cn=admin,o=$suffix\""
+      echo "rootpw $admin_password"
+      echo "directory $folder/db-$suffix"
+      echo "maxsize 268435456"
+      echo "index objectClass eq"
+      echo "index cn eq,sub"
+      if [ "$suffix" = harbourline ]; then
+        echo "limits dn.exact=\"cn=limited,o=harbourline\" size.soft=5 size.hard=5 size.prtotal=disabled"
+      fi
+    done
+  } >"$folder/slapd.conf"
+  printf 'dn:\ndirectoryTreeName: HARBOURLINE_TREE\n' >"$folder/rootdse.ldif"
+}
+
+# Starts slapd of a folder on free ports; $2 "tls" adds an ldaps:// port. Prints the ports.
+start_slapd() {
+  local folder="$1" tls="$2" port tls_port="" urls
+  for _ in $(seq 5); do
+    port=$(free_port)
+    urls="ldap://127.0.0.1:$port/"
+    if [ -n "$tls" ]; then
+      tls_port=$(free_port)
+      urls="$urls ldaps://127.0.0.1:$tls_port/"
+    fi
+    if "$slapd" -f "$folder/slapd.conf" -h "$urls" 2>"$folder/slapd.log"; then
+      for _ in $(seq 50); do
+        alive "$folder/slapd.pid" && { echo "$port $tls_port"; return 0; }
+        sleep 0.1
+      done
+    fi
+  done
+  echo "slapd did not start; see $folder/slapd.log" >&2
+  cat "$folder/slapd.log" >&2
+  return 1
+}
+
+start() {
+  if [ -s "$dir/servers.env" ] && alive "$dir/main/slapd.pid" && alive "$dir/plain/slapd.pid"; then
+    return 0
+  fi
+  [ -x "$slapd" ] || {
+    echo "slapd is not installed (scripts/setup installs it)" >&2
+    exit 1
+  }
+  stop_servers
+  rm -rf "$dir/main" "$dir/plain" "$dir/tls"
+  mkdir -p "$dir/main" "$dir/plain"
+  make_certificates "$dir/tls"
+
+  server_ldif "$root/data/sample-tree.ldif" >"$dir/harbourline.ldif"
+  # Not a group: the sample tree's lookups through either client stay the same.
+  printf 'dn: cn=limited,o=harbourline\nobjectClass: person\ncn: limited\nsn: Limited\nuserPassword: %s\n\n' \
+    "$limited_password" >"$dir/limited.ldif"
+  fleet_ldif >"$dir/fleet.ldif"
+  server_ldif "$root/tests/data/directory/awkward-names.ldif" >"$dir/names.ldif"
+  sed "s/X-NDS_NAME '[^']*'//" "$root/data/sample-tree.schema" >"$dir/plain/plain.schema"
+
+  write_config "$dir/main" "$root/data/sample-tree.schema" tls harbourline fleet names
+  write_config "$dir/plain" "$dir/plain/plain.schema" "" harbourline
+  for suffix in harbourline fleet names; do
+    "$slapadd" -q -f "$dir/main/slapd.conf" -b "o=$suffix" -l "$dir/$suffix.ldif"
+  done
+  "$slapadd" -q -f "$dir/main/slapd.conf" -b "o=harbourline" -l "$dir/limited.ldif"
+  "$slapadd" -q -f "$dir/plain/slapd.conf" -b "o=harbourline" -l "$dir/harbourline.ldif"
+
+  read -r port tls_port < <(start_slapd "$dir/main" tls)
+  read -r plain_port _ < <(start_slapd "$dir/plain" "")
+  cat >"$dir/servers.env" <<EOF
+LDAP_URL=ldap://127.0.0.1:$port
+LDAPS_URL=ldaps://127.0.0.1:$tls_port
+PLAIN_URL=ldap://127.0.0.1:$plain_port
+CA_FILE=$dir/tls/ca.pem
+OTHER_CA_FILE=$dir/tls/other-ca.pem
+ADMIN_DN=cn=admin,o=harbourline
+ADMIN_PASSWORD=$admin_password
+LIMITED_DN=cn=limited,o=harbourline
+LIMITED_PASSWORD=$limited_password
+FLEET_LDIF=$dir/fleet.ldif
+NAMES_LDIF=$dir/names.ldif
+EOF
+}
+
+case "$command" in
+  start)
+    mkdir -p "$dir"
+    start
+    ;;
+  stop) [ -d "$dir" ] && stop_servers ;;
+  *)
+    echo "usage: $0 start|stop DIR" >&2
+    exit 64
+    ;;
+esac
