@@ -1,5 +1,6 @@
-// Loading LDIF trees of 10,000 and 100,000 entries, and reading groups of 1,000 and 10,000
-// members through the directory layer (the reply comes in many 4096-byte parts).
+// Loading LDIF trees of 10,000 and 100,000 entries and one entry with up to 100,000 attribute
+// names, and reading groups of 1,000 and 10,000 members through the directory layer (the reply
+// comes in many 4096-byte parts).
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include "directory/directory_layer.h"
 #include "directory/embedded_client.h"
 #include "directory/ldif_reader.h"
+#include "directory/memory_tree.h"
 
 namespace {
 
@@ -70,6 +72,24 @@ void BM_ParseLdif(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_ParseLdif)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// One entry with `names` attribute names: the time per name stays flat as the entry grows.
+void BM_LoadWideEntry(benchmark::State& state) {
+  const int names = static_cast<int>(state.range(0));
+  std::string text = "dn: o=wide\nobjectClass: organization\no: wide\n";
+  for (int i = 0; i < names; ++i) text += "attr" + std::to_string(i) + ": value\n";
+  for (auto _ : state) {
+    MemoryTree tree(ParseLdif(text, "wide.ldif"), "wide.ldif");
+    benchmark::DoNotOptimize(tree);
+  }
+  state.SetItemsProcessed(state.iterations() * names);
+}
+BENCHMARK(BM_LoadWideEntry)
+    ->Arg(12500)
+    ->Arg(25000)
+    ->Arg(50000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_ReadMemberList(benchmark::State& state) {
   const int members = static_cast<int>(state.range(0));

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <clocale>
-#include <fstream>
 #include <ostream>
 #include <string>
 
@@ -23,18 +22,16 @@ namespace {
 // client again.
 int RunCommand(const ParsedCommandLine& parsed, CliOptions& options, std::ostream& out,
                std::ostream& err) {
-  if (!options.global.configPath.empty() && !std::ifstream(options.global.configPath)) {
-    return ReportUsageError(
-        "cannot read the configuration file \"" + options.global.configPath + "\"", parsed.usage,
-        err);
+  if (!options.global.configPath.empty()) {
+    const std::string problem = core::ConfigurationFileProblem(options.global.configPath);
+    if (!problem.empty()) return ReportUsageError(problem, parsed.usage, err);
   }
   options.configuration = core::LoadConfiguration(
       options.global.configPath.empty() ? core::ConfigurationPath() : options.global.configPath);
-  if (!options.configuration.problem.empty()) {
-    err << "vorlix-cli: " << options.configuration.problem << '\n';
-  }
   options.source = core::DirectorySourceOf(options.configuration);
   if (options.global.source) options.source.source = *options.global.source;
+  const std::string notice = core::ConfigurationMessage(options.configuration, options.source);
+  if (!notice.empty()) err << "vorlix-cli: " << notice << '\n';
   if (!SupplyPassword(options.source, ProcessPasswordSources(options.global.passwordFile), err)) {
     return kExitDirectoryError;
   }

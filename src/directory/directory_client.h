@@ -133,9 +133,17 @@ class DirectoryClient {
   // ignore it, which this default does.
   virtual void dsReadAhead(Context /*context*/, const ReadAheadPlan& /*plan*/) {}
 
-  // What the client can say about the fault behind its last failed read or search (for a
-  // directory server, what the server said); empty when it cannot say. Error messages add it.
+  // What the client can say about the fault behind its last failed read or search: for a tree
+  // file where the fault lies and what is wrong there ("tree.ldif:40: ..."), for a directory
+  // server what the server said; empty when it cannot say. Error messages add it.
   virtual std::string LastFailureDetail() const { return {}; }
+  // Where in its source the value of object's attribute is given, as the client hands it out
+  // ("tree.ldif:57"); empty when it cannot say or has no such value. Tells a user where a name
+  // that leads nowhere comes from.
+  virtual std::string LocateValue(Context /*context*/, const std::string& /*object*/,
+                                  const std::string& /*attribute*/, const std::string& /*value*/) {
+    return {};
+  }
 };
 
 }  // namespace vorlix::directory

@@ -28,18 +28,31 @@ void CheckLimit(const std::string& text, size_t limit, const char* what) {
   }
 }
 
+// What a failed read adds to the message: the client's own account of the fault, else the
+// meaning of the codes a user meets most.
+std::string ReadFailureDetail(DirectoryClient& client, int32_t code) {
+  std::string detail = client.LastFailureDetail();
+  if (detail.empty() && code == kErrNoSuchEntry) detail = "no such object";
+  return detail;
+}
+
 // The shared read protocol: a read request for one attribute, then each reply part in turn;
 // onAttribute(valueCount, syntax) handles one attribute header and its values. Returns false when
-// the object lacks the attribute (-603).
+// the object lacks the attribute (-603). A failed call raises the DirectoryError of a read.
 template <typename OnAttribute>
 bool ReadEntryParts(DirectoryClient& client, Context context, const std::string& object,
                     const std::string& attribute, OnAttribute onAttribute) {
   CheckReadNames(object, attribute);
+  const auto check = [&](int32_t code) {
+    if (code != kOk) {
+      throw DirectoryError(code, object, attribute, ReadFailureDetail(client, code));
+    }
+  };
   ScopedBuffer reply(client), request(client);
-  CheckDirectoryResult(reply.Make(kBufferSize));
-  CheckDirectoryResult(request.Make(kBufferSize));
-  CheckDirectoryResult(client.dsBufferPrepare(context, kOpRead, request.get()));
-  CheckDirectoryResult(client.dsBufferAddName(context, request.get(), attribute));
+  check(reply.Make(kBufferSize));
+  check(request.Make(kBufferSize));
+  check(client.dsBufferPrepare(context, kOpRead, request.get()));
+  check(client.dsBufferAddName(context, request.get(), attribute));
   ScopedIteration iteration(client, context, kOpRead);
   do {
     int32_t r =
@@ -49,15 +62,15 @@ bool ReadEntryParts(DirectoryClient& client, Context context, const std::string&
       return false;
     }
     // Any other failure is reported with the read's own code rather than whatever the unfilled
-    // reply would give, and with what the server said about it.
-    if (r != kOk) throw DirectoryError(r, client.LastFailureDetail());
+    // reply would give.
+    check(r);
     int32_t attributes = 0;
-    CheckDirectoryResult(client.dsAttrCount(context, reply.get(), attributes));
+    check(client.dsAttrCount(context, reply.get(), attributes));
     for (int32_t a = 0; a < attributes; ++a) {
       std::string name;
       int32_t valueCount = 0, syntax = 0;
-      CheckDirectoryResult(client.dsNextAttr(context, reply.get(), name, valueCount, syntax));
-      onAttribute(reply.get(), valueCount, syntax);
+      check(client.dsNextAttr(context, reply.get(), name, valueCount, syntax));
+      onAttribute(reply.get(), valueCount, syntax, check);
     }
   } while (iteration.open());
   return true;
@@ -68,6 +81,24 @@ bool ReadEntryParts(DirectoryClient& client, Context context, const std::string&
 DirectoryError::DirectoryError(int32_t code, const std::string& serverText)
     : std::runtime_error(ErrorMessage(code) + (serverText.empty() ? "" : "\n" + serverText)),
       code_(code) {}
+
+DirectoryError::DirectoryError(int32_t code, const std::string& object,
+                               const std::string& attribute, const std::string& detail)
+    : std::runtime_error(ErrorMessage(code) + " reading \"" + attribute + "\" of \"" + object +
+                         "\"" + (detail.empty() ? "" : ": " + detail)),
+      code_(code),
+      object_(object),
+      attribute_(attribute) {}
+
+DirectoryError::DirectoryError(const std::string& message, const DirectoryError& from)
+    : std::runtime_error(message),
+      code_(from.code_),
+      object_(from.object_),
+      attribute_(from.attribute_) {}
+
+DirectoryError DirectoryError::Extended(const std::string& more) const {
+  return DirectoryError(what() + more, *this);
+}
 
 void CheckDirectoryResult(int32_t code) {
   if (code != kOk) throw DirectoryError(code);
@@ -195,20 +226,21 @@ std::string ReadAttributeText(DirectoryClient& client, Context context, const st
   std::string text;
   int32_t lastSyntax = -1;
   bool present = ReadEntryParts(
-      client, context, object, attribute, [&](Buffer reply, int32_t valueCount, int32_t syntax) {
+      client, context, object, attribute,
+      [&](Buffer reply, int32_t valueCount, int32_t syntax, const auto& check) {
         lastSyntax = syntax;
         if (valueCount <= 0) return;
         int32_t size = 0;
-        CheckDirectoryResult(client.dsValueSize(context, reply, syntax, size));
+        check(client.dsValueSize(context, reply, syntax, size));
         if (size < 0 || static_cast<size_t>(size) > kMaxTextValue) {
-          throw DirectoryArgumentError("Value of \"" + attribute + "\" is " + std::to_string(size) +
-                                       " bytes long; at most " + std::to_string(kMaxTextValue) +
-                                       " are allowed");
+          throw DirectoryArgumentError("Value of \"" + attribute + "\" of \"" + object + "\" is " +
+                                       std::to_string(size) + " bytes long; at most " +
+                                       std::to_string(kMaxTextValue) + " are allowed");
         }
         if (!FetchedInTextRead(syntax)) return;
         for (int32_t v = 0; v < valueCount; ++v) {
           FetchedValue value;
-          CheckDirectoryResult(client.dsNextValue(context, reply, syntax, value));
+          check(client.dsNextValue(context, reply, syntax, value));
           std::string piece;
           TextEffect effect = RenderForText(syntax, value, piece);
           if (effect == TextEffect::kAppend) text += piece;
@@ -224,11 +256,11 @@ NameList ReadAttributeList(DirectoryClient& client, Context context, const std::
   NameList list;
   // A -603 ends the read with what was collected in earlier parts.
   ReadEntryParts(client, context, object, attribute,
-                 [&](Buffer reply, int32_t valueCount, int32_t syntax) {
+                 [&](Buffer reply, int32_t valueCount, int32_t syntax, const auto& check) {
                    if (!FetchedInListRead(syntax)) return;
                    for (int32_t v = 0; v < valueCount; ++v) {
                      FetchedValue value;
-                     CheckDirectoryResult(client.dsNextValue(context, reply, syntax, value));
+                     check(client.dsNextValue(context, reply, syntax, value));
                      RenderForList(syntax, value, separator, list);
                    }
                  });
@@ -239,14 +271,14 @@ int32_t ReadAttributeInteger(DirectoryClient& client, Context context, const std
                              const std::string& attribute, int32_t defaultValue) {
   int32_t result = defaultValue;
   ReadEntryParts(client, context, object, attribute,
-                 [&](Buffer reply, int32_t valueCount, int32_t syntax) {
+                 [&](Buffer reply, int32_t valueCount, int32_t syntax, const auto& check) {
                    if (syntax != SYN_INTEGER && syntax != SYN_COUNTER && syntax != SYN_TIME &&
                        syntax != SYN_INTERVAL) {
                      return;
                    }
                    for (int32_t v = 0; v < valueCount; ++v) {
                      FetchedValue value;
-                     CheckDirectoryResult(client.dsNextValue(context, reply, syntax, value));
+                     check(client.dsNextValue(context, reply, syntax, value));
                      result = value.word[0];
                    }
                  });

@@ -12,15 +12,31 @@
 
 namespace vorlix::directory {
 
-// The error raised for a failed client call: "Netware error %0:d (0x%0:X)", followed on a second
-// line by what the server said about it when a client over a server has something to add.
+// The error raised for a failed client call: "Netware error %0:d (0x%0:X)". A failed read goes
+// on to say what was read and what the client can tell about the fault: for a tree file where it
+// lies, for a directory server what the server said:
+// Netware error -613 (0xFFFFFD9B) reading "WM:Last Registered Time" of "WS-1.ws.acme":
+// tree.ldif:40: ...
+// Other calls add what a server said on a second line.
 class DirectoryError : public std::runtime_error {
  public:
   explicit DirectoryError(int32_t code, const std::string& serverText = "");
+  // The error of a read of attribute of object; detail (may be empty) follows after ": ".
+  DirectoryError(int32_t code, const std::string& object, const std::string& attribute,
+                 const std::string& detail);
   int32_t code() const { return code_; }
+  // The object and attribute being read when the call failed; empty for other calls.
+  const std::string& object() const { return object_; }
+  const std::string& attribute() const { return attribute_; }
+  // The same error with more text after its message.
+  DirectoryError Extended(const std::string& more) const;
 
  private:
+  DirectoryError(const std::string& message, const DirectoryError& from);
+
   int32_t code_;
+  std::string object_;
+  std::string attribute_;
 };
 
 // Raised for texts beyond the layer's limits and other bad arguments; never cuts text silently.

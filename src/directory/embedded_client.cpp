@@ -19,6 +19,23 @@ constexpr int32_t kErrSyntaxViolation = -613;
 
 constexpr const char* kRootName = "[root]";
 
+// A value from the tree file as a message quotes it: at most 40 bytes, control bytes as \xNN.
+std::string QuotedValue(const std::string& text) {
+  constexpr size_t kShown = 40;
+  std::string quoted = "\"";
+  for (size_t i = 0; i < text.size() && i < kShown; ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x20 || byte == 0x7F) {
+      static const char kHex[] = "0123456789ABCDEF";
+      quoted += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+    } else {
+      quoted += text[i];
+    }
+  }
+  if (text.size() > kShown) quoted += "...";
+  return quoted + "\"";
+}
+
 // ---- reply bytes ---------------------------------------------------------------------------
 
 void PutU16(std::string& out, uint16_t v) {
@@ -146,6 +163,7 @@ struct EmbeddedClient::State {
   std::map<std::string, std::string> overrides;
   std::unique_ptr<MemoryTree> tree;
   std::string failure;
+  std::string failureDetail;  // where the last failed read found its fault
   bool repeatAcrossParts = false;
   size_t repliesFilled = 0;
   int32_t nextHandle = 1;
@@ -176,6 +194,19 @@ struct EmbeddedClient::State {
     return it;
   }
   bool Typed(const ContextState& c) const { return (c.flags & kFlagTypelessNames) == 0; }
+
+  // A name in a value is shown as its entry spells it, whatever the value writes.
+  NameSpelling Spelling() const {
+    return [this](const std::string& dn, bool typedName) {
+      const TreeEntry* named = tree->FindDn(dn);
+      return named ? NameOf(*named, typedName) : WrittenNameSpelling(dn, typedName);
+    };
+  }
+
+  // "file:line" of a line of the tree file.
+  std::string Location(uint32_t line) const {
+    return tree->fileName() + ":" + std::to_string(line);
+  }
 
   std::string NameOf(const TreeEntry& entry, bool typed) const {
     return typed ? DottedName(entry.components, true) : entry.dotted;
@@ -265,6 +296,26 @@ int32_t EmbeddedClient::clxOpenHandle(int32_t, int32_t, int32_t, int32_t& handle
 
 std::string EmbeddedClient::StartupFailureReason() const {
   return state_->failure;
+}
+
+std::string EmbeddedClient::LastFailureDetail() const {
+  return state_->failureDetail;
+}
+
+std::string EmbeddedClient::LocateValue(Context context, const std::string& object,
+                                        const std::string& attribute, const std::string& value) {
+  const ContextState* c = state_->FindContext(context);
+  const TreeEntry* entry = c ? state_->tree->Find(object) : nullptr;
+  if (!entry) return {};
+  const std::string key = state_->tree->names().AttributeKey(attribute);
+  const TreeAttribute* found = entry->Find(key);
+  if (!found) return {};
+  const int32_t syntax = state_->tree->names().SyntaxOf(key);
+  for (size_t i = 0; i < found->values.size(); ++i) {
+    auto handedOut = ConvertValue(syntax, found->values[i], state_->Typed(*c), state_->Spelling());
+    if (handedOut && handedOut->text == value) return state_->Location(found->lines[i]);
+  }
+  return {};
 }
 
 // ---- contexts ----------------------------------------------------------------------------
@@ -370,11 +421,7 @@ int32_t EmbeddedClient::State::FillReadPart(IterationState& it, bool typed, Buff
   const SchemaNames& names = tree->names();
   std::string& out = reply.bytes;
   const size_t limit = static_cast<size_t>(reply.size);
-  // A name in a value is shown as its entry spells it, whatever the value writes.
-  const NameSpelling spell = [this](const std::string& dn, bool typedName) {
-    const TreeEntry* named = tree->FindDn(dn);
-    return named ? NameOf(*named, typedName) : WrittenNameSpelling(dn, typedName);
-  };
+  const NameSpelling spell = Spelling();
   out.clear();
   PutU32(out, 0);
   uint32_t attributesWritten = 0;
@@ -393,11 +440,21 @@ int32_t EmbeddedClient::State::FillReadPart(IterationState& it, bool typed, Buff
     uint32_t valuesWritten = 0;
     bool full = false;
     while (it.value < attribute->values.size()) {
-      auto value = ConvertValue(syntax, attribute->values[it.value], typed, spell);
-      if (!value) return kErrSyntaxViolation;
+      const std::string& text = attribute->values[it.value];
+      auto value = ConvertValue(syntax, text, typed, spell);
+      if (!value) {
+        failureDetail = Location(attribute->lines[it.value]) + ": " + QuotedValue(text) + " " +
+                        RefusalReason(syntax, text);
+        return kErrSyntaxViolation;
+      }
       const std::string encoded = EncodeValue(syntax, *value);
       if (out.size() + 4 + encoded.size() > limit) {
         full = true;
+        if (valuesWritten == 0 && attributesWritten == 0) {
+          failureDetail = Location(attribute->lines[it.value]) + ": the value is " +
+                          std::to_string(text.size()) + " bytes long, more than one " +
+                          std::to_string(limit) + "-byte reply holds";
+        }
         break;
       }
       PutU32(out, static_cast<uint32_t>(encoded.size()));
@@ -434,6 +491,7 @@ int32_t EmbeddedClient::dsReadEntry(Context context, const std::string& object, 
   if (!c || !req || !rep) return kErrBadHandle;
   if (req->operation != kOpRead) return kErrInvalidRequest;
   rep->replyKind = 0;
+  state_->failureDetail.clear();
 
   const bool typed = state_->Typed(*c);
   if (iteration != kNoIteration) {

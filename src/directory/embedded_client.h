@@ -66,6 +66,9 @@ class EmbeddedClient : public DirectoryClient {
                        ObjectInfo& info) override;
 
   std::string StartupFailureReason() const override;
+  std::string LastFailureDetail() const override;
+  std::string LocateValue(Context context, const std::string& object, const std::string& attribute,
+                          const std::string& value) override;
 
   // Testing aids. With repeatAcrossParts, every search part after the first begins with the last
   // object of the part before, as a directory may deliver an object twice.

@@ -1,12 +1,9 @@
 #include "directory/ldif_reader.h"
 
-#include <sys/stat.h>
-
 #include <cctype>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <memory>
+
+#include "platform/regular_file.h"
 
 namespace vorlix::directory {
 
@@ -143,6 +140,7 @@ class Parser {
       }
       if (IsNamed(name, "dn")) Fail(record[i].line, "second \"dn:\" line in one record");
       entry.attributes.emplace_back(std::move(name), std::move(value));
+      entry.lines.push_back(record[i].line);
     }
     onEntry_(std::move(entry));
   }
@@ -214,22 +212,9 @@ std::vector<LdifEntry> ParseLdif(std::string_view text, const std::string& fileN
 }
 
 std::string ReadLdifText(const std::string& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) {
-    throw LdifError(path, 0, std::string("cannot open the file: ") + std::strerror(errno));
-  }
-  if (S_ISDIR(info.st_mode)) throw LdifError(path, 0, "cannot open the file: it is a folder");
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-  if (!file) throw LdifError(path, 0, std::string("cannot open the file: ") + std::strerror(errno));
-  std::string text;
-  if (S_ISREG(info.st_mode)) text.reserve(static_cast<size_t>(info.st_size));
-  char chunk[65536];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) text.append(chunk, n);
-  if (std::ferror(file.get())) {
-    throw LdifError(path, 0, std::string("cannot read the file: ") + std::strerror(errno));
-  }
-  return text;
+  platform::RegularFileText file = platform::ReadRegularFile(path);
+  if (file.status != platform::RegularFileText::kRead) throw LdifError(path, 0, file.reason);
+  return std::move(file.text);
 }
 
 }  // namespace vorlix::directory

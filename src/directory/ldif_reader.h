@@ -27,6 +27,7 @@ struct LdifEntry {
   std::string dn;
   size_t line = 0;                                              // line of the "dn:" line
   std::vector<std::pair<std::string, std::string>> attributes;  // in file order; options dropped
+  std::vector<size_t> lines;  // line of each attribute, where its "name:" line starts
 };
 
 // Parses LDIF text; fileName only labels errors.
@@ -35,7 +36,8 @@ std::vector<LdifEntry> ParseLdif(std::string_view text, const std::string& fileN
 void ParseLdif(std::string_view text, const std::string& fileName,
                const std::function<void(LdifEntry&&)>& onEntry);
 
-// Reads a whole file; a missing or unreadable file is an LdifError with line 0.
+// Reads a whole regular file; a missing or unreadable file, a folder, a device or a FIFO is an
+// LdifError with line 0.
 std::string ReadLdifText(const std::string& path);
 
 // Decodes base64 (RFC 4648, padding optional, blanks ignored); false on a bad character.

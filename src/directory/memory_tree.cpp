@@ -8,21 +8,19 @@ using platform::LowerCase;
 
 namespace {
 
-// Groups an entry's attribute lines by lower-cased name, keeping first-seen order.
-std::vector<TreeAttribute> GroupAttributes(
-    std::vector<std::pair<std::string, std::string>>& lines) {
+// Groups an entry's attribute lines by lower-cased name, keeping first-seen order and the line
+// of each value. One hash look-up per line keeps loading linear in the number of lines, however
+// many names an entry has.
+std::vector<TreeAttribute> GroupAttributes(LdifEntry& source) {
   std::vector<TreeAttribute> attributes;
-  for (auto& [name, value] : lines) {
-    std::string key = LowerCase(name);
-    TreeAttribute* target = nullptr;
-    for (TreeAttribute& a : attributes) {
-      if (a.key == key) target = &a;
-    }
-    if (!target) {
-      attributes.push_back(TreeAttribute{key, {}});
-      target = &attributes.back();
-    }
-    target->values.push_back(std::move(value));
+  std::unordered_map<std::string, size_t> indexOf;
+  for (size_t i = 0; i < source.attributes.size(); ++i) {
+    auto& [name, value] = source.attributes[i];
+    auto [slot, added] = indexOf.try_emplace(LowerCase(name), attributes.size());
+    if (added) attributes.push_back(TreeAttribute{slot->first, {}, {}});
+    TreeAttribute& target = attributes[slot->second];
+    target.values.push_back(std::move(value));
+    target.lines.push_back(i < source.lines.size() ? static_cast<uint32_t>(source.lines[i]) : 0);
   }
   return attributes;
 }
@@ -94,7 +92,7 @@ void MemoryTree::Add(LdifEntry&& source) {
   entry.components = std::move(*components);
   entry.dotted = DottedName(entry.components, false);
   entry.key = ComponentsKey(entry.components);
-  entry.attributes = GroupAttributes(source.attributes);
+  entry.attributes = GroupAttributes(source);
   entry.baseClass = BaseClassOf(entry);
   lines_.push_back(source.line);
   dns_.push_back(std::move(source.dn));

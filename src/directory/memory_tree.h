@@ -19,6 +19,7 @@ namespace vorlix::directory {
 struct TreeAttribute {
   std::string key;  // LDAP name, lower-cased
   std::vector<std::string> values;
+  std::vector<uint32_t> lines;  // line of each value in the tree file
 };
 
 struct TreeEntry {
@@ -42,6 +43,7 @@ class MemoryTree {
   static std::unique_ptr<MemoryTree> FromFile(const std::string& path,
                                               const std::map<std::string, std::string>& overrides);
 
+  const std::string& fileName() const { return fileName_; }
   const std::string& treeName() const { return treeName_; }
   const SchemaNames& names() const { return names_; }
   const std::vector<TreeEntry>& entries() const { return entries_; }

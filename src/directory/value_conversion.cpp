@@ -131,8 +131,8 @@ std::optional<int64_t> ParseGeneralizedTime(std::string_view text) {
     at += om ? 5 : 3;
   }
   if (at != text.size()) return std::nullopt;
-  if (*month < 1 || *month > 12 || *day < 1 || *day > 31 || *hour > 23 || *minute > 59 ||
-      second > 60) {
+  // A day the month does not have (20240230) is refused, not carried into the next month.
+  if (!platform::EncodeDateTime(*year, *month, *day) || *hour > 23 || *minute > 59 || second > 60) {
     return std::nullopt;
   }
   int64_t days = platform::DaysSinceUnixEpoch(*year, static_cast<unsigned>(*month),
@@ -252,6 +252,26 @@ std::optional<FetchedValue> ConvertValue(int32_t syntax, const std::string& text
     }
     default:
       return std::nullopt;
+  }
+}
+
+std::string RefusalReason(int32_t syntax, const std::string& text) {
+  switch (syntax) {
+    case SYN_TIME:
+      if (ParseGeneralizedTime(text)) {
+        return "lies outside the time range of 32 bits (1901-12-13 20:45:52 to 2038-01-19 "
+               "03:14:07 UTC)";
+      }
+      return "is not a valid time (a Generalized Time such as 20240115103000Z, or seconds since "
+             "1970)";
+    case SYN_INTEGER:
+    case SYN_COUNTER:
+    case SYN_INTERVAL:
+      return "is not a whole number from -2147483648 to 2147483647";
+    case SYN_BOOLEAN:
+      return "is neither TRUE nor FALSE";
+    default:
+      return "does not have the layout of syntax " + std::to_string(syntax);
   }
 }
 

@@ -41,7 +41,11 @@ std::string WrittenNameSpelling(const std::string& dn, bool typed);
 std::optional<FetchedValue> ConvertValue(int32_t syntax, const std::string& text, bool typedNames,
                                          const NameSpelling& spell = WrittenNameSpelling);
 
-// Seconds since 1970 of a Generalized Time text (or a plain decimal number of seconds).
+// Why ConvertValue refuses text for syntax, for messages: "is not a valid time (...)".
+std::string RefusalReason(int32_t syntax, const std::string& text);
+
+// Seconds since 1970 of a Generalized Time text (or a plain decimal number of seconds); nullopt
+// for a text that is neither, or names a date that does not exist.
 std::optional<int64_t> ParseGeneralizedTime(std::string_view text);
 
 // A value's bytes inside a reply, and back. DecodeValue returns false on a short buffer.

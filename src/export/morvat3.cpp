@@ -130,8 +130,7 @@ void TMorvat3::FillRow() {
     const TMorvatColumn& column = Columns[i];
     std::string text = cursor_.GetColumnValue(column);
     if (OnGetExportText) OnGetExportText(*this, i, text);
-    Row.SetValue(column.Name, text);
-    Row.SetNull(column.Name, cursor_.IsNull(column));
+    Row.SetValueOf(i, text, cursor_.IsNull(column));
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include "export/custom_source.h"
 #include "platform/number_picture.h"
+#include "platform/plain_text.h"
 
 namespace vorlix::exporter {
 
@@ -252,8 +253,9 @@ void TMorvatColumns::CalcColWidths() {
   while (!cursor.EndOfData() &&
          (settings_.ExportRecCount == 0 || counter_ < settings_.ExportRecCount)) {
     for (auto& column : columns_) {
-      std::string text =
-          FormatValue(cursor.GetColumnValue(*column), column->Format, column->ColType, normalize_);
+      // Measured as the row will hold it: without blanks and control characters at the ends.
+      std::string text = FormatValue(platform::TrimControls(cursor.GetColumnValue(*column)),
+                                     column->Format, column->ColType, normalize_);
       column->Width = std::max(column->Width, TextLength(text));
     }
     cursor.NextRecord();

@@ -60,6 +60,15 @@ void TMorvatRow::SetValue(const std::string& name, const std::string& text) {
   }
 }
 
+void TMorvatRow::SetValueOf(int position, const std::string& text, bool isNull) {
+  // Build made one col per column, in column order.
+  if (position < 0 || position >= Count() ||
+      cols_[static_cast<size_t>(position)]->ColumnIndex != position)
+    return;
+  cols_[static_cast<size_t>(position)]->Data = platform::TrimControls(text);
+  cols_[static_cast<size_t>(position)]->IsNull = isNull;
+}
+
 void TMorvatRow::SetNull(const std::string& name, bool isNull) {
   if (TMorvatCol* col = Find(name)) col->IsNull = isNull;
 }

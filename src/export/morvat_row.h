@@ -62,6 +62,9 @@ class TMorvatRow {
   // characters, and clears its null flag; does nothing when the name is unknown.
   void SetValue(const std::string& name, const std::string& text);
   void SetNull(const std::string& name, bool isNull);
+  // The same for the col of column `position`: columns of equal names each keep their own value,
+  // where setting by name would put them all into the first col of the name.
+  void SetValueOf(int position, const std::string& text, bool isNull = false);
   // Data of the found col, empty when none.
   std::string Value(const std::string& name);
 

@@ -86,6 +86,17 @@ TEST_F(GuiWindow, AMissingDirectorySourceIsReportedAndClosesTheWindow) {
   EXPECT_EQ(window->cb1()->count(), 3);
 }
 
+TEST_F(GuiWindow, AnUnreadableConfigurationLineIsShownWithTheSampleTreeThatStandsIn) {
+  OpenWindow(QStringLiteral("[DIRECTORY\nsource=/srv/tree.ldif\n"));
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_TRUE(messages.first().contains(
+      QStringLiteral("vorlix.ini:1: the section header \"[DIRECTORY\" has no closing \"]\"")))
+      << messages.first().toStdString();
+  EXPECT_TRUE(messages.first().endsWith(QStringLiteral("the bundled sample tree is opened.")));
+  EXPECT_EQ(window->State().TreeName, "HARBOURLINE_TREE");
+  EXPECT_TRUE(window->isVisible());
+}
+
 TEST_F(GuiWindow, ExitClosesTheWindowAndItsDestructionShutsTheClientDown) {
   auto log = std::make_shared<QStringList>();
   client = std::make_unique<ShutdownLoggingClient>(log, true);
@@ -268,6 +279,10 @@ TEST_F(GuiWindow, ADirectoryErrorInMidLookupKeepsTheRowsAddedSoFar) {
   EXPECT_EQ(Column(1), (QStringList{"555-0101", "555-0102", ""}));
   ASSERT_EQ(messages.size(), 1);
   EXPECT_TRUE(messages.first().startsWith(QStringLiteral("Netware error -601 (0x")))
+      << messages.first().toStdString();
+  // The message names the member and where the tree file lists it.
+  EXPECT_TRUE(messages.first().contains(QStringLiteral("\"zz-gone.acme\": no such object")));
+  EXPECT_TRUE(messages.first().contains(QStringLiteral("window-tree.ldif:")))
       << messages.first().toStdString();
   EXPECT_EQ(window->PanelText(0), QStringLiteral("3"));
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);

@@ -50,7 +50,9 @@ TEST(CliDirectoryCommandsTest, TreeFindAndReadOnTheSampleTree) {
 TEST(CliDirectoryCommandsTest, ErrorsGiveTheirExitCodesAndMessages) {
   CliRun missing = RunCli({"read", "nobody.harbourline", "CN"});
   EXPECT_EQ(missing.exitCode, 3);
-  EXPECT_EQ(missing.err, "Netware error -601 (0xFFFFFDA7)\n");
+  EXPECT_EQ(missing.err,
+            "Netware error -601 (0xFFFFFDA7) reading \"CN\" of \"nobody.harbourline\": no such "
+            "object\n");
 
   // A text too long to search for is refused in the lookup's words, not the pattern's.
   CliRun tooLong = RunCli({"find", "--kind", "group", std::string(255, 'S')});
@@ -63,6 +65,12 @@ TEST(CliDirectoryCommandsTest, ErrorsGiveTheirExitCodesAndMessages) {
   EXPECT_EQ(noFile.err,
             "Novell Client not installed?\n"
             "/nonexistent/tree.ldif: cannot open the file: No such file or directory\n");
+  // A device is refused by what it is, not read until the memory runs out.
+  CliRun device = RunCli({"--source", "/dev/zero", "tree"});
+  EXPECT_EQ(device.exitCode, 3);
+  EXPECT_EQ(device.err,
+            "Novell Client not installed?\n"
+            "/dev/zero: cannot open the file: it is a character device, not a file\n");
   // Port 1 of this machine: nobody listens there.
   CliRun ldap = RunCli({"--source", "ldap://127.0.0.1:1", "tree"});
   EXPECT_EQ(ldap.exitCode, 3);
@@ -102,6 +110,33 @@ TEST(CliDirectoryCommandsTest, ConfigurationAndSourceChooseTheTree) {
   EXPECT_EQ(both.out, "HARBOURLINE_TREE\n");
   CliRun noConfig = RunCli({"--config", dir + "/missing.ini", "tree"});
   EXPECT_EQ(noConfig.exitCode, 64);
+  EXPECT_NE(noConfig.err.find(dir + "/missing.ini: cannot open the file: No such file"),
+            std::string::npos)
+      << noConfig.err;
+  CliRun folder = RunCli({"--config", dir, "tree"});
+  EXPECT_EQ(folder.exitCode, 64);
+  EXPECT_EQ(folder.err.rfind("vorlix-cli: " + dir + ": cannot open the file: it is a folder\n", 0),
+            0u)
+      << folder.err;
+
+  // A line that cannot be read is named on stderr and skipped; the rest of the file applies.
+  std::ofstream(dir + "/vorlix-broken.ini")
+      << "[DIRECTORY]\nsource=" << dir << "/other.ldif\nnot an entry\n";
+  CliRun skipped = RunCli({"--config", dir + "/vorlix-broken.ini", "tree"});
+  EXPECT_EQ(skipped.exitCode, 0);
+  EXPECT_EQ(skipped.out, "OTHER\n");
+  EXPECT_EQ(skipped.err, "vorlix-cli: " + dir +
+                             "/vorlix-broken.ini:3: \"not an entry\" is neither a [section] "
+                             "header nor a key=value entry; the line is skipped\n");
+  // Text that cannot be read at all leaves the sample tree, and the user is told so.
+  std::ofstream(dir + "/vorlix-utf16.ini", std::ios::binary)
+      << std::string("\xFF\xFE[\0D\0I\0R\0", 10);
+  CliRun utf16 = RunCli({"--config", dir + "/vorlix-utf16.ini", "tree"});
+  EXPECT_EQ(utf16.out, "HARBOURLINE_TREE\n");
+  EXPECT_EQ(utf16.err, "vorlix-cli: " + dir +
+                           "/vorlix-utf16.ini:1: the file is UTF-16 text, which is not read; save "
+                           "it as UTF-8\nNo directory is configured, so the bundled sample tree "
+                           "is opened.\n");
 
   std::ofstream(dir + "/malformed.ldif") << "dn: o=x\nchangetype: add\n";
   CliRun malformed = RunCli({"--source", dir + "/malformed.ldif", "tree"});

@@ -27,6 +27,19 @@ TEST(DirectoryErrorTest, MessageShowsSignedDecimalAndHexOfTheCode) {
   EXPECT_STREQ(DirectoryError(255).what(), "Netware error 255 (0x000000FF)");
   EXPECT_EQ(DirectoryError(-649).code(), -649);
 
+  // A failed read goes on with what was read and where; the code's text stays first.
+  const DirectoryError read(-613, "ws.acme", "WM:Last Registered Time", "t.ldif:4: bad");
+  EXPECT_STREQ(read.what(),
+               "Netware error -613 (0xFFFFFD9B) reading \"WM:Last Registered Time\" of "
+               "\"ws.acme\": t.ldif:4: bad");
+  const DirectoryError more = read.Extended("; more");
+  EXPECT_EQ(std::string(more.what()), std::string(read.what()) + "; more");
+  EXPECT_EQ(more.code(), -613);
+  EXPECT_EQ(more.object(), "ws.acme");
+  EXPECT_EQ(more.attribute(), "WM:Last Registered Time");
+  EXPECT_STREQ(DirectoryError(-601, "x", "CN", "").what(),
+               "Netware error -601 (0xFFFFFDA7) reading \"CN\" of \"x\"");
+
   EXPECT_NO_THROW(CheckDirectoryResult(0));
   try {
     CheckDirectoryResult(-603);  // absence counts only as the result of a read

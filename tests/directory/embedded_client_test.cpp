@@ -104,22 +104,66 @@ TEST_F(DirectoryEmbeddedSearch, MalformedFiltersAndBadHandlesAreRefused) {
   ExpectNothingOpen();
 }
 
-TEST(DirectoryEmbeddedClientTest, AValueLargerThanAReplyIsAnErrorNotACut) {
-  const std::string path = ::testing::TempDir() + "/large-value.ldif";
-  std::ofstream(path) << "dn: o=x\no: x\ndescription: " << std::string(5000, 'd')
-                      << "\ntelephoneNumber: 1\n";
+// The message of the DirectoryError that read raises; empty when there is none.
+template <typename Read>
+std::string ReadError(Read read) {
+  try {
+    read();
+  } catch (const DirectoryError& e) {
+    return e.what();
+  }
+  return "";
+}
+
+TEST(DirectoryEmbeddedClientTest, ValuesThatCannotBeDeliveredAreErrorsNamingTheirLine) {
+  const std::string path = ::testing::TempDir() + "/faulty-values.ldif";
+  std::ofstream(path) << "dn: cn=schema\nattributeTypes: ( 1.2.3.8 NAME 'loginGraceLimit' SYNTAX "
+                         "1.2.3.9.8 )\n\n"
+                      << "dn: o=x\no: x\ndescription: " << std::string(5000, 'd')
+                      << "\ntelephoneNumber: 1\nwMLastRegisteredTime: 20240115083000Z\n"
+                      << "wMLastRegisteredTime: 20400101000000Z\nloginGraceLimit: 1\n"
+                      << "loginGraceLimit: x\x1b\n";
   EmbeddedClient client(path);
   ASSERT_EQ(client.calStartup(0, 0), 0);
   Context context = OpenDirectoryContext(client, false, false).context;
-  try {
-    ReadAttributeText(client, context, "x", "Description");
-    FAIL() << "no error";
-  } catch (const DirectoryError& e) {
-    EXPECT_EQ(e.code(), kErrInsufficientBuffer);
-  }
+  EXPECT_EQ(ReadError([&] { ReadAttributeText(client, context, "x", "Description"); }),
+            "Netware error -649 (0xFFFFFD77) reading \"Description\" of \"x\": " + path +
+                ":6: the value is 5000 bytes long, more than one 4096-byte reply holds");
   EXPECT_EQ(ReadAttributeText(client, context, "x", "Telephone Number"), "1");
+  EXPECT_EQ(client.LastFailureDetail(), "");  // a read that works clears it
+  // The second time is the one beyond 32 bits; the first is not taken instead.
+  EXPECT_EQ(
+      ReadError([&] { ReadAttributeInteger(client, context, "x", "WM:Last Registered Time", 0); }),
+      "Netware error -613 (0xFFFFFD9B) reading \"WM:Last Registered Time\" of \"x\": " + path +
+          ":9: \"20400101000000Z\" lies outside the time range of 32 bits (1901-12-13 "
+          "20:45:52 to 2038-01-19 03:14:07 UTC)");
+  EXPECT_EQ(ReadError([&] { ReadAttributeList(client, context, "x", "Login Grace Limit", ';'); }),
+            "Netware error -613 (0xFFFFFD9B) reading \"Login Grace Limit\" of \"x\": " + path +
+                ":11: \"x\\x1B\" is not a whole number from -2147483648 to 2147483647");
+  EXPECT_EQ(ReadError([&] { ReadAttributeText(client, context, "y", "CN"); }),
+            "Netware error -601 (0xFFFFFDA7) reading \"CN\" of \"y\": no such object");
   EXPECT_EQ(client.OpenBuffers(), 0u);
   EXPECT_EQ(client.OpenIterations(), 0u);
+}
+
+TEST_F(DirectoryEmbeddedSearch, ValuesAreLocatedAsTheyAreHandedOut) {
+  const std::string file = VORLIX_DATA_DIR "/sample-tree.ldif";
+  const NameList members =
+      ReadAttributeList(client, context, "Sales West.groups.harbourline", "Member", ';');
+  ASSERT_EQ(members.size(), 3u);
+  const std::string where =
+      client.LocateValue(context, "Sales West.groups.harbourline", "Member", members[2].text);
+  ASSERT_EQ(where.rfind(file + ":", 0), 0u) << where;
+  // The line named holds that member.
+  std::ifstream in(file);
+  std::string line;
+  for (int n = std::stoi(where.substr(file.size() + 1)); n > 0; --n) std::getline(in, line);
+  EXPECT_EQ(line, "member: cn=tara,ou=depot,o=harbourline");
+
+  EXPECT_EQ(client.LocateValue(context, "Sales West.groups.harbourline", "Member", "nobody"), "");
+  EXPECT_EQ(client.LocateValue(context, "nobody.harbourline", "Member", members[2].text), "");
+  EXPECT_EQ(client.LocateValue(12345, "Sales West.groups.harbourline", "Member", members[2].text),
+            "");
 }
 
 TEST(DirectoryEmbeddedClientTest, NamesMappedSinglyAndNamesWithBackslashesReadBack) {
@@ -141,6 +185,8 @@ TEST(DirectoryEmbeddedClientTest, NamesMappedSinglyAndNamesWithBackslashesReadBa
       ReadAttributeList(awkward, context, "WS-AWK.people.names", "WM:NAME User", ';');
   ASSERT_EQ(user.size(), 1u);
   EXPECT_EQ(user[0].text, "back\\\\.people.names");
+  // It is located as it is handed out, whatever the value writes.
+  EXPECT_NE(awkward.LocateValue(context, "WS-AWK.people.names", "WM:NAME User", user[0].text), "");
   EXPECT_EQ(ReadAttributeText(awkward, context, user[0].text, "Telephone Number"), "+31 2");
   EXPECT_EQ(ReadAttributeText(awkward, context, "mid\\slash.people.names", "Telephone Number"),
             "+31 3");
@@ -156,6 +202,13 @@ TEST(DirectoryEmbeddedClientTest, GeneralizedTimesBecomeSecondsSince1970) {
   EXPECT_EQ(ParseGeneralizedTime("19691231235959Z"), -1);
   EXPECT_EQ(ParseGeneralizedTime("1705307400"), 1705307400);
   EXPECT_EQ(ParseGeneralizedTime("20241315083000Z"), std::nullopt);
+  // Days the month lacks are refused, not carried into the next month.
+  EXPECT_EQ(ParseGeneralizedTime("20240230000000Z"), std::nullopt);
+  EXPECT_EQ(ParseGeneralizedTime("20230229000000Z"), std::nullopt);
+  EXPECT_EQ(ParseGeneralizedTime("20240431000000Z"), std::nullopt);
+  EXPECT_EQ(ParseGeneralizedTime("20240229000000Z"), 1709164800);
+  EXPECT_EQ(ParseGeneralizedTime("20000229000000Z"), 951782400);
+  EXPECT_EQ(ParseGeneralizedTime("19000229000000Z"), std::nullopt);
   EXPECT_EQ(ParseGeneralizedTime("2024011508Z"), std::nullopt);
   EXPECT_EQ(ParseGeneralizedTime("20240115083000Zjunk"), std::nullopt);
   // Beyond one signed word the value is refused, not wrapped.

@@ -85,6 +85,10 @@ class FaultClient : public DirectoryClient {
   std::string LastFailureDetail() const override {
     return inner_.LastFailureDetail();
   }
+  std::string LocateValue(Context c, const std::string& o, const std::string& a,
+                          const std::string& v) override {
+    return inner_.LocateValue(c, o, a, v);
+  }
 
  private:
   bool Fails(const char* operation, int32_t& code) {

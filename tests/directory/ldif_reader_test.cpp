@@ -1,7 +1,9 @@
 #include "directory/ldif_reader.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cstdio>
 #include <fstream>
 
 #include "directory/embedded_client.h"
@@ -48,6 +50,7 @@ TEST(DirectoryLdifTest, ReadsVersionCommentsFoldingAndBase64) {
                                {"cn", "jan"},
                                {"empty", ""},
                                {"userCertificate", std::string("\0\1", 2)}}));
+  EXPECT_EQ(entries[0].lines, (std::vector<size_t>{8, 10, 11, 12}));  // where each one starts
   EXPECT_EQ(entries[1].line, 15u);
 
   std::string decoded;
@@ -97,6 +100,20 @@ TEST(DirectoryLdifTest, StartupFailsWithTheReasonForMissingAndMalformedFiles) {
   EXPECT_NE(folder.calStartup(0, 0), 0);
   EXPECT_NE(folder.StartupFailureReason().find(": cannot open the file: it is a folder"),
             std::string::npos);
+
+  // Only regular files are read: a device would fill the memory and a FIFO would block.
+  EmbeddedClient device("/dev/zero");
+  EXPECT_NE(device.calStartup(0, 0), 0);
+  EXPECT_EQ(device.StartupFailureReason(),
+            "/dev/zero: cannot open the file: it is a character device, not a file");
+  const std::string fifo = ::testing::TempDir() + "/tree-fifo.ldif";
+  std::remove(fifo.c_str());
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EmbeddedClient pipe(fifo);
+  EXPECT_NE(pipe.calStartup(0, 0), 0);
+  EXPECT_EQ(pipe.StartupFailureReason(),
+            fifo + ": cannot open the file: it is a FIFO (named pipe), not a file");
+  std::remove(fifo.c_str());
 
   const std::string path = ::testing::TempDir() + "/broken.ldif";
   std::ofstream(path) << "version: 1\n\ndn: o=a\nchangetype: delete\n";

@@ -39,6 +39,15 @@ TEST_F(ExportRun, SkipAndLimitAreClampedAndWrittenBack) {
   EXPECT_EQ(exporter_.SkipRecCount, 3);
 }
 
+TEST_F(ExportRun, ColumnsOfEqualNamesEachKeepTheirOwnValue) {
+  list_.AddColumn("User", 80);
+  for (int i = 0; i < 3; ++i) list_.AddColumn(" ", 80);  // as the member table names them
+  list_.AddItem("u", {"a", "b", "c"});
+  testing::SetUpCsv(exporter_, list_);
+  exporter_.CSVQuoteStrings = false;
+  EXPECT_EQ(Lines(), (V{"User; ; ; ", "u;a;b;c"}));
+}
+
 TEST_F(ExportRun, ExportRecCountBoundsTheRows) {
   Items(5);
   exporter_.ExportRecCount = 2;

@@ -106,6 +106,15 @@ TEST_F(ExportTextLayout, TxtWidthPassTitleAndFooter) {
   EXPECT_EQ(lines[3], "head");
 }
 
+TEST_F(ExportTextLayout, TxtWidthPassMeasuresValuesAsTheRowHoldsThem) {
+  // The control character keeps the raw text from reading as a number; the row drops it.
+  OneColumn(8, {"222222", "222221111\x01"});
+  exporter_.AutoCalcStrType = true;
+  exporter_.AllowCaptions = false;
+  EXPECT_EQ(CrLfLines(RunToMemory(exporter_)),
+            (std::vector<std::string>{"    222,222 ", "222,221,111 "}));  // numbers go right
+}
+
 TEST_F(ExportTextLayout, TxtWidthComesOnlyFromTheExportedRecords) {
   // A data set whose skipped first record holds the longest value.
   TMemoryDataSet data;

@@ -27,8 +27,10 @@ struct Configuration {
   bool hasDirectory = false;
   directory::DirectorySource directory;
 
-  // A message for the user when the "DIRECTORY" section is broken (then the defaults apply) or
-  // "NAMES" lines were skipped, one line each; empty otherwise.
+  // What the user must be told about the file, one line per problem ("vorlix.ini:3: ..."):
+  // lines that could not be read or "NAMES" lines that map to no LDAP name (skipped; the rest of
+  // the file applies), a "DIRECTORY" section that is not used, a file that could not be read at
+  // all. Empty when there is nothing to tell.
   std::string problem;
 };
 
@@ -39,11 +41,22 @@ std::vector<std::string> ConfigurationSearchPath();
 // The first file of the search path that exists; the first entry when none does.
 std::string ConfigurationPath();
 
-// Reads the file at `path`. A missing or unreadable file, or a file with a broken line, gives the
-// defaults; when the broken line or a bad entry lies in the "DIRECTORY" section, `problem` says
-// what is wrong. Relative directory sources are resolved against `baseDirectory`.
+// Why the file at path cannot serve as a configuration named by the user ("FILE: cannot open the
+// file: it is a folder"); empty when it is a readable regular file.
+std::string ConfigurationFileProblem(const std::string& path);
+
+// Reads the file at `path`. A missing file gives the defaults and no problem; a file that cannot
+// be read (a folder, a device, no permission, UTF-16 text) gives the defaults and a problem.
+// Lines that cannot be read are skipped, each with a problem; the rest of the file applies. A
+// "DIRECTORY" section with a bad entry or without "source" is not used (a problem says why).
+// Relative directory sources are resolved against `baseDirectory`.
 Configuration LoadConfiguration(const std::string& path, const std::string& baseDirectory);
 Configuration LoadConfiguration(const std::string& path);  // base: the executable's directory
+
+// What the user is told before the directory opens: the configuration's problems, and when they
+// leave the bundled sample tree as the source, a line saying so. Empty when there are none.
+std::string ConfigurationMessage(const Configuration& configuration,
+                                 const directory::DirectorySource& source);
 
 // The start-up step's use of the configuration: a chain that is on sets PhoneChainEnabled and
 // replaces PhoneAttributes; a chain that is off leaves the state as it is.

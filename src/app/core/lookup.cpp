@@ -35,19 +35,48 @@ std::vector<std::string> SortedTexts(const directory::NameList& list) {
   return texts;
 }
 
-// Fills `row` with the values the kind calls for, cell by cell.
-void FillRow(const AppState& state, MemberRow& row, int kind) {
+// Whether the error is a read of `name` that failed because there is no such object.
+bool NamedByValue(const directory::DirectoryError& error, const std::string& name) {
+  return error.code() == directory::kErrNoSuchEntry && error.object() == name;
+}
+
+// The error going on to say that the missing object's name is a value of attribute of referrer,
+// with the place in the directory source where the client finds that value.
+directory::DirectoryError WithOrigin(const directory::DirectoryError& error, const AppState& state,
+                                     const std::string& referrer, const std::string& attribute) {
+  const std::string where =
+      state.client->LocateValue(state.DirectoryContext, referrer, attribute, error.object());
+  return error.Extended("; it is named by \"" + attribute + "\" of \"" + referrer + "\"" +
+                        (where.empty() ? "" : " (" + where + ")"));
+}
+
+// Fills `row` with the values the kind calls for, cell by cell. A read error names the member
+// whose row it ends and, for an object that does not exist, where its name came from.
+void FillRow(const AppState& state, const std::string& group, MemberRow& row, int kind) {
   directory::DirectoryClient& client = *state.client;
   const directory::Context context = state.DirectoryContext;
   const std::string& member = row.caption;
-  if (kind == kKindGroup) {
-    row.cells[0] = LookupPhone(state, member);
-  } else if (kind == kKindWorkstationGroup) {
-    row.cells[0] = directory::ReadAttributeText(client, context, member, kUser);
-    row.rawTime = directory::ReadAttributeInteger(client, context, member, kRegistered, 0);
-    row.cells[1] = directory::FormatTimeStamp(row.rawTime);
-    row.cells[2] = WithoutBrackets(directory::ReadAttributeText(client, context, member, kAddress));
-    row.cells[3] = row.cells[0].empty() ? kNoUserPhone : LookupPhone(state, row.cells[0]);
+  try {
+    if (kind == kKindGroup) {
+      row.cells[0] = LookupPhone(state, member);
+    } else if (kind == kKindWorkstationGroup) {
+      row.cells[0] = directory::ReadAttributeText(client, context, member, kUser);
+      row.rawTime = directory::ReadAttributeInteger(client, context, member, kRegistered, 0);
+      row.cells[1] = directory::FormatTimeStamp(row.rawTime);
+      row.cells[2] =
+          WithoutBrackets(directory::ReadAttributeText(client, context, member, kAddress));
+      row.cells[3] = row.cells[0].empty() ? kNoUserPhone : LookupPhone(state, row.cells[0]);
+    }
+  } catch (const directory::DirectoryError& error) {
+    if (NamedByValue(error, member)) throw WithOrigin(error, state, group, kMember);
+    if (kind == kKindWorkstationGroup && !row.cells[0].empty() &&
+        NamedByValue(error, row.cells[0])) {
+      throw WithOrigin(error, state, member, kUser);
+    }
+    if (error.object() != member) {
+      throw error.Extended("; while listing member \"" + member + "\" of \"" + group + "\"");
+    }
+    throw;
   }
 }
 
@@ -114,7 +143,7 @@ LookupResult RunLookup(AppState& state, const std::string& typed, int kind, Look
     MemberRow row;
     row.caption = member;
     try {
-      FillRow(state, row, kind);
+      FillRow(state, object, row, kind);
     } catch (...) {
       // The row was already there when the read failed: it stays with the cells read so far.
       ui.table.AddRow(row);
@@ -165,9 +194,19 @@ std::string LookupPhone(const AppState& state, const std::string& user) {
   }
   std::string current = user;
   std::string value;
+  const std::string* namedBy = nullptr;  // the attribute whose value current is
+  std::string referrer;
   for (const std::string& attribute : state.PhoneAttributes) {
-    value = directory::ReadAttributeText(client, context, current, attribute);
+    try {
+      value = directory::ReadAttributeText(client, context, current, attribute);
+    } catch (const directory::DirectoryError& error) {
+      if (namedBy && NamedByValue(error, current))
+        throw WithOrigin(error, state, referrer, *namedBy);
+      throw;
+    }
     if (value.empty()) break;
+    referrer = std::move(current);
+    namedBy = &attribute;
     current = value;
   }
   return value.empty() ? kBrokenChainPhone : value;

@@ -6,10 +6,10 @@ namespace vorlix::core {
 
 StartupResult RunStartupStep(AppState& state, const Configuration& configuration) {
   StartupResult result;
-  if (!configuration.problem.empty()) result.messages.push_back(configuration.problem);
-  if (state.client == nullptr) {
-    state.SetClient(directory::MakeDirectoryClient(DirectorySourceOf(configuration)));
-  }
+  const directory::DirectorySource source = DirectorySourceOf(configuration);
+  const std::string notice = ConfigurationMessage(configuration, source);
+  if (!notice.empty()) result.messages.push_back(notice);
+  if (state.client == nullptr) state.SetClient(directory::MakeDirectoryClient(source));
   directory::DirectoryClient& client = *state.client;
 
   if (client.calStartup(0, 0) != 0) {

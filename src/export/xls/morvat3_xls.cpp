@@ -205,7 +205,7 @@ bool TMorvat3XLS::ExportSheet(TxlsWorkbookWriter& book, TxlsSheet& sheet, int in
     }
     for (int c = 0; c < sheet.Columns.Count(); ++c) {
       const TMorvatColumn& column = sheet.Columns[c];
-      sheet.Row.SetValue(column.Name, source.GetColumnValue(column));
+      sheet.Row.SetValueOf(c, source.GetColumnValue(column));
     }
     bool accept = true;
     if (OnBeforeExportRow) OnBeforeExportRow(*this, sheet.Row, accept);

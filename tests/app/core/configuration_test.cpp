@@ -61,22 +61,82 @@ TEST_F(CoreConfiguration, PhoneChainKeepsFileOrder) {
   EXPECT_EQ(indented.PhoneAttributes, (std::vector<std::string>{"L", "Telephone Number"}));
 }
 
-TEST_F(CoreConfiguration, MissingOrBrokenFileGivesTheDefaults) {
+TEST_F(CoreConfiguration, UnreadableLinesAreSkippedOneByOneAndNamed) {
+  const std::string path = (dir_ / "vorlix.ini").string();
+  const Configuration c = Load(
+      "[SYSTEM]\n"
+      "this line is broken\n"  // 2: no "="
+      "; " +
+      std::string(300, 'c') +
+      "\n"                    // a long comment is a comment
+      "phone=1 ; chain on\n"  // 4: the comment after a blank goes
+      "[PHONE\n"              // 5: unclosed: its entries are skipped
+      "1=not a phone attribute\n"
+      "[PHONE]\n"
+      "=nameless\n"  // 8
+      "1=" +
+      std::string(5000, 'L') +
+      "\n"                     // any length
+      "2: Telephone Number\n"  // 10: ":" is no separator
+      "[ SYSTEM ] stray\n"     // 11: text after the header
+      "x=1\r\n");
+  EXPECT_TRUE(c.PhoneChainEnabled);
+  EXPECT_EQ(c.PhoneAttributes, std::vector<std::string>{std::string(5000, 'L')});
+  EXPECT_EQ(c.problem,
+            path +
+                ":2: \"this line is broken\" is neither a [section] header nor a key=value "
+                "entry; the line is skipped\n" +
+                path +
+                ":5: the section header \"[PHONE\" has no closing \"]\"; the entries "
+                "under it, up to the next section, are skipped\n" +
+                path + ":8: \"=nameless\" has no key before \"=\"; the line is skipped\n" + path +
+                ":10: \"2: Telephone Number\" is neither a [section] header nor a "
+                "key=value entry; the line is skipped\n" +
+                path + ":11: \"stray\" after the section header is ignored");
+
+  // Entries before the first header, NUL bytes, and the count beyond ten problems.
+  std::string many = "phone=1\n[SYSTEM]\nphone=1\nx" + std::string(1, '\0') + "=1\n";
+  for (int i = 0; i < 11; ++i) many += "broken\n";
+  const Configuration counted = Load(many);
+  EXPECT_TRUE(counted.PhoneChainEnabled);
+  EXPECT_NE(counted.problem.find(path + ":1: the entry \"phone\" comes before any [section]"),
+            std::string::npos)
+      << counted.problem;
+  EXPECT_NE(counted.problem.find(path + ":4: the line holds a NUL byte"), std::string::npos);
+  EXPECT_NE(counted.problem.find(path + ": 3 more lines with problems"), std::string::npos);
+  EXPECT_TRUE(Load("\xEF\xBB\xBF[SYSTEM]\r\nphone=1\r\n").problem.empty());
+}
+
+TEST_F(CoreConfiguration, FilesThatCannotBeReadAreNamedAndNeverSilentlyReplaced) {
   const Configuration missing = LoadConfiguration((dir_ / "none.ini").string(), "/opt/vorlix");
   EXPECT_FALSE(missing.PhoneChainEnabled);
   EXPECT_FALSE(missing.hasDirectory);
-  EXPECT_TRUE(missing.problem.empty());
+  EXPECT_TRUE(missing.problem.empty());  // no file beside the program: the defaults, quietly
+  EXPECT_NE(ConfigurationFileProblem((dir_ / "none.ini").string()).find("No such file"),
+            std::string::npos);
 
-  const Configuration broken = Load("[SYSTEM]\nphone=1\nthis line is broken\n");
-  EXPECT_FALSE(broken.PhoneChainEnabled);
-  EXPECT_TRUE(broken.problem.empty());  // no directory was asked for: nothing to tell
+  const Configuration folder = LoadConfiguration(dir_.string(), "/opt/vorlix");
+  EXPECT_EQ(folder.problem, dir_.string() + ": cannot open the file: it is a folder");
+  EXPECT_EQ(ConfigurationFileProblem(dir_.string()), folder.problem);
 
-  // A value too long for one line is not cut silently: the file counts as broken.
-  const Configuration longLine =
-      Load("[DIRECTORY]\nsource=" + std::string(300, 'x') + ".ldif\n[SYSTEM]\nphone=1\n");
-  EXPECT_FALSE(longLine.hasDirectory);
-  EXPECT_FALSE(longLine.PhoneChainEnabled);
-  EXPECT_NE(longLine.problem.find("line 2"), std::string::npos) << longLine.problem;
+  // UTF-16, with or without its mark, is named rather than read as garbage.
+  const std::string utf16 = std::string("\xFF\xFE[\0S\0Y\0S\0", 10);
+  EXPECT_NE(Load(utf16).problem.find(":1: the file is UTF-16 text"), std::string::npos);
+  EXPECT_NE(Load(std::string("[\0D\0", 4)).problem.find(":1: the file is UTF-16 text"),
+            std::string::npos);
+
+  // The message before the directory opens says when the sample tree stands in.
+  const Configuration unclosed = Load("[DIRECTORY\nsource=/srv/tree.ldif\n");
+  EXPECT_FALSE(unclosed.hasDirectory);
+  const std::string message = ConfigurationMessage(unclosed, DirectorySourceOf(unclosed));
+  EXPECT_NE(message.find("vorlix.ini:1: the section header \"[DIRECTORY\" has no closing"),
+            std::string::npos)
+      << message;
+  EXPECT_NE(message.find("the bundled sample tree is opened"), std::string::npos) << message;
+  directory::DirectorySource chosen;
+  chosen.source = "/srv/tree.ldif";  // given some other way: no word of the sample
+  EXPECT_EQ(ConfigurationMessage(unclosed, chosen), unclosed.problem);
+  EXPECT_EQ(ConfigurationMessage(Load("[SYSTEM]\n"), DirectorySourceOf(Load(""))), "");
 }
 
 TEST_F(CoreConfiguration, DirectorySectionChoosesTheSource) {
@@ -109,7 +169,12 @@ TEST_F(CoreConfiguration, BrokenDirectorySectionIsNamedAndIgnored) {
   expectProblem("[DIRECTORY]\nsource=ldap://x\npassword=secret\n", "password");
   expectProblem("[DIRECTORY]\nbase=o=acme\n", "no \"source\"");
   expectProblem("[DIRECTORY]\n", "no \"source\"");
-  expectProblem("[DIRECTORY]\nsource a.ldif\n", "line 2");
+  expectProblem("[DIRECTORY]\nsource a.ldif\n", "vorlix.ini:2: \"source a.ldif\"");
+  expectProblem("[DIRECTORY]\nsource a.ldif\n", "vorlix.ini:1: [DIRECTORY] the section has no");
+  expectProblem("[SYSTEM]\n[DIRECTORY]\nsource=a.ldif\nhost=x\n",
+                "vorlix.ini:4: [DIRECTORY] unknown key \"host\" (known: source, base, binddn, "
+                "starttls, timeout); "
+                "the section is not used");
 
   // The phone settings of an otherwise sound file still apply.
   const Configuration c = Load("[SYSTEM]\nphone=1\n[DIRECTORY]\nsource=a.ldif\nhost=x\n");
@@ -130,7 +195,7 @@ TEST_F(CoreConfiguration, LdapConnectionSettingsAndTheirMistakes) {
                           "starttls=no\nstarttls=no"}) {
     const Configuration c = Load(std::string("[DIRECTORY]\nsource=ldap://x\n") + bad + "\n");
     EXPECT_FALSE(c.hasDirectory) << bad;
-    EXPECT_NE(c.problem.find("[DIRECTORY] line"), std::string::npos) << c.problem;
+    EXPECT_NE(c.problem.find(": [DIRECTORY] \""), std::string::npos) << c.problem;
   }
 }
 
@@ -145,9 +210,11 @@ TEST_F(CoreConfiguration, NamesSectionMapsSingleNamesForEitherDirectory) {
   EXPECT_EQ(DirectorySourceOf(c).names, c.names);
   EXPECT_FALSE(c.hasDirectory);
   // Each line that does not map a name is named and skipped.
-  EXPECT_NE(c.problem.find("[NAMES] line 5 is not \"Program Name=ldapName\""), std::string::npos)
+  EXPECT_NE(c.problem.find("vorlix.ini:5: \"WM:Last Registered Time\" is neither"),
+            std::string::npos)
       << c.problem;
-  EXPECT_NE(c.problem.find("[NAMES] line 6 maps \"Description\""), std::string::npos);
+  EXPECT_NE(c.problem.find("vorlix.ini:6: [NAMES] \"Description\" is mapped to \"not a name\""),
+            std::string::npos);
 
   const Configuration both =
       Load("[DIRECTORY]\nsource=ldap://x\n[NAMES]\nTelephone Number=mobile\n");

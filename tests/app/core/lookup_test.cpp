@@ -9,6 +9,7 @@
 #include "../../directory/fault_client.h"
 #include "app/core/kinds.h"
 #include "app/core/startup.h"
+#include "directory/directory_layer.h"
 #include "fake_ui.h"
 #include "platform/locale_facts.h"
 
@@ -232,17 +233,57 @@ TEST_F(CoreLookup, PhoneChainFollowsTheAttributesAndMarksWhereItBreaks) {
   EXPECT_EQ(w_.table.Rows()[2].cells[3], " -  ");
 }
 
-TEST_F(CoreLookup, DirectoryErrorKeepsTheRowsAddedSoFar) {
+TEST_F(CoreLookup, DirectoryErrorKeepsTheRowsAddedSoFarAndSaysWhere) {
   const LookupResult result = Find("Broken");
   EXPECT_EQ(result.status, LookupStatus::DirectoryError);
   ASSERT_EQ(w_.messages.shown.size(), 1u);
-  EXPECT_EQ(w_.messages.shown[0], "Netware error -601 (0xFFFFFDA7)");
+  EXPECT_EQ(w_.messages.shown[0],
+            "Netware error -601 (0xFFFFFDA7) reading \"Telephone Number\" of \"zz.sales.acme\": "
+            "no such object; it is named by \"Member\" of \"Broken Team.acme\" (" +
+                kTree + ":85)");
   EXPECT_EQ(w_.statusBar.panels[0], "2");
   ASSERT_EQ(w_.table.RowCount(), 2);
   EXPECT_EQ(w_.table.Row(0).caption, "an.sales.acme");
   EXPECT_EQ(w_.table.Row(0).cells[0], "555-0102");
   EXPECT_EQ(w_.table.Row(1).caption, "zz.sales.acme");  // the row whose read failed
   EXPECT_FALSE(w_.cursor.busy);
+
+  // A registered user that does not exist: named by the workstation's attribute.
+  EXPECT_EQ(Find("Ghost", kKindWorkstationGroup).status, LookupStatus::DirectoryError);
+  EXPECT_EQ(w_.messages.shown.back(),
+            "Netware error -601 (0xFFFFFDA7) reading \"Telephone Number\" of "
+            "\"ghost.sales.acme\": no such object; it is named by \"WM:NAME User\" of "
+            "\"ws4.it.acme\" (" +
+                kTree + ":126)");
+  ASSERT_EQ(w_.table.RowCount(), 2);
+  EXPECT_EQ(w_.table.Row(1).cells[0], "ghost.sales.acme");
+
+  // A day that February does not have is refused with its line, not read as 1 March.
+  EXPECT_EQ(Find("Clock", kKindWorkstationGroup).status, LookupStatus::DirectoryError);
+  EXPECT_EQ(w_.messages.shown.back(),
+            "Netware error -613 (0xFFFFFD9B) reading \"WM:Last Registered Time\" of "
+            "\"ws5.it.acme\": " +
+                kTree +
+                ":132: \"20240230093000Z\" is not a valid time (a Generalized Time such as "
+                "20240115103000Z, or seconds since 1970)");
+  ASSERT_EQ(w_.table.RowCount(), 2);
+  EXPECT_EQ(w_.table.Row(0).caption, "ws3.it.acme");
+  EXPECT_EQ(w_.table.Row(1).cells[0], "an.sales.acme");  // read before the time failed
+
+  // The phone chain: a chain value naming no object is traced to its attribute.
+  state_.PhoneChainEnabled = true;
+  state_.PhoneAttributes = {"Telephone Number", "Description"};
+  try {
+    LookupPhone(state_, "an.sales.acme");
+    ADD_FAILURE() << "no error";
+  } catch (const directory::DirectoryError& error) {
+    EXPECT_NE(std::string(error.what())
+                  .find("of \"555-0102\": no such object; it is named by \"Telephone Number\" "
+                        "of \"an.sales.acme\" (" +
+                        kTree + ":"),
+              std::string::npos)
+        << error.what();
+  }
 }
 
 TEST_F(CoreLookup, TypedTextIsSearchedAsTypedAndOverlongTextRefused) {

@@ -45,6 +45,19 @@ TEST(XlsExporterRun, MemberTableAndEmptyTableReadBack) {
   EXPECT_EQ(ReadersDisagree(exporter.FileName, {{{"User", "Phone", " ", " ", " "}}}), "");
 }
 
+TEST(XlsExporterRun, ColumnsOfEqualNamesEachKeepTheirOwnValue) {
+  TempDir dir;
+  TMemoryListView list;
+  list.AddColumn("Name", 80);
+  list.AddColumn("Name", 80);
+  list.AddItem("first", {"second"});
+  TMorvat3XLS exporter;
+  ConfigureAsMainWindowXlsExporter(exporter, &list);
+  exporter.FileName = (dir / "equal.xls").string();
+  exporter.Execute();
+  EXPECT_EQ(ReadersDisagree(exporter.FileName, {{{"Name", "Name"}, {"first", "second"}}}), "");
+}
+
 TEST(XlsExporterRun, TwoSheetsWithLongAndWideTextsReadBack) {
   TempDir dir;
   TMemoryListView members, notes;
