@@ -314,5 +314,60 @@ TEST_F(DirectorySampleTree, TextsBeyondTheLimitsAreRefusedNotCut) {
   ExpectNothingOpen();
 }
 
+// `count` characters of two UTF-8 bytes each (a, o and u with umlauts in turn).
+std::string Umlauts(size_t count) {
+  static const char* const kLetters[] = {"\xC3\xA4", "\xC3\xB6", "\xC3\xBC"};
+  std::string text;
+  for (size_t i = 0; i < count; ++i) text += kLetters[i % 3];
+  return text;
+}
+
+TEST_F(DirectorySampleTree, TheLimitsCountCharactersNotBytes) {
+  // At each limit a text of two-byte characters is asked for (and is simply not there); one
+  // character more is refused, and the message counts characters.
+  EXPECT_THROW(ReadAttributeText(client, context, Umlauts(kMaxObjectName), "CN"), DirectoryError);
+  EXPECT_EQ(
+      ReadAttributeText(client, context, "Sales.groups.harbourline", Umlauts(kMaxAttributeName)),
+      "");
+  EXPECT_TRUE(
+      FindObjectsByName(client, context, "[root]", "Group", "CN", Umlauts(kMaxFilterValue - 1))
+          .empty());
+  EXPECT_TRUE(FindObjectsByName(client, context, Umlauts(kMaxSearchBase), Umlauts(kMaxFilterValue),
+                                Umlauts(kMaxFilterValue), "x")
+                  .empty());
+  // With a three-byte character and a four-byte one.
+  EXPECT_NO_THROW(CheckReadNames("\xE2\x82\xAC" + Umlauts(kMaxObjectName - 2) + "\xF0\x9F\x98\x80",
+                                 Umlauts(1)));
+
+  const auto refusal = [](const auto& call) {
+    try {
+      call();
+    } catch (const DirectoryArgumentError& e) {
+      return std::string(e.what());
+    }
+    return std::string("no error");
+  };
+  EXPECT_EQ(refusal([&] { ReadAttributeText(client, context, Umlauts(kMaxObjectName + 1), "CN"); }),
+            "Object name is 513 characters long; at most 512 are allowed");
+  EXPECT_EQ(refusal([&] {
+              ReadAttributeList(client, context, "Sales.groups.harbourline",
+                                Umlauts(kMaxAttributeName + 1), ';');
+            }),
+            "Attribute name is 201 characters long; at most 200 are allowed");
+  EXPECT_EQ(refusal([&] {
+              FindObjectsByName(client, context, "[root]", "Group", "CN", Umlauts(kMaxFilterValue));
+            }),
+            "Name pattern is 257 characters long; at most 256 are allowed");
+  EXPECT_EQ(refusal([&] {
+              FindObjectsByName(client, context, Umlauts(kMaxSearchBase + 1), "", "CN", "x");
+            }),
+            "Search base is 515 characters long; at most 514 are allowed");
+  EXPECT_EQ(refusal([&] {
+              FindObjectsByName(client, context, "[root]", Umlauts(kMaxFilterValue + 1), "CN", "x");
+            }),
+            "Class name is 257 characters long; at most 256 are allowed");
+  ExpectNothingOpen();
+}
+
 }  // namespace
 }  // namespace vorlix::directory

@@ -1,11 +1,13 @@
 #include "app/core/lookup.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/core/kinds.h"
 #include "directory/directory_layer.h"
 #include "directory/name_sort.h"
 #include "directory/value_rendering.h"
+#include "platform/text_encoding.h"
 
 namespace vorlix::core {
 
@@ -127,16 +129,19 @@ LookupResult RunLookup(AppState& state, const std::string& typed, int kind, Look
 
 }  // namespace
 
-std::string OverlongLookupTextMessage(size_t length) {
-  return "The name to look up is " + std::to_string(length) + " characters long; at most " +
+std::optional<std::string> OverlongLookupText(const std::string& typed) {
+  if (typed.size() <= kMaxLookupText) return std::nullopt;  // never more characters than bytes
+  const size_t characters = platform::CharacterCount(typed);
+  if (characters <= kMaxLookupText) return std::nullopt;
+  return "The name to look up is " + std::to_string(characters) + " characters long; at most " +
          std::to_string(kMaxLookupText) + " characters can be searched for.";
 }
 
 LookupResult ToolButton4Click(AppState& state, const std::string& typed, int kind, LookupUi& ui) {
   LookupResult result;
-  if (typed.size() > kMaxLookupText) {
+  if (std::optional<std::string> refusal = OverlongLookupText(typed)) {
     result.status = LookupStatus::Refused;
-    result.message = OverlongLookupTextMessage(typed.size());
+    result.message = std::move(*refusal);
     ui.messages.ShowMessage(result.message);
     return result;
   }

@@ -3,6 +3,7 @@
 // one when several match, and list its members in the member table.
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/core/app_state.h"
@@ -44,8 +45,9 @@ struct LookupResult {
   std::string message;               // the message shown, for DirectoryError and Refused
 };
 
-// The message refusing a text of `length` characters, longer than kMaxLookupText.
-std::string OverlongLookupTextMessage(size_t length);
+// The message refusing `typed` when it has more than kMaxLookupText characters (not bytes: an
+// accented letter is one character); nothing when it can be looked up.
+std::optional<std::string> OverlongLookupText(const std::string& typed);
 
 // The Find command over `typed` and the kind chosen (0 group, 1 workstation group,
 // 2 application).
