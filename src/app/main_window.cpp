@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStatusBar>
+#include <algorithm>
 
 #include "app/core/caption.h"
 #include "app/core/kinds.h"
@@ -173,10 +174,12 @@ void TForm1::BuildToolBar() {
   cb1_ = new QComboBox(toolBar_);
   cb1_->setObjectName(QStringLiteral("cb1"));
   cb1_->setEditable(false);
-  cb1_->setFixedWidth(kCb1Width);
   for (int kind = 0; kind < core::kKindCount; ++kind) {
     cb1_->addItem(QString::fromStdString(core::KindEntryText(kind)));
   }
+  // 121 pixels, or wider when the font needs more room for the longest entry.
+  cb1_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  cb1_->setFixedWidth(std::max(kCb1Width, cb1_->sizeHint().width()));
   cb1_->setCurrentIndex(core::kKindGroup);
   ApplyHint(cb1_, false);
   toolBar_->addWidget(cb1_);
