@@ -112,6 +112,18 @@ LookupResult RunLookup(AppState& state, const std::string& typed, int kind, Look
 
   result.status = LookupStatus::Listed;
   TableUpdateGuard update(ui.table);
+  ProgressPace pace(ui.clock);
+  // Panel 0 shows the count listed so far while the reports run, the member count afterwards
+  // (also when a read fails), and the count listed after a cancel.
+  struct CountPanel {
+    IStatusBar& bar;
+    const std::string total;
+    bool counting = false;
+    ~CountPanel() {
+      if (counting) bar.SetPanel(0, total);
+    }
+  } countPanel{ui.statusBar, std::to_string(members.size())};
+  size_t listed = 0;
   for (const std::string& member : members) {
     MemberRow row;
     row.caption = member;
@@ -123,6 +135,16 @@ LookupResult RunLookup(AppState& state, const std::string& typed, int kind, Look
       throw;
     }
     ui.table.AddRow(row);
+    ++listed;
+    if (!ui.progress || listed == members.size() || !pace.Due()) continue;
+    countPanel.counting = true;
+    ui.statusBar.SetPanel(0, std::to_string(listed));
+    if (!ui.progress(listed, members.size())) {
+      countPanel.counting = false;
+      ui.statusBar.SetPanel(1, CancelledListNotice(listed, members.size()));
+      result.status = LookupStatus::Cancelled;
+      return result;
+    }
   }
   return result;
 }
@@ -135,6 +157,11 @@ std::optional<std::string> OverlongLookupText(const std::string& typed) {
   if (characters <= kMaxLookupText) return std::nullopt;
   return "The name to look up is " + std::to_string(characters) + " characters long; at most " +
          std::to_string(kMaxLookupText) + " characters can be searched for.";
+}
+
+std::string CancelledListNotice(size_t listed, size_t total) {
+  return "Cancelled: " + std::to_string(listed) + " of " + std::to_string(total) +
+         " members listed, the list is incomplete";
 }
 
 LookupResult ToolButton4Click(AppState& state, const std::string& typed, int kind, LookupUi& ui) {
