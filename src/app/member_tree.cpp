@@ -117,6 +117,8 @@ void MemberTree::BeginUpdate() {
 void MemberTree::EndUpdate() {
   if (updateDepth_ == 0 || --updateDepth_ > 0) return;
   if (!pending_.isEmpty()) {
+    // The rows may be shown by now (ShowAddedRows); the table is rebuilt without repainting.
+    setUpdatesEnabled(false);
     QList<QTreeWidgetItem*> added;
     added.swap(pending_);
     SortItems(0, added);
@@ -126,7 +128,11 @@ void MemberTree::EndUpdate() {
 
 void MemberTree::ShowAddedRows() {
   if (updateDepth_ == 0) return;
-  if (!pending_.isEmpty()) {
+  // A merge passes over every row shown. Merging only once the rows waiting are at least half
+  // as many as those shown keeps the passes to a few times the table's size however long the
+  // lookup runs; the rows then appear in growing batches.
+  if (!pending_.isEmpty() && pending_.size() * 2 >= topLevelItemCount()) {
+    setUpdatesEnabled(false);
     QList<QTreeWidgetItem*> added;
     added.swap(pending_);
     MergeItems(added);
