@@ -140,6 +140,8 @@ LookupResult RunLookup(AppState& state, const std::string& typed, int kind, Look
     countPanel.counting = true;
     ui.statusBar.SetPanel(0, std::to_string(listed));
     if (!ui.progress(listed, members.size())) {
+      // The reads announced for the members not listed are not wanted any more.
+      client.dsReadAhead(context, directory::ReadAheadPlan{});
       countPanel.counting = false;
       ui.statusBar.SetPanel(1, CancelledListNotice(listed, members.size()));
       result.status = LookupStatus::Cancelled;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "../../directory/fault_client.h"
 #include "app/core/kinds.h"
 #include "app/core/lookup.h"
 #include "app/core/progress_pace.h"
@@ -118,10 +119,28 @@ TEST_F(CoreLongLookup, ReportsTheCountListedAtMostTenTimesASecond) {
   EXPECT_EQ(w_.table.RowCount(), kMembers);
 }
 
+// Passes every call on and records the read plans announced.
+class PlanRecorder : public directory::testing::FaultClient {
+ public:
+  using FaultClient::FaultClient;
+  void dsReadAhead(directory::Context c, const directory::ReadAheadPlan& plan) override {
+    plans.push_back(plan);
+    FaultClient::dsReadAhead(c, plan);
+  }
+  std::vector<directory::ReadAheadPlan> plans;
+};
+
 TEST_F(CoreLongLookup, ACancelKeepsTheRowsListedAndSaysTheListIsIncomplete) {
   RecordReports(3);
+  PlanRecorder recorder(*state_.client);
+  state_.client = &recorder;
   const LookupResult result = ToolButton4Click(state_, "Everyone", kKindGroup, w_.ui);
+  state_.client = state_.ownedClient.get();
   EXPECT_EQ(result.status, LookupStatus::Cancelled);
+  // The reads announced for the rest are called off.
+  ASSERT_EQ(recorder.plans.size(), 2u);
+  EXPECT_FALSE(recorder.plans[0].steps.empty());
+  EXPECT_TRUE(recorder.plans[1].steps.empty());
   ASSERT_EQ(reports_.size(), 3u);
   const size_t listed = reports_.back().listed;
   ASSERT_EQ(w_.table.RowCount(), static_cast<int>(listed));
