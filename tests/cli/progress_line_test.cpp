@@ -3,7 +3,6 @@
 
 #include "cli/progress_line.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -53,24 +52,6 @@ TEST(CliProgressLine, RewritesItselfInPlaceAndBlanksItselfOut) {
   // Nothing to blank out when nothing was shown, and nothing at all when not shown.
   EXPECT_EQ(Written(true, [](ProgressLine& line) { line.Clear(); }), "");
   EXPECT_EQ(Written(false, [](ProgressLine& line) { line.Show("x"); }), "");
-}
-
-TEST(CliProgressLine, OnlyATerminalWithoutQuietGetsIt) {
-  int ends[2];
-  ASSERT_EQ(pipe(ends), 0);
-  EXPECT_FALSE(ShowsProgress(ends[1], false));  // a pipe is no terminal
-  close(ends[0]);
-  close(ends[1]);
-  const int terminal = open("/dev/ptmx", O_RDWR | O_NOCTTY);
-  if (terminal < 0) GTEST_SKIP() << "no pseudo-terminals here";
-  ASSERT_EQ(grantpt(terminal), 0);
-  ASSERT_EQ(unlockpt(terminal), 0);
-  const int side = open(ptsname(terminal), O_RDWR | O_NOCTTY);
-  ASSERT_GE(side, 0);
-  EXPECT_TRUE(ShowsProgress(side, false));
-  EXPECT_FALSE(ShowsProgress(side, true));
-  close(side);
-  close(terminal);
 }
 
 }  // namespace
