@@ -4,6 +4,7 @@
 
 #include "app/core/exporter_settings.h"
 #include "app/core/mail.h"
+#include "app/export_progress.h"
 #include "app/main_window.h"
 #include "export/pdf/main_window_settings.h"
 #include "export/xls/main_window_settings.h"
@@ -46,6 +47,9 @@ QString ExportCommands::AskFileName(const QString& filters, const QString& suffi
 void ExportCommands::RunExporter(exporter::TMorvat3Text& exporter, const QString& fileName) {
   exporter.FileName = fileName.toStdString();
   try {
+    // A cancelled run ends quietly: it leaves no file, and a file that was there stays.
+    ExportProgress progress(window_, exporter, fileName, window_.memo1()->RowCount(),
+                            window_.Seams().clock, [this] { return window_.StopRequested(); });
     exporter.Execute();
   } catch (const std::exception& error) {
     window_.ShowMessage(error.what());

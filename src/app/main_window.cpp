@@ -1,12 +1,15 @@
 #include "app/main_window.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStatusBar>
+#include <algorithm>
 
+#include "app/busy_input_filter.h"
 #include "app/core/caption.h"
 #include "app/core/kinds.h"
 #include "app/core/lookup.h"
@@ -88,6 +91,7 @@ TForm1::TForm1(WindowOptions options, QWidget* parent)
   if (!seams_.openMail) seams_.openMail = desktop.openMail;
   if (!seams_.askSaveFileName) seams_.askSaveFileName = desktop.askSaveFileName;
   if (!seams_.askPassword) seams_.askPassword = desktop.askPassword;
+  if (!seams_.clock) seams_.clock = desktop.clock;
   if (options.client) state_.SetClient(std::move(options.client));
 
   setObjectName(QStringLiteral("Form1"));
@@ -173,10 +177,12 @@ void TForm1::BuildToolBar() {
   cb1_ = new QComboBox(toolBar_);
   cb1_->setObjectName(QStringLiteral("cb1"));
   cb1_->setEditable(false);
-  cb1_->setFixedWidth(kCb1Width);
   for (int kind = 0; kind < core::kKindCount; ++kind) {
     cb1_->addItem(QString::fromStdString(core::KindEntryText(kind)));
   }
+  // 121 pixels, or wider when the font needs more room for the longest entry.
+  cb1_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  cb1_->setFixedWidth(std::max(kCb1Width, cb1_->sizeHint().width()));
   cb1_->setCurrentIndex(core::kKindGroup);
   ApplyHint(cb1_, false);
   toolBar_->addWidget(cb1_);
@@ -280,27 +286,66 @@ void TForm1::PlaceOnScreen() {
   }
 }
 
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (busy_) {
+    cancelRequested_ = true;
+    closeRequested_ = true;
+    event->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(event);
+}
+
+void TForm1::RunExclusive(const std::function<void()>& command) {
+  if (busy_) return;
+  busy_ = true;
+  cancelRequested_ = false;
+  struct Done {
+    TForm1& window;
+    ~Done() {
+      window.busy_ = false;
+      if (!window.closeRequested_) return;
+      window.closeRequested_ = false;
+      QMetaObject::invokeMethod(&window, &QWidget::close, Qt::QueuedConnection);
+    }
+  } done{*this};
+  command();
+}
+
 void TForm1::ToolButton4Click() {
-  core::LookupUi ui{
-      *memo1_,
-      *panels_,
-      *choice_,
-      busyCursor_,
-      *this,
-      [this](const std::string& text) { edit1_->setText(QString::fromStdString(text)); },
-      // Repaint after the choice closed; user input waits until the lookup is done.
-      [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); },
-  };
-  core::ToolButton4Click(state_, edit1_->text().toStdString(), Kind(), ui);
+  RunExclusive([this] {
+    // While the rows are read the window's events are handled; input that would start another
+    // command is swallowed, and Esc cancels.
+    BusyInputFilter input(*this, memo1_, [this] { cancelRequested_ = true; });
+    core::LookupUi ui{
+        *memo1_,
+        *panels_,
+        *choice_,
+        busyCursor_,
+        *this,
+        [this](const std::string& text) { edit1_->setText(QString::fromStdString(text)); },
+        // Repaint after the choice closed; user input waits until the lookup is done.
+        [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); },
+    };
+    ui.progress = [this](size_t, size_t) {
+      memo1_->ShowAddedRows();
+      QCoreApplication::processEvents();
+      return !cancelRequested_;
+    };
+    ui.clock = seams_.clock;
+    core::ToolButton4Click(state_, edit1_->text().toStdString(), Kind(), ui);
+  });
 }
 
 void TForm1::ToolButton6Click() {
-  const auto open = [this](const std::string& command) {
-    seams_.openMail(QString::fromStdString(command));
-  };
-  const std::optional<core::MailCommand> mail =
-      core::ToolButton6Click(state_, *memo1_, Kind(), open);
-  if (mail && mail->namesLeftOut > 0) ShowMessage(core::MailCutNotice(mail->namesLeftOut));
+  RunExclusive([this] {
+    const auto open = [this](const std::string& command) {
+      seams_.openMail(QString::fromStdString(command));
+    };
+    const std::optional<core::MailCommand> mail =
+        core::ToolButton6Click(state_, *memo1_, Kind(), open);
+    if (mail && mail->namesLeftOut > 0) ShowMessage(core::MailCutNotice(mail->namesLeftOut));
+  });
 }
 
 void TForm1::cb1Change() {
@@ -314,13 +359,17 @@ void TForm1::exitexitClick() {
 }
 
 void TForm1::ToolButton2Click() {
-  exports_->Print();
+  RunExclusive([this] { exports_->Print(); });
 }
 void TForm1::ToolButton9Click() {
-  exports_->SaveToExcel();
+  RunExclusive([this] { exports_->SaveToExcel(); });
 }
 void TForm1::ToolButton10Click() {
-  exports_->SaveToCsv();
+  RunExclusive([this] { exports_->SaveToCsv(); });
+}
+
+bool TForm1::StopRequested() const {
+  return cancelRequested_;
 }
 
 }  // namespace vorlix::app

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -82,6 +83,11 @@ class TForm1 : public QMainWindow, public core::IMessageSink {
   ExportCommands& Exports() { return *exports_; }
   help::TFormHelp* FormHelp() const { return formHelp_; }
 
+  // A lookup or an export is running; its events are handled meanwhile, other commands wait.
+  bool Busy() const { return busy_; }
+  // The running command was asked to stop (Esc during a lookup, or the window was closed).
+  bool StopRequested() const;
+
   QString PanelText(int index) const { return panels_->PanelText(index); }
   const core::AppState& State() const { return state_; }
   core::AppState& State() { return state_; }
@@ -91,8 +97,13 @@ class TForm1 : public QMainWindow, public core::IMessageSink {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  // While a command runs: stops it, and closes the window once it has returned.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Runs `command` as the one command in progress; does nothing while another runs. A close
+  // asked for meanwhile takes effect once it has returned.
+  void RunExclusive(const std::function<void()>& command);
   void BuildToolBar();
   QToolButton* AddToolButton(const char* name, int imageIndex, bool showTooltip);
   void PlaceOnScreen();
@@ -123,6 +134,9 @@ class TForm1 : public QMainWindow, public core::IMessageSink {
   QTimer start_;
   bool started_ = false;
   bool placed_ = false;
+  bool busy_ = false;             // a command runs (RunExclusive)
+  bool cancelRequested_ = false;  // Esc or a close asked the running command to stop
+  bool closeRequested_ = false;   // the window closes once the running command has returned
 };
 
 }  // namespace vorlix::app

@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <algorithm>
+#include <iterator>
 
 #include "app/core/memo1_compare.h"
 
@@ -116,11 +117,60 @@ void MemberTree::BeginUpdate() {
 void MemberTree::EndUpdate() {
   if (updateDepth_ == 0 || --updateDepth_ > 0) return;
   if (!pending_.isEmpty()) {
+    // The rows may be shown by now (ShowAddedRows); the table is rebuilt without repainting.
+    setUpdatesEnabled(false);
     QList<QTreeWidgetItem*> added;
     added.swap(pending_);
     SortItems(0, added);
   }
   setUpdatesEnabled(true);
+}
+
+void MemberTree::ShowAddedRows() {
+  if (updateDepth_ == 0) return;
+  // A merge passes over every row shown. Merging only once the rows waiting are at least half
+  // as many as those shown keeps the passes to a few times the table's size however long the
+  // lookup runs; the rows then appear in growing batches.
+  if (!pending_.isEmpty() && pending_.size() * 2 >= topLevelItemCount()) {
+    setUpdatesEnabled(false);
+    QList<QTreeWidgetItem*> added;
+    added.swap(pending_);
+    MergeItems(added);
+  }
+  setUpdatesEnabled(true);
+}
+
+void MemberTree::MergeItems(const QList<QTreeWidgetItem*>& added) {
+  // Only the first column decides under key 0: the keys are the names alone.
+  struct Entry {
+    core::MemberRow key;
+    QTreeWidgetItem* item;
+  };
+  const auto entriesOf = [](const QList<QTreeWidgetItem*>& items) {
+    std::vector<Entry> entries;
+    entries.reserve(static_cast<size_t>(items.size()));
+    for (QTreeWidgetItem* item : items) {
+      Entry entry{{}, item};
+      entry.key.caption = ToStd(item->text(0));
+      entries.push_back(std::move(entry));
+    }
+    return entries;
+  };
+  const auto before = [](const Entry& a, const Entry& b) {
+    return core::memo1Compare(a.key, b.key, 0) < 0;
+  };
+  std::vector<Entry> fresh = entriesOf(added);
+  std::stable_sort(fresh.begin(), fresh.end(), before);
+  const std::vector<Entry> shown = entriesOf(invisibleRootItem()->takeChildren());
+  // Rows shown come first among equals: they were added earlier.
+  std::vector<Entry> merged;
+  merged.reserve(shown.size() + fresh.size());
+  std::merge(shown.begin(), shown.end(), fresh.begin(), fresh.end(), std::back_inserter(merged),
+             before);
+  QList<QTreeWidgetItem*> items;
+  items.reserve(static_cast<qsizetype>(merged.size()));
+  for (const Entry& entry : merged) items.append(entry.item);
+  addTopLevelItems(items);
 }
 
 void MemberTree::SortByKey(int key) {

@@ -33,6 +33,10 @@ class MemberTree : public QTreeWidget, public core::IMemberTable {
   void SortByKey(int key) override;
   void BeginUpdate() override;
   void EndUpdate() override;
+  // During an update: puts the rows added so far in their places (in the order of key 0) and
+  // lets the table repaint, so that a long lookup shows the rows it has read. The rows join in
+  // batches of at least half the rows shown, so that the merges cost little in all.
+  void ShowAddedRows();
 
   // Sets the five column headers.
   void SetHeaders(const QStringList& headers);
@@ -52,6 +56,8 @@ class MemberTree : public QTreeWidget, public core::IMemberTable {
   // Sorts the rows, and the added ones, stably by memo1Compare with key; the selection and the
   // current row are kept.
   void SortItems(int key, const QList<QTreeWidgetItem*>& added);
+  // Merges `added` into the rows, which are in the order of key 0; as SortItems(0, added) would.
+  void MergeItems(const QList<QTreeWidgetItem*>& added);
 
   int updateDepth_ = 0;
   QList<QTreeWidgetItem*> pending_;  // rows added during an update, not yet in the list

@@ -62,7 +62,7 @@ QInputDialog* NewPasswordDialog(QWidget* parent, const QString& prompt) {
 }
 
 WindowSeams DesktopSeams() {
-  return {ShowMessageBox, OpenMailCommand, AskSaveFileName, AskPassword};
+  return {ShowMessageBox, OpenMailCommand, AskSaveFileName, AskPassword, core::SystemClock()};
 }
 
 }  // namespace vorlix::app

@@ -6,6 +6,8 @@
 #include <functional>
 #include <optional>
 
+#include "app/core/progress_pace.h"
+
 class QInputDialog;
 class QWidget;
 
@@ -29,13 +31,15 @@ struct WindowSeams {
   std::function<QString(QWidget* parent, const SaveFileRequest& request)> askSaveFileName;
   // Asks for the password of an LDAP bind in a masked dialog; nullopt when cancelled.
   std::function<std::optional<QString>(QWidget* parent, const QString& prompt)> askPassword;
+  // The clock that paces the progress of lookups and exports.
+  core::SteadyClock clock;
 };
 
 // The password dialog of the running program: titled "vorlix", the typed text masked.
 QInputDialog* NewPasswordDialog(QWidget* parent, const QString& prompt);
 
 // The seams of the running program: QMessageBox, QDesktopServices::openUrl, QFileDialog, the
-// password dialog.
+// password dialog, the steady clock.
 WindowSeams DesktopSeams();
 
 }  // namespace vorlix::app

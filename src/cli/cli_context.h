@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/core/configuration.h"
+#include "cli/progress_line.h"
 #include "directory/directory_client.h"
 #include "directory/directory_source.h"
 
@@ -38,6 +39,7 @@ struct GlobalOptions {
   std::string configPath;             // --config FILE, empty when not given
   std::optional<std::string> source;  // --source SOURCE
   std::string passwordFile;           // --password-file FILE, empty when not given
+  bool quiet = false;                 // --quiet: no progress line
 };
 
 struct CliOptions {
@@ -52,6 +54,7 @@ struct CliContext {
   directory::Context context;
   std::ostream& out;
   std::ostream& err;
+  ProgressLine& progress;  // long lookups and exports on a terminal
 };
 
 // A command as it runs, with its options already parsed. Directory errors may be thrown; main

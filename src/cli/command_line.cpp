@@ -47,6 +47,9 @@ void AddGlobalOptions(CLI::App& app, GlobalOptions& options) {
                  "the password of the LDAP bind (binddn), on the file's first line; else "
                  "VORLIX_LDAP_PASSWORD, else it is asked for on a terminal")
       ->type_name("FILE");
+  app.add_flag("--quiet", options.quiet,
+               "no progress line (shown on stderr only when it is a terminal, during long "
+               "lookups and exports)");
 }
 
 constexpr char kFooter[] =

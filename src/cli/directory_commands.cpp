@@ -30,8 +30,8 @@ struct ReadArguments {
 int RunFind(CliContext& context, const FindArguments& arguments) {
   const std::string& text = arguments.text;
   // Refused as the lookup refuses it, before the two "*" make the pattern longer still.
-  if (text.size() > core::kMaxLookupText) {
-    context.err << core::OverlongLookupTextMessage(text.size()) << '\n';
+  if (const std::optional<std::string> refusal = core::OverlongLookupText(text)) {
+    context.err << *refusal << '\n';
     return kExitUsage;
   }
   directory::NameList names = directory::FindObjectsByName(

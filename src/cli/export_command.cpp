@@ -10,6 +10,7 @@
 
 #include "app/core/exporter_settings.h"
 #include "app/core/member_list_view.h"
+#include "app/core/progress_pace.h"
 #include "cli/command_options.h"
 #include "cli/lookup_command.h"
 #include "export/morvat3_ascii.h"
@@ -96,6 +97,17 @@ void CheckStandardOutput() {
   }
 }
 
+// Puts the rows written so far on the progress line, at most ten times a second.
+void ShowRowsWritten(exporter::TMorvat3& exporter, size_t total, ProgressLine& progress) {
+  if (!progress.shown()) return;
+  exporter.OnExportedRecord = [&progress, total, written = size_t{0},
+                               pace = core::ProgressPace(nullptr)](exporter::TMorvat3&,
+                                                                   int) mutable {
+    ++written;
+    if (pace.Due()) progress.Show(ProgressText(written, total, "rows written"));
+  };
+}
+
 struct ExportArguments {
   LookupArguments lookup;
   std::string format;
@@ -108,8 +120,7 @@ int RunExport(CliContext& context, const ExportArguments& arguments) {
   if (toStandardOutput) CheckStandardOutput();
   core::AppState state = StateFor(context);
   CliLookup lookup;
-  if (const int code = RunCliLookup(state, arguments.lookup, lookup, context.err);
-      code != kExitDone) {
+  if (const int code = RunCliLookup(state, arguments.lookup, lookup, context); code != kExitDone) {
     return code;
   }
 
@@ -117,9 +128,12 @@ int RunExport(CliContext& context, const ExportArguments& arguments) {
   try {
     auto exporter = format.make(table);
     exporter->FileName = toStandardOutput ? kStandardOutputPath : arguments.output;
+    ShowRowsWritten(*exporter, static_cast<size_t>(table.ItemCount()), context.progress);
     context.out.flush();  // the exporter writes to the descriptor itself
     exporter->Execute();
+    context.progress.Clear();
   } catch (const std::exception& e) {
+    context.progress.Clear();
     context.err << (toStandardOutput ? "--output - (standard output): " : "") << e.what() << '\n';
     return kExitExportError;
   }

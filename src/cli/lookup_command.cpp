@@ -46,11 +46,15 @@ class Panels : public core::IStatusBar {
 
 class ErrorStream : public core::IMessageSink {
  public:
-  explicit ErrorStream(std::ostream& err) : err_(err) {}
-  void ShowMessage(const std::string& text) override { err_ << text << '\n'; }
+  ErrorStream(std::ostream& err, ProgressLine& progress) : err_(err), progress_(progress) {}
+  void ShowMessage(const std::string& text) override {
+    progress_.Clear();
+    err_ << text << '\n';
+  }
 
  private:
   std::ostream& err_;
+  ProgressLine& progress_;
 };
 
 }  // namespace
@@ -78,16 +82,24 @@ core::AppState StateFor(const CliContext& context) {
 }
 
 int RunCliLookup(core::AppState& state, const LookupArguments& arguments, CliLookup& lookup,
-                 std::ostream& err) {
+                 CliContext& context) {
+  std::ostream& err = context.err;
   lookup.kind = KindOf(arguments.kind).value_or(core::kKindGroup);
   lookup.captions = core::ColumnCaptionsForKind(lookup.kind, core::InitialColumnCaptions());
   Panels panels(lookup.panels);
   PickChoice choice(arguments.pick);
   core::NoBusyCursor cursor;
-  ErrorStream messages(err);
+  ErrorStream messages(err, context.progress);
   core::LookupUi ui{lookup.table, panels, choice, cursor, messages, nullptr, nullptr};
+  if (context.progress.shown()) {
+    ui.progress = [&context](size_t listed, size_t total) {
+      context.progress.Show(ProgressText(listed, total, "members read"));
+      return true;
+    };
+  }
 
   const core::LookupResult result = core::ToolButton4Click(state, arguments.text, lookup.kind, ui);
+  context.progress.Clear();
   switch (result.status) {
     case core::LookupStatus::Listed:
       return kExitDone;
@@ -107,6 +119,8 @@ int RunCliLookup(core::AppState& state, const LookupArguments& arguments, CliLoo
       return kExitDirectoryError;
     case core::LookupStatus::Refused:
       return kExitUsage;
+    case core::LookupStatus::Cancelled:  // the CLI's reports never cancel
+      break;
   }
   return kExitDirectoryError;
 }

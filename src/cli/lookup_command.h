@@ -36,9 +36,10 @@ struct CliLookup {
 // (and closes), and the phone settings of the configuration that main read.
 core::AppState StateFor(const CliContext& context);
 
-// Runs the lookup. Returns 0 when a table was listed, else the exit code (1 no match, 2 several
-// and none picked, 3 directory error, 64 refused text) after telling `err` why.
+// Runs the lookup, with the members read so far on the progress line. Returns 0 when a table was
+// listed, else the exit code (1 no match, 2 several and none picked, 3 directory error, 64
+// refused text) after telling stderr why.
 int RunCliLookup(core::AppState& state, const LookupArguments& arguments, CliLookup& lookup,
-                 std::ostream& err);
+                 CliContext& context);
 
 }  // namespace vorlix::cli

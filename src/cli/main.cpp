@@ -50,8 +50,14 @@ int RunCommand(const ParsedCommandLine& parsed, CliOptions& options, std::ostrea
   if (!opened.ok) {
     err << "vorlix-cli: the directory context could not be opened\n";
   } else {
-    CliContext context{options, *client, opened.context, out, err};
+    ProgressLine progress(STDERR_FILENO, ShowsProgress(STDERR_FILENO, options.global.quiet));
+    CliContext context{options, *client, opened.context, out, err, progress};
     try {
+      // The progress line goes before anything else reaches stderr, an error's message included.
+      struct ClearOnExit {
+        ProgressLine& line;
+        ~ClearOnExit() { line.Clear(); }
+      } clear{progress};
       exitCode = parsed.run(context);
     } catch (const UsageError& error) {
       exitCode = ReportUsageError(error.what(), parsed.usage, err);

@@ -21,8 +21,7 @@ struct MembersArguments {
 int RunMembers(CliContext& context, const MembersArguments& arguments) {
   core::AppState state = StateFor(context);
   CliLookup lookup;
-  if (const int code = RunCliLookup(state, arguments.lookup, lookup, context.err);
-      code != kExitDone) {
+  if (const int code = RunCliLookup(state, arguments.lookup, lookup, context); code != kExitDone) {
     return code;
   }
   WriteTable(context.out, TableFormatOf(arguments.format), lookup.captions, lookup.table.Rows());
@@ -35,7 +34,7 @@ int RunMembers(CliContext& context, const MembersArguments& arguments) {
 int RunMailto(CliContext& context, const LookupArguments& arguments) {
   core::AppState state = StateFor(context);
   CliLookup lookup;
-  if (const int code = RunCliLookup(state, arguments, lookup, context.err); code != kExitDone) {
+  if (const int code = RunCliLookup(state, arguments, lookup, context); code != kExitDone) {
     return code;
   }
   const auto mail = core::ToolButton6Click(state, lookup.table, lookup.kind, nullptr);

@@ -6,6 +6,7 @@
 #include "directory/client_guards.h"
 #include "directory/value_rendering.h"
 #include "platform/plain_text.h"
+#include "platform/text_encoding.h"
 
 namespace vorlix::directory {
 
@@ -19,10 +20,13 @@ std::string ErrorMessage(int32_t code) {
   return text;
 }
 
-// Refuses a text longer than limit, naming what it is.
+// Refuses a text of more than limit characters, naming what it is. The limits count characters:
+// a name of accented letters takes twice as many UTF-8 bytes and still fits.
 void CheckLimit(const std::string& text, size_t limit, const char* what) {
-  if (text.size() > limit) {
-    throw DirectoryArgumentError(std::string(what) + " is " + std::to_string(text.size()) +
+  if (text.size() <= limit) return;  // no text has more characters than bytes
+  const size_t characters = platform::CharacterCount(text);
+  if (characters > limit) {
+    throw DirectoryArgumentError(std::string(what) + " is " + std::to_string(characters) +
                                  " characters long; at most " + std::to_string(limit) +
                                  " are allowed");
   }

@@ -55,12 +55,14 @@ OpenContextResult OpenDirectoryContext(DirectoryClient& client, bool option1, bo
 
 std::string ReadTreeName(DirectoryClient& client, Context context);
 
-// Text limits. A longer text is refused with DirectoryArgumentError naming the limit.
+// Text limits of names and patterns, in characters (not UTF-8 bytes). A longer text is refused
+// with DirectoryArgumentError naming the limit.
 inline constexpr size_t kMaxObjectName = 512;     // object names in reads
 inline constexpr size_t kMaxAttributeName = 200;  // attribute names
 inline constexpr size_t kMaxSearchBase = 514;     // search base
 inline constexpr size_t kMaxFilterValue = 256;    // class, naming attribute, name pattern + "*"
-inline constexpr size_t kMaxTextValue = 60000;    // one value in the text read
+// The limit of one value in the text read, in bytes.
+inline constexpr size_t kMaxTextValue = 60000;
 
 // Refuses an object or attribute name beyond its limit, as every attribute read does before it
 // asks the client; callers that treat such names as bad input check them first.

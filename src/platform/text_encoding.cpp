@@ -49,6 +49,16 @@ int DecodeUtf8(std::string_view text, std::size_t at, char32_t& codePoint) {
   return length;
 }
 
+std::size_t CharacterCount(std::string_view text) {
+  std::size_t count = 0;
+  char32_t ignored;
+  for (std::size_t at = 0; at < text.size(); ++count) {
+    const int length = DecodeUtf8(text, at, ignored);
+    at += length > 0 ? static_cast<std::size_t>(length) : 1;
+  }
+  return count;
+}
+
 char32_t FromCp1252(unsigned char byte) {
   if (byte >= 0x80 && byte < 0xA0 && kHighCodes[byte - 0x80] != 0) return kHighCodes[byte - 0x80];
   return byte;

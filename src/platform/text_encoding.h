@@ -12,6 +12,11 @@ namespace vorlix::platform {
 // surrogates, code points past U+10FFFF, a sequence cut off by the end of the text).
 int DecodeUtf8(std::string_view text, std::size_t at, char32_t& codePoint);
 
+// Characters of a text as the user counts them: each valid UTF-8 sequence is one, and so is each
+// byte that is not part of one (it stands for a Windows-1252 character). Limits on names and
+// patterns are in these characters, never in bytes.
+std::size_t CharacterCount(std::string_view text);
+
 // The character of a Windows-1252 byte; the five codes the page leaves undefined map to
 // themselves.
 char32_t FromCp1252(unsigned char byte);

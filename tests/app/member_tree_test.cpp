@@ -48,14 +48,36 @@ TEST(GuiMemberTree, BatchAddGivesTheOrderOfOneSortAndTheTableStaysUsable) {
   std::vector<core::MemberRow> rows;
   std::mt19937 random(7);
   for (int i = 0; i < 500; ++i) {
-    rows.push_back(
-        MakeRow("m" + std::to_string(random() % 97), "", static_cast<int32_t>(i), "", ""));
+    // Names that compare equal: the same number, in either case.
+    rows.push_back(MakeRow((random() % 2 ? "m" : "M") + std::to_string(random() % 97), "",
+                           static_cast<int32_t>(i), "", ""));
   }
   MemberTree batched;
   {
     core::TableUpdateGuard update(batched);
     for (const auto& row : rows) batched.AddRow(row);
     EXPECT_EQ(batched.RowCount(), 500);  // rows count while the update runs
+  }
+  // Shown on the way, as a long lookup shows them: the rows shown are in order at every step,
+  // join in batches, and the end is the order of one sort, equal names included.
+  MemberTree shownOnTheWay;
+  {
+    core::TableUpdateGuard update(shownOnTheWay);
+    int shownBefore = 0;
+    for (size_t i = 0; i < rows.size(); ++i) {
+      shownOnTheWay.AddRow(rows[i]);
+      if (i % 37 != 36) continue;
+      shownOnTheWay.ShowAddedRows();
+      const int shown = shownOnTheWay.topLevelItemCount();
+      EXPECT_TRUE(shown == shownBefore || shown == static_cast<int>(i) + 1) << i;
+      shownBefore = shown;
+      for (int k = 1; k < shown; ++k) {
+        EXPECT_LE(core::memo1Compare(shownOnTheWay.Row(k - 1), shownOnTheWay.Row(k), 0), 0);
+      }
+    }
+    EXPECT_GT(shownBefore, 0);
+    EXPECT_LT(shownBefore, 500);  // the last rows wait for a batch, or for the end
+    EXPECT_EQ(shownOnTheWay.RowCount(), 500);
   }
   MemberTree oneByOne;
   for (const auto& row : rows) oneByOne.AddRow(row);
@@ -67,7 +89,9 @@ TEST(GuiMemberTree, BatchAddGivesTheOrderOfOneSortAndTheTableStaysUsable) {
     EXPECT_EQ(batched.Row(i).caption, expected[i].caption);
     EXPECT_EQ(batched.Row(i).rawTime, expected[i].rawTime) << i;
     EXPECT_EQ(oneByOne.Row(i).rawTime, expected[i].rawTime) << i;
+    EXPECT_EQ(shownOnTheWay.Row(i).rawTime, expected[i].rawTime) << i;
   }
+  EXPECT_TRUE(shownOnTheWay.updatesEnabled());
   EXPECT_TRUE(batched.updatesEnabled());
   batched.Clear();
   EXPECT_EQ(batched.RowCount(), 0);

@@ -41,6 +41,7 @@ void WindowTest::OpenWindow(const QString& iniText, bool runStartup) {
     passwordPrompts << prompt;
     return passwordAnswer;
   };
+  options.seams.clock = clock;
   window = std::make_unique<TForm1>(std::move(options));
   window->show();
   EXPECT_TRUE(WaitUntil([this] { return window->isVisible(); }));

@@ -39,6 +39,7 @@ class WindowTest : public ::testing::Test {
   QString saveAnswer;                     // what the save dialog answers (empty: cancelled)
   QStringList passwordPrompts;            // texts of the password dialogs
   std::optional<QString> passwordAnswer;  // what they answer (nullopt: cancelled)
+  core::SteadyClock clock;                // the next window's clock; empty: the system's
 };
 
 }  // namespace vorlix::app::testing

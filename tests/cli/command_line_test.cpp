@@ -69,7 +69,7 @@ TEST(CliCommandLine, UsageErrorsNameTheBadArgumentAndShowTheCommandsUsage) {
   // The usage shown is the failing command's own; without a command, every command's.
   const CliRun find = RunCli({"find", "Sales"});
   EXPECT_NE(find.err.find("\nusage: vorlix-cli [--config FILE] [--source SOURCE] [--password-file "
-                          "FILE] find --kind group|workstation TEXT\n"),
+                          "FILE] [--quiet] find --kind group|workstation TEXT\n"),
             std::string::npos)
       << find.err;
   const CliRun none = RunCli({});

@@ -27,7 +27,8 @@ TEST(BashCompletion, CommandsOptionsAndTheirChoices) {
   EXPECT_EQ(Complete("me"), "members\n");
   EXPECT_EQ(Complete("--so"), "--source\n");
   EXPECT_EQ(Complete("members --"),
-            "--config\n--format\n--help\n--kind\n--password-file\n--pick\n--source\n--version\n");
+            "--config\n--format\n--help\n--kind\n--password-file\n--pick\n--quiet\n--source\n"
+            "--version\n");
   EXPECT_EQ(Complete("read --l"), "--list\n");
   EXPECT_EQ(Complete("find --kind w"), "workstation\n");
   EXPECT_EQ(Complete("members --format ''"), "tsv\ncsv\njson\n");

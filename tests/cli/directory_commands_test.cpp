@@ -47,6 +47,32 @@ TEST(CliDirectoryCommandsTest, TreeFindAndReadOnTheSampleTree) {
   EXPECT_EQ(description.out, "Placeholder group without members\n");
 }
 
+// `count` accented letters, two UTF-8 bytes each.
+std::string Accented(size_t count) {
+  std::string text;
+  for (size_t i = 0; i < count; ++i) text += "\xC3\xA9";
+  return text;
+}
+
+TEST(CliDirectoryCommandsTest, TextLimitsCountCharactersNotBytes) {
+  // At the limits the texts are looked for (and are not there); one character more is refused,
+  // with the count of characters in the message.
+  EXPECT_EQ(RunCli({"find", "--kind", "group", Accented(254)}).exitCode, 1);
+  EXPECT_EQ(RunCli({"members", "--kind", "group", Accented(254)}).exitCode, 1);
+  for (const char* command : {"find", "members"}) {
+    const CliRun refused = RunCli({command, "--kind", "group", Accented(255)});
+    EXPECT_EQ(refused.exitCode, 64) << command;
+    EXPECT_NE(refused.err.find("is 255 characters long; at most 254"), std::string::npos)
+        << refused.err;
+  }
+  EXPECT_EQ(RunCli({"read", Accented(512), "CN"}).exitCode, 3);
+  const CliRun object = RunCli({"read", Accented(513), "CN"});
+  EXPECT_EQ(object.exitCode, 64);
+  EXPECT_NE(object.err.find("Object name is 513 characters long"), std::string::npos) << object.err;
+  EXPECT_EQ(RunCli({"read", "Sales.groups.harbourline", Accented(200)}).exitCode, 0);
+  EXPECT_EQ(RunCli({"read", "Sales.groups.harbourline", Accented(201)}).exitCode, 64);
+}
+
 TEST(CliDirectoryCommandsTest, ErrorsGiveTheirExitCodesAndMessages) {
   CliRun missing = RunCli({"read", "nobody.harbourline", "CN"});
   EXPECT_EQ(missing.exitCode, 3);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 
 #include "fault_client.h"
@@ -324,6 +325,57 @@ TEST_F(DirectorySampleTree, TextsBeyondTheLimitsAreRefusedNotCut) {
   EXPECT_THROW(
       FindObjectsByName(client, context, std::string(kMaxSearchBase + 1, 'b'), "", "CN", "x"),
       DirectoryArgumentError);
+  ExpectNothingOpen();
+}
+
+// `count` characters of two UTF-8 bytes each (a, o and u with umlauts in turn).
+std::string Umlauts(size_t count) {
+  static const char* const kLetters[] = {"\xC3\xA4", "\xC3\xB6", "\xC3\xBC"};
+  std::string text;
+  for (size_t i = 0; i < count; ++i) text += kLetters[i % 3];
+  return text;
+}
+
+TEST_F(DirectorySampleTree, TheLimitsCountCharactersNotBytes) {
+  // At each limit a text of two-byte characters is asked for (and is simply not there); one
+  // character more is refused, and the message counts characters.
+  EXPECT_THROW(ReadAttributeText(client, context, Umlauts(kMaxObjectName), "CN"), DirectoryError);
+  EXPECT_EQ(
+      ReadAttributeText(client, context, "Sales.groups.harbourline", Umlauts(kMaxAttributeName)),
+      "");
+  EXPECT_TRUE(
+      FindObjectsByName(client, context, "[root]", "Group", "CN", Umlauts(kMaxFilterValue - 1))
+          .empty());
+  EXPECT_TRUE(FindObjectsByName(client, context, Umlauts(kMaxSearchBase), Umlauts(kMaxFilterValue),
+                                Umlauts(kMaxFilterValue), "x")
+                  .empty());
+  // With a three-byte character and a four-byte one.
+  EXPECT_NO_THROW(CheckReadNames("\xE2\x82\xAC" + Umlauts(kMaxObjectName - 2) + "\xF0\x9F\x98\x80",
+                                 Umlauts(1)));
+
+  const std::pair<std::function<void()>, std::string> refused[] = {
+      {[&] { ReadAttributeText(client, context, Umlauts(kMaxObjectName + 1), "CN"); },
+       "Object name is 513"},
+      {[&] { ReadAttributeText(client, context, "x", Umlauts(kMaxAttributeName + 1)); },
+       "Attribute name is 201"},
+      {[&] { FindObjectsByName(client, context, "[root]", "", "CN", Umlauts(kMaxFilterValue)); },
+       "Name pattern is 257"},
+      {[&] { FindObjectsByName(client, context, Umlauts(kMaxSearchBase + 1), "", "CN", "x"); },
+       "Search base is 515"},
+      {[&] {
+         FindObjectsByName(client, context, "[root]", Umlauts(kMaxFilterValue + 1), "CN", "");
+       },
+       "Class name is 257"},
+  };
+  for (const auto& [call, message] : refused) {
+    try {
+      call();
+      ADD_FAILURE() << "no error for " << message;
+    } catch (const DirectoryArgumentError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind(message + " characters long; at most ", 0), 0u)
+          << e.what();
+    }
+  }
   ExpectNothingOpen();
 }
 

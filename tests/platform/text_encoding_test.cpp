@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "platform/text_encoding.h"
+
+#include <gtest/gtest.h>
 
 using namespace vorlix::platform;
 
@@ -18,6 +18,16 @@ TEST(PlatformTextEncoding, DecodesValidUtf8AndRefusesTheRest) {
   for (std::string_view bad : {"\x80", "\xC0\xAF", "\xED\xA0\x80", "\xE2\x82", ""}) {
     EXPECT_EQ(DecodeUtf8(bad, 0, c), 0);
   }
+}
+
+TEST(PlatformTextEncoding, CountsCharactersNotBytes) {
+  EXPECT_EQ(CharacterCount(""), 0u);
+  EXPECT_EQ(CharacterCount("Zo\xC3\xAB \xE2\x82\xAC \xF0\x9F\x98\x80"), 7u);
+  // A byte outside a valid sequence is one character of its own, as the code page reads it;
+  // a cut-off sequence is one character per byte, not one for the lot.
+  EXPECT_EQ(CharacterCount("caf\xE9"), 4u);
+  EXPECT_EQ(CharacterCount("\xE2\x82"), 2u);
+  EXPECT_EQ(CharacterCount("\x80\x80\xC3\xA9"), 3u);
 }
 
 TEST(PlatformTextEncoding, MapsTheWindows1252Page) {

@@ -1,11 +1,13 @@
 #include "app/core/lookup.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/core/kinds.h"
 #include "directory/directory_layer.h"
 #include "directory/name_sort.h"
 #include "directory/value_rendering.h"
+#include "platform/text_encoding.h"
 
 namespace vorlix::core {
 
@@ -139,6 +141,18 @@ LookupResult RunLookup(AppState& state, const std::string& typed, int kind, Look
 
   result.status = LookupStatus::Listed;
   TableUpdateGuard update(ui.table);
+  ProgressPace pace(ui.clock);
+  // Panel 0 shows the count listed so far while the reports run, the member count afterwards
+  // (also when a read fails), and the count listed after a cancel.
+  struct CountPanel {
+    IStatusBar& bar;
+    const std::string total;
+    bool counting = false;
+    ~CountPanel() {
+      if (counting) bar.SetPanel(0, total);
+    }
+  } countPanel{ui.statusBar, std::to_string(members.size())};
+  size_t listed = 0;
   for (const std::string& member : members) {
     MemberRow row;
     row.caption = member;
@@ -150,22 +164,42 @@ LookupResult RunLookup(AppState& state, const std::string& typed, int kind, Look
       throw;
     }
     ui.table.AddRow(row);
+    ++listed;
+    if (!ui.progress || listed == members.size() || !pace.Due()) continue;
+    countPanel.counting = true;
+    ui.statusBar.SetPanel(0, std::to_string(listed));
+    if (!ui.progress(listed, members.size())) {
+      // The reads announced for the members not listed are not wanted any more.
+      client.dsReadAhead(context, directory::ReadAheadPlan{});
+      countPanel.counting = false;
+      ui.statusBar.SetPanel(1, CancelledListNotice(listed, members.size()));
+      result.status = LookupStatus::Cancelled;
+      return result;
+    }
   }
   return result;
 }
 
 }  // namespace
 
-std::string OverlongLookupTextMessage(size_t length) {
-  return "The name to look up is " + std::to_string(length) + " characters long; at most " +
+std::optional<std::string> OverlongLookupText(const std::string& typed) {
+  if (typed.size() <= kMaxLookupText) return std::nullopt;  // never more characters than bytes
+  const size_t characters = platform::CharacterCount(typed);
+  if (characters <= kMaxLookupText) return std::nullopt;
+  return "The name to look up is " + std::to_string(characters) + " characters long; at most " +
          std::to_string(kMaxLookupText) + " characters can be searched for.";
+}
+
+std::string CancelledListNotice(size_t listed, size_t total) {
+  return "Cancelled: " + std::to_string(listed) + " of " + std::to_string(total) +
+         " members listed, the list is incomplete";
 }
 
 LookupResult ToolButton4Click(AppState& state, const std::string& typed, int kind, LookupUi& ui) {
   LookupResult result;
-  if (typed.size() > kMaxLookupText) {
+  if (std::optional<std::string> refusal = OverlongLookupText(typed)) {
     result.status = LookupStatus::Refused;
-    result.message = OverlongLookupTextMessage(typed.size());
+    result.message = std::move(*refusal);
     ui.messages.ShowMessage(result.message);
     return result;
   }

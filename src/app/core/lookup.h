@@ -3,6 +3,7 @@
 // one when several match, and list its members in the member table.
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/core/app_state.h"
@@ -10,6 +11,7 @@
 #include "app/core/choice.h"
 #include "app/core/member_table.h"
 #include "app/core/message_sink.h"
+#include "app/core/progress_pace.h"
 #include "app/core/status_bar.h"
 
 namespace vorlix::core {
@@ -28,6 +30,13 @@ struct LookupUi {
   std::function<void(const std::string&)> setEditText;
   // Lets pending window messages be handled (the window repaints after the choice closed).
   std::function<void()> processEvents;
+  // Called while the members' rows are added, once the rows have taken a tenth of a second and
+  // then at most ten times a second, after status panel 0 got the count listed so far: `listed`
+  // of `total` rows are in the table. Answers whether to go on; false cancels the lookup, and the
+  // rows listed so far stay. Empty: no reports.
+  std::function<bool(size_t listed, size_t total)> progress = nullptr;
+  // The clock that paces the reports; empty: the system's.
+  SteadyClock clock = nullptr;
 };
 
 enum class LookupStatus {
@@ -36,6 +45,7 @@ enum class LookupStatus {
   NotChosen,       // several matched and the choice was cancelled
   DirectoryError,  // a directory read failed; rows added so far stay, the message was shown
   Refused,         // the typed text was refused (too long); the message was shown
+  Cancelled,       // cancelled while the rows were added; the rows listed so far stay
 };
 
 struct LookupResult {
@@ -44,8 +54,13 @@ struct LookupResult {
   std::string message;               // the message shown, for DirectoryError and Refused
 };
 
-// The message refusing a text of `length` characters, longer than kMaxLookupText.
-std::string OverlongLookupTextMessage(size_t length);
+// The message refusing `typed` when it has more than kMaxLookupText characters (not bytes: an
+// accented letter is one character); nothing when it can be looked up.
+std::optional<std::string> OverlongLookupText(const std::string& typed);
+
+// Status panel 1 after a cancelled lookup: how many of the members are listed, and that the list
+// is incomplete.
+std::string CancelledListNotice(size_t listed, size_t total);
 
 // The Find command over `typed` and the kind chosen (0 group, 1 workstation group,
 // 2 application).

@@ -17,6 +17,7 @@
 #include "platform/date_time.h"
 #include "platform/number_picture.h"
 #include "platform/signal_cleanup.h"
+#include "platform/text_encoding.h"
 
 namespace vorlix::exporter::xlsx {
 
@@ -144,7 +145,7 @@ int TMorvat3XLSX::NextRow() {
 void TMorvat3XLSX::WriteText(int row, int column, const std::string& text, int format) {
   const std::string cell = StoredCellText(text);
   if (cell.size() > kMaxCellCharacters) {
-    const std::size_t characters = CharacterCount(ValidUtf8(text));
+    const std::size_t characters = platform::CharacterCount(text);
     if (characters > kMaxCellCharacters)
       throw EMorvatError("Row " + std::to_string(row + 1) + ", column \"" +
                          Columns[column].Caption + "\": the text has " +

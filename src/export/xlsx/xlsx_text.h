@@ -17,7 +17,4 @@ std::string ValidUtf8(std::string_view text);
 // escaped by the library.
 std::string StoredCellText(std::string_view text);
 
-// Characters (code points) of a valid UTF-8 text.
-std::size_t CharacterCount(std::string_view utf8);
-
 }  // namespace vorlix::exporter::xlsx

@@ -302,6 +302,16 @@ TEST_F(CoreLookup, TypedTextIsSearchedAsTypedAndOverlongTextRefused) {
   EXPECT_NE(w_.messages.shown[0].find("254"), std::string::npos);
   EXPECT_EQ(w_.table.RowCount(), rows);  // nothing was emptied
   EXPECT_EQ(Find(std::string(254, 'a')).status, LookupStatus::NoMatch);
+  // The limit counts characters: 254 accented letters (508 bytes) are searched for, and the
+  // refusal of 255 names 255.
+  std::string accented;
+  for (int i = 0; i < 254; ++i) accented += "\xC3\xA9";
+  EXPECT_EQ(Find(accented).status, LookupStatus::NoMatch);
+  EXPECT_EQ(Find(accented + "\xC3\xA9").status, LookupStatus::Refused);
+  ASSERT_EQ(w_.messages.shown.size(), 2u);
+  EXPECT_EQ(w_.messages.shown[1],
+            "The name to look up is 255 characters long; at most 254 characters can be searched "
+            "for.");
 
   // An empty text matches every group: several, so the choice is shown.
   EXPECT_EQ(Find("").status, LookupStatus::NotChosen);
