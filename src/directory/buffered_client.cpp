@@ -1,63 +1,18 @@
 #include "directory/buffered_client.h"
 
-#include <unordered_map>
-
+#include "directory/handle_table.h"
 #include "directory/value_conversion.h"
 
 namespace vorlix::directory {
 
 namespace {
 
-// ---- reply bytes ---------------------------------------------------------------------------
-
-void PutU16(std::string& out, uint16_t v) {
-  out.push_back(static_cast<char>(v & 0xFF));
-  out.push_back(static_cast<char>(v >> 8));
-}
-
-void PutU32(std::string& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
-void PatchU32(std::string& out, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-
-// Reads from a reply, failing softly past its end.
-class ReplyReader {
- public:
-  ReplyReader(const std::string& bytes, size_t at) : bytes_(bytes), at_(at) {}
-  bool U16(uint16_t& v) {
-    if (at_ + 2 > bytes_.size()) return false;
-    v = static_cast<uint16_t>(Byte(at_) | (Byte(at_ + 1) << 8));
-    at_ += 2;
-    return true;
-  }
-  bool U32(uint32_t& v) {
-    if (at_ + 4 > bytes_.size()) return false;
-    v = Byte(at_) | (Byte(at_ + 1) << 8) | (Byte(at_ + 2) << 16) |
-        (static_cast<uint32_t>(Byte(at_ + 3)) << 24);
-    at_ += 4;
-    return true;
-  }
-  bool Text(size_t n, std::string& text) {
-    if (at_ + n > bytes_.size()) return false;
-    text.assign(bytes_, at_, n);
-    at_ += n;
-    return true;
-  }
-  size_t at() const { return at_; }
-
- private:
-  uint32_t Byte(size_t i) const { return static_cast<unsigned char>(bytes_[i]); }
-  const std::string& bytes_;
-  size_t at_;
-};
-
 struct ContextState {
   uint32_t flags = kFlagDerefAliases | kFlagCanonicalizeNames;
   uint32_t confidence = 0;
   uint32_t transportHandle = 0;
+
+  bool TypedNames() const { return (flags & kFlagTypelessNames) == 0; }
 };
 
 struct BufferState {
@@ -66,14 +21,7 @@ struct BufferState {
   std::vector<std::string> names;  // requested attributes
   size_t used = 0;                 // request bytes taken by the names
   std::optional<SearchFilter> filter;
-  // A reply: what it holds and where the walk through it stands.
-  int32_t replyKind = 0;  // kOpRead or kOpSearch once filled
-  std::string bytes;
-  int32_t itemsLeft = 0;   // attributes or objects not yet walked
-  size_t nextItem = 0;     // offset of the next attribute or object
-  int32_t valuesLeft = 0;  // values of the current attribute not yet fetched
-  size_t nextValue = 0;    // offset of the next value
-  int32_t syntax = 0;      // syntax of the current attribute
+  Reply reply;
 };
 
 struct IterationState {
@@ -83,157 +31,54 @@ struct IterationState {
   std::vector<ReadAttribute> attributes;
   size_t attribute = 0;
   size_t value = 0;
-  // Search: the objects found and the next one to deliver.
+  // Search: the objects found, the next one to deliver and the parts delivered.
   std::vector<FoundObject> found;
   size_t next = 0;
+  size_t parts = 0;
 
   bool Done() const {
     return operation == kOpRead ? attribute >= attributes.size() : next >= found.size();
   }
 };
 
-// Starts the walk through a reply of kind: its item count, and the first item after it.
-int32_t StartWalk(BufferState& b, int32_t kind, int32_t& count) {
-  if (b.replyKind != kind) return kErrInvalidRequest;
-  uint32_t n = 0;
-  ReplyReader in(b.bytes, 0);
-  if (!in.U32(n)) return kErrEndOfReply;
-  count = static_cast<int32_t>(n);
-  b.itemsLeft = count;
-  b.nextItem = in.at();
-  b.valuesLeft = 0;
-  return kOk;
-}
-
-// Decodes the next value of the current attribute of a read reply without moving past it;
-// end is where the value after it starts.
-int32_t PeekValue(const BufferState& b, int32_t syntax, FetchedValue& value, size_t& end) {
-  if (b.replyKind != kOpRead || syntax != b.syntax) return kErrInvalidRequest;
-  if (b.valuesLeft <= 0) return kErrEndOfReply;
-  ReplyReader in(b.bytes, b.nextValue);
-  uint32_t length = 0;
-  std::string encoded;
-  if (!in.U32(length) || !in.Text(length, encoded) || !DecodeValue(syntax, encoded, value)) {
-    return kErrEndOfReply;
-  }
-  end = in.at();
-  return kOk;
-}
-
-// Writes the next part of a read into reply: as many attributes and values as fit.
-int32_t FillReadPart(IterationState& it, BufferState& reply) {
-  std::string& out = reply.bytes;
-  const size_t limit = static_cast<size_t>(reply.size);
-  out.clear();
-  PutU32(out, 0);
-  uint32_t attributesWritten = 0;
-  while (it.attribute < it.attributes.size()) {
-    const ReadAttribute& attribute = it.attributes[it.attribute];
-    const size_t headerAt = out.size();
-    PutU16(out, static_cast<uint16_t>(attribute.name.size()));
-    out += attribute.name;
-    PutU32(out, static_cast<uint32_t>(attribute.syntax));
-    const size_t countAt = out.size();
-    PutU32(out, 0);  // value count
-    PutU32(out, 0);  // bytes of the values
-    const size_t valuesAt = out.size();
-    uint32_t valuesWritten = 0;
-    bool full = false;
-    while (it.value < attribute.values.size()) {
-      const std::string encoded = EncodeValue(attribute.syntax, attribute.values[it.value]);
-      if (out.size() + 4 + encoded.size() > limit) {
-        full = true;
-        break;
-      }
-      PutU32(out, static_cast<uint32_t>(encoded.size()));
-      out += encoded;
-      ++valuesWritten;
-      ++it.value;
-    }
-    if (valuesWritten == 0 && full) {
-      out.resize(headerAt);
-      if (attributesWritten == 0) return kErrInsufficientBuffer;  // one value exceeds a reply
-      break;
-    }
-    PatchU32(out, countAt, valuesWritten);
-    PatchU32(out, countAt + 4, static_cast<uint32_t>(out.size() - valuesAt));
-    ++attributesWritten;
-    if (full) break;
-    ++it.attribute;
-    it.value = 0;
-  }
-  PatchU32(out, 0, attributesWritten);
-  reply.replyKind = kOpRead;
-  reply.itemsLeft = 0;
-  reply.valuesLeft = 0;
-  return kOk;
-}
-
-// Writes the next part of a search into reply: as many objects as fit.
-int32_t FillSearchPart(IterationState& it, BufferState& reply) {
-  std::string& out = reply.bytes;
-  const size_t limit = static_cast<size_t>(reply.size);
-  out.clear();
-  PutU32(out, 0);
-  uint32_t written = 0;
-  while (it.next < it.found.size()) {
-    const FoundObject& object = it.found[it.next];
-    if (out.size() + 2 + object.name.size() + 2 + object.baseClass.size() + 4 > limit) break;
-    PutU16(out, static_cast<uint16_t>(object.name.size()));
-    out += object.name;
-    PutU16(out, static_cast<uint16_t>(object.baseClass.size()));
-    out += object.baseClass;
-    PutU32(out, 0);  // attributes: names only are delivered
-    ++written;
-    ++it.next;
-  }
-  if (written == 0 && it.next < it.found.size()) return kErrInsufficientBuffer;
-  PatchU32(out, 0, written);
-  reply.replyKind = kOpSearch;
-  reply.itemsLeft = 0;
-  return kOk;
-}
-
 }  // namespace
 
 struct BufferedClient::State {
-  int32_t nextHandle = 1;
-  std::unordered_map<Context, ContextState> contexts;
-  std::unordered_map<Buffer, BufferState> buffers;
-  std::unordered_map<FilterCursor, std::vector<FilterToken>> filters;
-  std::unordered_map<Iteration, IterationState> iterations;
+  explicit State(const BufferedClient& c) : client(c) {}
 
-  int32_t NewHandle() { return nextHandle++; }
+  const BufferedClient& client;
+  HandleCounter handles;
+  HandleTable<ContextState> contexts;
+  HandleTable<BufferState> buffers;
+  HandleTable<std::vector<FilterToken>> filters;
+  HandleTable<IterationState> iterations;
+  std::string readFailure;  // the fault of the last read that met one
+  bool repeatAcrossParts = false;
+  size_t repliesFilled = 0;
 
-  ContextState* FindContext(Context c) {
-    auto it = contexts.find(c);
-    return it == contexts.end() ? nullptr : &it->second;
+  // The buffer, when both it and the context exist.
+  BufferState* FindBuffer(Context c, Buffer b) {
+    return contexts.Find(c) ? buffers.Find(b) : nullptr;
   }
-  BufferState* FindBuffer(Buffer b) {
-    auto it = buffers.find(b);
-    return it == buffers.end() ? nullptr : &it->second;
-  }
-  BufferState* FindBuffer(Context c, Buffer b) { return FindContext(c) ? FindBuffer(b) : nullptr; }
-  auto FindIteration(Iteration handle, int32_t operation, Context context) {
-    auto it = iterations.find(handle);
-    if (it != iterations.end() &&
-        (it->second.operation != operation || it->second.context != context)) {
-      return iterations.end();
-    }
-    return it;
+  // The open iteration of operation under context; nullptr when there is none.
+  IterationState* FindIteration(Iteration handle, int32_t operation, Context context) {
+    IterationState* it = iterations.Find(handle);
+    return it && it->operation == operation && it->context == context ? it : nullptr;
   }
 
-  static int32_t FillPart(IterationState& it, BufferState& reply) {
+  int32_t FillReadPart(IterationState& it, BufferState& reply);
+  int32_t FillSearchPart(IterationState& it, BufferState& reply);
+  int32_t FillPart(IterationState& it, BufferState& reply) {
     return it.operation == kOpRead ? FillReadPart(it, reply) : FillSearchPart(it, reply);
   }
 
   // Fills reply with the first part; keeps the iteration open when more parts follow.
   int32_t BeginIteration(IterationState it, BufferState& reply, Iteration& iteration) {
-    int32_t r = FillPart(it, reply);
+    const int32_t r = FillPart(it, reply);
     if (r != kOk) return r;
     if (!it.Done()) {
-      iteration = NewHandle();
-      iterations.emplace(iteration, std::move(it));
+      iteration = handles.Next();
+      iterations.Add(iteration, std::move(it));
     }
     return kOk;
   }
@@ -241,25 +86,81 @@ struct BufferedClient::State {
   // Fills reply with the next part of an open iteration; ends it when it failed or is done.
   int32_t ContinueIteration(Iteration& iteration, int32_t operation, Context context,
                             BufferState& reply) {
-    auto found = FindIteration(iteration, operation, context);
-    if (found == iterations.end()) return kErrBadHandle;
-    int32_t r = FillPart(found->second, reply);
-    if (r != kOk || found->second.Done()) {
-      iterations.erase(found);
+    IterationState* it = FindIteration(iteration, operation, context);
+    if (!it) return kErrBadHandle;
+    const int32_t r = FillPart(*it, reply);
+    if (r != kOk || it->Done()) {
+      iterations.Erase(iteration);
       iteration = kNoIteration;
     }
     return r;
   }
 };
 
-BufferedClient::BufferedClient() : state_(std::make_unique<State>()) {}
+// Writes the next part of a read into reply: as many attributes and values as fit.
+int32_t BufferedClient::State::FillReadPart(IterationState& it, BufferState& reply) {
+  ReplyPart part(reply.reply, kOpRead, static_cast<size_t>(reply.size));
+  while (it.attribute < it.attributes.size()) {
+    const ReadAttribute& attribute = it.attributes[it.attribute];
+    part.BeginAttribute(attribute.name, attribute.syntax);
+    bool full = false;
+    for (; it.value < attribute.values.size(); ++it.value) {
+      if (!part.AddValue(EncodeValue(attribute.syntax, attribute.values[it.value]))) {
+        full = true;
+        break;
+      }
+    }
+    if (!full && attribute.fault) {
+      readFailure = attribute.fault->detail;
+      return attribute.fault->code;
+    }
+    if (full && part.ValuesInAttribute() == 0) {
+      part.DropAttribute();
+      if (part.Items() == 0) {  // one value exceeds a reply
+        readFailure = client.TooLargeDetail(attribute.origin, it.value, reply.size);
+        return kErrInsufficientBuffer;
+      }
+      break;
+    }
+    part.EndAttribute();
+    if (full) break;
+    ++it.attribute;
+    it.value = 0;
+  }
+  part.Finish();
+  ++repliesFilled;
+  return kOk;
+}
+
+// Writes the next part of a search into reply: as many objects as fit.
+int32_t BufferedClient::State::FillSearchPart(IterationState& it, BufferState& reply) {
+  ReplyPart part(reply.reply, kOpSearch, static_cast<size_t>(reply.size));
+  if (repeatAcrossParts && it.parts > 0 && it.next > 0) part.AddObject(it.found[it.next - 1]);
+  while (it.next < it.found.size() && part.AddObject(it.found[it.next])) ++it.next;
+  if (part.Items() == 0 && it.next < it.found.size()) return kErrInsufficientBuffer;
+  part.Finish();
+  ++it.parts;
+  ++repliesFilled;
+  return kOk;
+}
+
+BufferedClient::BufferedClient() : state_(std::make_unique<State>(*this)) {}
 BufferedClient::~BufferedClient() = default;
 
 void BufferedClient::ClearHandles() {
-  state_->contexts.clear();
-  state_->buffers.clear();
-  state_->filters.clear();
-  state_->iterations.clear();
+  state_->contexts.Clear();
+  state_->buffers.Clear();
+  state_->filters.Clear();
+  state_->iterations.Clear();
+}
+
+std::optional<bool> BufferedClient::TypedNames(Context context) const {
+  const ContextState* c = state_->contexts.Find(context);
+  return c ? std::optional<bool>(c->TypedNames()) : std::nullopt;
+}
+
+std::string BufferedClient::LastFailureDetail() const {
+  return state_->readFailure;
 }
 
 // ---- conversion services -----------------------------------------------------------------
@@ -285,20 +186,19 @@ int32_t BufferedClient::clxOpenHandle(int32_t, int32_t, int32_t, int32_t& handle
 
 int32_t BufferedClient::dsOpenContext(Context& context) {
   if (!Started()) return kErrClientNotStarted;
-  context = state_->NewHandle();
-  state_->contexts[context] = ContextState{};
+  state_->contexts.Add(state_->handles, context);
   return kOk;
 }
 
 int32_t BufferedClient::dsCloseContext(Context context) {
-  if (state_->contexts.erase(context) == 0) return kErrBadHandle;
-  std::erase_if(state_->iterations, [&](const auto& i) { return i.second.context == context; });
+  if (!state_->contexts.Erase(context)) return kErrBadHandle;
+  state_->iterations.EraseIf([&](const IterationState& it) { return it.context == context; });
   ContextClosed(context);
   return kOk;
 }
 
 int32_t BufferedClient::dsContextGet(Context context, int32_t key, uint32_t& word) {
-  ContextState* c = state_->FindContext(context);
+  ContextState* c = state_->contexts.Find(context);
   if (!c) return kErrBadHandle;
   switch (key) {
     case kKeyFlags:
@@ -316,13 +216,13 @@ int32_t BufferedClient::dsContextGet(Context context, int32_t key, uint32_t& wor
 }
 
 int32_t BufferedClient::dsContextGet(Context context, int32_t key, std::string& text) {
-  if (!state_->FindContext(context)) return kErrBadHandle;
+  if (!state_->contexts.Find(context)) return kErrBadHandle;
   if (key != kKeyTreeName) return kErrInvalidRequest;
   return TreeName(text);
 }
 
 int32_t BufferedClient::dsContextSet(Context context, int32_t key, uint32_t word) {
-  ContextState* c = state_->FindContext(context);
+  ContextState* c = state_->contexts.Find(context);
   if (!c) return kErrBadHandle;
   switch (key) {
     case kKeyFlags:
@@ -344,13 +244,12 @@ int32_t BufferedClient::dsContextSet(Context context, int32_t key, uint32_t word
 int32_t BufferedClient::dsBufferNew(int32_t size, Buffer& buffer) {
   if (!Started()) return kErrClientNotStarted;
   if (size <= 0 || size > kBufferSize) return kErrInvalidRequest;
-  buffer = state_->NewHandle();
-  state_->buffers[buffer].size = size;
+  state_->buffers.Add(state_->handles, buffer).size = size;
   return kOk;
 }
 
 int32_t BufferedClient::dsBufferDelete(Buffer buffer) {
-  return state_->buffers.erase(buffer) == 0 ? kErrBadHandle : kOk;
+  return state_->buffers.Erase(buffer) ? kOk : kErrBadHandle;
 }
 
 int32_t BufferedClient::dsBufferPrepare(Context context, int32_t operation, Buffer buffer) {
@@ -382,20 +281,21 @@ int32_t BufferedClient::dsBufferAddName(Context context, Buffer buffer, const st
 int32_t BufferedClient::dsReadEntry(Context context, const std::string& object, int32_t,
                                     int32_t allAttributes, Buffer request, Iteration& iteration,
                                     Buffer reply) {
-  ContextState* c = state_->FindContext(context);
-  BufferState* req = state_->FindBuffer(request);
-  BufferState* rep = state_->FindBuffer(reply);
+  ContextState* c = state_->contexts.Find(context);
+  BufferState* req = state_->buffers.Find(request);
+  BufferState* rep = state_->buffers.Find(reply);
   if (!c || !req || !rep) return kErrBadHandle;
   if (req->operation != kOpRead) return kErrInvalidRequest;
-  rep->replyKind = 0;
+  rep->reply.MarkUnfilled();
+  state_->readFailure.clear();
   if (iteration != kNoIteration) {
     return state_->ContinueIteration(iteration, kOpRead, context, *rep);
   }
   IterationState it;
   it.operation = kOpRead;
   it.context = context;
-  const bool typed = (c->flags & kFlagTypelessNames) == 0;
-  const int32_t r = ReadObject(object, allAttributes != 0, req->names, typed, it.attributes);
+  const int32_t r =
+      ReadObject(object, allAttributes != 0, req->names, c->TypedNames(), it.attributes);
   if (r != kOk) return r;
   if (allAttributes == 0 && it.attributes.empty() && !req->names.empty()) {
     return kErrNoSuchAttribute;
@@ -404,47 +304,27 @@ int32_t BufferedClient::dsReadEntry(Context context, const std::string& object, 
 }
 
 int32_t BufferedClient::dsEndIteration(Context context, Iteration iteration, int32_t operation) {
-  auto found = state_->FindIteration(iteration, operation, context);
-  if (found == state_->iterations.end()) return kErrBadHandle;
-  state_->iterations.erase(found);
+  if (!state_->FindIteration(iteration, operation, context)) return kErrBadHandle;
+  state_->iterations.Erase(iteration);
   return kOk;
 }
 
 int32_t BufferedClient::dsAttrCount(Context context, Buffer reply, int32_t& count) {
   BufferState* b = state_->FindBuffer(context, reply);
-  if (!b) return kErrBadHandle;
-  return StartWalk(*b, kOpRead, count);
+  return b ? b->reply.StartWalk(kOpRead, count) : kErrBadHandle;
 }
 
 int32_t BufferedClient::dsNextAttr(Context context, Buffer reply, std::string& name,
                                    int32_t& valueCount, int32_t& syntax) {
   BufferState* b = state_->FindBuffer(context, reply);
-  if (!b) return kErrBadHandle;
-  if (b->replyKind != kOpRead) return kErrInvalidRequest;
-  if (b->itemsLeft <= 0) return kErrEndOfReply;
-  ReplyReader in(b->bytes, b->nextItem);
-  uint16_t nameLength = 0;
-  uint32_t syn = 0, count = 0, blockLength = 0;
-  if (!in.U16(nameLength) || !in.Text(nameLength, name) || !in.U32(syn) || !in.U32(count) ||
-      !in.U32(blockLength)) {
-    return kErrEndOfReply;
-  }
-  syntax = static_cast<int32_t>(syn);
-  valueCount = static_cast<int32_t>(count);
-  b->syntax = syntax;
-  b->valuesLeft = valueCount;
-  b->nextValue = in.at();
-  b->nextItem = in.at() + blockLength;
-  --b->itemsLeft;
-  return kOk;
+  return b ? b->reply.NextAttribute(name, valueCount, syntax) : kErrBadHandle;
 }
 
 int32_t BufferedClient::dsValueSize(Context context, Buffer reply, int32_t syntax, int32_t& size) {
   BufferState* b = state_->FindBuffer(context, reply);
   if (!b) return kErrBadHandle;
   FetchedValue value;
-  size_t end = 0;
-  const int32_t r = PeekValue(*b, syntax, value, end);
+  const int32_t r = b->reply.PeekValue(syntax, value);
   if (r == kOk) size = FetchedSize(syntax, value);
   return r;
 }
@@ -452,44 +332,40 @@ int32_t BufferedClient::dsValueSize(Context context, Buffer reply, int32_t synta
 int32_t BufferedClient::dsNextValue(Context context, Buffer reply, int32_t syntax,
                                     FetchedValue& place) {
   BufferState* b = state_->FindBuffer(context, reply);
-  if (!b) return kErrBadHandle;
-  const int32_t r = PeekValue(*b, syntax, place, b->nextValue);
-  if (r == kOk) --b->valuesLeft;
-  return r;
+  return b ? b->reply.NextValue(syntax, place) : kErrBadHandle;
 }
 
 // ---- filters -----------------------------------------------------------------------------
 
 int32_t BufferedClient::dsFilterNew(FilterCursor& cursor) {
   if (!Started()) return kErrClientNotStarted;
-  cursor = state_->NewHandle();
-  state_->filters[cursor];
+  state_->filters.Add(state_->handles, cursor);
   return kOk;
 }
 
 int32_t BufferedClient::dsFilterToken(FilterCursor cursor, int32_t token,
                                       const std::optional<std::string>& value, int32_t syntax) {
-  auto found = state_->filters.find(cursor);
-  if (found == state_->filters.end()) return kErrBadHandle;
+  std::vector<FilterToken>* tokens = state_->filters.Find(cursor);
+  if (!tokens) return kErrBadHandle;
   if (token < kTokEnd || token > kTokBaseClass) return kErrInvalidRequest;
-  found->second.push_back(FilterToken{token, value, syntax});
+  tokens->push_back(FilterToken{token, value, syntax});
   return kOk;
 }
 
 int32_t BufferedClient::dsFilterFree(FilterCursor cursor) {
-  return state_->filters.erase(cursor) == 0 ? kErrBadHandle : kOk;
+  return state_->filters.Erase(cursor) ? kOk : kErrBadHandle;
 }
 
 int32_t BufferedClient::dsBufferAddFilter(Context context, Buffer filterBuffer, FilterCursor cursor,
                                           int32_t) {
-  BufferState* b = state_->FindBuffer(filterBuffer);
-  auto found = state_->filters.find(cursor);
-  if (!state_->FindContext(context) || !b || found == state_->filters.end()) return kErrBadHandle;
+  BufferState* b = state_->buffers.Find(filterBuffer);
+  std::vector<FilterToken>* tokens = state_->filters.Find(cursor);
+  if (!state_->contexts.Find(context) || !b || !tokens) return kErrBadHandle;
   if (b->operation != kOpFilter) return kErrInvalidRequest;
-  auto filter = SearchFilter::Build(found->second, Names(), nullptr);
+  auto filter = SearchFilter::Build(*tokens, Names(), nullptr);
   if (!filter) return kErrInvalidRequest;
   b->filter = std::move(filter);
-  state_->filters.erase(found);
+  state_->filters.Erase(cursor);
   return kOk;
 }
 
@@ -498,11 +374,11 @@ int32_t BufferedClient::dsBufferAddFilter(Context context, Buffer filterBuffer, 
 int32_t BufferedClient::dsSearchTree(Context context, const std::string& base, int32_t scope,
                                      int32_t, Buffer filter, int32_t, int32_t, Buffer attributeList,
                                      Iteration& iteration, int32_t, int32_t, Buffer reply) {
-  ContextState* c = state_->FindContext(context);
-  BufferState* f = state_->FindBuffer(filter);
-  BufferState* rep = state_->FindBuffer(reply);
-  if (!c || !f || !rep || !state_->FindBuffer(attributeList)) return kErrBadHandle;
-  rep->replyKind = 0;
+  ContextState* c = state_->contexts.Find(context);
+  BufferState* f = state_->buffers.Find(filter);
+  BufferState* rep = state_->buffers.Find(reply);
+  if (!c || !f || !rep || !state_->buffers.Find(attributeList)) return kErrBadHandle;
+  rep->reply.MarkUnfilled();
   if (iteration != kNoIteration) {
     return state_->ContinueIteration(iteration, kOpSearch, context, *rep);
   }
@@ -511,47 +387,38 @@ int32_t BufferedClient::dsSearchTree(Context context, const std::string& base, i
   IterationState it;
   it.operation = kOpSearch;
   it.context = context;
-  const bool typed = (c->flags & kFlagTypelessNames) == 0;
-  const int32_t r = FindObjects(base, scope, *f->filter, typed, it.found);
+  const int32_t r = FindObjects(base, scope, *f->filter, c->TypedNames(), it.found);
   if (r != kOk) return r;
   return state_->BeginIteration(std::move(it), *rep, iteration);
 }
 
 int32_t BufferedClient::dsObjectCount(Context context, Buffer reply, int32_t& count) {
   BufferState* b = state_->FindBuffer(context, reply);
-  if (!b) return kErrBadHandle;
-  return StartWalk(*b, kOpSearch, count);
+  return b ? b->reply.StartWalk(kOpSearch, count) : kErrBadHandle;
 }
 
 int32_t BufferedClient::dsNextObject(Context context, Buffer reply, std::string& name,
                                      int32_t& attributeCount, ObjectInfo& info) {
   BufferState* b = state_->FindBuffer(context, reply);
-  if (!b) return kErrBadHandle;
-  if (b->replyKind != kOpSearch) return kErrInvalidRequest;
-  if (b->itemsLeft <= 0) return kErrEndOfReply;
-  ReplyReader in(b->bytes, b->nextItem);
-  uint16_t nameLength = 0, classLength = 0;
-  uint32_t attributes = 0;
-  if (!in.U16(nameLength) || !in.Text(nameLength, name) || !in.U16(classLength) ||
-      !in.Text(classLength, info.baseClass) || !in.U32(attributes)) {
-    return kErrEndOfReply;
-  }
-  attributeCount = static_cast<int32_t>(attributes);
-  b->nextItem = in.at();
-  --b->itemsLeft;
-  return kOk;
+  return b ? b->reply.NextObject(name, attributeCount, info.baseClass) : kErrBadHandle;
 }
 
 // ---- testing aids ------------------------------------------------------------------------
 
+void BufferedClient::SetRepeatAcrossParts(bool on) {
+  state_->repeatAcrossParts = on;
+}
 size_t BufferedClient::OpenBuffers() const {
-  return state_->buffers.size();
+  return state_->buffers.Size();
 }
 size_t BufferedClient::OpenFilters() const {
-  return state_->filters.size();
+  return state_->filters.Size();
 }
 size_t BufferedClient::OpenIterations() const {
-  return state_->iterations.size();
+  return state_->iterations.Size();
+}
+size_t BufferedClient::RepliesFilled() const {
+  return state_->repliesFilled;
 }
 
 }  // namespace vorlix::directory

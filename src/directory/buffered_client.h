@@ -1,10 +1,10 @@
 #pragma once
-// A base for clients that build their replies in memory: the tables of contexts, buffers, filter
-// cursors and iterations, the 4096-byte reply parts and the walk through them. A derived client
-// answers two questions, what a read of one object yields and what a search finds, and this class
-// keeps the client contract around the answers: replies never hold more than their buffer, the
-// iteration handle carries a read or a search across as many parts as needed (-1 when no part is
-// left), a single value too large for a reply is -649.
+// The base of the clients, which build their replies in memory: the tables of contexts, buffers,
+// filter cursors and iterations, the 4096-byte reply parts and the walk through them
+// (reply_codec.h). A derived client answers two questions, what a read of one object yields and
+// what a search finds, and this class keeps the client contract around the answers: replies never
+// hold more than their buffer, the iteration handle carries a read or a search across as many
+// parts as needed (-1 when no part is left), a single value too large for a reply is -649.
 
 #include <memory>
 #include <optional>
@@ -12,21 +12,25 @@
 #include <vector>
 
 #include "directory/directory_client.h"
+#include "directory/reply_codec.h"
 #include "directory/search_filter.h"
 
 namespace vorlix::directory {
+
+// A value that cannot be handed out: the read fails with code when it comes to it, after the
+// values before it have been delivered; detail is then the client's LastFailureDetail().
+struct ValueFault {
+  int32_t code = 0;
+  std::string detail;
+};
 
 // One attribute of a read, its values in fetched layout.
 struct ReadAttribute {
   std::string name;  // as the program asked for it (or the LDAP name when all were read)
   int32_t syntax = SYN_CI_STRING;
   std::vector<FetchedValue> values;
-};
-
-// One object found by a search.
-struct FoundObject {
-  std::string name;       // dotted, typed or typeless as the context asks
-  std::string baseClass;  // the program's name of its base class
+  std::optional<ValueFault> fault;  // follows the values; no attribute follows it
+  uint32_t origin = 0;              // the client's own mark of where the values come from
 };
 
 class BufferedClient : public DirectoryClient {
@@ -76,10 +80,16 @@ class BufferedClient : public DirectoryClient {
   int32_t dsNextObject(Context context, Buffer reply, std::string& name, int32_t& attributeCount,
                        ObjectInfo& info) override;
 
-  // Testing aids: what is still open.
+  // The fault of the last read that met one (see ValueFault, TooLargeDetail); empty otherwise.
+  std::string LastFailureDetail() const override;
+
+  // Testing aids. With repeatAcrossParts, every search part after the first begins with the last
+  // object of the part before, as a directory may deliver an object twice.
+  void SetRepeatAcrossParts(bool on);
   size_t OpenBuffers() const;
   size_t OpenFilters() const;
   size_t OpenIterations() const;
+  size_t RepliesFilled() const;  // reply parts written since the client was made
 
  protected:
   // Whether the client is started; without it contexts, buffers and filters are refused (-1).
@@ -90,7 +100,8 @@ class BufferedClient : public DirectoryClient {
   virtual const SchemaNames& Names() const = 0;
   // The attributes of object: all of them, or those of `names` that it has (in that order), their
   // values converted; typed chooses the spelling of names. -601 for a missing object; -603 is
-  // given by this class when the list comes back empty.
+  // given by this class when the list comes back empty. A value that cannot be converted may end
+  // the list as the last attribute's fault.
   virtual int32_t ReadObject(const std::string& object, bool allAttributes,
                              const std::vector<std::string>& names, bool typed,
                              std::vector<ReadAttribute>& attributes) = 0;
@@ -99,7 +110,15 @@ class BufferedClient : public DirectoryClient {
                               bool typed, std::vector<FoundObject>& found) = 0;
   // A context is closed.
   virtual void ContextClosed(Context) {}
+  // What LastFailureDetail() says when value `value` of the attribute read with this origin is
+  // too large for a reply of replySize bytes; empty: nothing.
+  virtual std::string TooLargeDetail(uint32_t /*origin*/, size_t /*value*/,
+                                     size_t /*replySize*/) const {
+    return {};
+  }
 
+  // Whether context spells names typed; nullopt for no such context.
+  std::optional<bool> TypedNames(Context context) const;
   // Drops every table (the client stops).
   void ClearHandles();
 

@@ -6,6 +6,7 @@
 #include <limits>
 #include <vector>
 
+#include "directory/byte_layout.h"
 #include "directory/dotted_name.h"
 #include "platform/date_time.h"
 
@@ -59,30 +60,15 @@ std::vector<std::string> Split(const std::string& text, char separator, size_t m
   return parts;
 }
 
-void PutU32(std::string& out, uint32_t v) {
-  char b[4] = {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
-               static_cast<char>(v >> 24)};
-  out.append(b, 4);
-}
-
-bool GetU32(std::string_view& in, uint32_t& v) {
-  if (in.size() < 4) return false;
-  const auto* p = reinterpret_cast<const unsigned char*>(in.data());
-  v = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-  in.remove_prefix(4);
-  return true;
-}
-
-void PutText(std::string& out, const std::string& text) {
-  PutU32(out, static_cast<uint32_t>(text.size()));
-  out += text;
-}
-
-bool GetText(std::string_view& in, std::string& text) {
-  uint32_t n = 0;
-  if (!GetU32(in, n) || in.size() < n) return false;
-  text.assign(in.substr(0, n));
-  in.remove_prefix(n);
+// How a value of syntax lies in a reply, for writing and reading alike (byte_layout.h).
+template <typename Io, typename Value>
+bool LayValue(Io& io, int32_t syntax, Value& value) {
+  if (IsPlainText(syntax) || IsBytes(syntax)) return io.Text32(value.text);
+  if (IsWord(syntax)) return io.U32(value.word[0]);
+  if (!io.Text32(value.text) || !io.Text32(value.text2) || !io.List32(value.items)) return false;
+  for (auto& word : value.word) {
+    if (!io.U32(word)) return false;
+  }
   return true;
 }
 
@@ -277,43 +263,16 @@ std::string RefusalReason(int32_t syntax, const std::string& text) {
 
 std::string EncodeValue(int32_t syntax, const FetchedValue& value) {
   std::string out;
-  if (IsPlainText(syntax) || IsBytes(syntax)) {
-    PutText(out, value.text);
-  } else if (IsWord(syntax)) {
-    PutU32(out, static_cast<uint32_t>(value.word[0]));
-  } else {
-    PutText(out, value.text);
-    PutText(out, value.text2);
-    PutU32(out, static_cast<uint32_t>(value.items.size()));
-    for (const std::string& item : value.items) PutText(out, item);
-    for (int32_t w : value.word) PutU32(out, static_cast<uint32_t>(w));
-  }
+  LayoutWriter writer(out);
+  LayValue(writer, syntax, value);
   return out;
 }
 
 bool DecodeValue(int32_t syntax, std::string_view in, FetchedValue& value) {
   value = FetchedValue{};
-  uint32_t n = 0;
-  if (IsPlainText(syntax) || IsBytes(syntax)) {
-    if (!GetText(in, value.text)) return false;
-    if (IsBytes(syntax)) value.word[0] = static_cast<int32_t>(value.text.size());
-    return true;
-  }
-  if (IsWord(syntax)) {
-    if (!GetU32(in, n)) return false;
-    value.word[0] = static_cast<int32_t>(n);
-    return true;
-  }
-  if (!GetText(in, value.text) || !GetText(in, value.text2) || !GetU32(in, n)) return false;
-  if (n > in.size() / 4) return false;
-  value.items.resize(n);
-  for (std::string& item : value.items) {
-    if (!GetText(in, item)) return false;
-  }
-  for (int32_t& w : value.word) {
-    if (!GetU32(in, n)) return false;
-    w = static_cast<int32_t>(n);
-  }
+  LayoutReader reader(in);
+  if (!LayValue(reader, syntax, value)) return false;
+  if (IsBytes(syntax)) value.word[0] = static_cast<int32_t>(value.text.size());
   return true;
 }
 
@@ -321,7 +280,7 @@ int32_t FetchedSize(int32_t syntax, const FetchedValue& value) {
   if (IsPlainText(syntax)) return static_cast<int32_t>(value.text.size() + 1);
   if (IsBytes(syntax)) return static_cast<int32_t>(value.text.size() + 8);
   if (IsWord(syntax)) return 4;
-  return static_cast<int32_t>(EncodeValue(syntax, value).size());
+  return static_cast<int32_t>(LaidSize([&](auto& io) { return LayValue(io, syntax, value); }));
 }
 
 }  // namespace vorlix::directory
