@@ -5,9 +5,8 @@
 // measured over vorlix-cli, one size per process, by tree_memory.sh.
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
-
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -77,7 +76,7 @@ void BM_ParseLdif(benchmark::State& state) {
   const std::string path = TreeFile(static_cast<int>(state.range(0)), 1000);
   for (auto _ : state) {
     size_t entries = 0;
-    ParseLdif(ReadLdifText(path), path, [&](LdifEntry&&) { ++entries; });
+    ScanLdif(ReadLdifText(path), path, [&](const LdifRecord&) { ++entries; });
     benchmark::DoNotOptimize(entries);
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -91,7 +90,7 @@ void BM_LoadWideEntry(benchmark::State& state) {
   std::string text = "dn: o=wide\nobjectClass: organization\no: wide\n";
   for (int i = 0; i < names; ++i) text += "attr" + std::to_string(i) + ": value\n";
   for (auto _ : state) {
-    MemoryTree tree(ParseLdif(text, "wide.ldif"), "wide.ldif");
+    auto tree = MemoryTree::FromText(text, "wide.ldif");
     benchmark::DoNotOptimize(tree);
   }
   state.SetItemsProcessed(state.iterations() * names);
@@ -133,8 +132,8 @@ void BM_ReadEntry(benchmark::State& state) {
   int next = 0;
   for (auto _ : state) {
     next = (next + 7919) % entries;  // a prime step: entries spread over the tree
-    std::string phone = ReadAttributeText(client, context, "user" + std::to_string(next) +
-                                          ".staff.bench", "Telephone Number");
+    std::string phone = ReadAttributeText(
+        client, context, "user" + std::to_string(next) + ".staff.bench", "Telephone Number");
     if (phone.empty()) state.SkipWithError("no phone read");
     benchmark::DoNotOptimize(phone);
   }

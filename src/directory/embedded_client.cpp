@@ -20,7 +20,7 @@ constexpr int32_t kErrSyntaxViolation = -613;
 constexpr const char* kRootName = "[root]";
 
 // A value from the tree file as a message quotes it: at most 40 bytes, control bytes as \xNN.
-std::string QuotedValue(const std::string& text) {
+std::string QuotedValue(std::string_view text) {
   constexpr size_t kShown = 40;
   std::string quoted = "\"";
   for (size_t i = 0; i < text.size() && i < kShown; ++i) {
@@ -107,6 +107,7 @@ struct BufferState {
 struct RequestedAttribute {
   std::string name;  // as asked for (or the LDAP name when all attributes are read)
   std::string key;   // lower-cased LDAP name
+  NameId id = kNoName;
 };
 
 struct IterationState {
@@ -197,7 +198,7 @@ struct EmbeddedClient::State {
 
   // A name in a value is shown as its entry spells it, whatever the value writes.
   NameSpelling Spelling() const {
-    return [this](const std::string& dn, bool typedName) {
+    return [this](std::string_view dn, bool typedName) {
       const TreeEntry* named = tree->FindDn(dn);
       return named ? NameOf(*named, typedName) : WrittenNameSpelling(dn, typedName);
     };
@@ -209,7 +210,7 @@ struct EmbeddedClient::State {
   }
 
   std::string NameOf(const TreeEntry& entry, bool typed) const {
-    return typed ? DottedName(entry.components, true) : entry.dotted;
+    return std::string(typed ? entry.typed() : entry.dotted());
   }
 
   int32_t FillReadPart(IterationState& it, bool typed, BufferState& reply);
@@ -307,13 +308,14 @@ std::string EmbeddedClient::LocateValue(Context context, const std::string& obje
   const ContextState* c = state_->FindContext(context);
   const TreeEntry* entry = c ? state_->tree->Find(object) : nullptr;
   if (!entry) return {};
-  const std::string key = state_->tree->names().AttributeKey(attribute);
-  const TreeAttribute* found = entry->Find(key);
+  const MemoryTree& tree = *state_->tree;
+  const std::string key = tree.names().AttributeKey(attribute);
+  const TreeAttribute* found = tree.FindAttribute(*entry, tree.AttributeId(key));
   if (!found) return {};
-  const int32_t syntax = state_->tree->names().SyntaxOf(key);
-  for (size_t i = 0; i < found->values.size(); ++i) {
-    auto handedOut = ConvertValue(syntax, found->values[i], state_->Typed(*c), state_->Spelling());
-    if (handedOut && handedOut->text == value) return state_->Location(found->lines[i]);
+  const int32_t syntax = tree.names().SyntaxOf(key);
+  for (const TreeValue& raw : tree.ValuesOf(*found)) {
+    auto handedOut = ConvertValue(syntax, raw.text(), state_->Typed(*c), state_->Spelling());
+    if (handedOut && handedOut->text == value) return state_->Location(raw.line);
   }
   return {};
 }
@@ -427,7 +429,7 @@ int32_t EmbeddedClient::State::FillReadPart(IterationState& it, bool typed, Buff
   uint32_t attributesWritten = 0;
   while (it.attribute < it.attributes.size()) {
     const RequestedAttribute& requested = it.attributes[it.attribute];
-    const TreeAttribute* attribute = entry.Find(requested.key);
+    const auto values = tree->ValuesOf(*tree->FindAttribute(entry, requested.id));
     const int32_t syntax = names.SyntaxOf(requested.key);
     const size_t headerAt = out.size();
     PutU16(out, static_cast<uint16_t>(requested.name.size()));
@@ -439,11 +441,11 @@ int32_t EmbeddedClient::State::FillReadPart(IterationState& it, bool typed, Buff
     const size_t valuesAt = out.size();
     uint32_t valuesWritten = 0;
     bool full = false;
-    while (it.value < attribute->values.size()) {
-      const std::string& text = attribute->values[it.value];
+    while (it.value < values.size()) {
+      const std::string_view text = values[it.value].text();
       auto value = ConvertValue(syntax, text, typed, spell);
       if (!value) {
-        failureDetail = Location(attribute->lines[it.value]) + ": " + QuotedValue(text) + " " +
+        failureDetail = Location(values[it.value].line) + ": " + QuotedValue(text) + " " +
                         RefusalReason(syntax, text);
         return kErrSyntaxViolation;
       }
@@ -451,7 +453,7 @@ int32_t EmbeddedClient::State::FillReadPart(IterationState& it, bool typed, Buff
       if (out.size() + 4 + encoded.size() > limit) {
         full = true;
         if (valuesWritten == 0 && attributesWritten == 0) {
-          failureDetail = Location(attribute->lines[it.value]) + ": the value is " +
+          failureDetail = Location(values[it.value].line) + ": the value is " +
                           std::to_string(text.size()) + " bytes long, more than one " +
                           std::to_string(limit) + "-byte reply holds";
         }
@@ -505,11 +507,15 @@ int32_t EmbeddedClient::dsReadEntry(Context context, const std::string& object, 
   it.context = context;
   it.entry = static_cast<size_t>(entry - state_->tree->entries().data());
   if (allAttributes != 0) {
-    for (const TreeAttribute& a : entry->attributes) it.attributes.push_back({a.key, a.key});
+    for (const TreeAttribute& a : state_->tree->AttributesOf(*entry)) {
+      const std::string& key = state_->tree->AttributeKey(a.name);
+      it.attributes.push_back({key, key, a.name});
+    }
   } else {
     for (const std::string& name : req->names) {
       std::string key = state_->tree->names().AttributeKey(name);
-      if (entry->Find(key)) it.attributes.push_back({name, key});
+      const NameId id = state_->tree->AttributeId(key);
+      if (state_->tree->FindAttribute(*entry, id)) it.attributes.push_back({name, key, id});
     }
     if (it.attributes.empty() && !req->names.empty()) return kErrNoSuchAttribute;
   }
@@ -617,7 +623,7 @@ int32_t EmbeddedClient::State::FillSearchPart(IterationState& it, bool typed, Bu
   auto put = [&](size_t index) {
     const TreeEntry& entry = tree->entries()[it.matches[index]];
     const std::string name = NameOf(entry, typed);
-    const std::string cls = tree->names().ProgramClassName(entry.baseClass);
+    const std::string cls = tree->names().ProgramClassName(tree->ClassKey(entry.baseClass));
     if (out.size() + 2 + name.size() + 2 + cls.size() + 4 > limit) return false;
     PutU16(out, static_cast<uint16_t>(name.size()));
     out += name;
@@ -655,33 +661,18 @@ int32_t EmbeddedClient::dsSearchTree(Context context, const std::string& base, i
   if (f->operation != kOpFilter || !f->filter) return kErrInvalidRequest;
   if (scope < kScopeEntry || scope > kScopeSubtree) return kErrInvalidRequest;
   const MemoryTree& tree = *state_->tree;
-  std::string baseKey;  // empty: the whole tree
-  size_t baseDepth = 0;
+  const TreeEntry* baseEntry = nullptr;  // none: the whole tree
   if (base != kRootName) {
-    const TreeEntry* baseEntry = tree.Find(base);
+    baseEntry = tree.Find(base);
     if (!baseEntry) return kErrNoSuchEntry;
-    baseKey = baseEntry->key;
-    baseDepth = baseEntry->components.size();
   }
-  auto inScope = [&](const TreeEntry& entry) {
-    const size_t depth = entry.components.size();
-    if (baseKey.empty()) return scope == kScopeSubtree || (scope == kScopeOneLevel && depth == 1);
-    if (scope == kScopeEntry) return entry.key == baseKey;
-    if (depth < baseDepth || (scope == kScopeOneLevel && depth != baseDepth + 1)) return false;
-    if (entry.key.size() < baseKey.size()) return false;
-    if (entry.key.compare(entry.key.size() - baseKey.size(), baseKey.size(), baseKey) != 0) {
-      return false;
-    }
-    return entry.key.size() == baseKey.size() ||
-           entry.key[entry.key.size() - baseKey.size() - 1] == kNameKeySeparator;
-  };
-
   IterationState it;
   it.operation = kOpSearch;
   it.context = context;
+  const SearchFilter::TreeMatch matches(*f->filter, tree);
   auto consider = [&](size_t index) {
     const TreeEntry& entry = tree.entries()[index];
-    if (inScope(entry) && f->filter->Matches(entry, tree.names())) it.matches.push_back(index);
+    if (tree.InScope(entry, baseEntry, scope) && matches(entry)) it.matches.push_back(index);
   };
   if (auto cls = f->filter->RequiredClass()) {
     for (size_t index : tree.OfClass(*cls)) consider(index);

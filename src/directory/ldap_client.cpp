@@ -273,11 +273,11 @@ struct LdapClient::State {
       QueueNamed(texts, entryKey, key);
     }
     std::optional<LdapFailure> failure;
-    const NameSpelling spell = [&](const std::string& dn, bool typedName) -> std::string {
+    const NameSpelling spell = [&](std::string_view dn, bool typedName) -> std::string {
       const KnownName* known = book.FindDn(dn);
       if (!known) {
         auto components = ParseLdapDn(dn, nullptr);
-        if (!components || components->empty()) return dn;  // no name: as written
+        if (!components || components->empty()) return std::string(dn);  // no name: as written
         const LdapEntry* named = nullptr;
         switch (fetcher.GetByKey(ComponentsKey(*components), {}, named)) {
           case EntryFetcher::Status::kFetched:

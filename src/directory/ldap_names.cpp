@@ -51,7 +51,7 @@ std::string LdapDnString(const std::vector<NameComponent>& components) {
   return dn;
 }
 
-std::optional<std::string> DnKey(const std::string& dn) {
+std::optional<std::string> DnKey(std::string_view dn) {
   auto components = ParseLdapDn(dn, nullptr);
   if (!components) return std::nullopt;
   return ComponentsKey(*components);
@@ -88,7 +88,7 @@ const KnownName* NameBook::Find(const std::string& key) const {
   return it == byKey_.end() ? nullptr : &it->second;
 }
 
-const KnownName* NameBook::FindDn(const std::string& dn) const {
+const KnownName* NameBook::FindDn(std::string_view dn) const {
   if (auto spelled = keyOfDn_.find(dn); spelled != keyOfDn_.end()) return Find(spelled->second);
   auto key = DnKey(dn);
   return key ? Find(*key) : nullptr;

@@ -8,10 +8,12 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "directory/dotted_name.h"
+#include "directory/text_hash.h"
 
 namespace vorlix::directory {
 
@@ -20,7 +22,7 @@ std::string LdapDnString(const std::vector<NameComponent>& components);
 
 // The name key of a DN in any spelling (letter case, escapes, blanks around separators);
 // nullopt when it is no DN.
-std::optional<std::string> DnKey(const std::string& dn);
+std::optional<std::string> DnKey(std::string_view dn);
 
 // A DN the server has shown, with its typeless dotted spelling.
 struct KnownName {
@@ -39,7 +41,7 @@ class NameBook {
   // The remembered entry of a name key, of a DN in any spelling, or of a dotted name (as
   // written, then without "type=" prefixes); nullptr when none is remembered.
   const KnownName* Find(const std::string& key) const;
-  const KnownName* FindDn(const std::string& dn) const;
+  const KnownName* FindDn(std::string_view dn) const;
   const KnownName* FindDotted(const std::string& dotted) const;
   // The DNs a dotted name not remembered may stand for, the likeliest first: the name's own
   // types when every component has one, then the guess. Never empty.
@@ -55,7 +57,7 @@ class NameBook {
   std::unordered_map<std::string, KnownName> byKey_;  // name key -> entry
   // The keys of the exact spellings met most: the entry's DN, its typeless dotted name. Saves
   // parsing them again.
-  std::unordered_map<std::string, std::string> keyOfDn_, keyOfDotted_;
+  TextMap<std::string> keyOfDn_, keyOfDotted_;
 };
 
 }  // namespace vorlix::directory

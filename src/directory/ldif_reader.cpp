@@ -1,8 +1,8 @@
 #include "directory/ldif_reader.h"
 
 #include <cctype>
-#include <cstring>
 
+#include "platform/plain_text.h"
 #include "platform/regular_file.h"
 
 namespace vorlix::directory {
@@ -14,27 +14,25 @@ std::string Describe(const std::string& file, size_t line, const std::string& wh
   return file + ":" + std::to_string(line) + ": " + what;
 }
 
-// One logical line (folded continuations joined) and the physical line it starts on.
-struct LogicalLine {
-  std::string text;
-  size_t line = 0;
-};
-
 bool IsAttributeNameChar(char c) {
   return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '.' || c == ';' ||
          c == '_';
 }
 
-class Parser {
+bool IsNamed(std::string_view name, std::string_view expected) {
+  return platform::CompareNoCase(name, expected) == 0;
+}
+
+// Scans the text line by line without copying it: a record's lines are views into the text,
+// but for folded lines (joined in joined_) and base64 values (decoded into decoded_).
+class Scanner {
  public:
-  Parser(std::string_view text, const std::string& fileName,
-         const std::function<void(LdifEntry&&)>& onEntry)
-      : text_(text), file_(fileName), onEntry_(onEntry) {}
+  Scanner(std::string_view text, const std::string& fileName,
+          const std::function<void(const LdifRecord&)>& onRecord)
+      : text_(text), file_(fileName), onRecord_(onRecord) {}
 
   void Run() {
-    std::vector<LogicalLine> record;
-    LogicalLine current;
-    bool haveCurrent = false, inComment = false, first = true;
+    bool haveCurrent = false, inComment = false;
     std::string_view raw;
     while (NextPhysical(raw)) {
       if (!raw.empty() && raw[0] == ' ') {  // folded continuation
@@ -42,26 +40,40 @@ class Parser {
         if (!haveCurrent) {
           Fail(physical_, "continuation line (starting with a blank) without a line to continue");
         }
-        current.text.append(raw.substr(1));
+        Continue(record_.back(), raw.substr(1));
         continue;
       }
-      if (haveCurrent) record.push_back(std::move(current));
       haveCurrent = inComment = false;
       if (raw.empty()) {
-        if (!record.empty()) FinishRecord(record, first);
-        record.clear();
+        FinishRecord();
       } else if (raw[0] == '#') {
         inComment = true;
       } else {
-        current = LogicalLine{std::string(raw), physical_};
+        record_.push_back(
+            Pending{static_cast<size_t>(raw.data() - text_.data()), raw.size(), physical_, false});
         haveCurrent = true;
       }
     }
-    if (haveCurrent) record.push_back(std::move(current));
-    if (!record.empty()) FinishRecord(record, first);
+    FinishRecord();
   }
 
  private:
+  // A logical line of the record being read: where its text lies, in the text or in joined_.
+  struct Pending {
+    size_t at;
+    size_t size;
+    size_t line;
+    bool joined;
+  };
+  // A line split into name and value; a decoded value lies in decoded_, which may still grow
+  // while the record is split, and is seen through ValueOf.
+  struct Split {
+    std::string_view name;
+    std::string_view value;  // when not decoded
+    size_t decodedAt = std::string::npos;
+    size_t decodedSize = 0;
+  };
+
   [[noreturn]] void Fail(size_t line, const std::string& what) {
     throw LdifError(file_, line, what);
   }
@@ -78,78 +90,123 @@ class Parser {
     return true;
   }
 
+  // Appends a continuation to the last logical line, which moves into joined_ the first time.
+  void Continue(Pending& line, std::string_view more) {
+    if (!line.joined) {
+      const size_t at = joined_.size();
+      joined_.append(text_.substr(line.at, line.size));
+      line.at = at;
+      line.joined = true;
+    }
+    joined_.append(more);
+    line.size += more.size();
+  }
+
+  std::string_view TextOf(const Pending& line) const {
+    return (line.joined ? std::string_view(joined_) : text_).substr(line.at, line.size);
+  }
+
   // Splits "name: value", "name:: base64" and "name:< url".
-  std::pair<std::string, std::string> SplitLine(const LogicalLine& line) {
-    size_t colon = line.text.find(':');
-    if (colon == std::string::npos) {
-      Fail(line.line, "line has no ':' between attribute name and value");
+  Split SplitLine(const Pending& pending) {
+    const std::string_view text = TextOf(pending);
+    const size_t colon = text.find(':');
+    if (colon == std::string_view::npos) {
+      Fail(pending.line, "line has no ':' between attribute name and value");
     }
-    std::string name = line.text.substr(0, colon);
-    if (name.empty()) Fail(line.line, "line has no attribute name before ':'");
+    std::string_view name = text.substr(0, colon);
+    if (name.empty()) Fail(pending.line, "line has no attribute name before ':'");
     for (char c : name) {
-      if (!IsAttributeNameChar(c)) Fail(line.line, "invalid attribute name \"" + name + "\"");
+      if (!IsAttributeNameChar(c)) {
+        Fail(pending.line, "invalid attribute name \"" + std::string(name) + "\"");
+      }
     }
-    std::string_view rest(line.text);
-    rest.remove_prefix(colon + 1);
+    std::string_view rest = text.substr(colon + 1);
     bool base64 = false;
     if (!rest.empty() && rest[0] == ':') {
       base64 = true;
       rest.remove_prefix(1);
     } else if (!rest.empty() && rest[0] == '<') {
-      Fail(line.line, "URL values (\":<\") are not supported");
+      Fail(pending.line, "URL values (\":<\") are not supported");
     }
     while (!rest.empty() && rest[0] == ' ') rest.remove_prefix(1);
-    std::string value;
+    Split split{name, rest};
     if (base64) {
-      if (!DecodeBase64(rest, value)) Fail(line.line, "invalid base64 value of \"" + name + "\"");
-    } else {
-      value.assign(rest);
+      if (!DecodeBase64(rest, scratch_)) {
+        Fail(pending.line, "invalid base64 value of \"" + std::string(name) + "\"");
+      }
+      split.decodedAt = decoded_.size();
+      split.decodedSize = scratch_.size();
+      decoded_.append(scratch_);
     }
     // Options such as ";binary" do not change which attribute it is.
-    size_t semicolon = name.find(';');
-    if (semicolon != std::string::npos) name.resize(semicolon);
-    return {std::move(name), std::move(value)};
+    if (const size_t semicolon = split.name.find(';'); semicolon != std::string_view::npos) {
+      split.name = split.name.substr(0, semicolon);
+    }
+    return split;
   }
 
-  static bool IsNamed(const std::string& name, const char* expected) {
-    return strcasecmp(name.c_str(), expected) == 0;
+  void FinishRecord() {
+    if (!record_.empty()) Deliver();
+    record_.clear();
+    joined_.clear();
+    decoded_.clear();
   }
 
-  void FinishRecord(std::vector<LogicalLine>& record, bool& first) {
-    size_t i = 0;
-    if (first) {
-      first = false;
-      auto [name, value] = SplitLine(record[0]);
-      if (IsNamed(name, "version")) {
-        if (value != "1") Fail(record[0].line, "unsupported LDIF version \"" + value + "\"");
-        i = 1;
-        if (record.size() == 1) return;
+  void Deliver() {
+    size_t first = 0;  // the "dn:" line
+    if (first_) {
+      first_ = false;
+      const Split version = SplitLine(record_[0]);
+      if (IsNamed(version.name, "version")) {
+        if (ValueOf(version) != "1") {
+          Fail(record_[0].line,
+               "unsupported LDIF version \"" + std::string(ValueOf(version)) + "\"");
+        }
+        if (record_.size() == 1) return;
+        first = 1;
       }
     }
-    auto [dnName, dn] = SplitLine(record[i]);
-    if (!IsNamed(dnName, "dn")) {
-      Fail(record[i].line, "record does not begin with \"dn:\" (found \"" + dnName + ":\")");
-    }
-    LdifEntry entry;
-    entry.dn = std::move(dn);
-    entry.line = record[i].line;
-    for (++i; i < record.size(); ++i) {
-      auto [name, value] = SplitLine(record[i]);
-      if (IsNamed(name, "changetype") || IsNamed(name, "control")) {
-        Fail(record[i].line, "change records (\"" + name + ":\") are not supported");
+    splits_.clear();
+    for (size_t i = first; i < record_.size(); ++i) {
+      const Split split = SplitLine(record_[i]);
+      if (i == first && !IsNamed(split.name, "dn")) {
+        Fail(record_[i].line,
+             "record does not begin with \"dn:\" (found \"" + std::string(split.name) + ":\")");
       }
-      if (IsNamed(name, "dn")) Fail(record[i].line, "second \"dn:\" line in one record");
-      entry.attributes.emplace_back(std::move(name), std::move(value));
-      entry.lines.push_back(record[i].line);
+      if (i > first && (IsNamed(split.name, "changetype") || IsNamed(split.name, "control"))) {
+        Fail(record_[i].line,
+             "change records (\"" + std::string(split.name) + ":\") are not supported");
+      }
+      if (i > first && IsNamed(split.name, "dn")) {
+        Fail(record_[i].line, "second \"dn:\" line in one record");
+      }
+      splits_.push_back(split);
     }
-    onEntry_(std::move(entry));
+    // decoded_ no longer grows: views into it hold from here on.
+    lines_.clear();
+    for (size_t k = 1; k < splits_.size(); ++k) {
+      lines_.push_back(LdifLine{splits_[k].name, ValueOf(splits_[k]), record_[first + k].line});
+    }
+    onRecord_(LdifRecord{ValueOf(splits_[0]), record_[first].line, lines_});
+  }
+
+  std::string_view ValueOf(const Split& split) const {
+    if (split.decodedAt == std::string::npos) return split.value;
+    return std::string_view(decoded_).substr(split.decodedAt, split.decodedSize);
   }
 
   std::string_view text_;
   const std::string& file_;
-  const std::function<void(LdifEntry&&)>& onEntry_;
+  const std::function<void(const LdifRecord&)>& onRecord_;
   size_t pos_ = 0;
   size_t physical_ = 0;
+  bool first_ = true;
+  std::vector<Pending> record_;  // the logical lines of the record being read
+  std::string joined_;           // folded lines, joined
+  std::string decoded_;          // base64 values, decoded
+  std::string scratch_;
+  std::vector<Split> splits_;
+  std::vector<LdifLine> lines_;
 };
 
 }  // namespace
@@ -200,14 +257,22 @@ bool DecodeBase64(std::string_view text, std::string& out) {
   return true;
 }
 
-void ParseLdif(std::string_view text, const std::string& fileName,
-               const std::function<void(LdifEntry&&)>& onEntry) {
-  Parser(text, fileName, onEntry).Run();
+void ScanLdif(std::string_view text, const std::string& fileName,
+              const std::function<void(const LdifRecord&)>& onRecord) {
+  Scanner(text, fileName, onRecord).Run();
 }
 
 std::vector<LdifEntry> ParseLdif(std::string_view text, const std::string& fileName) {
   std::vector<LdifEntry> entries;
-  ParseLdif(text, fileName, [&](LdifEntry&& entry) { entries.push_back(std::move(entry)); });
+  ScanLdif(text, fileName, [&](const LdifRecord& record) {
+    LdifEntry& entry = entries.emplace_back();
+    entry.dn = record.dn;
+    entry.line = record.line;
+    for (const LdifLine& line : record.attributes) {
+      entry.attributes.emplace_back(line.name, line.value);
+      entry.lines.push_back(line.line);
+    }
+  });
   return entries;
 }
 

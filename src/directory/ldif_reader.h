@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -30,11 +31,27 @@ struct LdifEntry {
   std::vector<size_t> lines;  // line of each attribute, where its "name:" line starts
 };
 
-// Parses LDIF text; fileName only labels errors.
+// One attribute line of a record as it is scanned. The views point into the scanned text where
+// the line is written plainly, else (a folded line, a base64 value) into the scanner's own
+// space, which holds them until the next record.
+struct LdifLine {
+  std::string_view name;  // options dropped
+  std::string_view value;
+  size_t line = 0;  // where its "name:" line starts
+};
+
+struct LdifRecord {
+  std::string_view dn;
+  size_t line = 0;  // line of the "dn:" line
+  std::span<const LdifLine> attributes;
+};
+
+// Scans LDIF text, handing each record over as soon as it is read; fileName only labels errors.
+void ScanLdif(std::string_view text, const std::string& fileName,
+              const std::function<void(const LdifRecord&)>& onRecord);
+
+// Parses LDIF text into entries that own their texts.
 std::vector<LdifEntry> ParseLdif(std::string_view text, const std::string& fileName);
-// The same, handing each entry over as soon as it is read.
-void ParseLdif(std::string_view text, const std::string& fileName,
-               const std::function<void(LdifEntry&&)>& onEntry);
 
 // Reads a whole regular file; a missing or unreadable file, a folder, a device or a FIFO is an
 // LdifError with line 0.

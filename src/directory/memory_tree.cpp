@@ -1,152 +1,278 @@
 #include "directory/memory_tree.h"
 
+#include <algorithm>
+#include <functional>
+#include <limits>
+#include <optional>
+#include <ranges>
+
+#include "directory/client_codes.h"
+#include "directory/dotted_name.h"
+#include "directory/text_hash.h"
 #include "platform/plain_text.h"
 
 namespace vorlix::directory {
 
 using platform::LowerCase;
 
-namespace {
+// What loading needs beside the tree: the numbers of the attribute names as the file spells them,
+// the grouping of an entry's lines by name, and the first entry whose name was taken.
+struct MemoryTree::Loader {
+  explicit Loader(MemoryTree& t)
+      : tree(t),
+        structuralClass(t.attributeNames_.Intern("structuralobjectclass")),
+        objectClass(t.attributeNames_.Intern("objectclass")) {}
 
-// Groups an entry's attribute lines by lower-cased name, keeping first-seen order and the line
-// of each value. One hash look-up per line keeps loading linear in the number of lines, however
-// many names an entry has.
-std::vector<TreeAttribute> GroupAttributes(LdifEntry& source) {
-  std::vector<TreeAttribute> attributes;
-  std::unordered_map<std::string, size_t> indexOf;
-  for (size_t i = 0; i < source.attributes.size(); ++i) {
-    auto& [name, value] = source.attributes[i];
-    auto [slot, added] = indexOf.try_emplace(LowerCase(name), attributes.size());
-    if (added) attributes.push_back(TreeAttribute{slot->first, {}, {}});
-    TreeAttribute& target = attributes[slot->second];
-    target.values.push_back(std::move(value));
-    target.lines.push_back(i < source.lines.size() ? static_cast<uint32_t>(source.lines[i]) : 0);
+  // Sizes the tables for the text: no entry, attribute or value without a line of its own.
+  void Reserve() {
+    const size_t lines = static_cast<size_t>(std::ranges::count(tree.text_, '\n')) + 1;
+    tree.entries_.reserve(lines / 2 + 1);
+    tree.attributes_.reserve(lines);
+    tree.values_.reserve(lines);
   }
-  return attributes;
-}
 
-// The structural class of an entry.
-std::string BaseClassOf(const TreeEntry& entry) {
-  static const std::vector<std::string> kNone;
-  const TreeAttribute* structural = entry.Find("structuralobjectclass");
-  const TreeAttribute* classes = entry.Find("objectclass");
-  return BaseClassKey(structural ? structural->values : kNone, classes ? classes->values : kNone);
-}
-
-}  // namespace
-
-const TreeAttribute* TreeEntry::Find(const std::string& wanted) const {
-  for (const TreeAttribute& a : attributes) {
-    if (a.key == wanted) return &a;
+  void Add(const LdifRecord& record);
+  void AddEntry(const LdifRecord& record, const std::vector<NameComponent>& components);
+  void GroupAttributes(const LdifRecord& record, TreeEntry& entry);
+  NameId AttributeOf(std::string_view spelling);
+  // The value's text where it lies in the tree file, else a copy in the arena.
+  const char* Keep(std::string_view value);
+  [[noreturn]] void TooLarge(const LdifRecord& record) const {
+    throw LdifError(tree.fileName_, record.line,
+                    "the tree is too large: more than " +
+                        std::to_string(std::numeric_limits<uint32_t>::max()) +
+                        " entries, attributes or values, or a name or value of that many bytes");
   }
-  return nullptr;
-}
 
-MemoryTree::MemoryTree(const std::string& fileName,
-                       const std::map<std::string, std::string>& overrides)
-    : fileName_(fileName), byKey_(16, 0) {
-  for (const auto& [program, ldap] : overrides) names_.SetOverride(program, ldap);
-}
+  MemoryTree& tree;
+  const NameId structuralClass;
+  const NameId objectClass;
+  TextMap<NameId> spellings;  // attribute names as the file spells them
+  // Per attribute number, its place among the attributes of the entry that stamp names.
+  std::vector<uint32_t> slotOf, stampOf;
+  uint32_t stamp = 0;
+  std::vector<uint32_t> slotOfLine;    // the attribute place of each line of the entry
+  std::vector<TreeAttribute> grouped;  // the entry's attributes as they are grouped
+  std::string names;                   // the entry's names, joined for the arena
+  std::optional<LdifError> duplicate;  // the first entry whose name was taken
+};
 
-MemoryTree::MemoryTree(std::vector<LdifEntry> ldif, const std::string& fileName,
-                       const std::map<std::string, std::string>& overrides)
-    : MemoryTree(fileName, overrides) {
-  entries_.reserve(ldif.size());
-  for (LdifEntry& source : ldif) Add(std::move(source));
-  IndexNames();
-}
-
-std::unique_ptr<MemoryTree> MemoryTree::FromFile(
-    const std::string& path, const std::map<std::string, std::string>& overrides) {
-  std::unique_ptr<MemoryTree> tree(new MemoryTree(path, overrides));
-  const std::string text = ReadLdifText(path);
-  // About one entry per 200 bytes of file: spares most regrowing of the indexes.
-  tree->entries_.reserve(text.size() / 200);
-  ParseLdif(text, path, [&](LdifEntry&& entry) { tree->Add(std::move(entry)); });
-  tree->IndexNames();
-  return tree;
-}
-
-void MemoryTree::Add(LdifEntry&& source) {
+void MemoryTree::Loader::Add(const LdifRecord& record) {
   std::string error;
-  auto components = ParseLdapDn(source.dn, &error);
+  auto components = ParseLdapDn(record.dn, &error);
   if (!components) {
-    throw LdifError(fileName_, source.line, "malformed name \"" + source.dn + "\": " + error);
+    throw LdifError(tree.fileName_, record.line,
+                    "malformed name \"" + std::string(record.dn) + "\": " + error);
   }
   if (components->empty()) {  // the root entry carries the tree name
-    for (const auto& [name, value] : source.attributes) {
-      if (LowerCase(name) == "directorytreename") treeName_ = value;
+    for (const LdifLine& line : record.attributes) {
+      if (LowerCase(line.name) == "directorytreename") tree.treeName_ = line.value;
     }
     return;
   }
   if (components->size() == 1 && LowerCase(components->front().type) == "cn" &&
       LowerCase(components->front().value) == "schema") {
-    for (const auto& [name, value] : source.attributes) {
-      const std::string key = LowerCase(name);
-      if (key == "attributetypes") names_.AddAttributeType(value);
-      if (key == "objectclasses") names_.AddObjectClass(value);
+    for (const LdifLine& line : record.attributes) {
+      const std::string key = LowerCase(line.name);
+      if (key == "attributetypes") tree.names_.AddAttributeType(std::string(line.value));
+      if (key == "objectclasses") tree.names_.AddObjectClass(std::string(line.value));
     }
     return;
   }
+  AddEntry(record, *components);
+}
+
+void MemoryTree::Loader::AddEntry(const LdifRecord& record,
+                                  const std::vector<NameComponent>& components) {
+  constexpr size_t kMost = std::numeric_limits<uint32_t>::max();
+  if (tree.entries_.size() >= kMost - 1) TooLarge(record);
   TreeEntry entry;
-  entry.components = std::move(*components);
-  entry.dotted = DottedName(entry.components, false);
-  entry.key = ComponentsKey(entry.components);
-  entry.attributes = GroupAttributes(source);
-  entry.baseClass = BaseClassOf(entry);
-  lines_.push_back(source.line);
-  dns_.push_back(std::move(source.dn));
-  byClass_[entry.baseClass].push_back(entries_.size());
-  entries_.push_back(std::move(entry));
+  const std::string dotted = DottedName(components, false);
+  const std::string typed = DottedName(components, true);
+  const std::string key = ComponentsKey(components);
+  if (typed.size() >= kMost || key.size() >= kMost) TooLarge(record);
+  names.assign(dotted).append(typed).append(key);
+  entry.names = tree.arena_.Copy(names).data();
+  entry.dottedSize = static_cast<uint32_t>(dotted.size());
+  entry.typedSize = static_cast<uint32_t>(typed.size());
+  entry.keySize = static_cast<uint32_t>(key.size());
+  entry.depth = static_cast<uint32_t>(components.size());
+  entry.line = static_cast<uint32_t>(record.line);
+  GroupAttributes(record, entry);
+
+  auto texts = [&](NameId name) {
+    const TreeAttribute* attribute = tree.FindAttribute(entry, name);
+    return (attribute ? tree.ValuesOf(*attribute) : std::span<const TreeValue>()) |
+           std::views::transform(&TreeValue::text);
+  };
+  entry.baseClass =
+      tree.classNames_.Intern(BaseClassKey(texts(structuralClass), texts(objectClass)));
+
+  const auto index = static_cast<uint32_t>(tree.entries_.size());
+  tree.entries_.push_back(entry);
+  if (!tree.IndexName(index)) {
+    // Loading goes on, so that a fault further on in the file is the one reported, as it is
+    // met first when the names are indexed after reading.
+    const TreeEntry* first = tree.AtSlot(tree.Slot(entry.key()));
+    if (!duplicate) {
+      duplicate = LdifError(tree.fileName_, record.line,
+                            "duplicate entry \"" + std::string(record.dn) + "\" (first at line " +
+                                std::to_string(first->line) + ")");
+    }
+    return;
+  }
+  if (entry.baseClass >= tree.byClass_.size()) tree.byClass_.resize(entry.baseClass + 1);
+  tree.byClass_[entry.baseClass].push_back(index);
+}
+
+// Groups the entry's attribute lines by name in first-seen order, each name's values in file
+// order. One look-up per line keeps loading linear in the lines, however many names an entry has.
+void MemoryTree::Loader::GroupAttributes(const LdifRecord& record, TreeEntry& entry) {
+  constexpr size_t kMost = std::numeric_limits<uint32_t>::max();
+  ++stamp;
+  grouped.clear();
+  slotOfLine.clear();
+  for (const LdifLine& line : record.attributes) {
+    const NameId name = AttributeOf(line.name);
+    if (name >= stampOf.size()) {
+      stampOf.resize(name + 1, 0);
+      slotOf.resize(name + 1, 0);
+    }
+    if (stampOf[name] != stamp) {
+      stampOf[name] = stamp;
+      slotOf[name] = static_cast<uint32_t>(grouped.size());
+      grouped.push_back(TreeAttribute{name, 0, 0});
+    }
+    ++grouped[slotOf[name]].valueCount;
+    slotOfLine.push_back(slotOf[name]);
+  }
+  std::vector<TreeValue>& values = tree.values_;
+  if (values.size() + record.attributes.size() >= kMost ||
+      tree.attributes_.size() + grouped.size() >= kMost) {
+    TooLarge(record);
+  }
+  auto next = static_cast<uint32_t>(values.size());
+  for (TreeAttribute& attribute : grouped) {
+    attribute.firstValue = next;
+    next += attribute.valueCount;
+    attribute.valueCount = 0;  // counted again as the values are placed
+  }
+  values.resize(next);
+  for (size_t i = 0; i < record.attributes.size(); ++i) {
+    const LdifLine& line = record.attributes[i];
+    if (line.value.size() >= kMost) TooLarge(record);
+    TreeAttribute& attribute = grouped[slotOfLine[i]];
+    values[attribute.firstValue + attribute.valueCount++] =
+        TreeValue{Keep(line.value), static_cast<uint32_t>(line.value.size()),
+                  static_cast<uint32_t>(line.line)};
+  }
+  entry.firstAttribute = static_cast<uint32_t>(tree.attributes_.size());
+  entry.attributeCount = static_cast<uint32_t>(grouped.size());
+  tree.attributes_.insert(tree.attributes_.end(), grouped.begin(), grouped.end());
+}
+
+NameId MemoryTree::Loader::AttributeOf(std::string_view spelling) {
+  if (auto known = spellings.find(spelling); known != spellings.end()) return known->second;
+  const NameId name = tree.attributeNames_.Intern(LowerCase(spelling));
+  spellings.emplace(spelling, name);
+  return name;
+}
+
+const char* MemoryTree::Loader::Keep(std::string_view value) {
+  const std::string_view text = tree.text_;
+  if (value.data() >= text.data() && value.data() + value.size() <= text.data() + text.size()) {
+    return value.data();
+  }
+  return tree.arena_.Copy(value).data();
+}
+
+MemoryTree::MemoryTree(std::string text, const std::string& fileName,
+                       const std::map<std::string, std::string>& overrides)
+    : text_(std::move(text)), fileName_(fileName), byKey_(16, 0) {
+  for (const auto& [program, ldap] : overrides) names_.SetOverride(program, ldap);
+}
+
+MemoryTree::~MemoryTree() = default;
+
+std::unique_ptr<MemoryTree> MemoryTree::FromText(
+    std::string text, const std::string& fileName,
+    const std::map<std::string, std::string>& overrides) {
+  std::unique_ptr<MemoryTree> tree(new MemoryTree(std::move(text), fileName, overrides));
+  Loader loader(*tree);
+  loader.Reserve();
+  ScanLdif(tree->text_, fileName, [&](const LdifRecord& record) { loader.Add(record); });
+  if (loader.duplicate) throw *loader.duplicate;
+  return tree;
+}
+
+std::unique_ptr<MemoryTree> MemoryTree::FromFile(
+    const std::string& path, const std::map<std::string, std::string>& overrides) {
+  return FromText(ReadLdifText(path), path, overrides);
+}
+
+const TreeAttribute* MemoryTree::FindAttribute(const TreeEntry& entry, NameId name) const {
+  for (const TreeAttribute& attribute : AttributesOf(entry)) {
+    if (attribute.name == name) return &attribute;
+  }
+  return nullptr;
 }
 
 size_t MemoryTree::Slot(std::string_view key) const {
   const size_t mask = byKey_.size() - 1;
   size_t slot = std::hash<std::string_view>()(key) & mask;
-  while (byKey_[slot] != 0 && entries_[byKey_[slot] - 1].key != key) slot = (slot + 1) & mask;
+  while (byKey_[slot] != 0 && entries_[byKey_[slot] - 1].key() != key) slot = (slot + 1) & mask;
   return slot;
 }
 
-void MemoryTree::IndexNames() {
-  size_t size = 16;
-  while (size < 2 * entries_.size()) size *= 2;
-  byKey_.assign(size, 0);
-  for (size_t i = 0; i < entries_.size(); ++i) {
-    const size_t slot = Slot(entries_[i].key);
-    if (byKey_[slot] != 0) {
-      const size_t first = byKey_[slot] - 1;
-      throw LdifError(fileName_, lines_[i],
-                      "duplicate entry \"" + dns_[i] + "\" (first at line " +
-                          std::to_string(lines_[first]) + ")");
+bool MemoryTree::IndexName(uint32_t index) {
+  if (2 * (indexed_ + 1) > byKey_.size()) {  // at most half full: probes stay short
+    std::vector<uint32_t> old(2 * byKey_.size(), 0);
+    old.swap(byKey_);
+    for (uint32_t held : old) {
+      if (held != 0) byKey_[Slot(entries_[held - 1].key())] = held;
     }
-    byKey_[slot] = static_cast<uint32_t>(i + 1);
   }
-  dns_.clear();
-  dns_.shrink_to_fit();
+  const size_t slot = Slot(entries_[index].key());
+  if (byKey_[slot] != 0) return false;
+  byKey_[slot] = index + 1;
+  ++indexed_;
+  return true;
 }
 
 const TreeEntry* MemoryTree::Find(const std::string& dotted) const {
   // The name as written first, since a value may itself hold "=" ("R=D.acme"); then, for a
   // typed name, without its "type=" prefixes.
   for (const bool dropTypes : {false, true}) {
-    const size_t slot = Slot(NameKey(SplitDottedName(dotted, dropTypes)));
-    if (byKey_[slot] != 0) return &entries_[byKey_[slot] - 1];
+    if (const TreeEntry* entry = AtSlot(Slot(NameKey(SplitDottedName(dotted, dropTypes))))) {
+      return entry;
+    }
     if (dotted.find('=') == std::string::npos) break;  // no prefix to drop
   }
   return nullptr;
 }
 
-const TreeEntry* MemoryTree::FindDn(const std::string& dn) const {
+const TreeEntry* MemoryTree::FindDn(std::string_view dn) const {
   auto components = ParseLdapDn(dn, nullptr);
   if (!components || components->empty()) return nullptr;
-  const size_t slot = Slot(ComponentsKey(*components));
-  return byKey_[slot] != 0 ? &entries_[byKey_[slot] - 1] : nullptr;
+  return AtSlot(Slot(ComponentsKey(*components)));
 }
 
-const std::vector<size_t>& MemoryTree::OfClass(const std::string& key) const {
-  static const std::vector<size_t> kNone;
-  auto it = byClass_.find(key);
-  return it == byClass_.end() ? kNone : it->second;
+const std::vector<uint32_t>& MemoryTree::OfClass(const std::string& key) const {
+  static const std::vector<uint32_t> kNone;
+  const NameId id = classNames_.Find(key);
+  return id < byClass_.size() ? byClass_[id] : kNone;
+}
+
+bool MemoryTree::InScope(const TreeEntry& entry, const TreeEntry* base, int32_t scope) const {
+  if (!base) return scope == kScopeSubtree || (scope == kScopeOneLevel && entry.depth == 1);
+  if (scope == kScopeEntry) return &entry == base;
+  if (entry.depth < base->depth || (scope == kScopeOneLevel && entry.depth != base->depth + 1)) {
+    return false;
+  }
+  // Below the base: its key ends in the base's, after a separator.
+  const std::string_view key = entry.key(), baseKey = base->key();
+  if (!key.ends_with(baseKey)) return false;
+  return key.size() == baseKey.size() || key[key.size() - baseKey.size() - 1] == kNameKeySeparator;
 }
 
 }  // namespace vorlix::directory

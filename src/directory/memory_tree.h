@@ -1,45 +1,77 @@
 #pragma once
-// The in-memory tree of the embedded client: the entries of an LDIF file with their names
-// parsed, indexed by name and by base class, the schema names and the tree name.
+// The in-memory tree of the embedded client: the entries of an LDIF file with their names parsed,
+// indexed by name and by base class, the schema names and the tree name.
+//
+// Laid out lean, for trees of a million entries: the tree keeps the file's text and the values
+// point into it (a folded or base64 value is copied into an arena, as are the names made from an
+// entry's name); attribute and class names are held once each in name tables; the entries, their
+// attributes and their values lie in three flat tables.
 
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
-#include "directory/dotted_name.h"
 #include "directory/ldif_reader.h"
+#include "directory/name_table.h"
 #include "directory/schema_names.h"
+#include "directory/text_arena.h"
 
 namespace vorlix::directory {
 
+// A number from the tree's name tables: of an attribute name or of a class name.
+using NameId = uint32_t;
+inline constexpr NameId kNoName = NameTable::kNone;
+
+// One value: its text and the line of the tree file that gives it.
+struct TreeValue {
+  const char* data = nullptr;
+  uint32_t size = 0;
+  uint32_t line = 0;
+
+  std::string_view text() const { return {data, size}; }
+};
+
+// One attribute of an entry: its name and its values, in file order, in the value table.
 struct TreeAttribute {
-  std::string key;  // LDAP name, lower-cased
-  std::vector<std::string> values;
-  std::vector<uint32_t> lines;  // line of each value in the tree file
+  NameId name = kNoName;  // the lower-cased LDAP name
+  uint32_t firstValue = 0;
+  uint32_t valueCount = 0;
 };
 
 struct TreeEntry {
-  std::vector<NameComponent> components;  // leftmost first
-  std::string dotted;                     // typeless dotted name
-  std::string key;                        // NameKey of the component values
-  std::string baseClass;                  // LDAP name of the structural class, lower-cased
-  std::vector<TreeAttribute> attributes;
+  // Its name in three spellings, which lie one after the other in the tree's arena.
+  std::string_view dotted() const { return {names, dottedSize}; }                     // typeless
+  std::string_view typed() const { return {names + dottedSize, typedSize}; }          // typed
+  std::string_view key() const { return {names + dottedSize + typedSize, keySize}; }  // NameKey
 
-  const TreeAttribute* Find(const std::string& key) const;
+  const char* names = nullptr;
+  uint32_t dottedSize = 0;
+  uint32_t typedSize = 0;
+  uint32_t keySize = 0;
+  uint32_t depth = 0;  // number of name components
+  uint32_t line = 0;   // line of its "dn:" line
+  uint32_t firstAttribute = 0;
+  uint32_t attributeCount = 0;
+  NameId baseClass = kNoName;  // the lower-cased LDAP name of its structural class
 };
 
 class MemoryTree {
  public:
-  // Builds the tree from parsed entries; fileName labels errors (LdifError with the entry's line).
-  // The entry with the empty name gives the tree name (directoryTreeName); "cn=schema" gives the
-  // schema. overrides maps program names to LDAP names.
-  MemoryTree(std::vector<LdifEntry> entries, const std::string& fileName,
-             const std::map<std::string, std::string>& overrides = {});
-  // Reads the tree from an LDIF file, entry by entry.
+  MemoryTree(const MemoryTree&) = delete;
+  MemoryTree& operator=(const MemoryTree&) = delete;
+  ~MemoryTree();
+
+  // Builds the tree from LDIF text, which it keeps; fileName labels errors (LdifError with the
+  // entry's line). The entry with the empty name gives the tree name (directoryTreeName);
+  // "cn=schema" gives the schema. overrides maps program names to LDAP names.
+  static std::unique_ptr<MemoryTree> FromText(
+      std::string text, const std::string& fileName,
+      const std::map<std::string, std::string>& overrides = {});
+  // Reads the tree from an LDIF file.
   static std::unique_ptr<MemoryTree> FromFile(const std::string& path,
                                               const std::map<std::string, std::string>& overrides);
 
@@ -51,27 +83,62 @@ class MemoryTree {
   // The entry of a dotted (or typed dotted) name; nullptr when there is none.
   const TreeEntry* Find(const std::string& dotted) const;
   // The entry of an LDAP name in any spelling; nullptr when there is none.
-  const TreeEntry* FindDn(const std::string& dn) const;
+  const TreeEntry* FindDn(std::string_view dn) const;
   // Indexes of the entries whose base class is key (lower-cased LDAP class name).
-  const std::vector<size_t>& OfClass(const std::string& key) const;
+  const std::vector<uint32_t>& OfClass(const std::string& key) const;
+  // Whether entry lies in the scope (kScopeEntry, kScopeOneLevel, kScopeSubtree) of base; a null
+  // base is the whole tree, whose one level is the entries of one component.
+  bool InScope(const TreeEntry& entry, const TreeEntry* base, int32_t scope) const;
+
+  // Attribute names: the number of a lower-cased LDAP name (kNoName when no entry has it) and
+  // the name of a number.
+  NameId AttributeId(std::string_view key) const { return attributeNames_.Find(key); }
+  const std::string& AttributeKey(NameId id) const { return attributeNames_[id]; }
+  // Class names: the number of a lower-cased LDAP class name (kNoName when no entry has it as its
+  // base class) and the name of a number.
+  NameId ClassId(std::string_view key) const { return classNames_.Find(key); }
+  const std::string& ClassKey(NameId id) const { return classNames_[id]; }
+
+  std::span<const TreeAttribute> AttributesOf(const TreeEntry& entry) const {
+    return std::span(attributes_).subspan(entry.firstAttribute, entry.attributeCount);
+  }
+  std::span<const TreeValue> ValuesOf(const TreeAttribute& attribute) const {
+    return std::span(values_).subspan(attribute.firstValue, attribute.valueCount);
+  }
+  // The attribute of entry with this name; nullptr when it has none.
+  const TreeAttribute* FindAttribute(const TreeEntry& entry, NameId name) const;
+  // An attribute by its place in the attribute table (its index, as AttributeIndex gives it).
+  const TreeAttribute& AttributeAt(uint32_t index) const { return attributes_[index]; }
+  uint32_t AttributeIndex(const TreeAttribute& attribute) const {
+    return static_cast<uint32_t>(&attribute - attributes_.data());
+  }
 
  private:
-  MemoryTree(const std::string& fileName, const std::map<std::string, std::string>& overrides);
-  void Add(LdifEntry&& source);
-  // Builds the name index once all entries are in; refuses two entries of one name.
-  void IndexNames();
+  struct Loader;
+  MemoryTree(std::string text, const std::string& fileName,
+             const std::map<std::string, std::string>& overrides);
   // The slot of key in the name index: the one holding it, or the empty one where it would go.
   size_t Slot(std::string_view key) const;
+  // Adds entry `index` to the name index; false (and nothing added) when its name is taken.
+  bool IndexName(uint32_t index);
+  const TreeEntry* AtSlot(size_t slot) const {
+    return byKey_[slot] != 0 ? &entries_[byKey_[slot] - 1] : nullptr;
+  }
 
+  const std::string text_;  // the tree file; most values point into it
+  TextArena arena_;         // the values that do not, and the names of the entries
   std::string fileName_;
-  std::vector<size_t> lines_;     // line of each entry, for the duplicate message
-  std::vector<std::string> dns_;  // name of each entry as written, until the index is built
   std::string treeName_;
   SchemaNames names_;
+  NameTable attributeNames_;
+  NameTable classNames_;
   std::vector<TreeEntry> entries_;
+  std::vector<TreeAttribute> attributes_;
+  std::vector<TreeValue> values_;
   // Open-addressed index of entries by name key: entry index + 1, 0 for an empty slot.
   std::vector<uint32_t> byKey_;
-  std::unordered_map<std::string, std::vector<size_t>> byClass_;
+  size_t indexed_ = 0;                          // entries in the index
+  std::vector<std::vector<uint32_t>> byClass_;  // entry indexes by base class number
 };
 
 }  // namespace vorlix::directory

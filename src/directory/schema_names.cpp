@@ -94,15 +94,6 @@ Definition ReadDefinition(const std::string& text) {
 
 }  // namespace
 
-std::string BaseClassKey(const std::vector<std::string>& structuralObjectClass,
-                         const std::vector<std::string>& objectClass) {
-  if (!structuralObjectClass.empty()) return LowerCase(structuralObjectClass.front());
-  for (const std::string& v : objectClass) {
-    if (LowerCase(v) != "top") return LowerCase(v);
-  }
-  return std::string();
-}
-
 int32_t SchemaNames::SyntaxFromOid(const std::string& oid) {
   static const std::string kStandard = "1.3.6.1.4.1.1466.115.121.1.";
   size_t dot = oid.rfind('.');

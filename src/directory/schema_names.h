@@ -9,16 +9,30 @@
 
 #include <cstdint>
 #include <map>
+#include <ranges>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "platform/plain_text.h"
+
 namespace vorlix::directory {
 
-// The lower-cased structural class of an entry with these values: its structuralObjectClass when
-// it has one, else its first objectClass but "top".
-std::string BaseClassKey(const std::vector<std::string>& structuralObjectClass,
-                         const std::vector<std::string>& objectClass);
+// The lower-cased structural class of an entry with these values (ranges of texts): its
+// structuralObjectClass when it has one, else its first objectClass but "top".
+template <std::ranges::input_range Structural, std::ranges::input_range Classes>
+std::string BaseClassKey(Structural&& structuralObjectClass, Classes&& objectClass) {
+  if (auto first = std::ranges::begin(structuralObjectClass);
+      first != std::ranges::end(structuralObjectClass)) {
+    return platform::LowerCase(*first);
+  }
+  for (std::string_view value : objectClass) {
+    std::string key = platform::LowerCase(value);
+    if (key != "top") return key;
+  }
+  return std::string();
+}
 
 class SchemaNames {
  public:

@@ -18,7 +18,7 @@ char Fold(char c, bool ignoreCase) {
 }
 
 // Compares two values for ordering: as numbers when both are, else as lower-cased texts.
-int Compare(const std::string& a, const std::string& b) {
+int Compare(std::string_view a, std::string_view b) {
   long long x = 0, y = 0;
   auto ra = std::from_chars(a.data(), a.data() + a.size(), x);
   auto rb = std::from_chars(b.data(), b.data() + b.size(), y);
@@ -30,16 +30,15 @@ int Compare(const std::string& a, const std::string& b) {
 }
 
 // The text a value is compared as: names in their typeless dotted spelling.
-std::string ComparedText(const std::string& value, int32_t syntax) {
-  if (syntax != SYN_DIST_NAME) return value;
+std::string ComparedText(std::string_view value) {
   auto components = ParseLdapDn(value, nullptr);
-  return components && !components->empty() ? DottedName(*components, false) : value;
+  return components && !components->empty() ? DottedName(*components, false) : std::string(value);
 }
 
 }  // namespace
 
-bool WildcardMatch(const std::string& pattern, const std::string& text, bool ignoreCase) {
-  size_t p = 0, t = 0, star = std::string::npos, mark = 0;
+bool WildcardMatch(std::string_view pattern, std::string_view text, bool ignoreCase) {
+  size_t p = 0, t = 0, star = std::string_view::npos, mark = 0;
   while (t < text.size()) {
     if (p < pattern.size() && pattern[p] == '*') {
       star = p++;
@@ -47,7 +46,7 @@ bool WildcardMatch(const std::string& pattern, const std::string& text, bool ign
     } else if (p < pattern.size() && Fold(pattern[p], ignoreCase) == Fold(text[t], ignoreCase)) {
       ++p;
       ++t;
-    } else if (star != std::string::npos) {
+    } else if (star != std::string_view::npos) {
       p = star + 1;
       t = ++mark;
     } else {
@@ -166,8 +165,17 @@ std::optional<SearchFilter> SearchFilter::Build(const std::vector<FilterToken>& 
   return filter;
 }
 
-bool SearchFilter::Matches(const TreeEntry& entry, const SchemaNames& names) const {
-  return Evaluate(root_, entry, names);
+SearchFilter::TreeMatch::TreeMatch(const SearchFilter& filter, const MemoryTree& tree)
+    : filter_(filter), tree_(tree) {
+  for (const Node& node : filter.nodes_) {
+    const bool isClass = node.kind == Kind::kBaseClass;
+    names_.push_back(isClass ? tree.ClassId(node.attribute) : tree.AttributeId(node.attribute));
+    syntaxes_.push_back(isClass ? SYN_CLASS_NAME : tree.names().SyntaxOf(node.attribute));
+  }
+}
+
+bool SearchFilter::TreeMatch::operator()(const TreeEntry& entry) const {
+  return filter_.Evaluate(filter_.root_, entry, *this);
 }
 
 std::optional<std::string> SearchFilter::RequiredClass() const {
@@ -181,35 +189,35 @@ std::optional<std::string> SearchFilter::RequiredClass() const {
   return std::nullopt;
 }
 
-bool SearchFilter::Evaluate(size_t index, const TreeEntry& entry, const SchemaNames& names) const {
+bool SearchFilter::Evaluate(size_t index, const TreeEntry& entry, const TreeMatch& match) const {
   const Node& node = nodes_[index];
   switch (node.kind) {
     case Kind::kAnd:
       for (size_t child : node.children) {
-        if (!Evaluate(child, entry, names)) return false;
+        if (!Evaluate(child, entry, match)) return false;
       }
       return true;
     case Kind::kOr:
       for (size_t child : node.children) {
-        if (Evaluate(child, entry, names)) return true;
+        if (Evaluate(child, entry, match)) return true;
       }
       return false;
     case Kind::kNot:
-      return !Evaluate(node.children.front(), entry, names);
+      return !Evaluate(node.children.front(), entry, match);
     case Kind::kBaseClass:
-      return entry.baseClass == node.attribute;
+      return entry.baseClass == match.names_[index];
     case Kind::kPresent:
-      return entry.Find(node.attribute) != nullptr;
+      return match.tree_.FindAttribute(entry, match.names_[index]) != nullptr;
     default:
       break;
   }
-  const TreeAttribute* attribute = entry.Find(node.attribute);
+  const TreeAttribute* attribute = match.tree_.FindAttribute(entry, match.names_[index]);
   if (!attribute) return false;
-  const int32_t syntax = names.SyntaxOf(node.attribute);
+  const int32_t syntax = match.syntaxes_[index];
   std::string converted;
-  for (const std::string& raw : attribute->values) {
-    if (syntax == SYN_DIST_NAME) converted = ComparedText(raw, syntax);
-    const std::string& value = syntax == SYN_DIST_NAME ? converted : raw;
+  for (const TreeValue& raw : match.tree_.ValuesOf(*attribute)) {
+    if (syntax == SYN_DIST_NAME) converted = ComparedText(raw.text());
+    const std::string_view value = syntax == SYN_DIST_NAME ? converted : raw.text();
     if (node.kind == Kind::kEqual && WildcardMatch(node.value, value, syntax != SYN_CE_STRING)) {
       return true;
     }

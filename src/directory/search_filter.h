@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "directory/memory_tree.h"
@@ -28,7 +29,19 @@ class SearchFilter {
   static std::optional<SearchFilter> Build(const std::vector<FilterToken>& tokens,
                                            const SchemaNames& names, std::string* error);
 
-  bool Matches(const TreeEntry& entry, const SchemaNames& names) const;
+  // The filter over the entries of one tree, its names resolved once for a search.
+  class TreeMatch {
+   public:
+    TreeMatch(const SearchFilter& filter, const MemoryTree& tree);
+    bool operator()(const TreeEntry& entry) const;
+
+   private:
+    friend class SearchFilter;
+    const SearchFilter& filter_;
+    const MemoryTree& tree_;
+    std::vector<NameId> names_;      // per node: its attribute's number (a base class: its own)
+    std::vector<int32_t> syntaxes_;  // per node: its attribute's syntax
+  };
 
   // The base class every match must have (lower-cased LDAP name), when the filter says so; lets
   // a search look only at the entries of that class.
@@ -50,7 +63,7 @@ class SearchFilter {
     std::string attribute;  // lower-cased LDAP name (kBaseClass: the class)
     std::string value;
   };
-  bool Evaluate(size_t node, const TreeEntry& entry, const SchemaNames& names) const;
+  bool Evaluate(size_t node, const TreeEntry& entry, const TreeMatch& match) const;
   void AppendLdap(size_t node, const SchemaNames& names,
                   const std::function<std::string(const std::string&)>& dnOf,
                   std::string& out) const;
@@ -61,6 +74,6 @@ class SearchFilter {
 };
 
 // Case-insensitive match of text against a pattern in which "*" matches any run of characters.
-bool WildcardMatch(const std::string& pattern, const std::string& text, bool ignoreCase);
+bool WildcardMatch(std::string_view pattern, std::string_view text, bool ignoreCase);
 
 }  // namespace vorlix::directory

@@ -47,16 +47,16 @@ std::optional<int32_t> Word(std::string_view text) {
   return std::nullopt;
 }
 
-std::vector<std::string> Split(const std::string& text, char separator, size_t maxParts) {
+std::vector<std::string> Split(std::string_view text, char separator, size_t maxParts) {
   std::vector<std::string> parts;
   size_t start = 0;
   while (parts.size() + 1 < maxParts) {
     size_t at = text.find(separator, start);
-    if (at == std::string::npos) break;
-    parts.push_back(text.substr(start, at - start));
+    if (at == std::string_view::npos) break;
+    parts.emplace_back(text.substr(start, at - start));
     start = at + 1;
   }
-  parts.push_back(text.substr(start));
+  parts.emplace_back(text.substr(start));
   return parts;
 }
 
@@ -74,9 +74,9 @@ bool LayValue(Io& io, int32_t syntax, Value& value) {
 
 }  // namespace
 
-std::string WrittenNameSpelling(const std::string& dn, bool typed) {
+std::string WrittenNameSpelling(std::string_view dn, bool typed) {
   auto components = ParseLdapDn(dn, nullptr);
-  if (!components || components->empty()) return dn;  // not a name: handed out as written
+  if (!components || components->empty()) return std::string(dn);  // not a name: as written
   return DottedName(*components, typed);
 }
 
@@ -126,7 +126,7 @@ std::optional<int64_t> ParseGeneralizedTime(std::string_view text) {
   return days * 86400 + *hour * 3600 + *minute * 60 + second - offset;
 }
 
-std::optional<FetchedValue> ConvertValue(int32_t syntax, const std::string& text, bool typedNames,
+std::optional<FetchedValue> ConvertValue(int32_t syntax, std::string_view text, bool typedNames,
                                          const NameSpelling& spell) {
   FetchedValue v;
   if (syntax == SYN_DIST_NAME) {
@@ -143,14 +143,16 @@ std::optional<FetchedValue> ConvertValue(int32_t syntax, const std::string& text
     return v;
   }
   switch (syntax) {
-    case SYN_BOOLEAN:
-      if (strcasecmp(text.c_str(), "TRUE") == 0 || text == "1")
+    case SYN_BOOLEAN: {
+      const std::string word(text);
+      if (strcasecmp(word.c_str(), "TRUE") == 0 || text == "1")
         v.word[0] = 1;
-      else if (strcasecmp(text.c_str(), "FALSE") == 0 || text == "0")
+      else if (strcasecmp(word.c_str(), "FALSE") == 0 || text == "0")
         v.word[0] = 0;
       else
         return std::nullopt;
       return v;
+    }
     case SYN_INTEGER:
     case SYN_COUNTER:
     case SYN_INTERVAL: {
@@ -222,7 +224,7 @@ std::optional<FetchedValue> ConvertValue(int32_t syntax, const std::string& text
     case SYN_HOLD: {
       // The name comes first and may itself hold "#"; the numbers are the last parts.
       const size_t numbers = syntax == SYN_TYPED_NAME ? 2 : 1;
-      std::string rest = text;
+      std::string rest(text);
       std::vector<int32_t> words;
       for (size_t i = 0; i < numbers; ++i) {
         size_t at = rest.rfind('#');
@@ -241,7 +243,7 @@ std::optional<FetchedValue> ConvertValue(int32_t syntax, const std::string& text
   }
 }
 
-std::string RefusalReason(int32_t syntax, const std::string& text) {
+std::string RefusalReason(int32_t syntax, std::string_view text) {
   switch (syntax) {
     case SYN_TIME:
       if (ParseGeneralizedTime(text)) {

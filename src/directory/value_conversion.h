@@ -31,18 +31,18 @@
 namespace vorlix::directory {
 
 // The dotted spelling (typed or typeless) of an LDAP name written in a value.
-using NameSpelling = std::function<std::string(const std::string& dn, bool typed)>;
+using NameSpelling = std::function<std::string(std::string_view dn, bool typed)>;
 
 // The dotted spelling of the LDAP name dn as written; dn itself when it is no name.
-std::string WrittenNameSpelling(const std::string& dn, bool typed);
+std::string WrittenNameSpelling(std::string_view dn, bool typed);
 
 // The fetched layout of a value text; nullopt when the text does not fit the syntax. typedNames
 // chooses the spelling of names within the value; spell gives it (default: as written).
-std::optional<FetchedValue> ConvertValue(int32_t syntax, const std::string& text, bool typedNames,
+std::optional<FetchedValue> ConvertValue(int32_t syntax, std::string_view text, bool typedNames,
                                          const NameSpelling& spell = WrittenNameSpelling);
 
 // Why ConvertValue refuses text for syntax, for messages: "is not a valid time (...)".
-std::string RefusalReason(int32_t syntax, const std::string& text);
+std::string RefusalReason(int32_t syntax, std::string_view text);
 
 // Seconds since 1970 of a Generalized Time text (or a plain decimal number of seconds); nullopt
 // for a text that is neither, or names a date that does not exist.

@@ -15,7 +15,7 @@ namespace {
 // The message of the LdifError that parsing text raises; empty when there is none.
 std::string ErrorOf(const std::string& text) {
   try {
-    MemoryTree tree(ParseLdif(text, "t.ldif"), "t.ldif");
+    MemoryTree::FromText(text, "t.ldif");
   } catch (const LdifError& e) {
     return e.what();
   }

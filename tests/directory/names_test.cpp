@@ -35,12 +35,13 @@ TEST(DirectoryNamesTest, LdapNamesBecomeDottedNamesAndBack) {
   EXPECT_NE(NameKey({"a.b"}), NameKey({"a", "b"}));
 
   // A value holding "=" is found under the name the tree hands out, typed names still are.
-  const MemoryTree tree(ParseLdif("dn: o=acme\no: acme\n\ndn: cn=R=D,o=acme\ncn: R=D\n", "t"), "t");
-  ASSERT_NE(tree.Find("R=D.acme"), nullptr);
-  EXPECT_EQ(tree.Find("r=d.ACME"), tree.Find("R=D.acme"));
-  EXPECT_EQ(tree.Find("cn=R=D.o=acme"), tree.Find("R=D.acme"));
-  EXPECT_EQ(tree.Find("O=acme"), tree.Find("acme"));
-  EXPECT_EQ(tree.Find("D.acme"), nullptr);
+  const auto tree =
+      MemoryTree::FromText("dn: o=acme\no: acme\n\ndn: cn=R=D,o=acme\ncn: R=D\n", "t");
+  ASSERT_NE(tree->Find("R=D.acme"), nullptr);
+  EXPECT_EQ(tree->Find("r=d.ACME"), tree->Find("R=D.acme"));
+  EXPECT_EQ(tree->Find("cn=R=D.o=acme"), tree->Find("R=D.acme"));
+  EXPECT_EQ(tree->Find("O=acme"), tree->Find("acme"));
+  EXPECT_EQ(tree->Find("D.acme"), nullptr);
 }
 
 TEST(DirectoryNamesTest, ProgramNamesMapToLdapNamesAndSyntaxes) {

@@ -6,7 +6,6 @@
 
 #include <string>
 
-#include "directory/ldif_reader.h"
 #include "directory/memory_tree.h"
 
 namespace vorlix::directory {
@@ -19,17 +18,29 @@ TEST(DirectoryWideEntryTest, ManyAttributeNamesOnOneEntryLoadAndGroup) {
     text += "attr" + std::to_string(i) + ": v" + std::to_string(i) + "\n";
   text += "ATTR7: again\nObjectClass: top\n";  // names repeat without regard to case
 
-  MemoryTree tree(ParseLdif(text, "wide.ldif"), "wide.ldif");
-  ASSERT_EQ(tree.entries().size(), 1u);
-  const TreeEntry& entry = tree.entries().front();
-  ASSERT_EQ(entry.attributes.size(), static_cast<size_t>(kNames) + 2);
-  EXPECT_EQ(entry.attributes[0].key, "objectclass");  // first-seen order
-  EXPECT_EQ(entry.attributes[0].values, (std::vector<std::string>{"organization", "top"}));
-  EXPECT_EQ(entry.attributes[0].lines, (std::vector<uint32_t>{2, kNames + 5}));
-  const TreeAttribute* seventh = entry.Find("attr7");
+  const auto tree = MemoryTree::FromText(text, "wide.ldif");
+  ASSERT_EQ(tree->entries().size(), 1u);
+  const TreeEntry& entry = tree->entries().front();
+  const auto attributes = tree->AttributesOf(entry);
+  ASSERT_EQ(attributes.size(), static_cast<size_t>(kNames) + 2);
+  // The texts and the lines of an attribute's values.
+  auto texts = [&](const TreeAttribute& attribute) {
+    std::vector<std::string> values;
+    for (const TreeValue& value : tree->ValuesOf(attribute)) values.emplace_back(value.text());
+    return values;
+  };
+  auto lines = [&](const TreeAttribute& attribute) {
+    std::vector<uint32_t> numbers;
+    for (const TreeValue& value : tree->ValuesOf(attribute)) numbers.push_back(value.line);
+    return numbers;
+  };
+  EXPECT_EQ(tree->AttributeKey(attributes[0].name), "objectclass");  // first-seen order
+  EXPECT_EQ(texts(attributes[0]), (std::vector<std::string>{"organization", "top"}));
+  EXPECT_EQ(lines(attributes[0]), (std::vector<uint32_t>{2, kNames + 5}));
+  const TreeAttribute* seventh = tree->FindAttribute(entry, tree->AttributeId("attr7"));
   ASSERT_NE(seventh, nullptr);
-  EXPECT_EQ(seventh->values, (std::vector<std::string>{"v7", "again"}));
-  EXPECT_EQ(entry.baseClass, "organization");
+  EXPECT_EQ(texts(*seventh), (std::vector<std::string>{"v7", "again"}));
+  EXPECT_EQ(tree->ClassKey(entry.baseClass), "organization");
 }
 
 }  // namespace
