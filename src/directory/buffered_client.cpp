@@ -60,6 +60,12 @@ struct BufferedClient::State {
   BufferState* FindBuffer(Context c, Buffer b) {
     return contexts.Find(c) ? buffers.Find(b) : nullptr;
   }
+  // A step of the walk through a reply buffer under context; -322 when either does not exist.
+  template <typename Step>
+  int32_t Walk(Context c, Buffer b, Step step) {
+    BufferState* buffer = FindBuffer(c, b);
+    return buffer ? step(buffer->reply) : kErrBadHandle;
+  }
   // The open iteration of operation under context; nullptr when there is none.
   IterationState* FindIteration(Iteration handle, int32_t operation, Context context) {
     IterationState* it = iterations.Find(handle);
@@ -310,29 +316,27 @@ int32_t BufferedClient::dsEndIteration(Context context, Iteration iteration, int
 }
 
 int32_t BufferedClient::dsAttrCount(Context context, Buffer reply, int32_t& count) {
-  BufferState* b = state_->FindBuffer(context, reply);
-  return b ? b->reply.StartWalk(kOpRead, count) : kErrBadHandle;
+  return state_->Walk(context, reply, [&](Reply& r) { return r.StartWalk(kOpRead, count); });
 }
 
 int32_t BufferedClient::dsNextAttr(Context context, Buffer reply, std::string& name,
                                    int32_t& valueCount, int32_t& syntax) {
-  BufferState* b = state_->FindBuffer(context, reply);
-  return b ? b->reply.NextAttribute(name, valueCount, syntax) : kErrBadHandle;
+  return state_->Walk(context, reply,
+                      [&](Reply& r) { return r.NextAttribute(name, valueCount, syntax); });
 }
 
 int32_t BufferedClient::dsValueSize(Context context, Buffer reply, int32_t syntax, int32_t& size) {
-  BufferState* b = state_->FindBuffer(context, reply);
-  if (!b) return kErrBadHandle;
-  FetchedValue value;
-  const int32_t r = b->reply.PeekValue(syntax, value);
-  if (r == kOk) size = FetchedSize(syntax, value);
-  return r;
+  return state_->Walk(context, reply, [&](Reply& r) {
+    FetchedValue value;
+    const int32_t result = r.PeekValue(syntax, value);
+    if (result == kOk) size = FetchedSize(syntax, value);
+    return result;
+  });
 }
 
 int32_t BufferedClient::dsNextValue(Context context, Buffer reply, int32_t syntax,
                                     FetchedValue& place) {
-  BufferState* b = state_->FindBuffer(context, reply);
-  return b ? b->reply.NextValue(syntax, place) : kErrBadHandle;
+  return state_->Walk(context, reply, [&](Reply& r) { return r.NextValue(syntax, place); });
 }
 
 // ---- filters -----------------------------------------------------------------------------
@@ -393,14 +397,13 @@ int32_t BufferedClient::dsSearchTree(Context context, const std::string& base, i
 }
 
 int32_t BufferedClient::dsObjectCount(Context context, Buffer reply, int32_t& count) {
-  BufferState* b = state_->FindBuffer(context, reply);
-  return b ? b->reply.StartWalk(kOpSearch, count) : kErrBadHandle;
+  return state_->Walk(context, reply, [&](Reply& r) { return r.StartWalk(kOpSearch, count); });
 }
 
 int32_t BufferedClient::dsNextObject(Context context, Buffer reply, std::string& name,
                                      int32_t& attributeCount, ObjectInfo& info) {
-  BufferState* b = state_->FindBuffer(context, reply);
-  return b ? b->reply.NextObject(name, attributeCount, info.baseClass) : kErrBadHandle;
+  return state_->Walk(context, reply,
+                      [&](Reply& r) { return r.NextObject(name, attributeCount, info.baseClass); });
 }
 
 // ---- testing aids ------------------------------------------------------------------------

@@ -72,17 +72,11 @@ class LayoutReader {
 
   template <std::integral T>
   bool U16(T& value) {
-    uint16_t word = 0;
-    if (!in_.U16(word)) return false;
-    value = static_cast<T>(word);
-    return true;
+    return Word<uint16_t>(value, &platform::ByteReader::U16);
   }
   template <std::integral T>
   bool U32(T& value) {
-    uint32_t word = 0;
-    if (!in_.U32(word)) return false;
-    value = static_cast<T>(word);
-    return true;
+    return Word<uint32_t>(value, &platform::ByteReader::U32);
   }
   bool Text16(std::string& text) {
     uint16_t size = 0;
@@ -105,6 +99,15 @@ class LayoutReader {
   size_t Position() const { return in_.Position(); }
 
  private:
+  // A word of the stored width, read into a value of the caller's type.
+  template <typename Stored, typename T>
+  bool Word(T& value, bool (platform::ByteReader::*read)(Stored&)) {
+    Stored word = 0;
+    if (!(in_.*read)(word)) return false;
+    value = static_cast<T>(word);
+    return true;
+  }
+
   platform::ByteReader in_;
 };
 

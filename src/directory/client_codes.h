@@ -14,7 +14,8 @@ inline constexpr int32_t kErrEndOfReply = -341;      // read past the last objec
 inline constexpr int32_t kErrNoSuchEntry = -601;     // the object does not exist
 inline constexpr int32_t kErrNoSuchAttribute =
     -603;  // the object has none of the requested attributes
-inline constexpr int32_t kErrInvalidRequest = -641;  // malformed filter, wrong buffer use, bad key
+inline constexpr int32_t kErrSyntaxViolation = -613;  // a value does not fit its attribute's syntax
+inline constexpr int32_t kErrInvalidRequest = -641;   // malformed filter, wrong buffer use, bad key
 inline constexpr int32_t kErrInsufficientBuffer = -649;  // a single value does not fit in a reply
 // Codes of a client over a directory server.
 inline constexpr int32_t kErrTransportFailure = -625;  // the server is down, unreachable or silent
@@ -48,6 +49,9 @@ inline constexpr uint32_t kFlagDisallowReferrals = 0x80;
 inline constexpr int32_t kOpRead = 3;
 inline constexpr int32_t kOpSearch = 6;
 inline constexpr int32_t kOpFilter = 28;
+
+// The base name of a search over the whole tree.
+inline constexpr char kRootName[] = "[root]";
 
 // Search scopes.
 inline constexpr int32_t kScopeEntry = 0;

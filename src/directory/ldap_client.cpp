@@ -20,11 +20,6 @@ using platform::LowerCase;
 
 namespace {
 
-// Code of a value that does not fit its attribute's syntax.
-constexpr int32_t kErrValueSyntax = -613;
-
-constexpr const char* kRootName = "[root]";
-
 // Naming attributes tried when a name has to be found level by level.
 constexpr const char* kNamingTypes[] = {"cn", "ou", "o", "l", "dc", "uid", "c", "st"};
 
@@ -297,9 +292,9 @@ struct LdapClient::State {
       auto value = ConvertValue(out.syntax, text, typed, spell);
       if (failure) return Failed(*failure);
       if (!value) {
-        last = LdapFailure{kErrValueSyntax, "The value \"" + text + "\" of " + attribute.name +
-                                                " does not fit its syntax"};
-        return kErrValueSyntax;
+        last = LdapFailure{kErrSyntaxViolation, "The value \"" + text + "\" of " + attribute.name +
+                                                    " does not fit its syntax"};
+        return kErrSyntaxViolation;
       }
       out.values.push_back(std::move(*value));
     }

@@ -46,19 +46,29 @@ int32_t Reply::StartWalk(int32_t kind, int32_t& count) {
   return kOk;
 }
 
-int32_t Reply::NextAttribute(std::string& name, int32_t& valueCount, int32_t& syntax) {
-  if (kind_ != kOpRead) return kErrInvalidRequest;
+template <typename Layout>
+int32_t Reply::ReadItem(int32_t kind, Layout lay, size_t& end) const {
+  if (kind_ != kind) return kErrInvalidRequest;
   if (itemsLeft_ <= 0) return kErrEndOfReply;
   LayoutReader in(bytes_, nextItem_);
+  if (!lay(in)) return kErrEndOfReply;
+  end = in.Position();
+  return kOk;
+}
+
+int32_t Reply::NextAttribute(std::string& name, int32_t& valueCount, int32_t& syntax) {
   ReplyAttribute header;
-  if (!LayAttribute(in, header)) return kErrEndOfReply;
+  size_t end = 0;
+  const int32_t r = ReadItem(
+      kOpRead, [&](auto& in) { return LayAttribute(in, header); }, end);
+  if (r != kOk) return r;
   name = std::move(header.name);
   syntax = header.syntax;
   valueCount = static_cast<int32_t>(header.valueCount);
   syntax_ = syntax;
   valuesLeft_ = valueCount;
-  nextValue_ = in.Position();
-  nextItem_ = in.Position() + header.valueBytes;
+  nextValue_ = end;
+  nextItem_ = end + header.valueBytes;
   --itemsLeft_;
   return kOk;
 }
@@ -85,15 +95,13 @@ int32_t Reply::NextValue(int32_t syntax, FetchedValue& value) {
 }
 
 int32_t Reply::NextObject(std::string& name, int32_t& attributeCount, std::string& baseClass) {
-  if (kind_ != kOpSearch) return kErrInvalidRequest;
-  if (itemsLeft_ <= 0) return kErrEndOfReply;
-  LayoutReader in(bytes_, nextItem_);
   FoundObject object;
-  if (!LayObject(in, object)) return kErrEndOfReply;
+  const int32_t r = ReadItem(
+      kOpSearch, [&](auto& in) { return LayObject(in, object); }, nextItem_);
+  if (r != kOk) return r;
   name = std::move(object.name);
   baseClass = std::move(object.baseClass);
   attributeCount = static_cast<int32_t>(object.attributeCount);
-  nextItem_ = in.Position();
   --itemsLeft_;
   return kOk;
 }
@@ -116,12 +124,16 @@ void ReplyPart::BeginAttribute(const std::string& name, int32_t syntax) {
   values_ = 0;
 }
 
-bool ReplyPart::AddValue(std::string_view encoded) {
-  if (reply_.bytes_.size() + LaidSize([&](auto& io) { return LayValue(io, encoded); }) > limit_) {
-    return false;
-  }
+template <typename Layout>
+bool ReplyPart::Append(Layout lay) {
+  if (reply_.bytes_.size() + LaidSize(lay) > limit_) return false;
   LayoutWriter out(reply_.bytes_);
-  LayValue(out, encoded);
+  lay(out);
+  return true;
+}
+
+bool ReplyPart::AddValue(std::string_view encoded) {
+  if (!Append([&](auto& io) { return LayValue(io, encoded); })) return false;
   ++values_;
   return true;
 }
@@ -139,11 +151,7 @@ void ReplyPart::DropAttribute() {
 }
 
 bool ReplyPart::AddObject(const FoundObject& object) {
-  if (reply_.bytes_.size() + LaidSize([&](auto& io) { return LayObject(io, object); }) > limit_) {
-    return false;
-  }
-  LayoutWriter out(reply_.bytes_);
-  LayObject(out, object);
+  if (!Append([&](auto& io) { return LayObject(io, object); })) return false;
   ++items_;
   return true;
 }

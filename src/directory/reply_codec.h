@@ -48,6 +48,10 @@ class Reply {
 
  private:
   friend class ReplyPart;
+  // Reads the next attribute or object of a reply of kind with `lay` (run as lay(reader)); end
+  // is then where the item ends.
+  template <typename Layout>
+  int32_t ReadItem(int32_t kind, Layout lay, size_t& end) const;
   int32_t DecodeNextValue(int32_t syntax, FetchedValue& value, size_t& end) const;
 
   int32_t kind_ = 0;
@@ -81,6 +85,10 @@ class ReplyPart {
   void Finish();
 
  private:
+  // Lays out what `lay` (run as lay(io)) writes when it fits; false, and nothing written, if not.
+  template <typename Layout>
+  bool Append(Layout lay);
+
   Reply& reply_;
   int32_t kind_;
   size_t limit_;

@@ -91,24 +91,18 @@ class FilterParser {
     return *token.value;
   }
 
-  size_t Expression() {
-    size_t first = Term();
-    if (Peek() != kTokOr) return first;
-    SearchFilter::Node node{SearchFilter::Kind::kOr, {first}, {}, {}};
-    while (Peek() == kTokOr) {
-      Take();
-      node.children.push_back(Term());
-    }
-    return Add(std::move(node));
-  }
+  size_t Expression() { return Chain(kTokOr, SearchFilter::Kind::kOr, &FilterParser::Term); }
+  size_t Term() { return Chain(kTokAnd, SearchFilter::Kind::kAnd, &FilterParser::Factor); }
 
-  size_t Term() {
-    size_t first = Factor();
-    if (Peek() != kTokAnd) return first;
-    SearchFilter::Node node{SearchFilter::Kind::kAnd, {first}, {}, {}};
-    while (Peek() == kTokAnd) {
+  // Operands read by `operand` and joined by `joiner`: one node of `kind` over them all, or the
+  // single operand when there is no joiner.
+  size_t Chain(int32_t joiner, SearchFilter::Kind kind, size_t (FilterParser::*operand)()) {
+    size_t first = (this->*operand)();
+    if (Peek() != joiner) return first;
+    SearchFilter::Node node{kind, {first}, {}, {}};
+    while (Peek() == joiner) {
       Take();
-      node.children.push_back(Factor());
+      node.children.push_back((this->*operand)());
     }
     return Add(std::move(node));
   }

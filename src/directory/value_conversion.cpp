@@ -60,6 +60,17 @@ std::vector<std::string> Split(std::string_view text, char separator, size_t max
   return parts;
 }
 
+// "word#part#...": the text split into `count` parts at "#", the first a word that goes into
+// value.word[0]; nullopt when there are fewer parts or the first is no word.
+std::optional<std::vector<std::string>> WordAndParts(std::string_view text, size_t count,
+                                                     FetchedValue& value) {
+  auto parts = Split(text, '#', count);
+  auto word = Word(parts[0]);
+  if (!word || parts.size() < count) return std::nullopt;
+  value.word[0] = *word;
+  return parts;
+}
+
 // How a value of syntax lies in a reply, for writing and reading alike (byte_layout.h).
 template <typename Io, typename Value>
 bool LayValue(Io& io, int32_t syntax, Value& value) {
@@ -172,21 +183,17 @@ std::optional<FetchedValue> ConvertValue(int32_t syntax, std::string_view text, 
     }
     case SYN_NET_ADDRESS:
     case SYN_EMAIL_ADDRESS: {
-      auto parts = Split(text, '#', 2);
-      auto type = Word(parts[0]);
-      if (!type || parts.size() < 2) return std::nullopt;
-      v.word[0] = *type;
-      v.text = parts[1];
+      auto parts = WordAndParts(text, 2, v);
+      if (!parts) return std::nullopt;
+      v.text = (*parts)[1];
       if (syntax == SYN_NET_ADDRESS) v.word[1] = static_cast<int32_t>(v.text.size());
       return v;
     }
     case SYN_PATH: {
-      auto parts = Split(text, '#', 3);
-      auto space = Word(parts[0]);
-      if (!space || parts.size() < 3) return std::nullopt;
-      v.word[0] = *space;
-      v.text = parts[1];
-      v.text2 = parts[2];
+      auto parts = WordAndParts(text, 3, v);
+      if (!parts) return std::nullopt;
+      v.text = (*parts)[1];
+      v.text2 = (*parts)[2];
       return v;
     }
     case SYN_CI_LIST:
@@ -213,11 +220,9 @@ std::optional<FetchedValue> ConvertValue(int32_t syntax, std::string_view text, 
       return v;
     }
     case SYN_BACK_LINK: {
-      auto parts = Split(text, '#', 2);
-      auto remote = Word(parts[0]);
-      if (!remote || parts.size() < 2) return std::nullopt;
-      v.word[0] = *remote;
-      v.text = spell(parts[1], typedNames);
+      auto parts = WordAndParts(text, 2, v);
+      if (!parts) return std::nullopt;
+      v.text = spell((*parts)[1], typedNames);
       return v;
     }
     case SYN_TYPED_NAME:
