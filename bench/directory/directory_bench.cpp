@@ -109,7 +109,7 @@ void BM_ReadMemberList(benchmark::State& state) {
     state.SkipWithError("load failed");
     return;
   }
-  const Context context = OpenDirectoryContext(client, false, false).context;
+  const Context context = OpenDirectoryContext(client, kPlainContext).context;
   for (auto _ : state) {
     NameList list = ReadAttributeList(client, context, "big.bench", "Member", ';');
     if (list.size() != static_cast<size_t>(members)) state.SkipWithError("wrong member count");
@@ -128,7 +128,7 @@ void BM_ReadEntry(benchmark::State& state) {
     state.SkipWithError("load failed");
     return;
   }
-  const Context context = OpenDirectoryContext(client, false, false).context;
+  const Context context = OpenDirectoryContext(client, kPlainContext).context;
   int next = 0;
   for (auto _ : state) {
     next = (next + 7919) % entries;  // a prime step: entries spread over the tree
@@ -147,7 +147,7 @@ void BM_FindByName(benchmark::State& state) {
     state.SkipWithError("load failed");
     return;
   }
-  const Context context = OpenDirectoryContext(client, false, false).context;
+  const Context context = OpenDirectoryContext(client, kPlainContext).context;
   for (auto _ : state) {
     NameList found = FindObjectsByName(client, context, "[root]", "", "CN", "user1*");
     benchmark::DoNotOptimize(found);

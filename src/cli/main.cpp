@@ -44,7 +44,7 @@ int RunCommand(const ParsedCommandLine& parsed, CliOptions& options, std::ostrea
   }
   client->clxStartup(0, 0);
   const directory::OpenContextResult opened =
-      directory::OpenDirectoryContext(*client, false, false);
+      directory::OpenDirectoryContext(*client, directory::kPlainContext);
 
   int exitCode = kExitDirectoryError;
   if (!opened.ok) {

@@ -53,6 +53,15 @@ inline constexpr int32_t kOpFilter = 28;
 // The base name of a search over the whole tree.
 inline constexpr char kRootName[] = "[root]";
 
+// The numbers a read (dsReadEntry) and a search (dsSearchTree) are made with: what comes back
+// for each attribute, which attributes, whether a search follows aliases, and its limits.
+inline constexpr int32_t kInfoNamesAndValues = 1;       // attribute names with their values
+inline constexpr int32_t kRequestedAttributesOnly = 0;  // those named in the request buffer
+inline constexpr int32_t kAllAttributes = 1;            // every attribute the object has
+inline constexpr int32_t kAliasesNotFollowed = 0;
+inline constexpr int32_t kNoTimeLimit = 0;
+inline constexpr int32_t kNoCountLimit = 0;
+
 // Search scopes.
 inline constexpr int32_t kScopeEntry = 0;
 inline constexpr int32_t kScopeOneLevel = 1;

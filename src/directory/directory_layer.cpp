@@ -59,8 +59,8 @@ bool ReadEntryParts(DirectoryClient& client, Context context, const std::string&
   check(client.dsBufferAddName(context, request.get(), attribute));
   ScopedIteration iteration(client, context, kOpRead);
   do {
-    int32_t r =
-        client.dsReadEntry(context, object, 1, 0, request.get(), iteration.handle(), reply.get());
+    int32_t r = client.dsReadEntry(context, object, kInfoNamesAndValues, kRequestedAttributesOnly,
+                                   request.get(), iteration.handle(), reply.get());
     if (r == kErrNoSuchAttribute) {
       iteration.End();
       return false;
@@ -113,7 +113,7 @@ void CheckReadNames(const std::string& object, const std::string& attribute) {
   CheckLimit(attribute, kMaxAttributeName, "Attribute name");
 }
 
-OpenContextResult OpenDirectoryContext(DirectoryClient& client, bool option1, bool option2) {
+OpenContextResult OpenDirectoryContext(DirectoryClient& client, ContextOptions options) {
   OpenContextResult result;
   result.ok = true;
   try {
@@ -123,8 +123,8 @@ OpenContextResult OpenDirectoryContext(DirectoryClient& client, bool option1, bo
     uint32_t flags = 0;
     CheckDirectoryResult(client.dsContextGet(context, kKeyFlags, flags));
     flags |= kFlagTypelessNames | kFlagCanonicalizeNames;
-    if (!option1) flags &= ~kFlagCanonicalizeNames;
-    if (!option2) flags &= ~kFlagDerefAliases;
+    if (!options.canonicalizeNames) flags &= ~kFlagCanonicalizeNames;
+    if (!options.derefAliases) flags &= ~kFlagDerefAliases;
     CheckDirectoryResult(client.dsContextSet(context, kKeyFlags, flags));
     CheckDirectoryResult(client.dsContextSet(context, kKeyConfidence, 0));
     int32_t code = 0, handle = 0;
@@ -202,8 +202,9 @@ NameList SearchObjects(DirectoryClient& client, Context context, const std::stri
   try {
     do {
       const int32_t r =
-          client.dsSearchTree(context, base, scope, 0, filterBuffer.get(), 1, 0,
-                              attributeList.get(), iteration.handle(), 0, 0, reply.get());
+          client.dsSearchTree(context, base, scope, kAliasesNotFollowed, filterBuffer.get(),
+                              kInfoNamesAndValues, kRequestedAttributesOnly, attributeList.get(),
+                              iteration.handle(), kNoTimeLimit, kNoCountLimit, reply.get());
       if (r != kOk) throw DirectoryError(r, client.LastFailureDetail());
       int32_t objects = 0;
       CheckDirectoryResult(client.dsObjectCount(context, reply.get(), objects));

@@ -51,7 +51,15 @@ struct OpenContextResult {
   Context context = kNoContext;  // the handle from dsOpenContext, kNoContext when none was made
   bool ok = false;
 };
-OpenContextResult OpenDirectoryContext(DirectoryClient& client, bool option1, bool option2);
+// The two options of a new context: whether it keeps names canonical (flag bit 0x10) and whether
+// it follows aliases (0x1). Either off clears its bit; the context always spells names typeless.
+struct ContextOptions {
+  bool canonicalizeNames = false;
+  bool derefAliases = false;
+};
+// Both options off: the context the program works with.
+inline constexpr ContextOptions kPlainContext{};
+OpenContextResult OpenDirectoryContext(DirectoryClient& client, ContextOptions options);
 
 std::string ReadTreeName(DirectoryClient& client, Context context);
 

@@ -57,7 +57,8 @@ TEST_F(DirectorySampleTree, ContextFlagsAndTreeName) {
             kFlagTypelessNames);
   EXPECT_EQ(ReadTreeName(client, context), "HARBOURLINE_TREE");
 
-  OpenContextResult both = OpenDirectoryContext(client, true, true);
+  OpenContextResult both =
+      OpenDirectoryContext(client, {.canonicalizeNames = true, .derefAliases = true});
   ASSERT_TRUE(both.ok);
   ASSERT_EQ(client.dsContextGet(both.context, kKeyFlags, flags), 0);
   EXPECT_EQ(flags & (kFlagTypelessNames | kFlagCanonicalizeNames | kFlagDerefAliases),
@@ -99,8 +100,9 @@ TEST(DirectoryOpenContextTest, OptionsDecideTheFlagBits) {
   ASSERT_EQ(inner.calStartup(0, 0), 0);
   ScriptedClient client(inner);
   client.initialFlags = 0x95;  // 0x80 | 0x10 | 0x4 | 0x1
-  auto flagsAfter = [&](bool option1, bool option2) {
-    OpenContextResult opened = OpenDirectoryContext(client, option1, option2);
+  auto flagsAfter = [&](bool canonical, bool deref) {
+    OpenContextResult opened =
+        OpenDirectoryContext(client, {.canonicalizeNames = canonical, .derefAliases = deref});
     EXPECT_TRUE(opened.ok);
     inner.dsCloseContext(opened.context);
     return client.writtenFlags;
@@ -116,7 +118,7 @@ TEST(DirectoryReadTest, ATextValueAboveTheLimitIsRefused) {
   EmbeddedClient inner(VORLIX_DATA_DIR "/sample-tree.ldif");
   ASSERT_EQ(inner.calStartup(0, 0), 0);
   ScriptedClient client(inner);
-  const Context context = OpenDirectoryContext(inner, false, false).context;
+  const Context context = OpenDirectoryContext(inner, kPlainContext).context;
   client.valueSize = static_cast<int32_t>(kMaxTextValue);
   EXPECT_EQ(ReadAttributeText(client, context, "Finance.groups.harbourline", "Description"),
             "Accounts and payroll");
@@ -135,12 +137,12 @@ TEST(DirectoryOpenContextTest, FailuresClearOkButKeepTheHandle) {
   ASSERT_EQ(inner.calStartup(0, 0), 0);
   FaultClient client(inner);
   client.FailOn("dsContextSet", 1, -641);
-  OpenContextResult opened = OpenDirectoryContext(client, false, false);
+  OpenContextResult opened = OpenDirectoryContext(client, kPlainContext);
   EXPECT_FALSE(opened.ok);
   EXPECT_NE(opened.context, kNoContext);
 
   EmbeddedClient notStarted(VORLIX_DATA_DIR "/sample-tree.ldif");
-  opened = OpenDirectoryContext(notStarted, false, false);
+  opened = OpenDirectoryContext(notStarted, kPlainContext);
   EXPECT_FALSE(opened.ok);
   EXPECT_EQ(opened.context, kNoContext);
 }

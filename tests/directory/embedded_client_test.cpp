@@ -125,7 +125,7 @@ TEST(DirectoryEmbeddedClientTest, ValuesThatCannotBeDeliveredAreErrorsNamingThei
                       << "loginGraceLimit: x\x1b\n";
   EmbeddedClient client(path);
   ASSERT_EQ(client.calStartup(0, 0), 0);
-  Context context = OpenDirectoryContext(client, false, false).context;
+  Context context = OpenDirectoryContext(client, kPlainContext).context;
   EXPECT_EQ(ReadError([&] { ReadAttributeText(client, context, "x", "Description"); }),
             "Netware error -649 (0xFFFFFD77) reading \"Description\" of \"x\": " + path +
                 ":6: the value is 5000 bytes long, more than one 4096-byte reply holds");
@@ -169,7 +169,7 @@ TEST_F(DirectoryEmbeddedSearch, ValuesAreLocatedAsTheyAreHandedOut) {
 TEST(DirectoryEmbeddedClientTest, NamesMappedSinglyAndNamesWithBackslashesReadBack) {
   EmbeddedClient mapped(VORLIX_DATA_DIR "/sample-tree.ldif", {{"Telephone Number", "mail"}});
   ASSERT_EQ(mapped.calStartup(0, 0), 0);
-  Context context = OpenDirectoryContext(mapped, false, false).context;
+  Context context = OpenDirectoryContext(mapped, kPlainContext).context;
   EXPECT_EQ(
       ReadAttributeText(mapped, context, "anna\\.berg.office.harbourline", "Telephone Number"),
       "anna.berg@harbourline.example");
@@ -178,7 +178,7 @@ TEST(DirectoryEmbeddedClientTest, NamesMappedSinglyAndNamesWithBackslashesReadBa
 
   EmbeddedClient awkward(VORLIX_TEST_DATA_DIR "/directory/awkward-names.ldif");
   ASSERT_EQ(awkward.calStartup(0, 0), 0) << awkward.StartupFailureReason();
-  context = OpenDirectoryContext(awkward, false, false).context;
+  context = OpenDirectoryContext(awkward, kPlainContext).context;
   // A member written "CN=Back\5C,OU=PEOPLE,O=NAMES" is shown as its entry spells itself, and
   // that name, ending in a backslash, reads back.
   const NameList user =

@@ -36,7 +36,7 @@ DirectorySource Source(const std::string& url) {
 struct Opened {
   explicit Opened(DirectorySource source) : client(std::move(source)) {
     started = client.calStartup(0, 0) == kOk;
-    if (started) context = OpenDirectoryContext(client, false, false).context;
+    if (started) context = OpenDirectoryContext(client, kPlainContext).context;
   }
   explicit Opened(const std::string& url) : Opened(Source(url)) {}
   ~Opened() {
@@ -91,7 +91,8 @@ TEST(LdapClientTest, ReadsKeepTheClientContract) {
   EXPECT_EQ(d.client.OpenIterations(), 0u);
 
   // Without the typeless flag names come typed, and typed names are taken.
-  OpenContextResult typed = OpenDirectoryContext(d.client, true, true);
+  OpenContextResult typed =
+      OpenDirectoryContext(d.client, {.canonicalizeNames = true, .derefAliases = true});
   ASSERT_EQ(d.client.dsContextSet(typed.context, kKeyFlags, 0), 0);
   const NameList members =
       ReadAttributeList(d.client, typed.context, "Sales East.groups.harbourline", "Member", ';');
@@ -106,7 +107,7 @@ TEST(LdapClientTest, NamesOfEveryShapeReadBackAsTheirEntriesSpellThem) {
   const vorlix::testing::LdapTestServers servers = TestServers();
   EmbeddedClient embedded(servers.namesLdif);
   ASSERT_EQ(embedded.calStartup(0, 0), kOk) << embedded.StartupFailureReason();
-  const Context local = OpenDirectoryContext(embedded, false, false).context;
+  const Context local = OpenDirectoryContext(embedded, kPlainContext).context;
   Opened d(servers.ldapUrl + "/o=names");
   ASSERT_TRUE(d.started) << d.client.StartupFailureReason();
 

@@ -12,7 +12,7 @@ class DirectorySampleTree : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(client.calStartup(0, 0), 0) << client.StartupFailureReason();
-    OpenContextResult opened = OpenDirectoryContext(client, false, false);
+    OpenContextResult opened = OpenDirectoryContext(client, kPlainContext);
     ASSERT_TRUE(opened.ok);
     context = opened.context;
   }

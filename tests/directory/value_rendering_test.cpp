@@ -85,7 +85,7 @@ class DirectorySyntaxTree : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(client.calStartup(0, 0), 0) << client.StartupFailureReason();
-    context = OpenDirectoryContext(client, false, false).context;
+    context = OpenDirectoryContext(client, kPlainContext).context;
   }
   std::string Text(const std::string& attribute) {
     return ReadAttributeText(client, context, "values.acme", attribute);

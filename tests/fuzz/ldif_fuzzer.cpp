@@ -47,7 +47,9 @@ std::vector<std::string> AttributeNames(EmbeddedClient& client, Context context,
   client.dsBufferPrepare(context, kOpRead, request);
   Iteration iteration = kNoIteration;
   do {
-    if (client.dsReadEntry(context, object, 1, 1, request, iteration, reply) != kOk) break;
+    if (client.dsReadEntry(context, object, kInfoNamesAndValues, kAllAttributes, request, iteration,
+                           reply) != kOk)
+      break;
     int32_t count = 0;
     if (client.dsAttrCount(context, reply, count) != kOk) break;
     for (int32_t a = 0; a < count; ++a) {
@@ -101,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       vorlix::fuzz::Fail("a failed start-up gives no reason");
     return 0;
   }
-  const OpenContextResult opened = OpenDirectoryContext(client, false, false);
+  const OpenContextResult opened = OpenDirectoryContext(client, kPlainContext);
   if (!opened.ok) vorlix::fuzz::Fail("the context of a started client does not open");
   Try(client, "ReadTreeName", [&] { ReadTreeName(client, opened.context); });
 

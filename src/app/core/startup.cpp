@@ -22,7 +22,8 @@ StartupResult RunStartupStep(AppState& state, const Configuration& configuration
   result.clientStarted = true;
   client.clxStartup(0, 0);
 
-  const directory::OpenContextResult opened = directory::OpenDirectoryContext(client, false, false);
+  const directory::OpenContextResult opened =
+      directory::OpenDirectoryContext(client, directory::kPlainContext);
   state.DirectoryContext = opened.context;
   state.ContextOpened = opened.context != directory::kNoContext;
   if (!opened.ok) result.closeWindow = true;
