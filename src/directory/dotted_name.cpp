@@ -81,19 +81,29 @@ std::optional<std::vector<NameComponent>> ParseLdapDn(std::string_view dn, std::
 }
 
 std::string DottedName(const std::vector<NameComponent>& components, bool typed) {
+  size_t size = components.size();
+  for (const NameComponent& component : components) {
+    size += component.value.size() + (typed ? component.type.size() + 1 : 0);
+  }
   std::string dotted;
+  dotted.reserve(size + 4);
   for (size_t i = 0; i < components.size(); ++i) {
     if (i > 0) dotted += '.';
-    if (typed) dotted += components[i].type + "=";
+    if (typed) dotted.append(components[i].type).append(1, '=');
     const std::string& value = components[i].value;
+    size_t copied = 0;  // the value up to here is in dotted
     for (size_t k = 0; k < value.size(); ++k) {
+      if (value[k] != '.' && value[k] != '\\') continue;
       // A backslash that a reader would take for the start of "\." or "\\" is doubled.
       const char next = k + 1 < value.size()        ? value[k + 1]
                         : i + 1 < components.size() ? '.'
                                                     : '\0';
-      if (value[k] == '.' || (value[k] == '\\' && (next == '.' || next == '\\'))) dotted += '\\';
-      dotted += value[k];
+      if (value[k] == '.' || next == '.' || next == '\\') {
+        dotted.append(value, copied, k - copied).append(1, '\\');
+        copied = k;
+      }
     }
+    dotted.append(value, copied);
   }
   return dotted;
 }

@@ -1,7 +1,5 @@
 #include "directory/ldif_reader.h"
 
-#include <cctype>
-
 #include "platform/plain_text.h"
 #include "platform/regular_file.h"
 
@@ -14,13 +12,15 @@ std::string Describe(const std::string& file, size_t line, const std::string& wh
   return file + ":" + std::to_string(line) + ": " + what;
 }
 
+// Letters, digits and "-" (and ".", ";", "_", which files write too), in ASCII whatever the
+// locale.
 bool IsAttributeNameChar(char c) {
-  return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '.' || c == ';' ||
-         c == '_';
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+         c == '.' || c == ';' || c == '_';
 }
 
 bool IsNamed(std::string_view name, std::string_view expected) {
-  return platform::CompareNoCase(name, expected) == 0;
+  return name.size() == expected.size() && platform::CompareNoCase(name, expected) == 0;
 }
 
 // Scans the text line by line without copying it: a record's lines are views into the text,

@@ -34,7 +34,9 @@ struct MemoryTree::Loader {
   void Add(const LdifRecord& record);
   void AddEntry(const LdifRecord& record, const std::vector<NameComponent>& components);
   void GroupAttributes(const LdifRecord& record, TreeEntry& entry);
-  NameId AttributeOf(std::string_view spelling);
+  // The number of the attribute name spelled so on the entry's line at position.
+  NameId AttributeOf(size_t position, std::string_view spelling);
+  NameId NumberOf(std::string_view spelling);
   // The value's text where it lies in the tree file, else a copy in the arena.
   const char* Keep(std::string_view value);
   [[noreturn]] void TooLarge(const LdifRecord& record) const {
@@ -48,6 +50,7 @@ struct MemoryTree::Loader {
   const NameId structuralClass;
   const NameId objectClass;
   TextMap<NameId> spellings;  // attribute names as the file spells them
+  std::vector<std::pair<std::string, NameId>> lastSpellings;  // by line, as last met
   // Per attribute number, its place among the attributes of the entry that stamp names.
   std::vector<uint32_t> slotOf, stampOf;
   uint32_t stamp = 0;
@@ -132,8 +135,8 @@ void MemoryTree::Loader::GroupAttributes(const LdifRecord& record, TreeEntry& en
   ++stamp;
   grouped.clear();
   slotOfLine.clear();
-  for (const LdifLine& line : record.attributes) {
-    const NameId name = AttributeOf(line.name);
+  for (size_t i = 0; i < record.attributes.size(); ++i) {
+    const NameId name = AttributeOf(i, record.attributes[i].name);
     if (name >= stampOf.size()) {
       stampOf.resize(name + 1, 0);
       slotOf.resize(name + 1, 0);
@@ -171,7 +174,18 @@ void MemoryTree::Loader::GroupAttributes(const LdifRecord& record, TreeEntry& en
   tree.attributes_.insert(tree.attributes_.end(), grouped.begin(), grouped.end());
 }
 
-NameId MemoryTree::Loader::AttributeOf(std::string_view spelling) {
+NameId MemoryTree::Loader::AttributeOf(size_t position, std::string_view spelling) {
+  // Entries mostly list their names in the order of the entry before.
+  if (position < lastSpellings.size() && lastSpellings[position].first == spelling) {
+    return lastSpellings[position].second;
+  }
+  const NameId name = NumberOf(spelling);
+  if (position >= lastSpellings.size()) lastSpellings.resize(position + 1);
+  lastSpellings[position] = {std::string(spelling), name};
+  return name;
+}
+
+NameId MemoryTree::Loader::NumberOf(std::string_view spelling) {
   if (auto known = spellings.find(spelling); known != spellings.end()) return known->second;
   const NameId name = tree.attributeNames_.Intern(LowerCase(spelling));
   spellings.emplace(spelling, name);
@@ -188,7 +202,7 @@ const char* MemoryTree::Loader::Keep(std::string_view value) {
 
 MemoryTree::MemoryTree(std::string text, const std::string& fileName,
                        const std::map<std::string, std::string>& overrides)
-    : text_(std::move(text)), fileName_(fileName), byKey_(16, 0) {
+    : text_(std::move(text)), fileName_(fileName), byKey_(16) {
   for (const auto& [program, ldap] : overrides) names_.SetOverride(program, ldap);
 }
 
@@ -217,24 +231,33 @@ const TreeAttribute* MemoryTree::FindAttribute(const TreeEntry& entry, NameId na
   return nullptr;
 }
 
-size_t MemoryTree::Slot(std::string_view key) const {
+size_t MemoryTree::Slot(std::string_view key, uint32_t hash) const {
   const size_t mask = byKey_.size() - 1;
-  size_t slot = std::hash<std::string_view>()(key) & mask;
-  while (byKey_[slot] != 0 && entries_[byKey_[slot] - 1].key() != key) slot = (slot + 1) & mask;
+  size_t slot = hash & mask;
+  while (byKey_[slot].entry != 0 &&
+         (byKey_[slot].hash != hash || entries_[byKey_[slot].entry - 1].key() != key)) {
+    slot = (slot + 1) & mask;
+  }
   return slot;
 }
 
 bool MemoryTree::IndexName(uint32_t index) {
   if (2 * (indexed_ + 1) > byKey_.size()) {  // at most half full: probes stay short
-    std::vector<uint32_t> old(2 * byKey_.size(), 0);
+    std::vector<IndexSlot> old(2 * byKey_.size());
     old.swap(byKey_);
-    for (uint32_t held : old) {
-      if (held != 0) byKey_[Slot(entries_[held - 1].key())] = held;
+    const size_t mask = byKey_.size() - 1;
+    for (const IndexSlot& held : old) {
+      if (held.entry == 0) continue;
+      size_t slot = held.hash & mask;
+      while (byKey_[slot].entry != 0) slot = (slot + 1) & mask;  // the keys differ
+      byKey_[slot] = held;
     }
   }
-  const size_t slot = Slot(entries_[index].key());
-  if (byKey_[slot] != 0) return false;
-  byKey_[slot] = index + 1;
+  const std::string_view key = entries_[index].key();
+  const uint32_t hash = HashOf(key);
+  const size_t slot = Slot(key, hash);
+  if (byKey_[slot].entry != 0) return false;
+  byKey_[slot] = IndexSlot{hash, index + 1};
   ++indexed_;
   return true;
 }

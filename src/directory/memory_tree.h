@@ -8,6 +8,7 @@
 // attributes and their values lie in three flat tables.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <span>
@@ -118,11 +119,15 @@ class MemoryTree {
   MemoryTree(std::string text, const std::string& fileName,
              const std::map<std::string, std::string>& overrides);
   // The slot of key in the name index: the one holding it, or the empty one where it would go.
-  size_t Slot(std::string_view key) const;
+  size_t Slot(std::string_view key) const { return Slot(key, HashOf(key)); }
+  size_t Slot(std::string_view key, uint32_t hash) const;
+  static uint32_t HashOf(std::string_view key) {
+    return static_cast<uint32_t>(std::hash<std::string_view>()(key));
+  }
   // Adds entry `index` to the name index; false (and nothing added) when its name is taken.
   bool IndexName(uint32_t index);
   const TreeEntry* AtSlot(size_t slot) const {
-    return byKey_[slot] != 0 ? &entries_[byKey_[slot] - 1] : nullptr;
+    return byKey_[slot].entry != 0 ? &entries_[byKey_[slot].entry - 1] : nullptr;
   }
 
   const std::string text_;  // the tree file; most values point into it
@@ -136,7 +141,13 @@ class MemoryTree {
   std::vector<TreeAttribute> attributes_;
   std::vector<TreeValue> values_;
   // Open-addressed index of entries by name key: entry index + 1, 0 for an empty slot.
-  std::vector<uint32_t> byKey_;
+  // The key's hash rides along, so that a probe looks at an entry only when the hashes agree and
+  // growing the index reads no entry.
+  struct IndexSlot {
+    uint32_t hash = 0;
+    uint32_t entry = 0;
+  };
+  std::vector<IndexSlot> byKey_;
   size_t indexed_ = 0;                          // entries in the index
   std::vector<std::vector<uint32_t>> byClass_;  // entry indexes by base class number
 };
