@@ -29,7 +29,7 @@ std::optional<std::vector<NameComponent>> ParseLdapDn(std::string_view dn, std::
     return std::nullopt;
   };
   std::vector<NameComponent> components;
-  if (TrimBlanks(dn).empty()) return components;
+  if (dn.find_first_not_of(' ') == std::string_view::npos) return components;
   size_t i = 0;
   while (i <= dn.size()) {
     NameComponent component;
@@ -65,8 +65,16 @@ std::optional<std::vector<NameComponent>> ParseLdapDn(std::string_view dn, std::
         lastKept = value.size();
         continue;
       }
-      value.push_back(c);
-      if (c != ' ') lastKept = value.size();
+      // A run of plain characters at once, up to the next quote, separator or escape.
+      size_t end =
+          dn.find_first_of(quoted ? std::string_view("\"\\") : std::string_view(",;\\"), i);
+      if (end == std::string_view::npos) end = dn.size();
+      const std::string_view run = dn.substr(i, end - i);
+      if (const size_t kept = run.find_last_not_of(' '); kept != std::string_view::npos) {
+        lastKept = value.size() + kept + 1;
+      }
+      value.append(run);
+      i = end - 1;
     }
     if (quoted) return fail("unterminated quoted value");
     value.resize(lastKept);

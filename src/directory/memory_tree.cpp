@@ -51,6 +51,8 @@ struct MemoryTree::Loader {
   const NameId objectClass;
   TextMap<NameId> spellings;  // attribute names as the file spells them
   std::vector<std::pair<std::string, NameId>> lastSpellings;  // by line, as last met
+  std::string lastBaseClassValue;  // the base class of the entry before, as written
+  NameId lastBaseClass = kNoName;
   // Per attribute number, its place among the attributes of the entry that stamp names.
   std::vector<uint32_t> slotOf, stampOf;
   uint32_t stamp = 0;
@@ -108,8 +110,14 @@ void MemoryTree::Loader::AddEntry(const LdifRecord& record,
     return (attribute ? tree.ValuesOf(*attribute) : std::span<const TreeValue>()) |
            std::views::transform(&TreeValue::text);
   };
-  entry.baseClass =
-      tree.classNames_.Intern(BaseClassKey(texts(structuralClass), texts(objectClass)));
+  // Entries mostly come in runs of one class: the class of the entry before is taken again
+  // without a look-up.
+  const std::string_view baseClass = BaseClassValue(texts(structuralClass), texts(objectClass));
+  if (lastBaseClass == kNoName || baseClass != lastBaseClassValue) {
+    lastBaseClass = tree.classNames_.Intern(LowerCase(baseClass));
+    lastBaseClassValue.assign(baseClass);
+  }
+  entry.baseClass = lastBaseClass;
 
   const auto index = static_cast<uint32_t>(tree.entries_.size());
   tree.entries_.push_back(entry);

@@ -19,19 +19,24 @@
 
 namespace vorlix::directory {
 
-// The lower-cased structural class of an entry with these values (ranges of texts): its
+// The structural class of an entry with these values (ranges of texts), as written: its
 // structuralObjectClass when it has one, else its first objectClass but "top".
 template <std::ranges::input_range Structural, std::ranges::input_range Classes>
-std::string BaseClassKey(Structural&& structuralObjectClass, Classes&& objectClass) {
+std::string_view BaseClassValue(Structural&& structuralObjectClass, Classes&& objectClass) {
   if (auto first = std::ranges::begin(structuralObjectClass);
       first != std::ranges::end(structuralObjectClass)) {
-    return platform::LowerCase(*first);
+    return std::string_view(*first);
   }
   for (std::string_view value : objectClass) {
-    std::string key = platform::LowerCase(value);
-    if (key != "top") return key;
+    if (platform::CompareNoCase(value, "top") != 0) return value;
   }
-  return std::string();
+  return {};
+}
+
+// The same, lower-cased.
+template <std::ranges::input_range Structural, std::ranges::input_range Classes>
+std::string BaseClassKey(Structural&& structuralObjectClass, Classes&& objectClass) {
+  return platform::LowerCase(BaseClassValue(structuralObjectClass, objectClass));
 }
 
 class SchemaNames {

@@ -22,6 +22,8 @@ TEST(DirectoryNamesTest, LdapNamesBecomeDottedNamesAndBack) {
   EXPECT_EQ(dotted("cn=\"a,b\",o=x"), "a,b.x");
   EXPECT_EQ(dotted("cn=caf\\C3\\A9,o=x"), "caf\xC3\xA9.x");
   EXPECT_EQ(dotted("cn=trailing\\ ,o=x"), "trailing .x");
+  EXPECT_EQ(dotted("cn=\" a; b \" ,o=x"), " a; b .x");   // blanks inside quotes stay
+  EXPECT_EQ(dotted("cn=say\"hi\";o=x"), "say\"hi\".x");  // a quote inside a value is a character
   EXPECT_EQ(dotted(""), "");
   EXPECT_EQ(dotted("cn=,o=x"), "<malformed>");
   EXPECT_EQ(dotted("cn=x,"), "<malformed>");
