@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "app/core/kinds.h"
 #include "app/core/memo1_compare.h"
 
 namespace vorlix::app {
@@ -22,7 +23,8 @@ std::string ToStd(const QString& text) {
 MemberTree::MemberTree(QWidget* parent) : QTreeWidget(parent) {
   setObjectName(QStringLiteral("memo1"));
   setColumnCount(kColumns);
-  for (int column = 0; column < kColumns; ++column) setColumnWidth(column, kColumnWidths[column]);
+  for (int column = 0; column < kColumns; ++column)
+    setColumnWidth(column, core::kMemberColumnWidths[column]);
   // The table sorts itself; turning Qt's sorting off also makes the headers unclickable, so
   // they are made clickable afterwards.
   setSortingEnabled(false);

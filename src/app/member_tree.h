@@ -20,7 +20,6 @@ class MemberTree : public QTreeWidget, public core::IMemberTable {
   Q_OBJECT
  public:
   static constexpr int kColumns = 5;
-  static constexpr int kColumnWidths[kColumns] = {220, 170, 130, 90, 105};
 
   explicit MemberTree(QWidget* parent = nullptr);
   ~MemberTree() override;

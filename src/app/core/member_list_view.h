@@ -1,6 +1,6 @@
 #pragma once
 // The member table as an exporter reads it: a list with the five columns (captions per kind,
-// widths 220, 170, 130, 90, 105) and one item per row, its caption the first-column text and its
+// widths kMemberColumnWidths) and one item per row, its caption the first-column text and its
 // sub-items cells 1 to 4. Ticks play no part.
 
 #include <array>

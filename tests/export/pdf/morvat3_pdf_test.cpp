@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "../member_table.h"
+#include "app/core/exporter_settings.h"
 #include "export/memory_sources.h"
 #include "export/pdf/font_encodings.h"
-#include "export/pdf/main_window_settings.h"
 #include "export/pdf/pdf_text.h"
 #include "pdf_test_tools.h"
 
@@ -69,7 +69,7 @@ class PdfExport : public ::testing::Test {
  protected:
   void Configure(int rows) {
     table = MemberTable(rows);
-    ConfigureAsMainWindowPdfExporter(exporter, &table);
+    core::ConfigureAsMainWindowPdfExporter(exporter, &table);
   }
   TMemoryListView table;
   TMorvat3PDF exporter;
