@@ -9,7 +9,7 @@
 #include <ostream>
 
 #include "app/core/exporter_settings.h"
-#include "app/core/member_list_view.h"
+#include "app/core/member_table_export_source.h"
 #include "app/core/progress_pace.h"
 #include "cli/command_options.h"
 #include "cli/lookup_command.h"
@@ -118,7 +118,7 @@ int RunExport(CliContext& context, const ExportArguments& arguments) {
     return code;
   }
 
-  core::MemberListView table(lookup.table, lookup.captions);
+  core::MemberTableExportSource table(lookup.table, lookup.captions);
   try {
     auto exporter = format.make(table);
     exporter->FileName = toStandardOutput ? kStandardOutputPath : arguments.output;

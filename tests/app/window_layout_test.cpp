@@ -8,7 +8,7 @@
 #include <QStyle>
 #include <QStyleOptionComboBox>
 
-#include "app/core/kinds.h"
+#include "app/core/member_columns.h"
 #include "app/hints.h"
 #include "app/main_window.h"
 #include "app/tool_separator.h"

@@ -24,7 +24,7 @@ using testing::QpdfProblems;
 using testing::TempPdf;
 using testing::WriteFileBytes;
 
-// The member table of a group lookup: five columns 220, 170, 130, 90 and 105 pixels wide.
+// The member table of a group lookup: five columns as wide as the window shows them.
 TMemoryListView MemberTable(int rows) {
   TMemoryListView table;
   exporter::testing::AddMemberColumns(table, exporter::testing::kWindowCaptions);

@@ -99,12 +99,9 @@ TEST(XlsExporterRun, RowLimitAndLargeWorkbook) {
   // some 170,000 strings over many CONTINUE records.
   TempDir dir;
   TMemoryListView list;
-  list.AddColumn("User", 220);
-  list.AddColumn("Phone", 170);
-  list.AddColumn("Office", 130);
-  list.AddColumn("B", 90);
-  list.AddColumn("C", 105);
   Sheet expected{{"User", "Phone", "Office", "B", "C"}};
+  for (size_t i = 0; i < core::kMemberColumnWidths.size(); ++i)
+    list.AddColumn(expected[0][i], core::kMemberColumnWidths[i]);
   for (int i = 0; i < kMaxRows - 1; ++i) {
     std::string user = "member" + std::to_string(100000 + i) + ".sales.acme";
     std::string phone = i % 3 == 0 ? "" : "+31 20 " + std::to_string(5550000 + i);
