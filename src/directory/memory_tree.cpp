@@ -4,7 +4,6 @@
 #include <functional>
 #include <limits>
 #include <optional>
-#include <ranges>
 
 #include "directory/client_codes.h"
 #include "directory/dotted_name.h"
@@ -51,6 +50,7 @@ struct MemoryTree::Loader {
   const NameId objectClass;
   TextMap<NameId> spellings;  // attribute names as the file spells them
   std::vector<std::pair<std::string, NameId>> lastSpellings;  // by line, as last met
+  std::vector<std::string_view> structuralTexts, classTexts;  // of the entry being added
   std::string lastBaseClassValue;  // the base class of the entry before, as written
   NameId lastBaseClass = kNoName;
   // Per attribute number, its place among the attributes of the entry that stamp names.
@@ -105,14 +105,18 @@ void MemoryTree::Loader::AddEntry(const LdifRecord& record,
   entry.line = static_cast<uint32_t>(record.line);
   GroupAttributes(record, entry);
 
-  auto texts = [&](NameId name) {
-    const TreeAttribute* attribute = tree.FindAttribute(entry, name);
-    return (attribute ? tree.ValuesOf(*attribute) : std::span<const TreeValue>()) |
-           std::views::transform(&TreeValue::text);
+  // The texts of the entry's values of an attribute, in `out`.
+  auto texts = [&](NameId name, std::vector<std::string_view> & out) -> auto& {
+    out.clear();
+    if (const TreeAttribute* attribute = tree.FindAttribute(entry, name)) {
+      for (const TreeValue& value : tree.ValuesOf(*attribute)) out.push_back(value.text());
+    }
+    return out;
   };
   // Entries mostly come in runs of one class: the class of the entry before is taken again
   // without a look-up.
-  const std::string_view baseClass = BaseClassValue(texts(structuralClass), texts(objectClass));
+  const std::string_view baseClass =
+      BaseClassValue(texts(structuralClass, structuralTexts), texts(objectClass, classTexts));
   if (lastBaseClass == kNoName || baseClass != lastBaseClassValue) {
     lastBaseClass = tree.classNames_.Intern(LowerCase(baseClass));
     lastBaseClassValue.assign(baseClass);
