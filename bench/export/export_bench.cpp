@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/core/member_columns.h"
 #include "counting_stream.h"
 #include "export/memory_sources.h"
 #include "export/morvat3_ascii.h"
@@ -40,8 +41,8 @@ long PeakKB() {
 
 void FillList(TMemoryListView& list, int rows) {
   const char* captions[] = {"Workstation", "User", "Last login", "IP-address", "Phone"};
-  const int widths[] = {220, 170, 130, 90, 105};
-  for (int i = 0; i < 5; ++i) list.AddColumn(captions[i], widths[i]);
+  for (int i = 0; i < vorlix::core::kMemberColumnCount; ++i)
+    list.AddColumn(captions[i], vorlix::core::kMemberColumnWidths[static_cast<size_t>(i)]);
   for (int i = 0; i < rows; ++i) {
     std::string n = std::to_string(i);
     list.AddItem("ws" + n + ".pcs.acme",

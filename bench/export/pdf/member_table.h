@@ -4,17 +4,16 @@
 
 #include <string>
 
+#include "app/core/member_columns.h"
 #include "export/memory_sources.h"
 
 namespace vorlix::exporter::pdf::bench {
 
 inline TMemoryListView BenchMemberTable(int rows) {
   TMemoryListView table;
-  table.AddColumn("Workstation", 220);
-  table.AddColumn("User", 170);
-  table.AddColumn("Registered", 130);
-  table.AddColumn("Address", 90);
-  table.AddColumn("Phone", 105);
+  const char* captions[] = {"Workstation", "User", "Registered", "Address", "Phone"};
+  for (int i = 0; i < core::kMemberColumnCount; ++i)
+    table.AddColumn(captions[i], core::kMemberColumnWidths[static_cast<size_t>(i)]);
   for (int i = 0; i < rows; ++i) {
     const std::string n = std::to_string(i);
     table.AddItem(

@@ -4,7 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "../counting_stream.h"
-#include "export/pdf/main_window_settings.h"
+#include "app/core/exporter_settings.h"
 #include "export/pdf/pdf_widths.h"
 #include "member_table.h"
 
@@ -17,7 +17,7 @@ void BM_PdfExportMemberTable(benchmark::State& state) {
   const int rows = static_cast<int>(state.range(0));
   TMemoryListView table = bench::BenchMemberTable(rows);
   TMorvat3PDF exporter;
-  ConfigureAsMainWindowPdfExporter(exporter, &table);
+  core::ConfigureAsMainWindowPdfExporter(exporter, &table);
   uint64_t bytes = 0;
   for (auto _ : state) {
     CountingStream stream;

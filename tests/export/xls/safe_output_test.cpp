@@ -12,9 +12,9 @@
 #include <functional>
 
 #include "../member_table.h"
+#include "app/core/exporter_settings.h"
 #include "export/memory_sources.h"
 #include "export/morvat_messages.h"
-#include "export/xls/main_window_settings.h"
 #include "export/xls/morvat3_xls.h"
 #include "xls_test_support.h"
 
@@ -45,7 +45,7 @@ class XlsSafeOutput : public ::testing::Test {
     for (int i = 0; i < 3; ++i)
       exporter::testing::AddMemberRow(list_, "user" + std::to_string(i),
                                       "555-" + std::to_string(i));
-    ConfigureAsMainWindowXlsExporter(exporter_, &list_);
+    core::ConfigureAsMainWindowXlsExporter(exporter_, &list_);
     exporter_.FileName = (dir_ / "members.xls").string();
     exporter_.Execute();
     good_ = ReadFileBytes(exporter_.FileName);
