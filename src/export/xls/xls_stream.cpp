@@ -10,6 +10,7 @@
 #include <string>
 
 #include "export/morvat_messages.h"
+#include "platform/little_endian.h"
 
 namespace vorlix::exporter::xls {
 
@@ -141,14 +142,15 @@ class FileStore : public TxlsStore {
 }  // namespace
 
 void TxlsByteSink::WriteU16(uint16_t value) {
-  const uint8_t bytes[2] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)};
-  Write(bytes, 2);
+  uint8_t bytes[2];
+  platform::StoreLittleEndian(bytes, value);
+  Write(bytes, sizeof bytes);
 }
 
 void TxlsByteSink::WriteU32(uint32_t value) {
-  const uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-                            static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
-  Write(bytes, 4);
+  uint8_t bytes[4];
+  platform::StoreLittleEndian(bytes, value);
+  Write(bytes, sizeof bytes);
 }
 
 void TxlsBuffer::Write(const void* data, size_t size) {
