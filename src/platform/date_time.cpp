@@ -242,7 +242,7 @@ struct Cursor {
 std::string FieldOrder(const std::string& picture) {
   std::string order;
   for (char c : picture) {
-    const char l = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const char l = LowerCase(c);
     if ((l == 'd' || l == 'm' || l == 'y') && order.find(l) == std::string::npos) order += l;
   }
   return order.size() == 3 ? order : "mdy";
@@ -349,8 +349,8 @@ std::optional<double> ParseTimePart(Cursor& cur) {
   int h = *hour;
   cur.SkipBlanks();
   const std::string_view mark = std::string_view(cur.s).substr(cur.pos, 2);
-  if (CompareNoCase(mark, "am") == 0 || CompareNoCase(mark, "pm") == 0) {
-    const bool pm = std::tolower(static_cast<unsigned char>(cur.s[cur.pos])) == 'p';
+  if (EqualNoCase(mark, "am") || EqualNoCase(mark, "pm")) {
+    const bool pm = LowerCase(cur.s[cur.pos]) == 'p';
     if (h < 1 || h > 12) return std::nullopt;
     h = h % 12 + (pm ? 12 : 0);
     cur.pos += 2;

@@ -9,6 +9,7 @@
 #include "export/xls/sheet_head_tail.h"
 #include "platform/date_time.h"
 #include "platform/number_picture.h"
+#include "platform/plain_text.h"
 
 namespace vorlix::exporter::xls {
 
@@ -73,11 +74,11 @@ void TxlsSheetWriter::PrepareFieldStyles() {
         break;
       }
     const uint16_t xf = styles.GetCellXF(NumberFormatOf(column), format);
-    if (xf != kDefaultCellXF) byName.emplace(LowerText(column.Name), xf);
+    if (xf != kDefaultCellXF) byName.emplace(platform::LowerCase(column.Name), xf);
   }
   // Columns of equal names share the XF kept under that name.
   for (int i = 0; i < columns.Count(); ++i)
-    if (auto it = byName.find(LowerText(columns[i].Name)); it != byName.end())
+    if (auto it = byName.find(platform::LowerCase(columns[i].Name)); it != byName.end())
       fieldXFs_[i] = it->second;
 }
 
