@@ -1,23 +1,25 @@
 #pragma once
-// The member table of a group lookup in memory, as the window builds it, for the exporters'
-// tests.
+// The member table in memory, as the window builds it, for the exporters' tests and
+// benchmarks.
 
 #include <string>
 #include <vector>
 
-#include "export/memory_sources.h"
+#include "support/memory_sources.h"
 
 namespace vorlix::exporter::testing {
 
 // The captions the window gives the member table: "User", "Phone" and three blank ones.
 inline const std::vector<std::string> kWindowCaptions = {"User", "Phone", " ", " ", " "};
 
-// The member table's five columns as a group lookup lays them out (pixel widths 220, 170,
-// 130, 90, 105), headers "User", "Phone" and three empty ones.
+// The pixel widths of the member table's five columns.
+inline constexpr int kMemberColumnWidths[] = {220, 170, 130, 90, 105};
+
+// The member table's five columns as a group lookup lays them out, headers "User", "Phone"
+// and three empty ones unless `captions` says otherwise.
 inline void AddMemberColumns(TMemoryListView& list,
                              std::vector<std::string> captions = {"User", "Phone", "", "", ""}) {
-  const int widths[] = {220, 170, 130, 90, 105};
-  for (int i = 0; i < 5; ++i) list.AddColumn(captions[i], widths[i]);
+  for (int i = 0; i < 5; ++i) list.AddColumn(captions[i], kMemberColumnWidths[i]);
 }
 
 // Adds a member row the way the member table builds it: the first-column text and four cells.
@@ -42,6 +44,17 @@ inline std::vector<std::vector<std::string>> MemberTableCells(const TMemoryListV
   for (int i = 0; i < list.ItemCount(); ++i)
     cells.push_back({list.ItemCaption(i), list.SubItem(i, 0)});
   return cells;
+}
+
+// A member table of any length as a workstation group's lookup fills it, every cell set: for
+// the benchmarks.
+inline void FillWorkstationTable(TMemoryListView& list, int rows) {
+  AddMemberColumns(list, {"Workstation", "User", "Registered", "Address", "Phone"});
+  for (int i = 0; i < rows; ++i) {
+    const std::string n = std::to_string(i);
+    AddMemberRow(list, "WS-" + n + ".Workstations.Sales.Acme", "user" + n,
+                 "2026-12-07 08:" + std::to_string(10 + i % 50), "10.1." + n, "+1 555 " + n);
+  }
 }
 
 }  // namespace vorlix::exporter::testing

@@ -5,12 +5,12 @@
 #include <algorithm>
 
 #include "../run_command.h"
-#include "export/memory_sources.h"
 #include "export/xls/date_formats.h"
 #include "export/xls/main_window_settings.h"
 #include "export/xls/morvat3_xls.h"
 #include "export/xls/workbook_writer.h"
 #include "platform/locale_facts.h"
+#include "support/memory_sources.h"
 #include "xls_test_support.h"
 
 namespace vorlix::exporter::xls {
