@@ -126,6 +126,7 @@ void WriteCompoundFile(const TxlsStream& workbook, TxlsByteSink& out) {
   chain(l.firstData, l.dataSectors);
 
   std::vector<uint8_t> sector;
+  sector.reserve(kSectorSize);
   Bytes put(sector);
   // Header: signature, no class id, version 3.62, little-endian, 512-byte sectors and 64-byte
   // mini sectors, then where the FAT, directory, mini FAT and DIFAT are, and the first 109 FAT
