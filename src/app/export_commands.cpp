@@ -6,17 +6,14 @@
 #include "app/core/mail.h"
 #include "app/export_progress.h"
 #include "app/main_window.h"
-#include "export/pdf/main_window_settings.h"
-#include "export/xls/main_window_settings.h"
-#include "export/xlsx/main_window_settings.h"
 
 namespace vorlix::app {
 
 ExportCommands::ExportCommands(TForm1& window) : window_(window), memo1Source_(*window.memo1()) {
   core::ConfigureAsMainWindowCsvExporter(csv_, &memo1Source_);
-  exporter::xls::ConfigureAsMainWindowXlsExporter(xls_, &memo1Source_);
-  exporter::xlsx::ConfigureAsMainWindowXlsxExporter(xlsx_, &memo1Source_);
-  exporter::pdf::ConfigureAsMainWindowPdfExporter(pdf_, &memo1Source_);
+  core::ConfigureAsMainWindowXlsExporter(xls_, &memo1Source_);
+  core::ConfigureAsMainWindowXlsxExporter(xlsx_, &memo1Source_);
+  core::ConfigureAsMainWindowPdfExporter(pdf_, &memo1Source_);
 }
 
 void ExportCommands::SaveToExcel() {

@@ -8,7 +8,7 @@
 #include <QString>
 #include <memory>
 
-#include "app/member_list_view.h"
+#include "app/member_tree_export_source.h"
 #include "export/morvat3_ascii.h"
 #include "export/pdf/morvat3_pdf.h"
 #include "export/xls/morvat3_xls.h"
@@ -45,7 +45,7 @@ class ExportCommands {
   void Run(exporter::TMorvat3Text& exporter, const QString& filterName, const QString& suffix);
 
   TForm1& window_;
-  MemberListView memo1Source_;
+  MemberTreeExportSource memo1Source_;
   exporter::TMorvat3ASCII csv_;
   exporter::xls::TMorvat3XLS xls_;
   exporter::xlsx::TMorvat3XLSX xlsx_;

@@ -1,42 +1,41 @@
 #pragma once
-// memo1: the member table as a Qt report list. Every row has a tick box, the member's full name in
-// the first column (editable in place) and four cell texts; the second cell of a workstation row
-// also carries the raw registration time. The table keeps itself sorted by the first column:
-// an added row is inserted where one sort would put it, a batch added between BeginUpdate and
-// EndUpdate is sorted once at the end, and an edited name re-sorts the table. A header click sorts
-// ascending by that column.
+// memo1: the member table as a Qt report list, a view over the rows a core::MemberTableModel holds
+// and orders. Every row has a tick box, the member's full name in the first column (editable in
+// place) and four cell texts. The table keeps itself sorted by the first column; a header click
+// sorts ascending by that column, and an edited name re-sorts the table once the editor has
+// closed. During an update the rows added are not shown until ShowAddedRows or the end.
 
-#include <QTreeWidget>
-#include <vector>
+#include <QTreeView>
 
 #include "app/core/member_table.h"
+#include "app/member_item_model.h"
 
 namespace vorlix::app {
 
-// Item data role under which the first cell of column 2 keeps the raw registration time.
-inline constexpr int kRawTimeRole = Qt::UserRole + 1;
-
-class MemberTree : public QTreeWidget, public core::IMemberTable {
+class MemberTree : public QTreeView, public core::IMemberTable {
   Q_OBJECT
  public:
-  static constexpr int kColumns = 5;
-  static constexpr int kColumnWidths[kColumns] = {220, 170, 130, 90, 105};
+  static constexpr int kColumns = MemberItemModel::kColumns;
 
   explicit MemberTree(QWidget* parent = nullptr);
-  ~MemberTree() override;
 
-  // core::IMemberTable
+  // core::IMemberTable, over the model; the rows added during an update count at once.
   void Clear() override;
   void AddRow(const core::MemberRow& row) override;
   int RowCount() const override;
   core::MemberRow Row(int index) const override;
+  std::string ColumnText(int index, int column) const override;
   void SortByKey(int key) override;
+  // An update also holds back repainting.
   void BeginUpdate() override;
   void EndUpdate() override;
-  // During an update: puts the rows added so far in their places (in the order of key 0) and
-  // lets the table repaint, so that a long lookup shows the rows it has read. The rows join in
-  // batches of at least half the rows shown, so that the merges cost little in all.
+  // During an update: puts the rows added so far in their places and lets the table repaint, so
+  // that a long lookup shows the rows it has read. The rows join in batches of at least half the
+  // rows shown, so that placing them costs little in all.
   void ShowAddedRows();
+
+  // Rows on screen: all of them outside an update.
+  int ShownRowCount() const;
 
   // Sets the five column headers.
   void SetHeaders(const QStringList& headers);
@@ -47,20 +46,12 @@ class MemberTree : public QTreeWidget, public core::IMemberTable {
 
  protected:
   void commitData(QWidget* editor) override;
-  using QTreeWidget::edit;
+  using QTreeView::edit;
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
 
  private:
-  static QTreeWidgetItem* MakeItem(const core::MemberRow& row);
-  static core::MemberRow RowOf(const QTreeWidgetItem* item);
-  // Sorts the rows, and the added ones, stably by memo1Compare with key; the selection and the
-  // current row are kept.
-  void SortItems(int key, const QList<QTreeWidgetItem*>& added);
-  // Merges `added` into the rows, which are in the order of key 0; as SortItems(0, added) would.
-  void MergeItems(const QList<QTreeWidgetItem*>& added);
-
+  MemberItemModel* model_;
   int updateDepth_ = 0;
-  QList<QTreeWidgetItem*> pending_;  // rows added during an update, not yet in the list
 };
 
 }  // namespace vorlix::app

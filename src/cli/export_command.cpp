@@ -9,16 +9,10 @@
 #include <ostream>
 
 #include "app/core/exporter_settings.h"
-#include "app/core/member_list_view.h"
+#include "app/core/member_table_export_source.h"
 #include "app/core/progress_pace.h"
 #include "cli/command_options.h"
 #include "cli/lookup_command.h"
-#include "export/morvat3_ascii.h"
-#include "export/pdf/main_window_settings.h"
-#include "export/pdf/morvat3_pdf.h"
-#include "export/xls/main_window_settings.h"
-#include "export/xls/morvat3_xls.h"
-#include "export/xlsx/main_window_settings.h"
 
 namespace vorlix::cli {
 
@@ -49,19 +43,19 @@ const std::vector<ExportFormat>& ExportFormats() {
       {"xls",
        [](exporter::IMorvatListView& table) {
          auto xls = std::make_unique<exporter::xls::TMorvat3XLS>();
-         exporter::xls::ConfigureAsMainWindowXlsExporter(*xls, &table);
+         core::ConfigureAsMainWindowXlsExporter(*xls, &table);
          return xls;
        }},
       {"xlsx",
        [](exporter::IMorvatListView& table) {
          auto xlsx = std::make_unique<exporter::xlsx::TMorvat3XLSX>();
-         exporter::xlsx::ConfigureAsMainWindowXlsxExporter(*xlsx, &table);
+         core::ConfigureAsMainWindowXlsxExporter(*xlsx, &table);
          return xlsx;
        }},
       {"pdf",
        [](exporter::IMorvatListView& table) {
          auto pdf = std::make_unique<exporter::pdf::TMorvat3PDF>();
-         exporter::pdf::ConfigureAsMainWindowPdfExporter(*pdf, &table);
+         core::ConfigureAsMainWindowPdfExporter(*pdf, &table);
          return pdf;
        }},
       {"txt", TextExporter(exporter::etTXT)},
@@ -124,7 +118,7 @@ int RunExport(CliContext& context, const ExportArguments& arguments) {
     return code;
   }
 
-  core::MemberListView table(lookup.table, lookup.captions);
+  core::MemberTableExportSource table(lookup.table, lookup.captions);
   try {
     auto exporter = format.make(table);
     exporter->FileName = toStandardOutput ? kStandardOutputPath : arguments.output;

@@ -6,7 +6,8 @@
 #include <ostream>
 #include <string>
 
-#include "app/core/startup.h"
+#include "app/core/configuration.h"
+#include "app/core/directory_session.h"
 #include "cli/cli_context.h"
 #include "cli/command_line.h"
 #include "cli/output_stream.h"
@@ -18,8 +19,8 @@
 namespace vorlix::cli {
 namespace {
 
-// Reads the configuration, starts the client, opens the context, runs the command and stops the
-// client again.
+// Reads the configuration, starts the client's session, runs the command; the session ends on the
+// way out.
 int RunCommand(const ParsedCommandLine& parsed, CliOptions& options, std::ostream& out,
                std::ostream& err) {
   if (!options.global.configPath.empty()) {
@@ -36,43 +37,38 @@ int RunCommand(const ParsedCommandLine& parsed, CliOptions& options, std::ostrea
     return kExitDirectoryError;
   }
 
-  auto client = directory::MakeDirectoryClient(options.source);
-  if (client->calStartup(0, 0) != 0) {
-    err << core::kClientMissingMessage << '\n' << client->StartupFailureReason() << '\n';
-    client->calShutdown(0);
-    return kExitDirectoryError;
+  const auto client = directory::MakeDirectoryClient(options.source);
+  core::DirectorySession session(*client);
+  switch (session.Start()) {
+    case core::SessionStart::ClientMissing:
+      err << core::kClientMissingMessage << '\n' << client->StartupFailureReason() << '\n';
+      return kExitDirectoryError;
+    case core::SessionStart::ContextFailed:
+      err << "vorlix-cli: the directory context could not be opened\n";
+      return kExitDirectoryError;
+    case core::SessionStart::Open:
+      break;
   }
-  client->clxStartup(0, 0);
-  const directory::OpenContextResult opened =
-      directory::OpenDirectoryContext(*client, false, false);
 
-  int exitCode = kExitDirectoryError;
-  if (!opened.ok) {
-    err << "vorlix-cli: the directory context could not be opened\n";
-  } else {
-    ProgressLine progress(STDERR_FILENO, ShowsProgress(STDERR_FILENO, options.global.quiet));
-    CliContext context{options, *client, opened.context, out, err, progress};
-    try {
-      // The progress line goes before anything else reaches stderr, an error's message included.
-      struct ClearOnExit {
-        ProgressLine& line;
-        ~ClearOnExit() { line.Clear(); }
-      } clear{progress};
-      exitCode = parsed.run(context);
-    } catch (const UsageError& error) {
-      exitCode = ReportUsageError(error.what(), parsed.usage, err);
-    } catch (const directory::DirectoryError& error) {
-      err << error.what() << '\n';
-    } catch (const directory::DirectoryArgumentError& error) {
-      err << error.what() << '\n';
-    } catch (const std::exception& error) {
-      err << "vorlix-cli: " << error.what() << '\n';
-    }
+  ProgressLine progress(STDERR_FILENO, ShowsProgress(STDERR_FILENO, options.global.quiet));
+  CliContext context{options, *client, session.Context(), out, err, progress};
+  try {
+    // The progress line goes before anything else reaches stderr, an error's message included.
+    struct ClearOnExit {
+      ProgressLine& line;
+      ~ClearOnExit() { line.Clear(); }
+    } clear{progress};
+    return parsed.run(context);
+  } catch (const UsageError& error) {
+    return ReportUsageError(error.what(), parsed.usage, err);
+  } catch (const directory::DirectoryError& error) {
+    err << error.what() << '\n';
+  } catch (const directory::DirectoryArgumentError& error) {
+    err << error.what() << '\n';
+  } catch (const std::exception& error) {
+    err << "vorlix-cli: " << error.what() << '\n';
   }
-  if (opened.context != directory::kNoContext) client->dsCloseContext(opened.context);
-  client->clxShutdown(0);
-  client->calShutdown(0);
-  return exitCode;
+  return kExitDirectoryError;
 }
 
 int Run(int argc, char** argv) {

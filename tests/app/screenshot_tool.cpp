@@ -139,7 +139,7 @@ int main(int argc, char* argv[]) {
     QTest::keyClicks(form1.edit1(), parser.value(QStringLiteral("name")));
     QTest::keyClick(form1.edit1(), Qt::Key_Return);
     QTimer::singleShot(parser.value(QStringLiteral("wait")).toInt(), &form1, [&] {
-      if (form1.memo1()->topLevelItemCount() == 0) {
+      if (form1.memo1()->ShownRowCount() == 0) {
         std::fprintf(stderr, "the lookup filled no rows\n");
         QApplication::quit();
         return;

@@ -128,7 +128,7 @@ TEST_F(GuiExport, SaveToCsvWritesTheTableWithSemicolons) {
                        "\"anna.sales.acme\";\"555-0101\";\"\";\"\";\"\"\r\n"
                        "\"bert.sales.acme\";\"555-0102\";\"\";\"\";\"\"\r\n"));
   // An edited name is what gets exported.
-  window->memo1()->topLevelItem(0)->setText(0, QStringLiteral("anne.sales.acme"));
+  window->memo1()->model()->setData(Cell(0, 0), QStringLiteral("anne.sales.acme"));
   window->ToolButton10()->click();
   EXPECT_TRUE(ReadFile(saveAnswer).contains("\"anne.sales.acme\";"));
 }

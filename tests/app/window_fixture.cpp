@@ -60,11 +60,13 @@ void WindowTest::ChooseKind(int kind) {
 
 QStringList WindowTest::Column(int column) const {
   QStringList texts;
-  const MemberTree* memo1 = window->memo1();
-  for (int i = 0; i < memo1->topLevelItemCount(); ++i) {
-    texts << memo1->topLevelItem(i)->text(column);
-  }
+  for (int i = 0; i < window->memo1()->ShownRowCount(); ++i)
+    texts << Cell(i, column).data().toString();
   return texts;
+}
+
+QModelIndex WindowTest::Cell(int row, int column) const {
+  return window->memo1()->model()->index(row, column);
 }
 
 }  // namespace vorlix::app::testing

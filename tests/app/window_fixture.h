@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QModelIndex>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -28,6 +29,8 @@ class WindowTest : public ::testing::Test {
   void TypeAndEnter(const QString& text);
   void ChooseKind(int kind);
   QStringList Column(int column) const;
+  // The cell of memo1's model at `row` and `column`.
+  QModelIndex Cell(int row, int column) const;
 
   std::unique_ptr<TForm1> window;
   // A directory client for the next OpenWindow to use instead of the configured source.

@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <QStyleOptionComboBox>
 
+#include "app/core/member_columns.h"
 #include "app/hints.h"
 #include "app/main_window.h"
 #include "app/tool_separator.h"
@@ -71,9 +72,8 @@ TEST(GuiWindowLayout, TableAndStatusBarStartWithTheirColumnsAndPanels) {
   ASSERT_TRUE(testing::WaitUntil([&] { return window.isVisible(); }));
   const MemberTree* memo1 = window.memo1();
   EXPECT_EQ(memo1->Headers(), (QStringList{"User", "Phone", " ", " ", " "}));
-  const int widths[] = {220, 170, 130, 90, 105};
   for (int column = 0; column < 5; ++column) {
-    EXPECT_EQ(memo1->columnWidth(column), widths[column]) << column;
+    EXPECT_EQ(memo1->columnWidth(column), core::kMemberColumnWidths[column]) << column;
   }
   EXPECT_TRUE(memo1->header()->sectionsClickable());
   EXPECT_EQ(window.sbar()->height(), 19);

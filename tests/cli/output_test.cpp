@@ -47,7 +47,7 @@ TEST(CliOutput, EveryCommandReportsAFullStdoutAsAnOutputError) {
       {"--help"},
   };
   for (const auto& args : commands) {
-    const std::string err = ::testing::TempDir() + "/full.err";
+    const std::string err = ::testing::TempDir() + "/full-" + std::to_string(getpid()) + ".err";
     EXPECT_EQ(Shell(CliCommandLine(args) + " >/dev/full 2>" + ShellQuoted(err)), 4) << args[0];
     EXPECT_NE(ReadFile(err).find("vorlix-cli: cannot write to standard output: No space left"),
               std::string::npos)
@@ -59,7 +59,7 @@ TEST(CliOutput, AWriteThatFailsPartWayIsAnOutputError) {
   // A file-size limit of 2 KiB (bash counts in KiB) stands in for a disk that fills after the
   // first 2,048 bytes; the signal is ignored, so the write fails with EFBIG instead of ending the
   // process.
-  const std::string file = ::testing::TempDir() + "/partial.tsv";
+  const std::string file = ::testing::TempDir() + "/partial-" + std::to_string(getpid()) + ".tsv";
   const std::string err = file + ".err";
   const int code =
       Shell("bash -c " + ShellQuoted("trap '' XFSZ; ulimit -f 2; " +
@@ -160,7 +160,8 @@ TEST(CliOutput, ScriptsStillGetTheRawBytes) {
 TEST(CliOutput, ExportToStandardOutputNeverOverwritesWhatWasThere) {
   const std::vector<std::string> exportCsv = {"export",   "--kind", "workstation", "Depot",
                                               "--format", "csv",    "--output",    "-"};
-  const std::string file = ::testing::TempDir() + "/stdout-export.csv";
+  const std::string file =
+      ::testing::TempDir() + "/stdout-export-" + std::to_string(getpid()) + ".csv";
   ASSERT_EQ(Shell(CliCommandLine(exportCsv) + " >" + ShellQuoted(file)), 0);
   EXPECT_EQ(ReadFile(file).rfind("\"Workstation\";\"User\";", 0), 0u) << ReadFile(file);
 

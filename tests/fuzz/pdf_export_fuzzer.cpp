@@ -11,8 +11,8 @@
 #include <cstdint>
 #include <string>
 
+#include "app/core/exporter_settings.h"
 #include "export/morvat_messages.h"
-#include "export/pdf/main_window_settings.h"
 #include "export/pdf/morvat3_pdf.h"
 #include "fuzz_support.h"
 #include "pdf_structure.h"
@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const fuzz::GeneratedTable& table = source.table;
   const uint8_t o = table.options, m = table.moreOptions, p = table.parameter;
   TMorvat3PDF exporter;
-  ConfigureAsMainWindowPdfExporter(exporter, &source.list);
+  core::ConfigureAsMainWindowPdfExporter(exporter, &source.list);
   exporter.AllowCaptions = (o & 1) != 0;
   exporter.AutoCalcStrType = (o & 2) != 0;
   static const TPDFFontName kFonts[] = {TPDFFontName::poHelvetica, TPDFFontName::poCourier,

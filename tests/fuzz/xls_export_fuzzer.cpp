@@ -14,8 +14,8 @@
 #include <fstream>
 #include <string>
 
+#include "app/core/exporter_settings.h"
 #include "export/morvat_messages.h"
-#include "export/xls/main_window_settings.h"
 #include "export/xls/morvat3_xls.h"
 #include "fuzz_support.h"
 #include "support/memory_sources.h"
@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const fuzz::GeneratedTable& table = source.table;
   const uint8_t o = table.options, m = table.moreOptions, p = table.parameter;
   TMorvat3XLS exporter;
-  ConfigureAsMainWindowXlsExporter(exporter, &source.list);
+  core::ConfigureAsMainWindowXlsExporter(exporter, &source.list);
   exporter.AllowCaptions = (o & 1) != 0;
   exporter.AutoCalcColWidth = (o & 2) != 0;
   exporter.AutoCalcStrType = (o & 4) != 0;

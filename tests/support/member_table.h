@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/member_columns.h"
 #include "support/memory_sources.h"
 
 namespace vorlix::exporter::testing {
@@ -12,14 +13,12 @@ namespace vorlix::exporter::testing {
 // The captions the window gives the member table: "User", "Phone" and three blank ones.
 inline const std::vector<std::string> kWindowCaptions = {"User", "Phone", " ", " ", " "};
 
-// The pixel widths of the member table's five columns.
-inline constexpr int kMemberColumnWidths[] = {220, 170, 130, 90, 105};
-
-// The member table's five columns as a group lookup lays them out, headers "User", "Phone"
-// and three empty ones unless `captions` says otherwise.
+// The member table's five columns as a group lookup lays them out (the window's widths),
+// headers "User", "Phone" and three empty ones.
 inline void AddMemberColumns(TMemoryListView& list,
                              std::vector<std::string> captions = {"User", "Phone", "", "", ""}) {
-  for (int i = 0; i < 5; ++i) list.AddColumn(captions[i], kMemberColumnWidths[i]);
+  for (size_t i = 0; i < core::kMemberColumnWidths.size(); ++i)
+    list.AddColumn(captions[i], core::kMemberColumnWidths[i]);
 }
 
 // Adds a member row the way the member table builds it: the first-column text and four cells.

@@ -4,7 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "../counting_stream.h"
-#include "export/pdf/main_window_settings.h"
+#include "app/core/exporter_settings.h"
 #include "export/pdf/pdf_widths.h"
 #include "support/member_table.h"
 
@@ -18,7 +18,7 @@ void BM_PdfExportMemberTable(benchmark::State& state) {
   TMemoryListView table;
   vorlix::exporter::testing::FillWorkstationTable(table, rows);
   TMorvat3PDF exporter;
-  ConfigureAsMainWindowPdfExporter(exporter, &table);
+  core::ConfigureAsMainWindowPdfExporter(exporter, &table);
   uint64_t bytes = 0;
   for (auto _ : state) {
     CountingStream stream;

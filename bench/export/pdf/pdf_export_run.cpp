@@ -11,7 +11,7 @@
 #include <fstream>
 #include <string>
 
-#include "export/pdf/main_window_settings.h"
+#include "app/core/exporter_settings.h"
 #include "support/member_table.h"
 
 namespace {
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     TMemoryListView table;
     vorlix::exporter::testing::FillWorkstationTable(table, rows);
     TMorvat3PDF exporter;
-    ConfigureAsMainWindowPdfExporter(exporter, &table);
+    vorlix::core::ConfigureAsMainWindowPdfExporter(exporter, &table);
     exporter.FileName = argv[2];
     ResetPeak();
     const long tableKiB = StatusKiB("VmRSS");

@@ -3,7 +3,7 @@
 
 #include "../generated_list.h"
 #include "../writer_bench.h"
-#include "export/xls/main_window_settings.h"
+#include "app/core/exporter_settings.h"
 #include "export/xls/morvat3_xls.h"
 
 namespace {
@@ -13,7 +13,7 @@ using namespace vorlix::exporter;
 void WriteWorkbook(const std::string& file, int rows) {
   bench::GeneratedList list(rows);
   xls::TMorvat3XLS exporter;
-  xls::ConfigureAsMainWindowXlsExporter(exporter, &list);
+  vorlix::core::ConfigureAsMainWindowXlsExporter(exporter, &list);
   exporter.FileName = file;
   exporter.Execute();
 }

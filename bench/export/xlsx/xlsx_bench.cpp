@@ -3,7 +3,7 @@
 
 #include "../generated_list.h"
 #include "../writer_bench.h"
-#include "export/xlsx/main_window_settings.h"
+#include "app/core/exporter_settings.h"
 #include "export/xlsx/morvat3_xlsx.h"
 
 namespace {
@@ -13,7 +13,7 @@ using namespace vorlix::exporter;
 void WriteWorkbook(const std::string& file, int rows) {
   bench::GeneratedList list(rows);
   xlsx::TMorvat3XLSX exporter;
-  xlsx::ConfigureAsMainWindowXlsxExporter(exporter, &list);
+  vorlix::core::ConfigureAsMainWindowXlsxExporter(exporter, &list);
   exporter.FileName = file;
   exporter.Execute();
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/directory_session.h"
 #include "directory/directory_client.h"
 
 namespace vorlix::core {
@@ -15,9 +16,12 @@ struct AppState {
   // state owns the client, `ownedClient` holds it and `client` points at it (see SetClient).
   directory::DirectoryClient* client = nullptr;
   std::unique_ptr<directory::DirectoryClient> ownedClient;
+  // The session of the client in use, which the start-up step starts and Shutdown ends; it ends
+  // before the client goes. SetClient makes it; a client that is only pointed at gets one from
+  // the start-up step, and none when its owner runs the session (the CLI).
+  std::unique_ptr<DirectorySession> session;
 
   directory::Context DirectoryContext = directory::kNoContext;
-  bool ContextOpened = false;
   std::string TreeName;  // at most 201 characters, as the context reports it
 
   bool PhoneChainEnabled = false;
@@ -25,13 +29,14 @@ struct AppState {
 
   std::string CurrentObjectName;  // full name of the object whose members the table shows
 
-  bool shutDown = false;  // Shutdown has run; a second call does nothing
-
-  // Takes ownership of a client and makes it the one in use.
+  // Takes ownership of a client, with its session, and makes it the one in use.
   void SetClient(std::unique_ptr<directory::DirectoryClient> owned) {
+    session.reset();
     ownedClient = std::move(owned);
     client = ownedClient.get();
+    session = std::make_unique<DirectorySession>(*client);
   }
+  bool ContextOpened() const { return session != nullptr && session->ContextOpened(); }
 };
 
 }  // namespace vorlix::core

@@ -17,9 +17,6 @@ std::string KindEntryText(int kind);
 // "Group", "zenWorkstationGroup", "App:Application"; empty for an unknown kind.
 std::string KindClass(int kind);
 
-// Column widths of the member table in pixels.
-inline constexpr std::array<int, 5> kMemberColumnWidths = {220, 170, 130, 90, 105};
-
 // Headers before any kind change: "User", "Phone", " ", " ", " ".
 std::array<std::string, 5> InitialColumnCaptions();
 // Headers after choosing `kind`, starting from `current` (kind 2 keeps header 1's text):

@@ -23,7 +23,8 @@ class IMemberTable {
   virtual std::string ColumnText(int index, int column) const {
     return Row(index).ColumnText(column);
   }
-  // Sorts all rows ascending by memo1Compare with `key` (0 to 4).
+  // Sorts the rows ascending by memo1Compare with `key` (0 to 4); rows waiting in an update stay
+  // where they are.
   virtual void SortByKey(int key) = 0;
   virtual void BeginUpdate() {}
   virtual void EndUpdate() {}

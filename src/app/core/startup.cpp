@@ -11,8 +11,10 @@ StartupResult RunStartupStep(AppState& state, const Configuration& configuration
   if (!notice.empty()) result.messages.push_back(notice);
   if (state.client == nullptr) state.SetClient(directory::MakeDirectoryClient(source));
   directory::DirectoryClient& client = *state.client;
+  if (state.session == nullptr) state.session = std::make_unique<DirectorySession>(client);
 
-  if (client.calStartup(0, 0) != 0) {
+  const SessionStart start = state.session->Start();
+  if (start == SessionStart::ClientMissing) {
     std::string message = kClientMissingMessage;
     const std::string reason = client.StartupFailureReason();
     if (!reason.empty()) message += "\n" + reason;
@@ -20,12 +22,8 @@ StartupResult RunStartupStep(AppState& state, const Configuration& configuration
     return result;
   }
   result.clientStarted = true;
-  client.clxStartup(0, 0);
-
-  const directory::OpenContextResult opened = directory::OpenDirectoryContext(client, false, false);
-  state.DirectoryContext = opened.context;
-  state.ContextOpened = opened.context != directory::kNoContext;
-  if (!opened.ok) result.closeWindow = true;
+  state.DirectoryContext = state.session->Context();
+  if (start == SessionStart::ContextFailed) result.closeWindow = true;
 
   try {
     state.TreeName = directory::ReadTreeName(client, state.DirectoryContext);
@@ -39,14 +37,7 @@ StartupResult RunStartupStep(AppState& state, const Configuration& configuration
 }
 
 void Shutdown(AppState& state) {
-  if (state.shutDown || state.client == nullptr) return;
-  state.shutDown = true;
-  if (state.ContextOpened) {
-    state.client->dsCloseContext(state.DirectoryContext);
-    state.ContextOpened = false;
-  }
-  state.client->clxShutdown(0);
-  state.client->calShutdown(0);
+  if (state.session != nullptr) state.session->Shutdown();
 }
 
 }  // namespace vorlix::core

@@ -9,9 +9,6 @@
 
 namespace vorlix::core {
 
-// The first line of the message shown when the directory client cannot start.
-inline constexpr char kClientMissingMessage[] = "Novell Client not installed?";
-
 struct StartupResult {
   // false: the client did not start. Show `messages`, then end the program at once (Shutdown
   // still runs); nothing else was done.
@@ -27,12 +24,12 @@ struct StartupResult {
   std::vector<std::string> messages;
 };
 
-// Creates the client for the configured source when the state has none, then: calStartup,
-// clxStartup, OpenDirectoryContext(false, false), the tree name, the phone settings.
+// Creates the client for the configured source when the state has none, starts its session
+// (calStartup, clxStartup, the context), then reads the tree name and applies the phone settings.
 StartupResult RunStartupStep(AppState& state, const Configuration& configuration);
 
-// dsCloseContext when a context was opened, then clxShutdown(0) and calShutdown(0); results are
-// not looked at. Runs once; without a client it does nothing.
+// Ends the session of the state's client (DirectorySession::Shutdown); runs once, and does nothing
+// for a state without one.
 void Shutdown(AppState& state);
 
 }  // namespace vorlix::core

@@ -88,9 +88,9 @@ class CoreLookup : public ::testing::Test {
 
 TEST_F(CoreLookup, StartupReadsTheTreeAndShutdownRunsOnce) {
   EXPECT_EQ(state_.TreeName, "CORE-TEST");
-  EXPECT_TRUE(state_.ContextOpened);
+  EXPECT_TRUE(state_.ContextOpened());
   Shutdown(state_);
-  EXPECT_FALSE(state_.ContextOpened);
+  EXPECT_FALSE(state_.ContextOpened());
   Shutdown(state_);  // a second shutdown does nothing
 
   // A broken directory section is told first; the phone settings apply once the tree is read.
@@ -110,7 +110,7 @@ TEST_F(CoreLookup, StartupReadsTheTreeAndShutdownRunsOnce) {
   AppState missing;
   const StartupResult failed = RunStartupStep(missing, TreeConfiguration("/no/such/tree.ldif"));
   EXPECT_FALSE(failed.clientStarted);
-  EXPECT_FALSE(missing.ContextOpened);
+  EXPECT_FALSE(missing.ContextOpened());
   ASSERT_EQ(failed.messages.size(), 1u);
   EXPECT_EQ(failed.messages[0].rfind("Novell Client not installed?\n", 0), 0u)
       << failed.messages[0];

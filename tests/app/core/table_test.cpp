@@ -52,28 +52,124 @@ TEST(CoreMemo1Compare, TimeKeyComparesRawTimesSigned) {
   EXPECT_LT(memo1Compare(early, late, 2), 0);
 }
 
-TEST(CoreMemberTable, RowsAddedOneByOneOrInAnUpdateEndInTheOrderOfOneSort) {
-  std::vector<std::string> names;
-  for (int i = 0; i < 200; ++i)
-    names.push_back((i % 3 ? "User" : "user") + std::to_string(i * 7919 % 211));
-  std::mt19937 random(42);
-  std::shuffle(names.begin(), names.end(), random);
+// Names that compare equal (the same number in either case) and raw times that tell the rows
+// apart, so that a sort that is not stable shows.
+std::vector<MemberRow> RowsWithEqualNames(int count) {
+  std::vector<MemberRow> rows;
+  std::mt19937 random(7);
+  for (int i = 0; i < count; ++i) {
+    rows.push_back(Row((random() % 2 ? "m" : "M") + std::to_string(random() % 97), "", i));
+  }
+  return rows;
+}
 
-  MemberTableModel oneByOne, batched;
-  for (const auto& n : names) oneByOne.AddRow(Row(n));
+std::vector<int32_t> Times(const MemberTableModel& table) {
+  std::vector<int32_t> out;
+  for (const auto& row : table.Rows()) out.push_back(row.rawTime);
+  return out;
+}
+
+// A view's copy of the placed rows, kept only from what the observer hears.
+struct MirrorView : IMemberTableObserver {
+  const MemberTableModel& table;
+  std::vector<std::string> rows;
+  int pendingFirst = -1, pendingLast = -1;
+
+  explicit MirrorView(const MemberTableModel& t) : table(t) {}
+  void AfterReset() override { rows.clear(); }
+  void BeforeInsert(int first, int last) override {
+    pendingFirst = first;
+    pendingLast = last;
+  }
+  void AfterInsert() override {
+    for (int i = pendingFirst; i <= pendingLast; ++i) {
+      rows.insert(rows.begin() + i, table.ColumnText(i, 0));
+    }
+  }
+  void BeforeMove() override {}
+  void AfterMove(const std::vector<int>& newIndex) override {
+    ASSERT_EQ(newIndex.size(), rows.size());
+    std::vector<std::string> moved(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) moved.at(static_cast<size_t>(newIndex[i])) = rows[i];
+    rows = moved;
+  }
+  void RowChanged(int index) override {
+    rows.at(static_cast<size_t>(index)) = table.ColumnText(index, 0);
+  }
+
+  std::vector<std::string> Placed() const {
+    std::vector<std::string> out;
+    for (int i = 0; i < table.PlacedRowCount(); ++i) out.push_back(table.ColumnText(i, 0));
+    return out;
+  }
+};
+
+TEST(CoreMemberTable, RowsAddedOneByOneInAnUpdateOrPlacedOnTheWayEndInTheOrderOfOneSort) {
+  const std::vector<MemberRow> rows = RowsWithEqualNames(500);
+  std::vector<MemberRow> sorted = rows;
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](const auto& a, const auto& b) { return memo1Compare(a, b, 0) < 0; });
+  std::vector<int32_t> expected;
+  for (const auto& row : sorted) expected.push_back(row.rawTime);
+
+  MemberTableModel oneByOne, batched, placedOnTheWay;
+  for (const auto& row : rows) oneByOne.AddRow(row);
   {
     TableUpdateGuard guard(batched);
-    for (const auto& n : names) batched.AddRow(Row(n));
+    for (const auto& row : rows) batched.AddRow(row);
+    EXPECT_EQ(batched.RowCount(), 500);  // rows count while the update runs
+    EXPECT_EQ(batched.PlacedRowCount(), 0);
   }
-  std::vector<MemberRow> rows;
-  for (const auto& n : names) rows.push_back(Row(n));
-  std::stable_sort(rows.begin(), rows.end(),
-                   [](const auto& a, const auto& b) { return memo1Compare(a, b, 0) < 0; });
-  std::vector<std::string> expected;
-  for (const auto& r : rows) expected.push_back(r.caption);
+  {
+    TableUpdateGuard guard(placedOnTheWay);
+    for (size_t i = 0; i < rows.size(); ++i) {
+      placedOnTheWay.AddRow(rows[i]);
+      if (i % 37 != 36) continue;
+      placedOnTheWay.PlaceAddedRows();
+      EXPECT_EQ(placedOnTheWay.PlacedRowCount(), static_cast<int>(i) + 1);
+      for (size_t k = 1; k <= i; ++k) {
+        EXPECT_LE(memo1Compare(placedOnTheWay.Rows()[k - 1], placedOnTheWay.Rows()[k], 0), 0);
+      }
+    }
+    EXPECT_LT(placedOnTheWay.PlacedRowCount(), 500);  // the last rows wait for the end
+  }
+  EXPECT_EQ(Times(oneByOne), expected);
+  EXPECT_EQ(Times(batched), expected);
+  EXPECT_EQ(Times(placedOnTheWay), expected);
+  EXPECT_EQ(placedOnTheWay.PlacedRowCount(), 500);
+}
 
-  EXPECT_EQ(Captions(oneByOne), expected);
-  EXPECT_EQ(Captions(batched), expected);
+TEST(CoreMemberTable, EachKeySortsAscendingAndRowsKeepTheirTicksAndTimes) {
+  MemberTableModel table;
+  const auto workstation = [](const std::string& name, const std::string& user, int32_t time,
+                              const std::string& ip, const std::string& phone) {
+    MemberRow row = Row(name, user, time);
+    row.cells = {user, "time " + std::to_string(time), ip, phone};
+    return row;
+  };
+  table.AddRow(workstation("ws-a", "carl", 1000, "10.0.0.9", "555"));
+  table.AddRow(workstation("ws-b", "Anna", -5, "10.0.0.10", "777"));
+  table.AddRow(workstation("ws-c", "bert", 99, "10.0.0.1", "111"));
+  table.SortByKey(1);
+  EXPECT_EQ(Captions(table), (std::vector<std::string>{"ws-b", "ws-c", "ws-a"}));
+  // Key 2 goes by the raw time: the shown texts ("time 1000" < "time 99") would give another.
+  table.SetChecked(0, false);
+  table.SortByKey(2);
+  EXPECT_EQ(Captions(table), (std::vector<std::string>{"ws-b", "ws-c", "ws-a"}));
+  EXPECT_FALSE(table.Rows()[0].checked);
+  EXPECT_EQ(table.Rows()[0].rawTime, -5);
+  table.SortByKey(3);
+  EXPECT_EQ(Captions(table), (std::vector<std::string>{"ws-c", "ws-b", "ws-a"}));
+  table.SortByKey(4);
+  EXPECT_EQ(Captions(table), (std::vector<std::string>{"ws-c", "ws-a", "ws-b"}));
+  table.SortByKey(4);  // no descending order: a second click gives the same order
+  EXPECT_EQ(Captions(table), (std::vector<std::string>{"ws-c", "ws-a", "ws-b"}));
+  table.SortByKey(5);  // no such column: nothing moves
+  table.SortByKey(-1);
+  EXPECT_EQ(Captions(table), (std::vector<std::string>{"ws-c", "ws-a", "ws-b"}));
+  table.SortByKey(0);
+  EXPECT_EQ(Captions(table), (std::vector<std::string>{"ws-a", "ws-b", "ws-c"}));
+  EXPECT_FALSE(table.Rows()[1].checked);  // the tick stayed with ws-b
 }
 
 TEST(CoreMemberTable, HeaderSortThenAddOrEditReSortsByFirstColumn) {
@@ -83,15 +179,53 @@ TEST(CoreMemberTable, HeaderSortThenAddOrEditReSortsByFirstColumn) {
   table.AddRow(Row("c", "", 2));
   table.SortByKey(2);
   EXPECT_EQ(Captions(table), (std::vector<std::string>{"b", "c", "a"}));
-  table.SortByKey(2);  // no descending order: a second click gives the same order
-  EXPECT_EQ(Captions(table), (std::vector<std::string>{"b", "c", "a"}));
 
   table.AddRow(Row("aa"));
   EXPECT_EQ(Captions(table), (std::vector<std::string>{"a", "aa", "b", "c"}));
   table.SetCaption(0, "zz");
   EXPECT_EQ(Captions(table), (std::vector<std::string>{"aa", "b", "c", "zz"}));
+
+  // During an update a new name waits for the end of the update to re-sort, as do rows added
+  // after a header sort.
+  table.SortByKey(2);
+  {
+    TableUpdateGuard guard(table);
+    table.SetCaption(3, "ab");
+    EXPECT_EQ(Captions(table), (std::vector<std::string>{"aa", "b", "c", "ab"}));
+    table.AddRow(Row("a"));
+  }
+  EXPECT_EQ(Captions(table), (std::vector<std::string>{"a", "aa", "ab", "b", "c"}));
   table.Clear();
   EXPECT_EQ(table.RowCount(), 0);
+}
+
+// A view that follows only the notifications always holds the placed rows in the model's order.
+TEST(CoreMemberTable, TheObserverHearsEnoughToFollowEveryChange) {
+  MemberTableModel table;
+  MirrorView view(table);
+  table.SetObserver(&view);
+  const auto follows = [&] { EXPECT_EQ(view.rows, view.Placed()); };
+  for (const char* name : {"Zoe", "ba", "adam", "b_x", "Adam"}) table.AddRow(Row(name));
+  follows();
+  table.SortByKey(1);
+  table.SetCaption(2, "c");
+  follows();
+  {
+    TableUpdateGuard guard(table);
+    for (const auto& row : RowsWithEqualNames(40)) table.AddRow(row);
+    follows();  // rows waiting are not seen
+    table.PlaceAddedRows();
+    follows();
+    table.AddRow(Row("0"));
+    table.SetCaption(table.RowCount() - 1, "1");  // a waiting row gets its new name unseen
+    table.SortByKey(3);
+    follows();
+  }
+  follows();
+  EXPECT_EQ(view.rows.front(), "1");
+  table.Clear();
+  EXPECT_TRUE(view.rows.empty());
+  table.SetObserver(nullptr);
 }
 
 TEST(CoreMemberTable, HeadersPerKind) {

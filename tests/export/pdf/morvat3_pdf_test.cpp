@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "app/core/exporter_settings.h"
 #include "export/pdf/font_encodings.h"
-#include "export/pdf/main_window_settings.h"
 #include "export/pdf/pdf_text.h"
 #include "pdf_test_tools.h"
 #include "support/member_table.h"
@@ -24,7 +24,7 @@ using testing::QpdfProblems;
 using testing::TempPdf;
 using testing::WriteFileBytes;
 
-// The member table of a group lookup: five columns 220, 170, 130, 90 and 105 pixels wide.
+// The member table of a group lookup: five columns as wide as the window shows them.
 TMemoryListView MemberTable(int rows) {
   TMemoryListView table;
   exporter::testing::AddMemberColumns(table, exporter::testing::kWindowCaptions);
@@ -69,7 +69,7 @@ class PdfExport : public ::testing::Test {
  protected:
   void Configure(int rows) {
     table = MemberTable(rows);
-    ConfigureAsMainWindowPdfExporter(exporter, &table);
+    core::ConfigureAsMainWindowPdfExporter(exporter, &table);
   }
   TMemoryListView table;
   TMorvat3PDF exporter;

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/core/exporter_settings.h"
 #include "export/morvat_messages.h"
-#include "export/xls/main_window_settings.h"
 #include "export/xls/morvat3_xls.h"
 #include "support/member_table.h"
 #include "support/memory_sources.h"
@@ -31,7 +31,7 @@ TEST(XlsExporterRun, MemberTableAndEmptyTableReadBack) {
   TMemoryListView list;
   FillMemberTable(list, 7);
   TMorvat3XLS exporter;
-  ConfigureAsMainWindowXlsExporter(exporter, &list);
+  core::ConfigureAsMainWindowXlsExporter(exporter, &list);
   exporter.FileName = (dir / "members.xls").string();
   exporter.Execute();
   EXPECT_EQ(ReadersDisagree(exporter.FileName, {MemberTableCells(list)}), "");
@@ -39,7 +39,7 @@ TEST(XlsExporterRun, MemberTableAndEmptyTableReadBack) {
 
   TMemoryListView empty;
   FillMemberTable(empty, 0);
-  ConfigureAsMainWindowXlsExporter(exporter, &empty);
+  core::ConfigureAsMainWindowXlsExporter(exporter, &empty);
   exporter.FileName = (dir / "empty.xls").string();
   exporter.Execute();
   EXPECT_EQ(ReadersDisagree(exporter.FileName, {{{"User", "Phone", " ", " ", " "}}}), "");
@@ -52,7 +52,7 @@ TEST(XlsExporterRun, ColumnsOfEqualNamesEachKeepTheirOwnValue) {
   list.AddColumn("Name", 80);
   list.AddItem("first", {"second"});
   TMorvat3XLS exporter;
-  ConfigureAsMainWindowXlsExporter(exporter, &list);
+  core::ConfigureAsMainWindowXlsExporter(exporter, &list);
   exporter.FileName = (dir / "equal.xls").string();
   exporter.Execute();
   EXPECT_EQ(ReadersDisagree(exporter.FileName, {{{"Name", "Name"}, {"first", "second"}}}), "");
@@ -87,7 +87,7 @@ TEST(XlsExporterRun, TwoSheetsWithLongAndWideTextsReadBack) {
   const std::string opening(4108, 'f');
   single.AddItem(opening);
   TMorvat3XLS one;
-  ConfigureAsMainWindowXlsExporter(one, &single);
+  core::ConfigureAsMainWindowXlsExporter(one, &single);
   one.AllowCaptions = false;
   one.FileName = (dir / "first.xls").string();
   one.Execute();
@@ -99,12 +99,9 @@ TEST(XlsExporterRun, RowLimitAndLargeWorkbook) {
   // some 170,000 strings over many CONTINUE records.
   TempDir dir;
   TMemoryListView list;
-  list.AddColumn("User", 220);
-  list.AddColumn("Phone", 170);
-  list.AddColumn("Office", 130);
-  list.AddColumn("B", 90);
-  list.AddColumn("C", 105);
   Sheet expected{{"User", "Phone", "Office", "B", "C"}};
+  for (size_t i = 0; i < core::kMemberColumnWidths.size(); ++i)
+    list.AddColumn(expected[0][i], core::kMemberColumnWidths[i]);
   for (int i = 0; i < kMaxRows - 1; ++i) {
     std::string user = "member" + std::to_string(100000 + i) + ".sales.acme";
     std::string phone = i % 3 == 0 ? "" : "+31 20 " + std::to_string(5550000 + i);
@@ -113,7 +110,7 @@ TEST(XlsExporterRun, RowLimitAndLargeWorkbook) {
     expected.push_back({user, phone, office});
   }
   TMorvat3XLS exporter;
-  ConfigureAsMainWindowXlsExporter(exporter, &list);
+  core::ConfigureAsMainWindowXlsExporter(exporter, &list);
   exporter.FileName = (dir / "big.xls").string();
   exporter.Execute();
   const std::vector<uint8_t> bytes = test::ReadFileBytes(exporter.FileName);
@@ -137,7 +134,7 @@ TEST(XlsExporterRun, TemporarySheetAndExistingFile) {
   TMemoryListView list;
   FillMemberTable(list, 2);
   TMorvat3XLS exporter;
-  ConfigureAsMainWindowXlsExporter(exporter, &list);
+  core::ConfigureAsMainWindowXlsExporter(exporter, &list);
   exporter.Sheets.Add().Exported = false;  // not exported: the component's own settings are
   exporter.FileName = (dir / "replaced.xls").string();
   {
@@ -219,7 +216,7 @@ TEST(XlsExporterRun, EventsInOrderAndStoppingTheRun) {
   TMemoryListView list;
   FillMemberTable(list, 3);
   TMorvat3XLS exporter;
-  ConfigureAsMainWindowXlsExporter(exporter, &list);
+  core::ConfigureAsMainWindowXlsExporter(exporter, &list);
   exporter.SkipRecCount = 1;
   exporter.FileName = (dir / "events.xls").string();
   std::vector<std::string> events;

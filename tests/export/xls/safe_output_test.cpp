@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <functional>
 
+#include "app/core/exporter_settings.h"
 #include "export/morvat_messages.h"
-#include "export/xls/main_window_settings.h"
 #include "export/xls/morvat3_xls.h"
 #include "support/member_table.h"
 #include "support/memory_sources.h"
@@ -45,7 +45,7 @@ class XlsSafeOutput : public ::testing::Test {
     for (int i = 0; i < 3; ++i)
       exporter::testing::AddMemberRow(list_, "user" + std::to_string(i),
                                       "555-" + std::to_string(i));
-    ConfigureAsMainWindowXlsExporter(exporter_, &list_);
+    core::ConfigureAsMainWindowXlsExporter(exporter_, &list_);
     exporter_.FileName = (dir_ / "members.xls").string();
     exporter_.Execute();
     good_ = ReadFileBytes(exporter_.FileName);

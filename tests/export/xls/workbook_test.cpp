@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "../run_command.h"
+#include "app/core/exporter_settings.h"
 #include "export/xls/date_formats.h"
-#include "export/xls/main_window_settings.h"
 #include "export/xls/morvat3_xls.h"
 #include "export/xls/workbook_writer.h"
 #include "platform/locale_facts.h"
@@ -177,7 +177,7 @@ TEST_F(XlsWorkbook, SheetHeadCellsAndDimensions) {
   list.AddItem("anna", {"555"});
   list.AddItem("bert", {""});
   TMorvat3XLS exporter;
-  ConfigureAsMainWindowXlsExporter(exporter, &list);
+  core::ConfigureAsMainWindowXlsExporter(exporter, &list);
   std::vector<Record> s = SheetRecords(Write(exporter), 0);
   const std::vector<uint16_t> expected = {
       0x0809, 0x000D, 0x000C, 0x000F, 0x0011, 0x0010, 0x005F, 0x002A, 0x002B, 0x0082,
@@ -286,7 +286,7 @@ TEST_F(XlsWorkbook, AggregateMergedRangesHyperlinksAndExplicitCells) {
   list.AddItem("anna", {"1"});
   list.AddItem("bert", {"2"});
   TMorvat3XLS exporter;
-  ConfigureAsMainWindowXlsExporter(exporter, &list);
+  core::ConfigureAsMainWindowXlsExporter(exporter, &list);
   TxlsFieldFormat sum;
   sum.FieldName = "phone";
   sum.Aggregate = aggSum;
@@ -371,7 +371,7 @@ TEST_F(XlsWorkbook, AggregateMergedRangesHyperlinksAndExplicitCells) {
 TEST_F(XlsWorkbook, FileLinkShortPathUsesTheCodePageBytes) {
   TMemoryListView list = TwoColumnList();
   TMorvat3XLS exporter;
-  ConfigureAsMainWindowXlsExporter(exporter, &list);
+  core::ConfigureAsMainWindowXlsExporter(exporter, &list);
   TxlsHyperlink& file = exporter.Hyperlinks.Add();
   file.Col = file.Row = 1;
   file.Title = "F";
@@ -391,7 +391,7 @@ TEST_F(XlsWorkbook, LongHyperlinksAndScreenTipsAreWrittenAsOneRecord) {
   // character; a screen tip 12 and two per character.
   TMemoryListView list = TwoColumnList();
   TMorvat3XLS exporter;
-  ConfigureAsMainWindowXlsExporter(exporter, &list);
+  core::ConfigureAsMainWindowXlsExporter(exporter, &list);
   struct Link {
     TxlsHyperlinkStyle style;
     int titleLength, targetLength;
@@ -524,7 +524,7 @@ TEST_F(XlsWorkbook, StripStylesAndDataParams) {
   TMemoryListView list = TwoColumnList();
   for (const char* name : {"a", "b", "c"}) list.AddItem(name, {"1"});
   TMorvat3XLS exporter;
-  ConfigureAsMainWindowXlsExporter(exporter, &list);
+  core::ConfigureAsMainWindowXlsExporter(exporter, &list);
   exporter.AllowCaptions = false;
   exporter.StripType = ssRow;
   exporter.StripStyles.resize(2);

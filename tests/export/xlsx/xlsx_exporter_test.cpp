@@ -12,10 +12,9 @@
 #include <sstream>
 
 #include "../xls/xls_test_support.h"
+#include "app/core/exporter_settings.h"
 #include "export/custom_source.h"
-#include "export/xls/main_window_settings.h"
 #include "export/xls/morvat3_xls.h"
-#include "export/xlsx/main_window_settings.h"
 #include "export/xlsx/morvat3_xlsx.h"
 #include "platform/date_time.h"
 #include "support/member_table.h"
@@ -49,13 +48,13 @@ TEST(XlsxExporter, TheWindowsTableReadsBackWithTheXlsLayout) {
   TMemoryListView list;
   FillMemberTable(list, 7);
   TMorvat3XLSX exporter;
-  ConfigureAsMainWindowXlsxExporter(exporter, &list);
+  core::ConfigureAsMainWindowXlsxExporter(exporter, &list);
   exporter.FileName = (dir / "members.xlsx").string();
   exporter.Execute();
   EXPECT_EQ(ReadersDisagree(exporter.FileName, MemberTableCells(list)), "");
 
   xls::TMorvat3XLS xls;
-  xls::ConfigureAsMainWindowXlsExporter(xls, &list);
+  core::ConfigureAsMainWindowXlsExporter(xls, &list);
   xls.FileName = (dir / "members.xls").string();
   xls.Execute();
 
@@ -80,7 +79,7 @@ TEST(XlsxExporter, TheWindowsTableReadsBackWithTheXlsLayout) {
   // An empty table is its caption row.
   TMemoryListView empty;
   FillMemberTable(empty, 0);
-  ConfigureAsMainWindowXlsxExporter(exporter, &empty);
+  core::ConfigureAsMainWindowXlsxExporter(exporter, &empty);
   exporter.FileName = (dir / "empty.xlsx").string();
   exporter.Execute();
   EXPECT_EQ(ReadersDisagree(exporter.FileName, {kWindowCaptions}), "");
@@ -95,7 +94,7 @@ TEST(XlsxExporter, TextsKeepEveryCharacter) {
   list.AddItem("caf\xE9 \x80", {"\xF0\x9F\x98\x80 outside the BMP"});  // Windows-1252 bytes
   list.AddItem(std::string(kMaxCellCharacters - 1, 'x') + "\xC3\xA9", {"last"});
   TMorvat3XLSX exporter;
-  ConfigureAsMainWindowXlsxExporter(exporter, &list);
+  core::ConfigureAsMainWindowXlsxExporter(exporter, &list);
   exporter.FileName = (dir / "texts.xlsx").string();
   exporter.Execute();
   EXPECT_EQ(ReadersDisagree(exporter.FileName,
@@ -173,7 +172,7 @@ TEST(XlsxExporter, ExportToStreamGivesTheSameWorkbook) {
   TMemoryListView list;
   FillMemberTable(list, 3);
   TMorvat3XLSX exporter;
-  ConfigureAsMainWindowXlsxExporter(exporter, &list);
+  core::ConfigureAsMainWindowXlsxExporter(exporter, &list);
   TMorvatMemoryStream stream;
   exporter.ExportToStream(stream);
   if (previous != nullptr)
@@ -191,7 +190,7 @@ TEST(XlsxExporter, AFileIsReplacedOnlyByACompleteWorkbook) {
   TMemoryListView list;
   FillMemberTable(list, 2);
   TMorvat3XLSX exporter;
-  ConfigureAsMainWindowXlsxExporter(exporter, &list);
+  core::ConfigureAsMainWindowXlsxExporter(exporter, &list);
   const std::string target = (dir / "members.xlsx").string();
   exporter.FileName = target;
 

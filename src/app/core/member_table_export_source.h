@@ -1,7 +1,8 @@
 #pragma once
 // The member table as an exporter reads it: a list with the five columns (captions per kind,
-// widths 220, 170, 130, 90, 105) and one item per row, its caption the first-column text and its
-// sub-items cells 1 to 4. Ticks play no part.
+// widths kMemberColumnWidths) and one item per row, its caption the first-column text and its
+// sub-items cells 1 to 4. Ticks play no part. The window's table builds on it
+// (app::MemberTreeExportSource).
 
 #include <array>
 #include <string>
@@ -11,9 +12,9 @@
 
 namespace vorlix::core {
 
-class MemberListView : public exporter::IMorvatListView {
+class MemberTableExportSource : public exporter::IMorvatListView {
  public:
-  MemberListView(const IMemberTable& table, const std::array<std::string, 5>& captions)
+  MemberTableExportSource(const IMemberTable& table, const std::array<std::string, 5>& captions)
       : table_(table), captions_(captions) {}
 
   int ColumnCount() const override { return 5; }
