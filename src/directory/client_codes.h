@@ -21,8 +21,8 @@ inline constexpr int32_t kErrTransportFailure = -625;  // the server is down, un
 inline constexpr int32_t kErrRemoteFailure = -635;     // the server failed the request otherwise
 inline constexpr int32_t kErrFailedAuthentication = -669;  // wrong name or password
 inline constexpr int32_t kErrNoAccess = -672;  // the server refuses: access rights, unwilling
-// A server's size or time limit cut a search short: the list is incomplete. A code of this
-// program's own; no directory client has one.
+// A server's size or time limit, or a referral that is not followed, cut a search short: the
+// list is incomplete. A code of this program's own; no directory client has one.
 inline constexpr int32_t kErrListIncomplete = -2;
 
 // Size of every request and reply buffer.

@@ -121,7 +121,11 @@ struct LdapClient::State {
     resultCode = result.resultCode;
     if (resultCode == LDAP_SUCCESS && result.entries.empty()) resultCode = LDAP_NO_SUCH_OBJECT;
     if (!result.entries.empty()) entry = std::move(result.entries.front());
-    if (resultCode != LDAP_SUCCESS && resultCode != LDAP_NO_SUCH_OBJECT) {
+    if (resultCode == LDAP_REFERRAL) {
+      last = LdapFailure{ClientCodeOfLdapResult(resultCode),
+                         "Reading " + dn + ": the server refers it to " +
+                             ReferredTo(result.referrals) + "; referrals are not followed"};
+    } else if (resultCode != LDAP_SUCCESS && resultCode != LDAP_NO_SUCH_OBJECT) {
       last = LdapFailure{ClientCodeOfLdapResult(resultCode),
                          "Reading " + dn + ": " + ldap_err2string(resultCode) +
                              (result.diagnostic.empty() ? "" : ": " + result.diagnostic)};
@@ -156,10 +160,13 @@ struct LdapClient::State {
         filter += std::string("(") + type + "=" + EscapeFilterValue(value, false) + ")";
       }
       std::vector<LdapEntry> children;
+      // A list cut short (a referral beside the child, a limit) still serves if it holds the child.
+      std::optional<LdapFailure> cutShort;
       if (!connection.SearchAll(LdapSearch{dn, LDAP_SCOPE_ONELEVEL, filter + ")", {"1.1"}},
                                 children)) {
         if (connection.failure().code == kErrNoSuchEntry) return kErrNoSuchEntry;
-        return Failed(connection.failure());
+        if (connection.failure().code != kErrListIncomplete) return Failed(connection.failure());
+        cutShort = connection.failure();
       }
       bool found = false;
       for (const LdapEntry& child : children) {
@@ -171,7 +178,7 @@ struct LdapClient::State {
           found = true;
         }
       }
-      if (!found) return kErrNoSuchEntry;
+      if (!found) return cutShort ? Failed(*cutShort) : kErrNoSuchEntry;
     }
     return kOk;
   }

@@ -261,6 +261,12 @@ int32_t ClientCodeOfLdapResult(int ldapResult) {
   }
 }
 
+std::string ReferredTo(const std::vector<std::string>& referrals) {
+  if (referrals.empty()) return "another server";
+  return referrals.front() +
+         (referrals.size() > 1 ? " (and " + std::to_string(referrals.size() - 1) + " more)" : "");
+}
+
 const LdapAttribute* LdapEntry::Find(const std::string& lowerName) const {
   for (const LdapAttribute& a : attributes) {
     if (a.key == lowerName) return &a;
@@ -514,6 +520,7 @@ bool LdapConnection::TakeMessage(LDAPMessage* message, LdapResult& result) {
 bool LdapConnection::SearchPages(const LdapSearch& search, bool paged,
                                  std::vector<LdapEntry>& entries, LdapResult& last) {
   std::string cookie;
+  std::vector<std::string> referred;
   for (;;) {
     if (ld_ == nullptr && !Reopen()) return false;
     AttributeList attributes(search.attributes);
@@ -540,7 +547,10 @@ bool LdapConnection::SearchPages(const LdapSearch& search, bool paged,
     if (!Collect(id, last)) return false;
     for (LdapEntry& entry : last.entries) entries.push_back(std::move(entry));
     last.entries.clear();
+    // The references of every page, not only of the last.
+    referred.insert(referred.end(), last.referrals.begin(), last.referrals.end());
     if (last.resultCode != LDAP_SUCCESS || !paged || !last.paged || last.pageCookie.empty()) {
+      last.referrals = std::move(referred);
       return true;
     }
     cookie = last.pageCookie;
@@ -554,6 +564,16 @@ bool LdapConnection::SearchAll(const LdapSearch& search, std::vector<LdapEntry>&
   if (RefusesPaging(last.resultCode) && entries.empty()) {
     if (!SearchPages(search, false, entries, last)) return false;
   }
+  // Referrals are not followed: a search the server sends elsewhere, as a whole or in part (a
+  // reference among the entries), has an incomplete list.
+  if (last.resultCode == LDAP_REFERRAL ||
+      (last.resultCode == LDAP_SUCCESS && !last.referrals.empty())) {
+    return Fail(kErrListIncomplete,
+                "The server refers " +
+                    std::string(last.resultCode == LDAP_REFERRAL ? "the" : "part of the") +
+                    " search below " + search.base + " to " + ReferredTo(last.referrals) +
+                    "; referrals are not followed, so the list is incomplete");
+  }
   if (last.resultCode == LDAP_SUCCESS) return true;
   if (IsLimit(last.resultCode)) {
     return Fail(kErrListIncomplete,
@@ -562,12 +582,6 @@ bool LdapConnection::SearchAll(const LdapSearch& search, std::vector<LdapEntry>&
                     " limit ended the search after " + std::to_string(entries.size()) +
                     " entries: the list is incomplete. Search for a longer name." +
                     (last.diagnostic.empty() ? "" : " (" + last.diagnostic + ")"));
-  }
-  if (last.resultCode == LDAP_REFERRAL) {
-    return Fail(kErrRemoteFailure,
-                "The server refers the search below " + search.base + " to another server" +
-                    (last.referrals.empty() ? "" : " (" + last.referrals[0] + ")") +
-                    "; referrals are not followed");
   }
   return FailWith(last.resultCode, last.diagnostic, "Searching " + search.base);
 }

@@ -52,6 +52,9 @@ struct LdapFailure {
 // The client's result code for an LDAP result code (0 for success).
 int32_t ClientCodeOfLdapResult(int ldapResult);
 
+// Where referrals point, for messages: the first URL, and how many more there are.
+std::string ReferredTo(const std::vector<std::string>& referrals);
+
 struct LdapAttribute {
   std::string name;  // as the server named it, options ("cn;lang-en") dropped
   std::string key;   // the name lower-cased
@@ -105,8 +108,9 @@ class LdapConnection {
   void Abandon(int messageId);
 
   // A whole search, page by page (the paged-results control, not critical; without it when the
-  // server refuses it). A server result other than success is a failure, except that a size or
-  // time limit is reported as kErrListIncomplete.
+  // server refuses it). A server result other than success is a failure; a size or time limit,
+  // or a referral for the whole search or a part of it, is kErrListIncomplete (entries keeps what
+  // came).
   bool SearchAll(const LdapSearch& search, std::vector<LdapEntry>& entries);
 
   const LdapFailure& failure() const { return failure_; }

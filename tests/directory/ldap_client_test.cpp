@@ -4,8 +4,6 @@
 #include "directory/ldap_client.h"
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -13,6 +11,7 @@
 
 #include "directory/directory_layer.h"
 #include "directory/embedded_client.h"
+#include "ldap_test_client.h"
 #include "ldap_test_servers.h"
 
 namespace vorlix::directory {
@@ -25,28 +24,6 @@ std::vector<std::string> Texts(const NameList& list) {
   for (const NameEntry& e : list) texts.push_back(e.text);
   return texts;
 }
-
-DirectorySource Source(const std::string& url) {
-  DirectorySource source;
-  source.source = url;
-  return source;
-}
-
-// A started client with an open typeless context.
-struct Opened {
-  explicit Opened(DirectorySource source) : client(std::move(source)) {
-    started = client.calStartup(0, 0) == kOk;
-    if (started) context = OpenDirectoryContext(client, false, false).context;
-  }
-  explicit Opened(const std::string& url) : Opened(Source(url)) {}
-  ~Opened() {
-    if (context != kNoContext) client.dsCloseContext(context);
-    client.calShutdown(0);
-  }
-  LdapClient client;
-  bool started = false;
-  Context context = kNoContext;
-};
 
 int32_t ErrorCode(const std::function<void()>& call) {
   try {
@@ -233,23 +210,13 @@ TEST(LdapClientTest, AnnouncedReadsTravelInBatchesAndGiveTheSameResults) {
 // A TCP port that accepts connections and never answers.
 class SilentServer {
  public:
-  SilentServer() {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(fd_, 8);
-    socklen_t length = sizeof address;
-    getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-  }
+  SilentServer() : fd_(ListenOnLoopback(port_)) {}
   ~SilentServer() { close(fd_); }
   int port() const { return port_; }
 
  private:
-  int fd_ = -1;
   int port_ = 0;
+  int fd_;
 };
 
 TEST(LdapClientTest, FailuresToConnectOrBindSayWhyWithinTheTimeout) {

@@ -7,7 +7,9 @@
 # Two slapd processes listen on 127.0.0.1 on free ports:
 #   main   the project's schema (with X-NDS_NAME); o=harbourline (data/sample-tree.ldif),
 #          o=fleet (5,000 workstations and crew members, a group of each size) and o=names
-#          (tests/data/directory/awkward-names.ldif). ldap:// with StartTLS and ldaps://, under a
+#          (tests/data/directory/awkward-names.ldif), and o=faults (a few entries, and room for
+#          the referrals the fault tests add as cn=admin,o=faults with ADMIN_PASSWORD; no other
+#          test reads it). ldap:// with StartTLS and ldaps://, under a
 #          test CA made here; a size limit of 500 entries that paged searches may pass. Bound as
 #          cn=limited,o=harbourline (password LIMITED_PASSWORD) a search may return 5 entries and
 #          not page.
@@ -187,11 +189,15 @@ start() {
     "$limited_password" >"$dir/limited.ldif"
   fleet_ldif >"$dir/fleet.ldif"
   server_ldif "$root/tests/data/directory/awkward-names.ldif" >"$dir/names.ldif"
+  printf '%s\n' 'dn: o=faults' 'objectClass: organization' 'o: faults' '' \
+    'dn: l=dock,o=faults' 'objectClass: locality' 'l: dock' '' \
+    'dn: cn=crate,l=dock,o=faults' 'objectClass: device' 'cn: crate' 'description: In the dock' \
+    >"$dir/faults.ldif"
   sed "s/X-NDS_NAME '[^']*'//" "$root/data/sample-tree.schema" >"$dir/plain/plain.schema"
 
-  write_config "$dir/main" "$root/data/sample-tree.schema" tls harbourline fleet names
+  write_config "$dir/main" "$root/data/sample-tree.schema" tls harbourline fleet names faults
   write_config "$dir/plain" "$dir/plain/plain.schema" "" harbourline
-  for suffix in harbourline fleet names; do
+  for suffix in harbourline fleet names faults; do
     "$slapadd" -q -f "$dir/main/slapd.conf" -b "o=$suffix" -l "$dir/$suffix.ldif"
   done
   "$slapadd" -q -f "$dir/main/slapd.conf" -b "o=harbourline" -l "$dir/limited.ldif"
