@@ -14,10 +14,10 @@
 #include <cstdio>
 #include <string>
 
-#include "app/core/member_columns.h"
 #include "counting_stream.h"
-#include "export/memory_sources.h"
 #include "export/morvat3_ascii.h"
+#include "support/member_table.h"
+#include "support/memory_sources.h"
 
 namespace {
 
@@ -39,23 +39,11 @@ long PeakKB() {
   return usage.ru_maxrss;
 }
 
-void FillList(TMemoryListView& list, int rows) {
-  const char* captions[] = {"Workstation", "User", "Last login", "IP-address", "Phone"};
-  for (int i = 0; i < vorlix::core::kMemberColumnCount; ++i)
-    list.AddColumn(captions[i], vorlix::core::kMemberColumnWidths[static_cast<size_t>(i)]);
-  for (int i = 0; i < rows; ++i) {
-    std::string n = std::to_string(i);
-    list.AddItem("ws" + n + ".pcs.acme",
-                 {"user" + n + ".sales.acme", "2026-12-01 08:00",
-                  "[10.0." + std::to_string(i % 256) + ".1]", i % 3 ? "555-0" + n : ""});
-  }
-}
-
 void Export(benchmark::State& state, TMorvatASCIIType type) {
   const int rows = static_cast<int>(state.range(0));
   long before = ResidentKB();
   TMemoryListView list;
-  FillList(list, rows);
+  testing::FillWorkstationTable(list, rows);
   long tableKB = ResidentKB() - before;
   TMorvat3ASCII exporter;
   exporter.ExportSource = esListView;
@@ -86,7 +74,7 @@ void BM_ExportTxt(benchmark::State& state) {
 void BM_ExportCsvFile(benchmark::State& state) {
   const int rows = static_cast<int>(state.range(0));
   TMemoryListView list;
-  FillList(list, rows);
+  testing::FillWorkstationTable(list, rows);
   TMorvat3ASCII exporter;
   exporter.ExportSource = esListView;
   exporter.ListView = &list;

@@ -1,13 +1,12 @@
 #include "cli/lookup_command.h"
 
-#include <strings.h>
-
 #include <CLI/CLI.hpp>
 
 #include "app/core/configuration.h"
 #include "app/core/kinds.h"
 #include "app/core/lookup.h"
 #include "cli/command_options.h"
+#include "platform/plain_text.h"
 
 namespace vorlix::cli {
 
@@ -24,7 +23,7 @@ class PickChoice : public core::IChoiceDialog {
       if (name == *pick_) return name;
     }
     for (const auto& name : names) {
-      if (strcasecmp(name.c_str(), pick_->c_str()) == 0) return name;
+      if (platform::EqualNoCase(name, *pick_)) return name;
     }
     return std::nullopt;
   }

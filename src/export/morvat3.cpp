@@ -1,14 +1,12 @@
 #include "export/morvat3.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <thread>
 
 #include "platform/system_info.h"
+#include "platform/viewer.h"
 
 namespace vorlix::exporter {
 
@@ -188,19 +186,7 @@ void TMorvat3Text::AfterFileWritten() {
 }
 
 void TMorvat3Text::ShellVerb(const std::string& verb, const std::string& file) {
-  std::string program = verb == "print" ? "lp" : "xdg-open";
-  char* argv[] = {program.data(), const_cast<char*>(file.c_str()), nullptr};
-  // The viewer runs as a grandchild that init adopts, so it outlives this call without
-  // leaving a zombie behind; only the short-lived child is waited for.
-  const pid_t child = fork();
-  if (child == 0) {
-    if (fork() == 0) {
-      execvp(program.c_str(), argv);
-      _exit(127);
-    }
-    _exit(0);
-  }
-  if (child > 0) waitpid(child, nullptr, 0);
+  platform::StartViewer(verb, file);
 }
 
 const TMorvatStringList* TMorvat3FormatText::StringsOption(std::string_view name) const {

@@ -140,8 +140,8 @@ class TMorvat3Text : public TMorvat3 {
   bool ShowFile = false;
   bool PrintFile = false;
 
-  // Checks and creates the directory, runs into the output file (output_file.h) and puts it
-  // in place of FileName when the run completes without an abort, then AfterFileWritten. A
+  // Checks and creates the directory, runs into the output file (platform/output_file.h) and puts
+  // it in place of FileName when the run completes without an abort, then AfterFileWritten. A
   // failed or aborted run leaves an existing file as it was.
   void Execute() override;
   // Unless Aborted: "open" on FileToShow when ShowFile, "print" on FileToPrint when PrintFile.

@@ -1,6 +1,6 @@
 #pragma once
 // The tabular sources an exporter can read, as interfaces. The GUI's member table, the CLI's
-// table and the in-memory test sources (memory_sources.h) implement them.
+// table and the in-memory test sources (tests/support/memory_sources.h) implement them.
 
 #include <any>
 #include <stdexcept>

@@ -1,8 +1,5 @@
 #include "export/morvat_stream.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
 #include "export/morvat_messages.h"
@@ -10,11 +7,16 @@
 namespace vorlix::exporter {
 
 namespace {
+
 constexpr size_t kBufferSize = 64 * 1024;
+
 }  // namespace
 
-TMorvatFileStream::TMorvatFileStream(const std::string& fileName) : output_(fileName) {
+// The output file's errors are raised as the export's.
+TMorvatFileStream::TMorvatFileStream(const std::string& fileName) try : output_(fileName) {
   buffer_.resize(kBufferSize);
+} catch (const platform::OutputFileError& e) {
+  throw EMorvatError(e.what());
 }
 
 TMorvatFileStream::~TMorvatFileStream() {
@@ -22,15 +24,11 @@ TMorvatFileStream::~TMorvatFileStream() {
 }
 
 void TMorvatFileStream::WriteOut(const char* data, size_t size) {
-  while (size > 0) {
-    ssize_t n = ::write(output_.Descriptor(), data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      failed_ = true;
-      throw EMorvatError(output_.WriteErrorPrefix() + ": " + std::strerror(errno));
-    }
-    data += n;
-    size -= static_cast<size_t>(n);
+  try {
+    output_.Write(data, size);
+  } catch (const platform::OutputFileError& e) {
+    failed_ = true;
+    throw EMorvatError(e.what());
   }
 }
 
@@ -63,6 +61,9 @@ void TMorvatFileStream::Close() {
     if (failed_) throw EMorvatError(output_.WriteErrorPrefix() + ": an earlier write failed");
     open_ = false;
     output_.Commit();
+  } catch (const platform::OutputFileError& e) {
+    Discard();
+    throw EMorvatError(e.what());
   } catch (...) {
     Discard();
     throw;

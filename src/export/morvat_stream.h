@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "export/output_file.h"
+#include "platform/output_file.h"
 
 namespace vorlix::exporter {
 
@@ -35,7 +35,7 @@ class TMorvatMemoryStream : public TMorvatStream {
   std::string data_;
 };
 
-// The output file of a run (see output_file.h): the bytes go to a temporary file that takes
+// The output file of a run (platform/output_file.h): the bytes go to a temporary file that takes
 // the target's place only when Close succeeds; a stream that is dropped without Close, or
 // discarded, leaves an existing target as it was. Writes are buffered.
 class TMorvatFileStream : public TMorvatStream {
@@ -62,7 +62,7 @@ class TMorvatFileStream : public TMorvatStream {
 
  private:
   void WriteOut(const char* data, size_t size);
-  TMorvatOutputFile output_;
+  platform::OutputFile output_;
   bool open_ = true;
   bool failed_ = false;  // a write failed: the file is incomplete whatever follows
   uint64_t position_ = 0;

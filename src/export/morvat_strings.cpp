@@ -4,25 +4,12 @@
 
 namespace vorlix::exporter {
 
-namespace {
-unsigned char Lower(char c) {
-  unsigned char u = static_cast<unsigned char>(c);
-  return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
-}
-}  // namespace
-
 bool SameText(std::string_view a, std::string_view b) {
-  return CompareText(a, b) == 0;
+  return platform::EqualNoCase(a, b);
 }
 
 int CompareText(std::string_view a, std::string_view b) {
   return platform::CompareNoCase(a, b);
-}
-
-std::string LowerText(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = static_cast<char>(Lower(c));
-  return lower;
 }
 
 int TextLength(std::string_view text) {

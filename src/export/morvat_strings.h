@@ -10,11 +10,10 @@
 
 namespace vorlix::exporter {
 
-// ASCII case-insensitive equality and three-way comparison.
+// Case-insensitive equality and three-way comparison under the program's one case rule
+// (platform/plain_text.h, whose LowerCase gives the matching key).
 bool SameText(std::string_view a, std::string_view b);
 int CompareText(std::string_view a, std::string_view b);
-// The text with ASCII capitals in lower case: a key under which SameText texts are equal.
-std::string LowerText(std::string_view text);
 
 // Length in characters: UTF-8 continuation bytes do not count, so that widths and padding
 // line up for texts beyond ASCII.

@@ -4,6 +4,7 @@
 // over the sheet's settings and the sheet's record counter; the width pass uses one over the
 // settings its columns were built from.
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -12,6 +13,7 @@
 namespace vorlix::exporter {
 
 class TMorvatColumn;
+class TMorvatSourceAdapter;
 
 // A remembered source position (SavePosition); Index serves lists, grids and custom sources.
 struct TMorvatPosition {
@@ -55,7 +57,8 @@ class TMorvatSourceCursor {
   std::optional<int> KnownRecordCount() const;
 
  private:
-  IMorvatDataSet* DataSetOf() const;  // data set of esDataSet or esDBGrid
+  // The adapter of the selected source kind (source_adapters.h).
+  const TMorvatSourceAdapter& Adapter() const;
   // Records of a list view or string grid in range (after skip, bounded by ExportRecCount).
   int RecordsInRange(int total) const;
 

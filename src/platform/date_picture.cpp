@@ -1,26 +1,23 @@
 #include "platform/date_picture.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "platform/plain_text.h"
 
 namespace vorlix::platform {
 
 namespace {
 
-char Lower(char c) {
-  return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
 bool StartsWithNoCase(std::string_view s, size_t pos, std::string_view word) {
   if (pos + word.size() > s.size()) return false;
   for (size_t i = 0; i < word.size(); ++i)
-    if (Lower(s[pos + i]) != word[i]) return false;
+    if (LowerCase(s[pos + i]) != word[i]) return false;
   return true;
 }
 
 size_t RunLength(std::string_view s, size_t pos) {
   size_t n = 0;
-  while (pos + n < s.size() && Lower(s[pos + n]) == Lower(s[pos])) ++n;
+  while (pos + n < s.size() && LowerCase(s[pos + n]) == LowerCase(s[pos])) ++n;
   return n;
 }
 
@@ -37,7 +34,7 @@ struct Field {
 
 Field ReadField(std::string_view picture, size_t i, bool afterHour) {
   const size_t run = RunLength(picture, i);
-  switch (Lower(picture[i])) {
+  switch (LowerCase(picture[i])) {
     case 'y':
       return {run <= 2 ? E::kYear2 : E::kYear4, run};
     case 'm': {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <ctime>
 
@@ -25,26 +26,11 @@ constexpr std::array<const char*, 7> kShortDays = {"Sun", "Mon", "Tue", "Wed", "
 constexpr std::array<const char*, 7> kLongDays = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                                   "Thursday", "Friday", "Saturday"};
 
-bool IsLeap(int y) {
-  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
+namespace chrono = std::chrono;
 
-int DaysInMonth(int y, int m) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return m == 2 && IsLeap(y) ? 29 : kDays[m - 1];
-}
-
-void CivilFromDays(int64_t z, int& year, int& month, int& day) {
-  z += 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const unsigned doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t y = static_cast<int64_t>(yoe) + era * 400;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  year = static_cast<int>(y + (month <= 2));
+// The day `days` after 1970-01-01 (before it when negative).
+chrono::sys_days UnixDay(int64_t days) {
+  return chrono::sys_days{chrono::days{days}};
 }
 
 std::string Pad(int value, int width) {
@@ -156,24 +142,23 @@ void FormatInto(const std::string& picture, const DateParts& p, const LocaleFact
 }  // namespace
 
 int64_t DaysSinceUnixEpoch(int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<int64_t>(doe) - 719468;
+  // A day past the month's end counts on into the next month.
+  const chrono::year_month_day first{chrono::year{static_cast<int>(y)}, chrono::month{m},
+                                     chrono::day{1}};
+  return (chrono::sys_days{first} + chrono::days{d} - chrono::days{1}).time_since_epoch().count();
 }
 
 std::optional<DateTime> EncodeDateTime(int year, int month, int day, int hour, int minute,
                                        int second, int millisecond) {
-  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 ||
-      day > DaysInMonth(year, month) || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
-      second < 0 || second > 59 || millisecond < 0 || millisecond > 999) {
+  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 ||
+      hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || millisecond < 0 ||
+      millisecond > 999) {
     return std::nullopt;
   }
-  const int64_t days =
-      DaysSinceUnixEpoch(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
-      kEpochOffsetDays;
+  const chrono::year_month_day date{chrono::year{year}, chrono::month{static_cast<unsigned>(month)},
+                                    chrono::day{static_cast<unsigned>(day)}};
+  if (!date.ok()) return std::nullopt;  // a day the month does not have
+  const int64_t days = chrono::sys_days{date}.time_since_epoch().count() - kEpochOffsetDays;
   const double fraction =
       ((hour * 3600.0 + minute * 60.0 + second) * 1000.0 + millisecond) / kMsPerDay;
   // Days before 1899-12-30 keep their time of day as a positive fraction.
@@ -189,13 +174,15 @@ DateParts DecodeDateTime(DateTime value) {
     whole += value >= 0 ? 1 : -1;
   }
   const int64_t days = static_cast<int64_t>(whole) + kEpochOffsetDays;
-  CivilFromDays(days, parts.year, parts.month, parts.day);
+  const chrono::year_month_day date{UnixDay(days)};
+  parts.year = static_cast<int>(date.year());
+  parts.month = static_cast<int>(static_cast<unsigned>(date.month()));
+  parts.day = static_cast<int>(static_cast<unsigned>(date.day()));
   parts.hour = static_cast<int>(ms / 3'600'000);
   parts.minute = static_cast<int>(ms / 60'000 % 60);
   parts.second = static_cast<int>(ms / 1000 % 60);
   parts.millisecond = static_cast<int>(ms % 1000);
-  // 1970-01-01 was a Thursday (5 with Sunday = 1).
-  parts.dayOfWeek = static_cast<int>(((days % 7) + 7 + 4) % 7) + 1;
+  parts.dayOfWeek = static_cast<int>(chrono::weekday{UnixDay(days)}.c_encoding()) + 1;
   return parts;
 }
 
@@ -242,7 +229,7 @@ struct Cursor {
 std::string FieldOrder(const std::string& picture) {
   std::string order;
   for (char c : picture) {
-    const char l = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const char l = LowerCase(c);
     if ((l == 'd' || l == 'm' || l == 'y') && order.find(l) == std::string::npos) order += l;
   }
   return order.size() == 3 ? order : "mdy";
@@ -349,8 +336,8 @@ std::optional<double> ParseTimePart(Cursor& cur) {
   int h = *hour;
   cur.SkipBlanks();
   const std::string_view mark = std::string_view(cur.s).substr(cur.pos, 2);
-  if (CompareNoCase(mark, "am") == 0 || CompareNoCase(mark, "pm") == 0) {
-    const bool pm = std::tolower(static_cast<unsigned char>(cur.s[cur.pos])) == 'p';
+  if (EqualNoCase(mark, "am") || EqualNoCase(mark, "pm")) {
+    const bool pm = LowerCase(cur.s[cur.pos]) == 'p';
     if (h < 1 || h > 12) return std::nullopt;
     h = h % 12 + (pm ? 12 : 0);
     cur.pos += 2;

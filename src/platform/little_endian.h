@@ -52,14 +52,16 @@ class ByteWriter {
   // The IEEE 754 bits of `value`.
   ByteWriter& Double(double value) { return Append(std::bit_cast<uint64_t>(value)); }
   ByteWriter& Bytes(const void* data, size_t size) {
-    const auto* p = static_cast<const Byte*>(data);
-    out_.insert(out_.end(), p, p + size);
+    if (size == 0) return *this;
+    const size_t at = out_.size();
+    out_.resize(at + size);
+    std::memcpy(out_.data() + at, data, size);
     return *this;
   }
   ByteWriter& Bytes(std::string_view bytes) { return Bytes(bytes.data(), bytes.size()); }
   // `count` zero bytes.
   ByteWriter& Zeros(size_t count) {
-    out_.insert(out_.end(), count, Byte{0});
+    out_.resize(out_.size() + count, Byte{0});
     return *this;
   }
   // Overwrites bytes already written, at `at`, with `value`.

@@ -1,20 +1,15 @@
 #include "platform/plain_text.h"
 
-#include <cctype>
-
 namespace vorlix::platform {
 
 std::string LowerCase(std::string_view text) {
   std::string lower(text);
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : lower) c = LowerCase(c);
   return lower;
 }
 
 int CompareNoCase(std::string_view a, std::string_view b) {
-  auto lower = [](char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
-  };
+  auto lower = [](char c) { return static_cast<unsigned char>(LowerCase(c)); };
   const size_t common = a.size() < b.size() ? a.size() : b.size();
   for (size_t i = 0; i < common; ++i) {
     const unsigned char x = lower(a[i]), y = lower(b[i]);
@@ -22,6 +17,10 @@ int CompareNoCase(std::string_view a, std::string_view b) {
   }
   if (a.size() == b.size()) return 0;
   return a.size() < b.size() ? -1 : 1;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && CompareNoCase(a, b) == 0;
 }
 
 std::string TrimControls(std::string_view text) {

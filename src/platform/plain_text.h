@@ -1,18 +1,27 @@
 #pragma once
 // Case folding and trimming of single-byte text, as names, keys and values are compared and
-// shown throughout the program.
+// shown throughout the program. There is one case rule, whatever the locale: the letters A to Z
+// fold to a to z, and every other byte (UTF-8 sequences included) stays as it is.
 
 #include <string>
 #include <string_view>
 
 namespace vorlix::platform {
 
-// The text with every byte passed through the C library's tolower.
+// The byte c with A to Z folded to a to z.
+constexpr char LowerCase(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+// The text with each byte folded by LowerCase(char): a key under which texts that
+// CompareNoCase finds equal are equal.
 std::string LowerCase(std::string_view text);
 
-// Three-way comparison with the letters A to Z read as a to z and every other byte compared as
-// an unsigned value; a text that is a prefix of the other comes first.
+// Three-way comparison of the texts folded by LowerCase, byte by byte as unsigned values; a
+// text that is a prefix of the other comes first.
 int CompareNoCase(std::string_view a, std::string_view b);
+// CompareNoCase(a, b) == 0.
+bool EqualNoCase(std::string_view a, std::string_view b);
 
 // The text without leading and trailing blanks and control characters (every byte up to 0x20).
 std::string TrimControls(std::string_view text);

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "export/memory_sources.h"
 #include "export/morvat3_ascii.h"
-#include "member_table.h"
 #include "platform/locale_facts.h"
+#include "support/member_table.h"
+#include "support/memory_sources.h"
 
 namespace vorlix::exporter::testing {
 

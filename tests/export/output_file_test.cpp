@@ -1,7 +1,7 @@
 // The output file of a run: the target is replaced only by a complete file, locks of other
 // programs are honoured, streams are written through, and signals leave no temporary file.
 
-#include "export/output_file.h"
+#include "platform/output_file.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -217,9 +217,9 @@ TEST_F(OutputFile, StreamsAreWrittenThroughAndNeverTruncated) {
   EXPECT_EQ(::write(fd, ";still open", 11), 11);
   ::close(fd);
   EXPECT_EQ(ReadFile(file_), "head;tail;still open");
-  EXPECT_EQ(ProcessDescriptorName("/dev/stdout"), 1);
-  EXPECT_EQ(ProcessDescriptorName("/proc/self/fd/7"), 7);
-  EXPECT_EQ(ProcessDescriptorName("/dev/fd/x"), std::nullopt);
+  EXPECT_EQ(platform::ProcessDescriptorName("/dev/stdout"), 1);
+  EXPECT_EQ(platform::ProcessDescriptorName("/proc/self/fd/7"), 7);
+  EXPECT_EQ(platform::ProcessDescriptorName("/dev/fd/x"), std::nullopt);
 
   // A device that fails every write: the error names it and the reason.
   TMorvatFileStream full("/dev/full");

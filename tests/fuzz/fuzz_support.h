@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "export/memory_sources.h"
+#include "support/memory_sources.h"
 
 namespace vorlix::fuzz {
 

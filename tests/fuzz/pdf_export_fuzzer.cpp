@@ -12,11 +12,11 @@
 #include <string>
 
 #include "app/core/exporter_settings.h"
-#include "export/memory_sources.h"
 #include "export/morvat_messages.h"
 #include "export/pdf/morvat3_pdf.h"
 #include "fuzz_support.h"
 #include "pdf_structure.h"
+#include "support/memory_sources.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace vorlix;

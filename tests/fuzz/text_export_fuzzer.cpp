@@ -13,10 +13,10 @@
 #include <cstdint>
 #include <string>
 
-#include "export/memory_sources.h"
 #include "export/morvat3_ascii.h"
 #include "export/morvat_messages.h"
 #include "fuzz_support.h"
+#include "support/memory_sources.h"
 #include "text_readers.h"
 
 namespace {

@@ -15,10 +15,10 @@
 #include <string>
 
 #include "app/core/exporter_settings.h"
-#include "export/memory_sources.h"
 #include "export/morvat_messages.h"
 #include "export/xls/morvat3_xls.h"
 #include "fuzz_support.h"
+#include "support/memory_sources.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace vorlix;

@@ -6,7 +6,7 @@
 #include "../counting_stream.h"
 #include "app/core/exporter_settings.h"
 #include "export/pdf/pdf_widths.h"
-#include "member_table.h"
+#include "support/member_table.h"
 
 namespace vorlix::exporter::pdf {
 namespace {
@@ -15,7 +15,8 @@ using exporter::bench::CountingStream;
 
 void BM_PdfExportMemberTable(benchmark::State& state) {
   const int rows = static_cast<int>(state.range(0));
-  TMemoryListView table = bench::BenchMemberTable(rows);
+  TMemoryListView table;
+  vorlix::exporter::testing::FillWorkstationTable(table, rows);
   TMorvat3PDF exporter;
   core::ConfigureAsMainWindowPdfExporter(exporter, &table);
   uint64_t bytes = 0;

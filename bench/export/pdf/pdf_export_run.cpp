@@ -12,7 +12,7 @@
 #include <string>
 
 #include "app/core/exporter_settings.h"
-#include "member_table.h"
+#include "support/member_table.h"
 
 namespace {
 
@@ -49,7 +49,8 @@ int main(int argc, char** argv) {
   }
   const int rows = std::atoi(argv[1]);
   try {
-    TMemoryListView table = bench::BenchMemberTable(rows);
+    TMemoryListView table;
+    vorlix::exporter::testing::FillWorkstationTable(table, rows);
     TMorvat3PDF exporter;
     vorlix::core::ConfigureAsMainWindowPdfExporter(exporter, &table);
     exporter.FileName = argv[2];

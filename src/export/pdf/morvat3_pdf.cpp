@@ -6,15 +6,9 @@
 #include "export/pdf/font_encodings.h"
 #include "export/pdf/pdf_text.h"
 #include "export/pdf/pdf_writer.h"
+#include "platform/rounding.h"
 
 namespace vorlix::exporter::pdf {
-namespace {
-
-int RoundHalfEven(double value) {
-  return static_cast<int>(std::nearbyint(value));
-}
-
-}  // namespace
 
 TMorvat3PDF::TMorvat3PDF() {
   OffersColumnsWidth = true;
@@ -44,7 +38,7 @@ std::string TMorvat3PDF::CellText(TMorvatCol& col) {
 }
 
 void TMorvat3PDF::MoveDown(double amount) {
-  y_ -= RoundHalfEven(amount);
+  y_ -= platform::RoundHalfToEvenInt(amount);
 }
 
 void TMorvat3PDF::HorizontalRule() {
@@ -106,7 +100,7 @@ void TMorvat3PDF::WriteFreeLines(const TMorvatStringList& lines, const TPDFFont&
       doc.NewPage();
       doc.SetFillColor(pageFill);
       doc.SetLineColor(pageLine);
-      y_ = box_.Top - RoundHalfEven(lineHeight);
+      y_ = box_.Top - platform::RoundHalfToEvenInt(lineHeight);
     }
     // Free lines skip the engine's normalizing; they need it as much as the cells do.
     DrawText(box_.Left, font.FontColor, NormalizeText(TextForEncoding(line, font.FontEncoding)));
@@ -143,7 +137,7 @@ void TMorvat3PDF::WriteDataRow() {
   const double rowSpacing = Options.RowSpacing;
   doc.SetFont(dataFont);
 
-  if (y_ - RoundHalfEven((rowSpacing + 1) * size) < box_.Bottom) {
+  if (y_ - platform::RoundHalfToEvenInt((rowSpacing + 1) * size) < box_.Bottom) {
     VerticalRules();
     y_ = gridTop_ = box_.Top;
     doc.NewPage();

@@ -3,16 +3,13 @@
 #include <cmath>
 #include <utility>
 
+#include "platform/rounding.h"
+
 namespace vorlix::exporter::pdf {
 namespace {
 
 constexpr double kPointsPerInch = 72.0;
 constexpr double kMillimetresPerInch = 25.4;
-
-// Nearest whole number, halves to even (the default rounding mode).
-int RoundHalfEven(double value) {
-  return static_cast<int>(std::nearbyint(value));
-}
 
 }  // namespace
 
@@ -43,11 +40,11 @@ TPDFBox PaperSize(TMorvatPageFormat format) {
 int PointsFromUnits(double value, TMorvatUnits units) {
   switch (units) {
     case unInch:
-      return RoundHalfEven(value * kPointsPerInch);
+      return platform::RoundHalfToEvenInt(value * kPointsPerInch);
     case unMillimeter:
-      return RoundHalfEven(value / kMillimetresPerInch * kPointsPerInch);
+      return platform::RoundHalfToEvenInt(value / kMillimetresPerInch * kPointsPerInch);
     case unDot:
-      return RoundHalfEven(value);
+      return platform::RoundHalfToEvenInt(value);
   }
   return 0;
 }
@@ -55,9 +52,9 @@ int PointsFromUnits(double value, TMorvatUnits units) {
 double UnitsFromPoints(int points, TMorvatUnits units) {
   switch (units) {
     case unInch:
-      return std::nearbyint(points / kPointsPerInch * 100.0) / 100.0;
+      return platform::RoundHalfToEven(points / kPointsPerInch * 100.0) / 100.0;
     case unMillimeter:
-      return RoundHalfEven(points / kPointsPerInch * kMillimetresPerInch);
+      return platform::RoundHalfToEvenInt(points / kPointsPerInch * kMillimetresPerInch);
     case unDot:
       return points;
   }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/rounding.h"
+
 namespace vorlix::exporter::pdf {
 
 // clang-format off
@@ -43,8 +45,7 @@ int MeasureText(std::string_view text, int fontSize) {
 }
 
 int MeasureAverageChars(int fontSize, double chars) {
-  // std::nearbyint rounds halves to even in the default rounding mode.
-  return static_cast<int>(std::nearbyint(fontSize * chars * kCharWidthSum / 256.0 / 1000.0));
+  return platform::RoundHalfToEvenInt(fontSize * chars * kCharWidthSum / 256.0 / 1000.0);
 }
 
 const std::string& WidthsText() {

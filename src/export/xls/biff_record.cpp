@@ -1,16 +1,38 @@
 #include "export/xls/biff_record.h"
 
 #include <algorithm>
-#include <cstring>
+#include <initializer_list>
 #include <stdexcept>
 
 namespace vorlix::exporter::xls {
 
-void PutDouble(uint8_t* p, double value) {
-  uint64_t bits;
-  std::memcpy(&bits, &value, 8);
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(bits >> (8 * i));
+namespace {
+
+// BOUNDSHEET: the BOF position (set later), visible worksheet, the name in UTF-16.
+std::vector<uint8_t> BoundSheetData(const std::u16string& name) {
+  std::vector<uint8_t> data;
+  TbiffBytes d(data);
+  d.U32(0).U8(0).U8(0).U8(static_cast<uint8_t>(name.size())).U8(0x01);
+  PutUtf16(d, name);
+  return data;
 }
+
+std::vector<uint8_t> Words(std::initializer_list<uint16_t> words) {
+  std::vector<uint8_t> data;
+  TbiffBytes d(data);
+  for (uint16_t w : words) d.U16(w);
+  return data;
+}
+
+std::vector<uint8_t> ExternSheetData(const std::vector<TbiffExternSheet::Entry>& entries) {
+  std::vector<uint8_t> data;
+  TbiffBytes d(data);
+  d.U16(static_cast<uint16_t>(entries.size()));
+  for (const auto& e : entries) d.U16(e.supbook).U16(e.firstSheet).U16(e.lastSheet);
+  return data;
+}
+
+}  // namespace
 
 void WriteWholeRecord(TxlsByteSink& stream, uint16_t id, const std::vector<uint8_t>& data) {
   if (data.size() > kMaxRecordData)
@@ -55,35 +77,16 @@ void TbiffRecord::ClearData() {
 }
 
 TbiffBoundSheet::TbiffBoundSheet(const std::u16string& name)
-    : TbiffRecord(8 + 2 * name.size(), rid::kBoundSheet) {
-  uint8_t* d = Data();
-  d[4] = 0;  // visible
-  d[5] = 0;  // worksheet
-  d[6] = static_cast<uint8_t>(name.size());
-  d[7] = 0x01;
-  for (size_t i = 0; i < name.size(); ++i) PutU16(d + 8 + 2 * i, name[i]);
-}
+    : TbiffRecord(BoundSheetData(name), rid::kBoundSheet) {}
 
 TbiffCountry::TbiffCountry(uint16_t defaultCountry, uint16_t systemCountry)
-    : TbiffRecord(4, rid::kCountry) {
-  PutU16(Data(), defaultCountry);
-  PutU16(Data() + 2, systemCountry);
-}
+    : TbiffRecord(Words({defaultCountry, systemCountry}), rid::kCountry) {}
 
-TbiffSupbookInternal::TbiffSupbookInternal(uint16_t sheetCount) : TbiffRecord(4, rid::kSupBook) {
-  PutU16(Data(), sheetCount);
-  PutU16(Data() + 2, 0x0401);
-}
+TbiffSupbookInternal::TbiffSupbookInternal(uint16_t sheetCount)
+    : TbiffRecord(Words({sheetCount, 0x0401}), rid::kSupBook) {}
 
 TbiffExternSheet::TbiffExternSheet(const std::vector<Entry>& entries)
-    : TbiffRecord(2 + 6 * entries.size(), rid::kExternSheet) {
-  PutU16(Data(), static_cast<uint16_t>(entries.size()));
-  for (size_t i = 0; i < entries.size(); ++i) {
-    PutU16(Data() + 2 + 6 * i, entries[i].supbook);
-    PutU16(Data() + 4 + 6 * i, entries[i].firstSheet);
-    PutU16(Data() + 6 + 6 * i, entries[i].lastSheet);
-  }
-}
+    : TbiffRecord(ExternSheetData(entries), rid::kExternSheet) {}
 
 TbiffMSODrawingGroup::TbiffMSODrawingGroup(std::vector<uint8_t> data)
     : TbiffRecord(std::move(data), rid::kMsoDrawingGroup) {}

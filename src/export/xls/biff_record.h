@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "export/xls/xls_stream.h"
+#include "platform/little_endian.h"
 
 namespace vorlix::exporter::xls {
 
@@ -36,14 +38,13 @@ constexpr uint16_t kFormula = 0x0006, kEof = 0x000A, kCalcCount = 0x000C, kCalcM
 constexpr size_t kMaxRecordData = 8224;
 constexpr size_t kRecordPiece = 8220;
 
-inline void PutU16(uint8_t* p, uint16_t value) {
-  p[0] = static_cast<uint8_t>(value);
-  p[1] = static_cast<uint8_t>(value >> 8);
+// Record data as it is built: values appended least significant byte first.
+using TbiffBytes = platform::ByteWriter<std::vector<uint8_t>>;
+
+// Appends the UTF-16 code units of text, without a length or a terminator.
+inline void PutUtf16(TbiffBytes& out, std::u16string_view text) {
+  for (char16_t c : text) out.U16(c);
 }
-inline void PutU32(uint8_t* p, uint32_t value) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-void PutDouble(uint8_t* p, double value);
 
 // Writes a record in one piece, for records that readers do not accept with CONTINUE
 // records (a hyperlink and its screen tip); data longer than kMaxRecordData raises.
@@ -77,7 +78,7 @@ class TbiffRecord {
 class TbiffBoundSheet : public TbiffRecord {
  public:
   explicit TbiffBoundSheet(const std::u16string& name);
-  void SetBofPosition(uint32_t position) { PutU32(Data(), position); }
+  void SetBofPosition(uint32_t position) { platform::StoreLittleEndian(Data(), position); }
 };
 
 class TbiffCountry : public TbiffRecord {

@@ -1,14 +1,11 @@
 #include "export/xls/compound_file.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
-#include "export/xls/biff_record.h"
+#include "platform/little_endian.h"
 
 namespace vorlix::exporter::xls {
 
@@ -83,31 +80,29 @@ Layout PlanLayout(uint64_t streamSize) {
   return l;
 }
 
-// One 128-byte directory entry.
-void PutDirectoryEntry(uint8_t* e, const char16_t* name, uint8_t type, uint32_t child,
+using Bytes = platform::ByteWriter<std::vector<uint8_t>>;
+
+// One 128-byte directory entry: the name in UTF-16 with its terminator, padded to 64 bytes, its
+// byte count, the type, black in the red-black tree, no siblings, the child, no class id, no
+// state bits or times, then the first sector and the size.
+void PutDirectoryEntry(Bytes& out, std::u16string_view name, uint8_t type, uint32_t child,
                        uint32_t start, uint64_t size) {
-  std::memset(e, 0, 128);
-  size_t length = 0;
-  while (name[length] != 0) {
-    PutU16(e + 2 * length, static_cast<uint16_t>(name[length]));
-    ++length;
-  }
-  PutU16(e + 64, static_cast<uint16_t>(2 * (length + 1)));
-  e[66] = type;
-  e[67] = 1;  // black
-  PutU32(e + 68, kNoStream);
-  PutU32(e + 72, kNoStream);
-  PutU32(e + 76, child);
-  PutU32(e + 116, start);
-  PutU32(e + 120, static_cast<uint32_t>(size));
-  PutU32(e + 124, 0);
+  for (char16_t c : name) out.U16(c);
+  out.Zeros(64 - 2 * name.size());
+  out.U16(static_cast<uint16_t>(2 * (name.size() + 1))).U8(type).U8(1);
+  out.U32(kNoStream).U32(kNoStream).U32(child).Zeros(36);
+  out.U32(start).U32(static_cast<uint32_t>(size)).U32(0);
 }
 
-void PutFreeDirectoryEntry(uint8_t* e) {
-  std::memset(e, 0, 128);
-  PutU32(e + 68, kNoStream);
-  PutU32(e + 72, kNoStream);
-  PutU32(e + 76, kNoStream);
+void PutFreeDirectoryEntry(Bytes& out) {
+  out.Zeros(68).U32(kNoStream).U32(kNoStream).U32(kNoStream).Zeros(48);
+}
+
+// Hands a sector of bytes to out and starts the next one.
+void WriteSector(std::vector<uint8_t>& sector, TxlsByteSink& out) {
+  sector.resize(kSectorSize);
+  out.Write(sector.data(), sector.size());
+  sector.clear();
 }
 
 }  // namespace
@@ -130,45 +125,37 @@ void WriteCompoundFile(const TxlsStream& workbook, TxlsByteSink& out) {
   chain(l.firstMiniFat, l.miniFatSectors);
   chain(l.firstData, l.dataSectors);
 
-  // Header.
-  uint8_t header[kSectorSize];
-  std::memset(header, 0, sizeof header);
+  std::vector<uint8_t> sector;
+  sector.reserve(kSectorSize);
+  Bytes put(sector);
+  // Header: signature, no class id, version 3.62, little-endian, 512-byte sectors and 64-byte
+  // mini sectors, then where the FAT, directory, mini FAT and DIFAT are, and the first 109 FAT
+  // sector numbers.
   static const uint8_t kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-  std::memcpy(header, kSignature, 8);
-  PutU16(header + 24, 0x003E);  // minor version
-  PutU16(header + 26, 0x0003);  // major version 3
-  PutU16(header + 28, 0xFFFE);  // little-endian
-  PutU16(header + 30, 9);       // 512-byte sectors
-  PutU16(header + 32, 6);       // 64-byte mini sectors
-  PutU32(header + 40, 0);       // directory sectors: always 0 in version 3
-  PutU32(header + 44, l.fatSectors);
-  PutU32(header + 48, l.firstDirectory);
-  PutU32(header + 56, kMiniStreamCutoff);
-  PutU32(header + 60, l.miniFatSectors > 0 ? l.firstMiniFat : kEndOfChain);
-  PutU32(header + 64, l.miniFatSectors);
-  PutU32(header + 68, l.difatSectors > 0 ? l.firstDifat : kEndOfChain);
-  PutU32(header + 72, l.difatSectors);
+  put.Bytes(kSignature, sizeof kSignature).Zeros(16);
+  put.U16(0x003E).U16(0x0003).U16(0xFFFE).U16(9).U16(6).Zeros(6);
+  put.U32(0);  // directory sectors: always 0 in version 3
+  put.U32(l.fatSectors).U32(l.firstDirectory).U32(0).U32(kMiniStreamCutoff);
+  put.U32(l.miniFatSectors > 0 ? l.firstMiniFat : kEndOfChain).U32(l.miniFatSectors);
+  put.U32(l.difatSectors > 0 ? l.firstDifat : kEndOfChain).U32(l.difatSectors);
   for (uint32_t i = 0; i < kHeaderDifatEntries; ++i)
-    PutU32(header + 76 + 4 * i, i < l.fatSectors ? l.firstFat + i : kFreeSect);
-  out.Write(header, sizeof header);
+    put.U32(i < l.fatSectors ? l.firstFat + i : kFreeSect);
+  WriteSector(sector, out);
 
-  uint8_t sector[kSectorSize];
   // FAT sectors.
   for (uint32_t s = 0; s < l.fatSectors; ++s) {
     for (uint32_t i = 0; i < kEntriesPerFatSector; ++i)
-      PutU32(sector + 4 * i, fat[uint64_t{s} * kEntriesPerFatSector + i]);
-    out.Write(sector, sizeof sector);
+      put.U32(fat[uint64_t{s} * kEntriesPerFatSector + i]);
+    WriteSector(sector, out);
   }
   // DIFAT sectors: the FAT sectors beyond the header's 109, 127 a sector, then the link.
   for (uint32_t s = 0; s < l.difatSectors; ++s) {
     for (uint32_t i = 0; i < kFatNumbersPerDifatSector; ++i) {
       uint64_t fatNumber = kHeaderDifatEntries + uint64_t{s} * kFatNumbersPerDifatSector + i;
-      PutU32(sector + 4 * i,
-             fatNumber < l.fatSectors ? l.firstFat + static_cast<uint32_t>(fatNumber) : kFreeSect);
+      put.U32(fatNumber < l.fatSectors ? l.firstFat + static_cast<uint32_t>(fatNumber) : kFreeSect);
     }
-    PutU32(sector + 4 * kFatNumbersPerDifatSector,
-           s + 1 < l.difatSectors ? l.firstDifat + s + 1 : kEndOfChain);
-    out.Write(sector, sizeof sector);
+    put.U32(s + 1 < l.difatSectors ? l.firstDifat + s + 1 : kEndOfChain);
+    WriteSector(sector, out);
   }
   // Directory: the root entry (owner of the mini stream) and the Workbook stream.
   {
@@ -176,11 +163,11 @@ void WriteCompoundFile(const TxlsStream& workbook, TxlsByteSink& out) {
     uint32_t rootStart = l.mini && !empty ? l.firstData : kEndOfChain;
     uint64_t rootSize = l.mini ? l.miniStreamSize : 0;
     uint32_t bookStart = empty ? kEndOfChain : (l.mini ? 0 : l.firstData);
-    PutDirectoryEntry(sector, u"Root Entry", 5, 1, rootStart, rootSize);
-    PutDirectoryEntry(sector + 128, u"Workbook", 2, kNoStream, bookStart, streamSize);
-    PutFreeDirectoryEntry(sector + 256);
-    PutFreeDirectoryEntry(sector + 384);
-    out.Write(sector, sizeof sector);
+    PutDirectoryEntry(put, u"Root Entry", 5, 1, rootStart, rootSize);
+    PutDirectoryEntry(put, u"Workbook", 2, kNoStream, bookStart, streamSize);
+    PutFreeDirectoryEntry(put);
+    PutFreeDirectoryEntry(put);
+    WriteSector(sector, out);
   }
   // Mini FAT: one chain over the Workbook's mini sectors.
   if (l.miniFatSectors > 0) {
@@ -188,20 +175,19 @@ void WriteCompoundFile(const TxlsStream& workbook, TxlsByteSink& out) {
     for (uint32_t s = 0; s < l.miniFatSectors; ++s) {
       for (uint32_t i = 0; i < kEntriesPerFatSector; ++i) {
         uint32_t m = s * kEntriesPerFatSector + i;
-        uint32_t value = m < miniSectors ? (m + 1 < miniSectors ? m + 1 : kEndOfChain) : kFreeSect;
-        PutU32(sector + 4 * i, value);
+        put.U32(m < miniSectors ? (m + 1 < miniSectors ? m + 1 : kEndOfChain) : kFreeSect);
       }
-      out.Write(sector, sizeof sector);
+      WriteSector(sector, out);
     }
   }
   // The stream's bytes, padded to whole sectors.
   workbook.ForEachChunk([&](const uint8_t* p, size_t n) { out.Write(p, n); });
   uint64_t written = streamSize;
   uint64_t padded = uint64_t{l.dataSectors} * kSectorSize;
-  std::memset(sector, 0, sizeof sector);
+  sector.assign(kSectorSize, 0);
   while (written < padded) {
     size_t n = static_cast<size_t>(std::min<uint64_t>(padded - written, kSectorSize));
-    out.Write(sector, n);
+    out.Write(sector.data(), n);
     written += n;
   }
 }

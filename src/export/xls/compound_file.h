@@ -21,7 +21,7 @@ class TCompoundFile {
   TCompoundFile(const TCompoundFile&) = delete;
   TCompoundFile& operator=(const TCompoundFile&) = delete;
 
-  // Opens the output file (a temporary file beside the target, or a stream; output_file.h)
+  // Opens the output file (a temporary file beside the target, or a stream; platform/output_file.h)
   // and the Workbook stream, whose bytes wait in an unnamed temporary file until Close.
   // Raises EMorvatError "Cannot create file "<name>". <reason>".
   void Open(const std::string& fileName);

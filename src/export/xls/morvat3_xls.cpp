@@ -164,7 +164,6 @@ bool TMorvat3XLS::ExportSheet(TxlsWorkbookWriter& book, TxlsSheet& sheet, int in
   UnlockGuard unlock(source);
 
   // Prepare the sheet: columns, row, cell styles, widths, the list-view range.
-  sheet.CurrentRow = 0;
   sheet.RecordCounter = 0;
   sheet.Columns.Clear();
   sheet.Columns.Fill(false);

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "export/xls/biff_record.h"
+#include "platform/little_endian.h"
 
 namespace vorlix::exporter::xls {
 
@@ -196,7 +197,8 @@ void TsstStrings::SaveToStream(TxlsByteSink& stream, uint64_t streamPosition) co
     }
     void Chars(size_t from, size_t count) {
       bytes.resize(2 * count);
-      for (size_t i = 0; i < count; ++i) PutU16(bytes.data() + 2 * i, text[from + i]);
+      for (size_t i = 0; i < count; ++i)
+        platform::StoreLittleEndian<uint16_t>(bytes.data() + 2 * i, text[from + i]);
       if (count > 0) stream.Write(bytes.data(), bytes.size());
       position += bytes.size();
     }

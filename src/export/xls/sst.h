@@ -48,7 +48,11 @@ class TsstStrings {
   static void PlaceString(size_t length, size_t& fill, Layout&& layout);
 
   // Characters of the entries live in blocks that never move; entries refer to them in order
-  // of first appearance; an open-addressing table of entry numbers finds a text again.
+  // of first appearance; an open-addressing table of entry numbers finds a text again. It
+  // stays rather than std::unordered_map<std::u16string_view, uint32_t> over the same blocks
+  // because bench/export/xls/sst_bench measured it 2.5 to 4.5 times faster (CPU time, 2-core
+  // machine): a 65,000-row member table's 325,000 cells in 13-14 ms against 40-52 ms, one
+  // million unique texts in 190-220 ms against 930-980 ms.
   struct Text {
     const char16_t* chars;
     uint32_t length;

@@ -10,19 +10,33 @@ constexpr uint8_t kStyleRecords[6][4] = {{0x10, 0x80, 0x03, 0xFF}, {0x11, 0x80, 
                                          {0x12, 0x80, 0x04, 0xFF}, {0x13, 0x80, 0x07, 0xFF},
                                          {0x00, 0x80, 0x00, 0xFF}, {0x14, 0x80, 0x05, 0xFF}};
 
-// Bytes of the fixed XF 15: font 1, format 0, cell XF, general/bottom, fill word 0x20C0.
-void PutFixedXF(uint8_t* d, uint16_t font, uint16_t typeProtection, uint8_t used) {
-  PutU16(d + 0, font);
-  PutU16(d + 2, 0);
-  PutU16(d + 4, typeProtection);
-  d[6] = 0x20;
-  d[7] = 0;
-  d[8] = 0;
-  d[9] = used;
-  PutU16(d + 10, 0);
-  PutU16(d + 12, 0);
-  PutU32(d + 14, 0);
-  PutU16(d + 18, 0x20C0);
+// The fields of an XF record that differ between XFs.
+struct XFFields {
+  uint16_t font = 0, numberFormat = 0, typeProtection = 0;
+  uint8_t alignment = 0x20;  // general, bottom, no wrap
+  uint8_t used = 0;          // attributes the XF sets itself (6 bits, shifted by 2)
+  uint16_t lines = 0, borderColors = 0;
+  uint32_t colorsAndPattern = 0;
+  uint16_t fillColors = 0x20C0;
+};
+
+// XF: font, number format, type and protection, alignment, no rotation, indent or shrink, the
+// attributes used, border lines and colours, fill pattern and colours.
+std::vector<uint8_t> XFData(const XFFields& f) {
+  std::vector<uint8_t> data;
+  TbiffBytes(data)
+      .U16(f.font)
+      .U16(f.numberFormat)
+      .U16(f.typeProtection)
+      .U8(f.alignment)
+      .U8(0)
+      .U8(0)
+      .U8(f.used)
+      .U16(f.lines)
+      .U16(f.borderColors)
+      .U32(f.colorsAndPattern)
+      .U16(f.fillColors);
+  return data;
 }
 
 bool SameOptionalFont(const TxlsRegisteredFont* a, const std::optional<TxlsFont>& b) {
@@ -30,122 +44,120 @@ bool SameOptionalFont(const TxlsRegisteredFont* a, const std::optional<TxlsFont>
   return a->Font.SameFont(*b);
 }
 
-}  // namespace
-
-TbiffFont::TbiffFont(const TxlsFont& font)
-    : TbiffRecord(16 + 2 * Utf16FromUtf8(font.Name).substr(0, 255).size(), rid::kFont) {
-  std::u16string name = Utf16FromUtf8(font.Name).substr(0, 255);
-  uint8_t* d = Data();
-  PutU16(d + 0, static_cast<uint16_t>(font.Size * 20));
-  PutU16(d + 2, static_cast<uint16_t>((font.Has(xfsItalic) ? 0x0002 : 0) |
-                                      (font.Has(xfsStrikeOut) ? 0x0008 : 0)));
-  PutU16(d + 4, PaletteIndex(font.Color));
-  PutU16(d + 6, font.Has(xfsBold) ? 700 : 400);
-  PutU16(d + 8, font.Script);
-  uint8_t underline = 0;
-  switch (font.Underline) {
+uint8_t UnderlineCode(TxlsFontUnderline underline) {
+  switch (underline) {
     case fulSingle:
-      underline = 0x01;
-      break;
+      return 0x01;
     case fulDouble:
-      underline = 0x02;
-      break;
+      return 0x02;
     case fulSingleAccounting:
-      underline = 0x21;
-      break;
+      return 0x21;
     case fulDoubleAccounting:
-      underline = 0x22;
-      break;
+      return 0x22;
     default:
-      break;
+      return 0;
   }
-  d[10] = underline;
-  d[11] = 0;
-  d[12] = font.Charset;
-  d[13] = 0;
-  d[14] = static_cast<uint8_t>(name.size());
-  d[15] = 0x01;
-  for (size_t i = 0; i < name.size(); ++i) PutU16(d + 16 + 2 * i, name[i]);
 }
 
-TbiffFormat::TbiffFormat(uint16_t index, const std::u16string& format)
-    : TbiffRecord(5 + 2 * format.size(), rid::kFormat) {
-  uint8_t* d = Data();
-  PutU16(d, index);
-  PutU16(d + 2, static_cast<uint16_t>(format.size()));
-  d[4] = 0x01;
-  for (size_t i = 0; i < format.size(); ++i) PutU16(d + 5 + 2 * i, format[i]);
+// FONT: height in twips, italic and strike-out, colour, weight, script, underline, family 0,
+// character set, then the name (at most 255 characters) in UTF-16.
+std::vector<uint8_t> FontData(const TxlsFont& font) {
+  const std::u16string name = Utf16FromUtf8(font.Name).substr(0, 255);
+  std::vector<uint8_t> data;
+  TbiffBytes d(data);
+  d.U16(static_cast<uint16_t>(font.Size * 20));
+  d.U16(static_cast<uint16_t>((font.Has(xfsItalic) ? 0x0002 : 0) |
+                              (font.Has(xfsStrikeOut) ? 0x0008 : 0)));
+  d.U16(PaletteIndex(font.Color)).U16(font.Has(xfsBold) ? 700 : 400).U16(font.Script);
+  d.U8(UnderlineCode(font.Underline)).U8(0).U8(font.Charset).U8(0);
+  d.U8(static_cast<uint8_t>(name.size())).U8(0x01);
+  PutUtf16(d, name);
+  return data;
 }
 
-TbiffXF::TbiffXF() : TbiffRecord(20, rid::kXF) {}
-
-std::unique_ptr<TbiffXF> TbiffXF::Fixed(int index) {
-  std::unique_ptr<TbiffXF> xf(new TbiffXF());
-  uint16_t font = index == 1 || index == 2 || index == 15 ? 1 : index == 3 || index == 4 ? 2 : 0;
-  uint16_t type = index == 15 ? 0x0001 : 0xFFF5;
-  uint8_t used = index == 0 || index == 15 ? 0x00 : 0xF4;
-  PutFixedXF(xf->Data(), font, type, used);
-  return xf;
+// FORMAT: the number format's index and its picture in UTF-16.
+std::vector<uint8_t> FormatData(uint16_t index, const std::u16string& format) {
+  std::vector<uint8_t> data;
+  TbiffBytes d(data);
+  d.U16(index).U16(static_cast<uint16_t>(format.size())).U8(0x01);
+  PutUtf16(d, format);
+  return data;
 }
 
-TbiffXF::TbiffXF(const TxlsXFormat& xf) : TbiffRecord(20, rid::kXF) {
-  uint8_t* d = Data();
-  PutFixedXF(d, 1, 0x0001, 0x00);
-  // Fill.
-  d[9] |= 0x40;
-  uint16_t fillColors = static_cast<uint16_t>((PaletteIndex(xf.Fill.Background) & 0x7F) |
-                                              ((PaletteIndex(xf.Fill.Foreground) & 0x7F) << 7));
-  PutU16(d + 18, fillColors);
-  uint32_t word14 = uint32_t{xf.Fill.Pattern} << 26;
-  // Font and number format.
+// The fields of the fixed XF records 0 to 15: 0 and 15 are the normal style and cell XF.
+XFFields FixedXF(int index) {
+  XFFields f;
+  f.font = index == 1 || index == 2 || index == 15 ? 1 : index == 3 || index == 4 ? 2 : 0;
+  f.typeProtection = index == 15 ? 0x0001 : 0xFFF5;
+  f.used = index == 0 || index == 15 ? 0x00 : 0xF4;
+  return f;
+}
+
+// The fields of a registered cell XF.
+XFFields CellXF(const TxlsXFormat& xf) {
+  XFFields f;
+  f.font = 1;
+  f.typeProtection = 0x0001;
+  f.used = 0x40 | 0x10;  // fill and alignment
+  f.fillColors = static_cast<uint16_t>((PaletteIndex(xf.Fill.Background) & 0x7F) |
+                                       ((PaletteIndex(xf.Fill.Foreground) & 0x7F) << 7));
+  f.colorsAndPattern = uint32_t{xf.Fill.Pattern} << 26;
   if (xf.Font != nullptr) {
-    d[9] |= 0x08;
-    PutU16(d + 0, xf.Font->Index);
+    f.used |= 0x08;
+    f.font = xf.Font->Index;
   }
-  if (xf.NumberFormat != nullptr) PutU16(d + 2, xf.NumberFormat->Index);
-  // Borders.
+  if (xf.NumberFormat != nullptr) f.numberFormat = xf.NumberFormat->Index;
   const TxlsBorders& b = xf.Borders;
-  uint16_t lines = 0, word12 = 0;
   if (b.AnyStyle()) {
-    d[9] |= 0x20;
+    f.used |= 0x20;
     if (b.Left.Style != bstNone) {
-      lines |= b.Left.Style & 0x0F;
-      word12 |= PaletteIndex(b.Left.Color) & 0x7F;
+      f.lines |= b.Left.Style & 0x0F;
+      f.borderColors |= PaletteIndex(b.Left.Color) & 0x7F;
     }
     if (b.Right.Style != bstNone) {
-      lines |= (b.Right.Style & 0x0F) << 4;
-      word12 |= (PaletteIndex(b.Right.Color) & 0x7F) << 7;
+      f.lines |= (b.Right.Style & 0x0F) << 4;
+      f.borderColors |= (PaletteIndex(b.Right.Color) & 0x7F) << 7;
     }
     if (b.Top.Style != bstNone) {
-      lines |= (b.Top.Style & 0x0F) << 8;
-      word14 |= PaletteIndex(b.Top.Color) & 0x7F;
+      f.lines |= (b.Top.Style & 0x0F) << 8;
+      f.colorsAndPattern |= PaletteIndex(b.Top.Color) & 0x7F;
     }
     if (b.Bottom.Style != bstNone) {
-      lines |= (b.Bottom.Style & 0x0F) << 12;
-      word14 |= uint32_t(PaletteIndex(b.Bottom.Color) & 0x7F) << 7;
+      f.lines |= (b.Bottom.Style & 0x0F) << 12;
+      f.colorsAndPattern |= uint32_t(PaletteIndex(b.Bottom.Color) & 0x7F) << 7;
     }
-    if (b.DiagDown.Style != bstNone) word12 |= 0x4000;
-    if (b.DiagUp.Style != bstNone) word12 |= 0x8000;
+    if (b.DiagDown.Style != bstNone) f.borderColors |= 0x4000;
+    if (b.DiagUp.Style != bstNone) f.borderColors |= 0x8000;
     const TxlsBorder* diag = b.DiagDown.Style != bstNone ? &b.DiagDown
                              : b.DiagUp.Style != bstNone ? &b.DiagUp
                                                          : nullptr;
     if (diag != nullptr) {
-      word14 |= uint32_t(PaletteIndex(diag->Color) & 0x7F) << 14;
-      word14 |= uint32_t(diag->Style & 0x0F) << 21;
+      f.colorsAndPattern |= uint32_t(PaletteIndex(diag->Color) & 0x7F) << 14;
+      f.colorsAndPattern |= uint32_t(diag->Style & 0x0F) << 21;
     }
   }
-  PutU16(d + 10, lines);
-  PutU16(d + 12, word12);
-  PutU32(d + 14, word14);
-  // Alignment.
-  d[6] = static_cast<uint8_t>(xf.Alignment.Horizontal + 8 * (xf.Wrap ? 1 : 0) +
-                              16 * xf.Alignment.Vertical);
-  d[9] |= 0x10;
+  f.alignment = static_cast<uint8_t>(xf.Alignment.Horizontal + 8 * (xf.Wrap ? 1 : 0) +
+                                     16 * xf.Alignment.Vertical);
+  return f;
 }
 
-TbiffStyle::TbiffStyle(const uint8_t bytes[4]) : TbiffRecord(4, rid::kStyle) {
-  for (int i = 0; i < 4; ++i) Data()[i] = bytes[i];
+}  // namespace
+
+TbiffFont::TbiffFont(const TxlsFont& font) : TbiffRecord(FontData(font), rid::kFont) {}
+
+TbiffFormat::TbiffFormat(uint16_t index, const std::u16string& format)
+    : TbiffRecord(FormatData(index, format), rid::kFormat) {}
+
+TbiffXF::TbiffXF(std::vector<uint8_t> data) : TbiffRecord(std::move(data), rid::kXF) {}
+
+std::unique_ptr<TbiffXF> TbiffXF::Fixed(int index) {
+  return std::unique_ptr<TbiffXF>(new TbiffXF(XFData(FixedXF(index))));
 }
+
+TbiffXF::TbiffXF(const TxlsXFormat& xf) : TbiffXF(XFData(CellXF(xf))) {}
+
+TbiffStyle::TbiffStyle(const uint8_t bytes[4])
+    : TbiffRecord(std::vector<uint8_t>(bytes, bytes + 4), rid::kStyle) {}
 
 TxlsStyleTable::TxlsStyleTable() = default;
 
@@ -216,19 +228,16 @@ void TxlsStyleTable::WriteRecords(TxlsByteSink& out) const {
 }
 
 void TxlsStyleTable::WritePalette(TxlsByteSink& out) {
-  uint8_t record[230];
-  PutU16(record, rid::kPalette);
-  PutU16(record + 2, 226);
-  PutU16(record + 4, 56);
+  // PALETTE: 56 colours, each as red, green, blue and a zero byte.
+  std::vector<uint8_t> record;
+  TbiffBytes d(record);
+  d.U16(rid::kPalette).U16(226).U16(56);
   for (int i = 0; i < 56; ++i) {
-    uint32_t rgb = PaletteRgb(8 + i);
-    uint8_t* p = record + 6 + 4 * i;
-    p[0] = static_cast<uint8_t>(rgb >> 16);
-    p[1] = static_cast<uint8_t>(rgb >> 8);
-    p[2] = static_cast<uint8_t>(rgb);
-    p[3] = 0;
+    const uint32_t rgb = PaletteRgb(8 + i);
+    d.U8(static_cast<uint8_t>(rgb >> 16)).U8(static_cast<uint8_t>(rgb >> 8));
+    d.U8(static_cast<uint8_t>(rgb)).U8(0);
   }
-  out.Write(record, sizeof record);
+  out.Write(record.data(), record.size());
 }
 
 }  // namespace vorlix::exporter::xls

@@ -55,7 +55,7 @@ class TbiffXF : public TbiffRecord {
   explicit TbiffXF(const TxlsXFormat& xf);
 
  private:
-  TbiffXF();
+  explicit TbiffXF(std::vector<uint8_t> data);
 };
 
 class TbiffStyle : public TbiffRecord {

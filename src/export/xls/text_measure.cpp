@@ -1,10 +1,10 @@
 #include "export/xls/text_measure.h"
 
 #include <algorithm>
-#include <cfenv>
 #include <cmath>
 
 #include "export/xls/text_codec.h"
+#include "platform/rounding.h"
 
 namespace vorlix::exporter::xls {
 
@@ -54,11 +54,7 @@ double ZeroWidth(const ITextMeasure& measure) {
 }
 
 uint16_t StoredColumnWidth(int characters, const ITextMeasure& measure) {
-  // Rounded half to even whatever rounding mode the caller has set.
-  const int previousRounding = std::fegetround();
-  std::fesetround(FE_TONEAREST);
-  const double units = std::nearbyint((characters + 1 + 1 / ZeroWidth(measure)) * 256);
-  std::fesetround(previousRounding);
+  const double units = platform::RoundHalfToEven((characters + 1 + 1 / ZeroWidth(measure)) * 256);
   return static_cast<uint16_t>(std::clamp(units, 0.0, double(kMaxColumnWidthUnits)));
 }
 

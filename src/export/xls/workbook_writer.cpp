@@ -1,7 +1,6 @@
 #include "export/xls/workbook_writer.h"
 
-#include <cstdio>
-#include <cstring>
+#include <stdexcept>
 
 namespace vorlix::exporter::xls {
 
@@ -17,59 +16,67 @@ void TxlsBoundSheet::Widen(int32_t row, int32_t col) {
 
 TxlsWorkbookWriter::TxlsWorkbookWriter(TxlsStream& stream) : stream_(stream) {}
 
-void TxlsWorkbookWriter::WriteRecord(uint16_t id, uint16_t length) {
-  PutU16(buffer_.data(), id);
-  PutU16(buffer_.data() + 2, length);
-  stream_.Write(buffer_.data(), 4 + size_t{length});
+void TxlsWorkbookWriter::SendRecord(uint16_t id) {
+  const size_t length = record_.size() - 4;
+  if (length > kMaxRecordData) throw std::length_error("Record data longer than one record holds");
+  TbiffBytes(record_).PatchAt<uint16_t>(0, id).PatchAt<uint16_t>(2, static_cast<uint16_t>(length));
+  stream_.Write(record_.data(), record_.size());
 }
 
 void TxlsWorkbookWriter::WriteWordRecord(uint16_t id, uint16_t value) {
-  PutU16(Buffer(), value);
-  WriteRecord(id, 2);
+  WriteRecord(id, [&](TbiffBytes& d) { d.U16(value); });
+}
+
+void TxlsWorkbookWriter::WriteWordRecords(std::initializer_list<TxlsWordRecord> records) {
+  for (const TxlsWordRecord& record : records) WriteWordRecord(record.id, record.value);
 }
 
 void TxlsWorkbookWriter::WriteBOF(uint16_t substreamType) {
-  uint8_t* d = Buffer();
-  PutU16(d + 0, 0x0600);
-  PutU16(d + 2, substreamType);
-  PutU16(d + 4, 0x0DBB);
-  PutU16(d + 6, 0x07CC);
-  PutU32(d + 8, 0);
-  PutU32(d + 12, 0x0206);
-  WriteRecord(rid::kBof, 16);
+  // BIFF8, build 0x0DBB of 1996, file history flags 0, lowest version 6 that can read it.
+  WriteRecord(rid::kBof, [&](TbiffBytes& d) {
+    d.U16(0x0600).U16(substreamType).U16(0x0DBB).U16(0x07CC).U32(0).U32(0x0206);
+  });
 }
 
 void TxlsWorkbookWriter::WriteEOF() {
-  WriteRecord(rid::kEof, 0);
+  WriteRecord(rid::kEof, [](TbiffBytes&) {});
+}
+
+void TxlsWorkbookWriter::WriteDimensions() {
+  CurrentSheet().DimensionsPosition = static_cast<uint32_t>(stream_.Position());
+  WriteRecord(rid::kDimensions, [](TbiffBytes& d) { d.Zeros(14); });
 }
 
 void TxlsWorkbookWriter::WriteGlobalsHead() {
   WriteBOF(0x0005);
   // WRITEACCESS: the banner as 8-bit characters, padded with blanks to 112 bytes.
-  std::string banner = std::string(kProductName) + " " + kProductVersion;
-  uint8_t* d = Buffer();
-  std::memset(d, 0x20, 112);
-  PutU16(d, static_cast<uint16_t>(banner.size()));
-  d[2] = 0;
-  std::memcpy(d + 3, banner.data(), banner.size());
-  WriteRecord(rid::kWriteAccess, 112);
-  WriteWordRecord(rid::kCodePage, 1252);
-  WriteWordRecord(rid::kDsf, 0);
-  WriteWordRecord(rid::kFnGroupCount, 14);
-  WriteWordRecord(rid::kWindowProtect, 0);
-  WriteWordRecord(rid::kProtect, 0);
-  WriteWordRecord(rid::kPassword, 0);
-  WriteWordRecord(rid::kProt4Rev, 0);
-  WriteWordRecord(rid::kProt4RevPass, 0);
-  const uint16_t window1[9] = {120, 120, 23820, 15720, 0x0038, 0, 0, 1, 600};
-  for (int i = 0; i < 9; ++i) PutU16(d + 2 * i, window1[i]);
-  WriteRecord(rid::kWindow1, 18);
-  WriteWordRecord(rid::kBackup, 0);
-  WriteWordRecord(rid::kHideObj, 0);
-  WriteWordRecord(rid::kDateMode, 0);
-  WriteWordRecord(rid::kPrecision, 1);
-  WriteWordRecord(rid::kRefreshAll, 0);
-  WriteWordRecord(rid::kBookBool, 0);
+  const std::string banner = std::string(kProductName) + " " + kProductVersion;
+  WriteRecord(rid::kWriteAccess, [&](TbiffBytes& d) {
+    d.U16(static_cast<uint16_t>(banner.size())).U8(0).Bytes(banner);
+    d.Bytes(std::string(112 - 3 - banner.size(), ' '));
+  });
+  // Code page 1252, no double stream, 14 function groups, nothing protected.
+  WriteWordRecords({{rid::kCodePage, 1252},
+                    {rid::kDsf, 0},
+                    {rid::kFnGroupCount, 14},
+                    {rid::kWindowProtect, 0},
+                    {rid::kProtect, 0},
+                    {rid::kPassword, 0},
+                    {rid::kProt4Rev, 0},
+                    {rid::kProt4RevPass, 0}});
+  // WINDOW1: position and size of the window in twips, tab bar shown, first sheet shown and
+  // selected, one sheet selected, tab bar width.
+  WriteRecord(rid::kWindow1, [](TbiffBytes& d) {
+    for (uint16_t word : {120, 120, 23820, 15720, 0x0038, 0, 0, 1, 600}) d.U16(word);
+  });
+  // No backup, objects shown, dates from 1900, full precision, no refresh on load, external
+  // links saved.
+  WriteWordRecords({{rid::kBackup, 0},
+                    {rid::kHideObj, 0},
+                    {rid::kDateMode, 0},
+                    {rid::kPrecision, 1},
+                    {rid::kRefreshAll, 0},
+                    {rid::kBookBool, 0}});
   insertionPosition_ = stream_.Position();
   WriteEOF();
 }
@@ -116,13 +123,14 @@ void TxlsWorkbookWriter::Finish() {
   const uint64_t end = stream_.Size();
   for (const TxlsBoundSheet& sheet : boundSheets_) {
     if (!sheet.HasRange()) continue;
-    uint8_t d[12];
-    PutU32(d, static_cast<uint32_t>(sheet.FirstRow));
-    PutU32(d + 4, static_cast<uint32_t>(sheet.LastRow + 1));
-    PutU16(d + 8, static_cast<uint16_t>(sheet.FirstCol));
-    PutU16(d + 10, static_cast<uint16_t>(sheet.LastCol + 1));
+    std::vector<uint8_t> range;
+    TbiffBytes(range)
+        .U32(static_cast<uint32_t>(sheet.FirstRow))
+        .U32(static_cast<uint32_t>(sheet.LastRow + 1))
+        .U16(static_cast<uint16_t>(sheet.FirstCol))
+        .U16(static_cast<uint16_t>(sheet.LastCol + 1));
     stream_.Seek(sheet.DimensionsPosition + 4);
-    stream_.Write(d, sizeof d);
+    stream_.Write(range.data(), range.size());
   }
   // The block is written behind the sheets and then moved in front of them: the sheets' bytes
   // are neither copied nor held twice.

@@ -4,8 +4,8 @@
 // ranges and inserts the globals block (styles, palette, sheet directory, shared strings) in
 // front of the sheets.
 
-#include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -19,6 +19,11 @@ namespace vorlix::exporter::xls {
 // Banner of the WRITEACCESS record: product and version joined by a blank.
 extern const char* const kProductName;
 extern const char* const kProductVersion;
+
+// A record whose data is one 16-bit word.
+struct TxlsWordRecord {
+  uint16_t id, value;
+};
 
 struct TxlsBoundSheet {
   int SheetIndex = 0;
@@ -39,13 +44,23 @@ class TxlsWorkbookWriter {
   explicit TxlsWorkbookWriter(TxlsStream& stream);
 
   TxlsStream& Stream() { return stream_; }
-  uint8_t* Buffer() { return buffer_.data() + 4; }
 
-  // Header and the first length bytes of the record buffer.
-  void WriteRecord(uint16_t id, uint16_t length);
+  // Writes one record whose data `fill` appends to the TbiffBytes it is handed. Data longer than
+  // one record holds raises std::length_error.
+  template <typename Fill>
+  void WriteRecord(uint16_t id, Fill&& fill) {
+    record_.resize(4);  // the header, filled in when the data is known
+    TbiffBytes data(record_);
+    fill(data);
+    SendRecord(id);
+  }
   void WriteWordRecord(uint16_t id, uint16_t value);
+  // Records of one 16-bit word each, in order.
+  void WriteWordRecords(std::initializer_list<TxlsWordRecord> records);
   void WriteBOF(uint16_t substreamType);
   void WriteEOF();
+  // The current sheet's DIMENSIONS, all zero until Finish fills in the sheet's used range.
+  void WriteDimensions();
 
   // BOF of the globals and the records up to BOOKBOOL; remembers where the globals block goes;
   // EOF.
@@ -69,8 +84,11 @@ class TxlsWorkbookWriter {
   uint64_t InsertionPosition() const { return insertionPosition_; }
 
  private:
+  // Fills in the header of the record in record_ and writes it.
+  void SendRecord(uint16_t id);
+
   TxlsStream& stream_;
-  std::array<uint8_t, 4 + kMaxRecordData> buffer_{};  // record header, then the data
+  std::vector<uint8_t> record_;  // header and data of the record being written
   std::vector<TxlsBoundSheet> boundSheets_;
   TsstStrings sst_;
   TxlsStyleTable styles_;

@@ -1,8 +1,7 @@
 #pragma once
 // One sheet of a spreadsheet export: its own source, columns, formats, lines and fixed
-// additions, and, while a run writes it, its position and prepared cell styles.
+// additions. The writer of a run (sheet_writer.h) keeps the state of writing it.
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,18 +52,11 @@ class TxlsSheet : public TMorvatSourceSettings {
   const TMorvatStringList* StringsOption(std::string_view name) const override;
   const TMorvatFormats* FormatsOption(std::string_view name) const override;
 
-  // --- Run state (reset when the sheet begins) ---
+  // --- The source's columns, row and record counter while a run reads it ---
   TMorvatColumns Columns{*this};
   TMorvatRow Row{Columns};
-  int CurrentRow = 0;
   int RecordCounter = 0;
   TMorvatSourceCursor& Source() { return cursor_; }
-  // Field XFs by column name (compared ignoring case) and strip XFs by key.
-  std::map<std::string, uint16_t> FieldXFs;
-  std::vector<uint16_t> ColumnXFs;  // the field XF of each column (15 when it has none)
-  std::map<int, uint16_t> StripXFs;
-  std::vector<int> AutoWidths;  // characters, per column
-  uint64_t FirstColInfoPosition = 0;
 
  private:
   TMorvatSourceCursor cursor_{*this, RecordCounter};

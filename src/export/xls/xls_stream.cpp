@@ -1,15 +1,15 @@
 #include "export/xls/xls_stream.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 #include "export/morvat_messages.h"
+#include "platform/little_endian.h"
+#include "platform/temporary_file.h"
 
 namespace vorlix::exporter::xls {
 
@@ -70,12 +70,14 @@ class MemoryStore : public TxlsStore {
 // name the workbook the data belongs to and the folder of the temporary file.
 class FileStore : public TxlsStore {
  public:
-  explicit FileStore(std::string owner) : owner_(std::move(owner)), file_(std::tmpfile()) {
-    if (file_ == nullptr) Raise("Cannot create the temporary", errno);
-    fd_ = ::fileno(file_);
+  explicit FileStore(std::string owner) : owner_(std::move(owner)) {
+    try {
+      file_.emplace();
+    } catch (const std::system_error& e) {
+      Raise("Cannot create the temporary", e.code().value());
+    }
     buffer_.reserve(kFileBuffer);
   }
-  ~FileStore() override { std::fclose(file_); }
   void Append(const uint8_t* data, size_t size) override {
     if (buffer_.size() + size > kFileBuffer) Flush();
     if (size >= kFileBuffer) {
@@ -87,7 +89,7 @@ class FileStore : public TxlsStore {
   }
   void WriteAt(uint64_t position, const uint8_t* data, size_t size) override {
     // Inside the buffer or in the file (or both).
-    while (size > 0 && position < flushed_) {
+    if (size > 0 && position < flushed_) {
       size_t n = static_cast<size_t>(std::min<uint64_t>(size, flushed_ - position));
       Put(position, data, n);
       position += n;
@@ -97,13 +99,16 @@ class FileStore : public TxlsStore {
     if (size > 0) std::memcpy(buffer_.data() + (position - flushed_), data, size);
   }
   void ReadAt(uint64_t position, uint8_t* data, size_t size) const override {
-    while (size > 0 && position < flushed_) {
+    if (size > 0 && position < flushed_) {
       size_t n = static_cast<size_t>(std::min<uint64_t>(size, flushed_ - position));
-      ssize_t got = ::pread(fd_, data, n, static_cast<off_t>(position));
-      if (got <= 0) Raise("Error reading the temporary", got < 0 ? errno : EIO);
-      position += static_cast<uint64_t>(got);
-      data += got;
-      size -= static_cast<size_t>(got);
+      try {
+        file_->ReadAt(position, data, n);
+      } catch (const std::system_error& e) {
+        Raise("Error reading the temporary", e.code().value());
+      }
+      position += n;
+      data += n;
+      size -= n;
     }
     if (size > 0) std::memcpy(data, buffer_.data() + (position - flushed_), size);
   }
@@ -117,23 +122,21 @@ class FileStore : public TxlsStore {
     buffer_.clear();
   }
   void Put(uint64_t position, const uint8_t* data, size_t size) {
-    while (size > 0) {
-      ssize_t n = ::pwrite(fd_, data, size, static_cast<off_t>(position));
-      if (n <= 0) Raise("Error writing the temporary", n < 0 ? errno : EIO);
-      position += static_cast<uint64_t>(n);
-      data += n;
-      size -= static_cast<size_t>(n);
+    try {
+      file_->WriteAt(position, data, size);
+    } catch (const std::system_error& e) {
+      Raise("Error writing the temporary", e.code().value());
     }
   }
   // "<what> workbook data of "<owner>" (an unnamed file in <folder>): <reason>".
   [[noreturn]] void Raise(const std::string& what, int error) const {
     std::string message = what + " workbook data";
     if (!owner_.empty()) message += " of \"" + owner_ + "\"";
-    throw EMorvatError(message + " (an unnamed file in " + P_tmpdir + "): " + std::strerror(error));
+    throw EMorvatError(message + " (an unnamed file in " + platform::ScratchFile::Folder() +
+                       "): " + std::strerror(error));
   }
   std::string owner_;
-  std::FILE* file_;
-  int fd_;
+  std::optional<platform::ScratchFile> file_;
   std::vector<uint8_t> buffer_;
   uint64_t flushed_ = 0;
 };
@@ -141,14 +144,15 @@ class FileStore : public TxlsStore {
 }  // namespace
 
 void TxlsByteSink::WriteU16(uint16_t value) {
-  const uint8_t bytes[2] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)};
-  Write(bytes, 2);
+  uint8_t bytes[2];
+  platform::StoreLittleEndian(bytes, value);
+  Write(bytes, sizeof bytes);
 }
 
 void TxlsByteSink::WriteU32(uint32_t value) {
-  const uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-                            static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
-  Write(bytes, 4);
+  uint8_t bytes[4];
+  platform::StoreLittleEndian(bytes, value);
+  Write(bytes, sizeof bytes);
 }
 
 void TxlsBuffer::Write(const void* data, size_t size) {

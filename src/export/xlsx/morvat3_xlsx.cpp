@@ -1,13 +1,10 @@
 #include "export/xlsx/morvat3_xlsx.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
+#include <memory>
+#include <system_error>
 
 #include "export/morvat_messages.h"
 #include "export/morvat_strings.h"
@@ -16,7 +13,7 @@
 #include "export/xlsx/xlsx_text.h"
 #include "platform/date_time.h"
 #include "platform/number_picture.h"
-#include "platform/signal_cleanup.h"
+#include "platform/temporary_file.h"
 #include "platform/text_encoding.h"
 
 namespace vorlix::exporter::xlsx {
@@ -31,29 +28,15 @@ bool IsDateTime(TMorvatColType type) {
   return type == ectDate || type == ectTime || type == ectDateTime;
 }
 
-// A file of the system's temporary folder, removed when this goes or when a signal ends the
-// program.
-class TemporaryFile {
- public:
-  TemporaryFile() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "vorlix-export-XXXXXX.xlsx").string();
-    const int fd = ::mkostemps(pattern.data(), 5, O_CLOEXEC);
-    if (fd < 0)
-      throw EMorvatError(std::string("Cannot create a temporary file: ") + std::strerror(errno));
-    ::close(fd);
-    path_ = pattern;
-    cleanup_.emplace(path_);
+// A file of the system's temporary folder for the library to write the workbook into.
+std::unique_ptr<platform::NamedTemporaryFile> WorkbookScratchFile() {
+  try {
+    return std::make_unique<platform::NamedTemporaryFile>("vorlix-export-", ".xlsx");
+  } catch (const std::system_error& e) {
+    throw EMorvatError(std::string("Cannot create a temporary file: ") +
+                       std::strerror(e.code().value()));
   }
-  ~TemporaryFile() { ::unlink(path_.c_str()); }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-  std::optional<platform::TRemoveOnSignal> cleanup_;
-};
+}
 
 }  // namespace
 
@@ -81,16 +64,16 @@ void TMorvat3XLSX::Execute() {
 }
 
 void TMorvat3XLSX::RunExport() {
-  TemporaryFile file;
-  WriteWorkbook(file.Path());
+  const auto file = WorkbookScratchFile();
+  WriteWorkbook(file->Path());
   if (Aborted) return;
-  std::ifstream in(file.Path(), std::ios::binary);
+  std::ifstream in(file->Path(), std::ios::binary);
   std::vector<char> chunk(64 * 1024);
   while (in) {
     in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
     Writer->Stream.Write(chunk.data(), static_cast<size_t>(in.gcount()));
   }
-  if (in.bad()) throw EMorvatError("Cannot read the temporary file \"" + file.Path() + "\"");
+  if (in.bad()) throw EMorvatError("Cannot read the temporary file \"" + file->Path() + "\"");
 }
 
 void TMorvat3XLSX::WriteWorkbook(const std::string& path) {

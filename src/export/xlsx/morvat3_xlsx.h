@@ -4,7 +4,7 @@
 // Cells keep the column's type as the .xls exporter keeps it: numbers, dates and booleans as
 // such, everything else as text. The workbook is written with libxlsxwriter in its
 // constant-memory mode into a temporary file, then copied into the run's output file, which
-// takes the place of FileName only when the run succeeds (output_file.h); a stream target
+// takes the place of FileName only when the run succeeds (platform/output_file.h); a stream target
 // (a pipe, standard output) works too.
 
 #include <memory>

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "../member_table.h"
 #include "app/core/exporter_settings.h"
-#include "export/memory_sources.h"
 #include "export/pdf/font_encodings.h"
 #include "export/pdf/pdf_text.h"
 #include "pdf_test_tools.h"
+#include "support/member_table.h"
+#include "support/memory_sources.h"
 
 namespace vorlix::exporter::pdf {
 namespace {

@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "../member_table.h"
 #include "app/core/exporter_settings.h"
-#include "export/memory_sources.h"
 #include "export/morvat_messages.h"
 #include "export/xls/morvat3_xls.h"
+#include "support/member_table.h"
+#include "support/memory_sources.h"
 #include "xls_test_support.h"
 
 namespace vorlix::exporter::xls {

@@ -6,11 +6,11 @@
 
 #include "../run_command.h"
 #include "app/core/exporter_settings.h"
-#include "export/memory_sources.h"
 #include "export/xls/date_formats.h"
 #include "export/xls/morvat3_xls.h"
 #include "export/xls/workbook_writer.h"
 #include "platform/locale_facts.h"
+#include "support/memory_sources.h"
 #include "xls_test_support.h"
 
 namespace vorlix::exporter::xls {
@@ -150,9 +150,7 @@ TEST_F(XlsWorkbook, FinishingInsertsTheGlobalsBlockInFrontOfTheSheets) {
   for (int i = 0; i < 2; ++i) {
     book.AddBoundSheet(i, u"S" + std::u16string(1, char16_t(u'1' + i)));
     book.WriteBOF(0x0010);
-    book.CurrentSheet().DimensionsPosition = static_cast<uint32_t>(stream.Position());
-    std::fill_n(book.Buffer(), 14, 0);
-    book.WriteRecord(rid::kDimensions, 14);
+    book.WriteDimensions();
     book.CurrentSheet().Widen(5, 4);
     book.CurrentSheet().Widen(0, 0);
     book.Sst().AddString(u"text");
@@ -552,6 +550,33 @@ TEST_F(XlsWorkbook, StripStylesAndDataParams) {
   const int special = std::get<2>(Cell(labels[3]));
   EXPECT_NE(special, std::get<2>(Cell(labels[1])));
   EXPECT_EQ(U16(Only(book, rid::kFormat).at(0).data, 0), 50);
+}
+
+TEST_F(XlsWorkbook, ARunLeavesItsSheetsAsTheyWereSoTheNextRunWritesTheSameBook) {
+  // The writer keeps the rows, styles, widths and totals of a run; nothing of one run may
+  // reach the next through the sheets.
+  TMemoryListView list = TwoColumnList();
+  for (const char* name : {"a much longer member name", "b", "c"}) list.AddItem(name, {"12"});
+  TMorvat3XLS exporter;
+  for (TxlsStripType strips : {ssNone, ssRow}) {
+    TxlsSheet& sheet = exporter.Sheets.Add();
+    sheet.ExportSource = esListView;
+    sheet.ListView = &list;
+    sheet.AutoCalcColWidth = true;
+    sheet.StripType = strips;
+    sheet.StripStyles.resize(2);
+    sheet.StripStyles[1].Font.Style = xfsBold;
+    sheet.Header.Add("head");
+    TxlsFieldFormat sum;
+    sum.FieldName = "Phone";
+    sum.Aggregate = aggSum;
+    sheet.FieldFormats.push_back(sum);
+  }
+  exporter.FileName = (dir_ / "first.xls").string();
+  exporter.Execute();
+  exporter.FileName = (dir_ / "second.xls").string();
+  exporter.Execute();
+  EXPECT_EQ(ReadWorkbookStream(dir_ / "first.xls"), ReadWorkbookStream(dir_ / "second.xls"));
 }
 
 TEST(XlsCellValues, ConversionsToTheCellType) {

@@ -2,29 +2,39 @@
 
 #include <unistd.h>
 
+#include <bit>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
 #include "../run_command.h"
+#include "platform/little_endian.h"
 
 namespace vorlix::exporter::xls::test {
 
+namespace {
+
+// The value stored at offset o; a value beyond the data is a test failure, not a crash.
+template <typename T>
+T Load(const std::vector<uint8_t>& d, size_t o) {
+  if (o > d.size() || d.size() - o < sizeof(T))
+    throw std::out_of_range("a value beyond the end of the data");
+  return platform::LoadLittleEndian<T>(d.data() + o);
+}
+
+}  // namespace
+
 uint16_t U16(const std::vector<uint8_t>& d, size_t o) {
-  return static_cast<uint16_t>(d.at(o) | (d.at(o + 1) << 8));
+  return Load<uint16_t>(d, o);
 }
 
 uint32_t U32(const std::vector<uint8_t>& d, size_t o) {
-  return uint32_t{U16(d, o)} | (uint32_t{U16(d, o + 2)} << 16);
+  return Load<uint32_t>(d, o);
 }
 
 double F64(const std::vector<uint8_t>& d, size_t o) {
-  uint64_t bits = uint64_t{U32(d, o)} | (uint64_t{U32(d, o + 4)} << 32);
-  double value;
-  std::memcpy(&value, &bits, 8);
-  return value;
+  return std::bit_cast<double>(Load<uint64_t>(d, o));
 }
 
 std::vector<Record> ParseRecords(const std::vector<uint8_t>& stream) {

@@ -11,14 +11,14 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "../member_table.h"
 #include "../xls/xls_test_support.h"
 #include "app/core/exporter_settings.h"
 #include "export/custom_source.h"
-#include "export/memory_sources.h"
 #include "export/xls/morvat3_xls.h"
 #include "export/xlsx/morvat3_xlsx.h"
 #include "platform/date_time.h"
+#include "support/member_table.h"
+#include "support/memory_sources.h"
 #include "xlsx_test_support.h"
 
 namespace vorlix::exporter::xlsx {

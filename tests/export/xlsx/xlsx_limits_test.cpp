@@ -5,8 +5,8 @@
 
 #include "../xls/xls_test_support.h"
 #include "export/custom_source.h"
-#include "export/memory_sources.h"
 #include "export/xlsx/morvat3_xlsx.h"
+#include "support/memory_sources.h"
 #include "xlsx_test_support.h"
 
 namespace vorlix::exporter::xlsx {

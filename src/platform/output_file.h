@@ -14,25 +14,34 @@
 //   so a shell's redirection keeps its meaning). What a failed run wrote to a stream stays
 //   there. A folder, a block device and any other kind of file are refused.
 
+#include <cstddef>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "platform/signal_cleanup.h"
 
-namespace vorlix::exporter {
+namespace vorlix::platform {
 
-class TMorvatOutputFile {
+// A failure of an output file; what() is the message for the user.
+class OutputFileError : public std::runtime_error {
  public:
-  // Raises EMorvatError "Cannot create file "<name>". <reason>" when the target cannot be
-  // written; the reason for a locked target says it is in use by another program.
-  explicit TMorvatOutputFile(const std::string& fileName);
-  // Discards what was written unless Commit succeeded.
-  ~TMorvatOutputFile();
-  TMorvatOutputFile(const TMorvatOutputFile&) = delete;
-  TMorvatOutputFile& operator=(const TMorvatOutputFile&) = delete;
+  using std::runtime_error::runtime_error;
+};
 
-  // The descriptor to write to: the temporary file, or the stream.
-  int Descriptor() const { return fd_; }
+class OutputFile {
+ public:
+  // Raises OutputFileError "Cannot create file "<name>". <reason>" when the target cannot be
+  // written; the reason for a locked target says it is in use by another program.
+  explicit OutputFile(const std::string& fileName);
+  // Discards what was written unless Commit succeeded.
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  // Writes all of data to the temporary file or the stream. Raises OutputFileError
+  // "<WriteErrorPrefix>: <reason>".
+  void Write(const char* data, size_t size);
   bool IsStream() const { return stream_; }
   // The name the caller gave.
   const std::string& FileName() const { return fileName_; }
@@ -42,7 +51,8 @@ class TMorvatOutputFile {
   std::string WriteErrorPrefix() const;
 
   // Makes the written bytes durable and puts them in place of the target (for a stream: closes
-  // it). Raises EMorvatError naming the file and the reason; the temporary file is removed then.
+  // it). Raises OutputFileError naming the file and the reason; the temporary file is removed
+  // then.
   void Commit();
   // Removes the temporary file and releases the target, which stays as it was. Never raises.
   void Discard() noexcept;
@@ -60,11 +70,11 @@ class TMorvatOutputFile {
   int targetFd_ = -1;  // the existing target, held under both lock kinds
   bool stream_ = false;
   bool done_ = false;
-  std::optional<platform::TRemoveOnSignal> cleanup_;  // the temporary file, while it exists
+  std::optional<TRemoveOnSignal> cleanup_;  // the temporary file, while it exists
 };
 
 // For a name that stands for one of this process's open descriptors (/dev/stdout,
 // /dev/stderr, /dev/fd/N, /proc/self/fd/N), the descriptor's number.
 std::optional<int> ProcessDescriptorName(const std::string& fileName);
 
-}  // namespace vorlix::exporter
+}  // namespace vorlix::platform

@@ -1,4 +1,4 @@
-#include "export/memory_sources.h"
+#include "support/memory_sources.h"
 
 #include "export/morvat_strings.h"
 

@@ -1,6 +1,6 @@
 #pragma once
-// In-memory implementations of the source interfaces: the CLI's member table and the tests
-// use them.
+// In-memory implementations of the source interfaces, for the tests, the fuzz targets and the
+// benchmarks.
 
 #include <optional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "export/output_file.h"
+#include "platform/output_file.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -12,9 +12,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "export/morvat_messages.h"
-
-namespace vorlix::exporter {
+namespace vorlix::platform {
 
 namespace {
 
@@ -23,7 +21,7 @@ constexpr int kMaxLinks = 40;       // as many as the kernel follows
 constexpr int kNameAttempts = 100;  // temporary names tried before giving up
 
 [[noreturn]] void RaiseCreate(const std::string& fileName, const std::string& reason) {
-  throw EMorvatError("Cannot create file \"" + fileName + "\". " + reason);
+  throw OutputFileError("Cannot create file \"" + fileName + "\". " + reason);
 }
 
 [[noreturn]] void RaiseCreateErrno(const std::string& fileName, int error) {
@@ -89,7 +87,7 @@ std::optional<int> ProcessDescriptorName(const std::string& fileName) {
   return std::nullopt;
 }
 
-TMorvatOutputFile::TMorvatOutputFile(const std::string& fileName) : fileName_(fileName) {
+OutputFile::OutputFile(const std::string& fileName) : fileName_(fileName) {
   if (const std::optional<int> descriptor = ProcessDescriptorName(fileName)) {
     OpenStream(fileName, descriptor);
     return;
@@ -137,19 +135,19 @@ TMorvatOutputFile::TMorvatOutputFile(const std::string& fileName) : fileName_(fi
   }
 }
 
-TMorvatOutputFile::~TMorvatOutputFile() {
+OutputFile::~OutputFile() {
   Discard();
 }
 
-void TMorvatOutputFile::OpenStream(const std::string& path, std::optional<int> descriptor) {
+void OutputFile::OpenStream(const std::string& path, std::optional<int> descriptor) {
   stream_ = true;
   fd_ = descriptor ? ::fcntl(*descriptor, F_DUPFD_CLOEXEC, 3)
                    : ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
   if (fd_ < 0) RaiseCreateErrno(fileName_, errno);
 }
 
-void TMorvatOutputFile::CreateTemporary(const std::string& folder, const std::string& base,
-                                        bool replacing) {
+void OutputFile::CreateTemporary(const std::string& folder, const std::string& base,
+                                 bool replacing) {
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     std::string name = folder + "/." + base + "." + RandomSuffix() + ".tmp";
     // Registered before it exists, so that no moment leaves it behind after a signal.
@@ -169,18 +167,30 @@ void TMorvatOutputFile::CreateTemporary(const std::string& folder, const std::st
   RaiseCreate(fileName_, "No free temporary file name in \"" + folder + "\"");
 }
 
-std::string TMorvatOutputFile::WriteErrorPrefix() const {
+void OutputFile::Write(const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd_, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw OutputFileError(WriteErrorPrefix() + ": " + std::strerror(errno));
+    }
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+}
+
+std::string OutputFile::WriteErrorPrefix() const {
   std::string prefix = "Error writing output file \"" + fileName_ + "\"";
   if (!temporary_.empty()) prefix += " (temporary file \"" + temporary_ + "\")";
   return prefix;
 }
 
-void TMorvatOutputFile::Commit() {
-  if (done_ || fd_ < 0) throw EMorvatError(WriteErrorPrefix() + ": the file is closed");
+void OutputFile::Commit() {
+  if (done_ || fd_ < 0) throw OutputFileError(WriteErrorPrefix() + ": the file is closed");
   auto fail = [this](const std::string& what, int error) {
     const std::string message = WriteErrorPrefix() + ": " + what + std::strerror(error);
     Discard();
-    throw EMorvatError(message);
+    throw OutputFileError(message);
   };
   if (stream_) {
     const int fd = fd_;
@@ -207,7 +217,7 @@ void TMorvatOutputFile::Commit() {
   CloseTarget();
 }
 
-void TMorvatOutputFile::Discard() noexcept {
+void OutputFile::Discard() noexcept {
   if (fd_ >= 0) {
     ::close(fd_);
     fd_ = -1;
@@ -218,10 +228,10 @@ void TMorvatOutputFile::Discard() noexcept {
   CloseTarget();
 }
 
-void TMorvatOutputFile::CloseTarget() noexcept {
+void OutputFile::CloseTarget() noexcept {
   if (targetFd_ < 0) return;
   ::close(targetFd_);  // releases both locks
   targetFd_ = -1;
 }
 
-}  // namespace vorlix::exporter
+}  // namespace vorlix::platform

@@ -1,12 +1,12 @@
 #pragma once
-// The member table of a group lookup in memory, as the window builds it, for the exporters'
-// tests.
+// The member table in memory, as the window builds it, for the exporters' tests and
+// benchmarks.
 
 #include <string>
 #include <vector>
 
 #include "app/core/member_columns.h"
-#include "export/memory_sources.h"
+#include "support/memory_sources.h"
 
 namespace vorlix::exporter::testing {
 
@@ -43,6 +43,17 @@ inline std::vector<std::vector<std::string>> MemberTableCells(const TMemoryListV
   for (int i = 0; i < list.ItemCount(); ++i)
     cells.push_back({list.ItemCaption(i), list.SubItem(i, 0)});
   return cells;
+}
+
+// A member table of any length as a workstation group's lookup fills it, every cell set: for
+// the benchmarks.
+inline void FillWorkstationTable(TMemoryListView& list, int rows) {
+  AddMemberColumns(list, {"Workstation", "User", "Registered", "Address", "Phone"});
+  for (int i = 0; i < rows; ++i) {
+    const std::string n = std::to_string(i);
+    AddMemberRow(list, "WS-" + n + ".Workstations.Sales.Acme", "user" + n,
+                 "2026-12-07 08:" + std::to_string(10 + i % 50), "10.1." + n, "+1 555 " + n);
+  }
 }
 
 }  // namespace vorlix::exporter::testing
