@@ -9,10 +9,10 @@
 
 namespace vorlix::exporter::bench {
 
-class CountingStream : public TMorvatStream {
+class CountingStream : public MorvatStream {
  public:
   void Write(const char*, size_t size) override { bytes_ += size; }
-  using TMorvatStream::Write;
+  using MorvatStream::Write;
   uint64_t Position() const override { return bytes_; }
 
  private:

@@ -42,7 +42,7 @@ long PeakKB() {
 void Export(benchmark::State& state, TMorvatASCIIType type) {
   const int rows = static_cast<int>(state.range(0));
   long before = ResidentKB();
-  TMemoryListView list;
+  MemoryListView list;
   testing::FillWorkstationTable(list, rows);
   long tableKB = ResidentKB() - before;
   TMorvat3ASCII exporter;
@@ -73,7 +73,7 @@ void BM_ExportTxt(benchmark::State& state) {
 // The same CSV export into a real file, through the buffered file stream.
 void BM_ExportCsvFile(benchmark::State& state) {
   const int rows = static_cast<int>(state.range(0));
-  TMemoryListView list;
+  MemoryListView list;
   testing::FillWorkstationTable(list, rows);
   TMorvat3ASCII exporter;
   exporter.ExportSource = esListView;
@@ -81,7 +81,7 @@ void BM_ExportCsvFile(benchmark::State& state) {
   exporter.SetExportType(etCSV);
   std::string path = "/tmp/vorlix-export-bench-" + std::to_string(getpid()) + ".csv";
   for (auto _ : state) {
-    TMorvatFileStream file(path);
+    MorvatFileStream file(path);
     exporter.ExportToStream(file);
     file.Close();
   }

@@ -53,10 +53,10 @@ QString HintFor(const QString& objectName) {
   return QString();
 }
 
-void ApplyHint(QWidget* control, bool showTooltip) {
+void ApplyHint(QWidget* control, Tooltip tooltip) {
   const QString hint = HintFor(control->objectName());
   help::SetHint(control, hint);
-  if (showTooltip) control->setToolTip(help::ShortHint(hint));
+  if (tooltip == Tooltip::kShortHint) control->setToolTip(help::ShortHint(hint));
 }
 
 }  // namespace vorlix::app

@@ -12,8 +12,11 @@ namespace vorlix::app {
 // The full hint text of a control of the main window by its object name; empty when it has none.
 QString HintFor(const QString& objectName);
 
-// Stores the control's hint where the context help reads it; with showTooltip the short part
-// also becomes its tooltip.
-void ApplyHint(QWidget* control, bool showTooltip);
+// Whether a control's short hint also becomes its tooltip.
+enum class Tooltip { kNone, kShortHint };
+
+// Stores the control's hint where the context help reads it; with Tooltip::kShortHint the short
+// part also becomes its tooltip.
+void ApplyHint(QWidget* control, Tooltip tooltip);
 
 }  // namespace vorlix::app

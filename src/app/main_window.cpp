@@ -101,7 +101,7 @@ TForm1::TForm1(WindowOptions options, QWidget* parent)
   BuildToolBar();
 
   memo1_ = new MemberTree(this);
-  ApplyHint(memo1_, false);
+  ApplyHint(memo1_, Tooltip::kNone);
   setCentralWidget(memo1_);
 
   auto* bar = new QStatusBar(this);
@@ -110,7 +110,7 @@ TForm1::TForm1(WindowOptions options, QWidget* parent)
   bar->setSizeGripEnabled(false);
   setStatusBar(bar);
   panels_ = std::make_unique<StatusPanels>(bar);
-  ApplyHint(bar, false);
+  ApplyHint(bar, Tooltip::kNone);
 
   form2_ = new TForm2(this);
   choice_ = std::make_unique<QtChoice>(*form2_, *this, busyCursor_);
@@ -134,14 +134,14 @@ TForm1::~TForm1() {
   core::Shutdown(state_);
 }
 
-QToolButton* TForm1::AddToolButton(const char* name, int imageIndex, bool showTooltip) {
+QToolButton* TForm1::AddToolButton(const char* name, int imageIndex, Tooltip tooltip) {
   auto* button = new QToolButton(toolBar_);
   button->setObjectName(QLatin1String(name));
   button->setIcon(ToolbarIcon(ImageAt(imageIndex)));
   button->setIconSize(QSize(16, 16));
   button->setAutoRaise(true);
   button->setFixedSize(23, 22);
-  ApplyHint(button, showTooltip);
+  ApplyHint(button, tooltip);
   toolBar_->addWidget(button);
   return button;
 }
@@ -159,7 +159,7 @@ void TForm1::BuildToolBar() {
   auto separator = [this](int width) { toolBar_->addWidget(new ToolSeparator(width, toolBar_)); };
 
   separator(8);
-  exitexit_ = AddToolButton("exitexit", 0, true);
+  exitexit_ = AddToolButton("exitexit", 0, Tooltip::kShortHint);
   separator(18);
 
   edit1_ = new QLineEdit(toolBar_);
@@ -169,10 +169,10 @@ void TForm1::BuildToolBar() {
   yellow.setColor(QPalette::Base, Qt::yellow);
   yellow.setColor(QPalette::Text, Qt::black);
   edit1_->setPalette(yellow);
-  ApplyHint(edit1_, false);
+  ApplyHint(edit1_, Tooltip::kNone);
   toolBar_->addWidget(edit1_);
 
-  toolButton4_ = AddToolButton("ToolButton4", 17, true);
+  toolButton4_ = AddToolButton("ToolButton4", 17, Tooltip::kShortHint);
 
   cb1_ = new QComboBox(toolBar_);
   cb1_->setObjectName(QStringLiteral("cb1"));
@@ -184,22 +184,22 @@ void TForm1::BuildToolBar() {
   cb1_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   cb1_->setFixedWidth(std::max(kCb1Width, cb1_->sizeHint().width()));
   cb1_->setCurrentIndex(core::kKindGroup);
-  ApplyHint(cb1_, false);
+  ApplyHint(cb1_, Tooltip::kNone);
   toolBar_->addWidget(cb1_);
 
   separator(8);
-  toolButton6_ = AddToolButton("ToolButton6", 18, true);
+  toolButton6_ = AddToolButton("ToolButton6", 18, Tooltip::kShortHint);
   separator(18);
-  toolButton2_ = AddToolButton("ToolButton2", 8, true);
+  toolButton2_ = AddToolButton("ToolButton2", 8, Tooltip::kShortHint);
   // The Print command has no visible button; its action hides the widget in the tool bar.
   for (QAction* action : toolBar_->actions()) {
     if (toolBar_->widgetForAction(action) == toolButton2_) action->setVisible(false);
   }
   separator(16);
-  toolButton9_ = AddToolButton("ToolButton9", 19, true);
-  toolButton10_ = AddToolButton("ToolButton10", 20, false);
+  toolButton9_ = AddToolButton("ToolButton9", 19, Tooltip::kShortHint);
+  toolButton10_ = AddToolButton("ToolButton10", 20, Tooltip::kNone);
   separator(58);
-  toolButton12_ = AddToolButton("ToolButton12", 21, false);
+  toolButton12_ = AddToolButton("ToolButton12", 21, Tooltip::kNone);
   toolButton12_->setCheckable(true);
 
   connect(exitexit_, &QToolButton::clicked, this, &TForm1::exitexitClick);

@@ -18,6 +18,7 @@
 #include "app/core/configuration.h"
 #include "app/core/message_sink.h"
 #include "app/core_adapters.h"
+#include "app/hints.h"
 #include "app/member_tree.h"
 #include "app/window_seams.h"
 
@@ -105,7 +106,7 @@ class TForm1 : public QMainWindow, public core::IMessageSink {
   // asked for meanwhile takes effect once it has returned.
   void RunExclusive(const std::function<void()>& command);
   void BuildToolBar();
-  QToolButton* AddToolButton(const char* name, int imageIndex, bool showTooltip);
+  QToolButton* AddToolButton(const char* name, int imageIndex, Tooltip tooltip);
   void PlaceOnScreen();
   int Kind() const { return cb1_->currentIndex(); }
 

@@ -20,7 +20,7 @@ std::string Joined(const std::vector<std::string>& choices, const char* separato
 
 void AddChoiceOption(CLI::App& command, const std::string& name, std::string& value,
                      const std::vector<std::string>& choices, const std::string& description,
-                     bool required) {
+                     Presence presence) {
   CLI::Validator oneOf(
       [choices](std::string& given) -> std::string {
         if (std::find(choices.begin(), choices.end(), given) != choices.end()) return {};
@@ -29,7 +29,7 @@ void AddChoiceOption(CLI::App& command, const std::string& name, std::string& va
       "", "one of");
   CLI::Option* option =
       command.add_option(name, value, description)->type_name(Joined(choices, "|"))->check(oneOf);
-  if (required) {
+  if (presence == Presence::kRequired) {
     option->required();
   } else if (!value.empty()) {
     option->default_str(value);
@@ -38,7 +38,7 @@ void AddChoiceOption(CLI::App& command, const std::string& name, std::string& va
 
 void AddKindOption(CLI::App& command, std::string& kind) {
   AddChoiceOption(command, "--kind", kind, {"group", "workstation"},
-                  "the kind of object: a group or a workstation group", true);
+                  "the kind of object: a group or a workstation group", Presence::kRequired);
 }
 
 std::string ClassOfKind(const std::string& kind) {

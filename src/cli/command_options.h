@@ -8,11 +8,14 @@
 
 namespace vorlix::cli {
 
+// Whether the command line must give an option.
+enum class Presence { kOptional, kRequired };
+
 // --NAME VALUE where VALUE must be one of `choices`; the message of a bad value lists them.
-// `value` keeps its initial text as the default when the option is not given.
+// An optional `value` keeps its initial text as the default when the option is not given.
 void AddChoiceOption(CLI::App& command, const std::string& name, std::string& value,
                      const std::vector<std::string>& choices, const std::string& description,
-                     bool required);
+                     Presence presence);
 
 // --kind group|workstation, required.
 void AddKindOption(CLI::App& command, std::string& kind);

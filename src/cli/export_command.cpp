@@ -140,7 +140,7 @@ CommandRun DeclareExport(CLI::App& command) {
   auto arguments = std::make_shared<ExportArguments>();
   AddLookupArguments(command, arguments->lookup);
   AddChoiceOption(command, "--format", arguments->format, ExportFormatNames(),
-                  "the file format, written with the main window's settings", true);
+                  "the file format, written with the main window's settings", Presence::kRequired);
   command.add_option("--output", arguments->output, "the file to write; - for standard output")
       ->type_name("FILE")
       ->required();

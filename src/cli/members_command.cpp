@@ -50,7 +50,8 @@ CommandRun DeclareMembers(CLI::App& command) {
   auto arguments = std::make_shared<MembersArguments>();
   AddLookupArguments(command, arguments->lookup);
   AddChoiceOption(command, "--format", arguments->format, TableFormatNames(),
-                  "tab-separated (the default), CSV, or JSON objects keyed by the captions", false);
+                  "tab-separated (the default), CSV, or JSON objects keyed by the captions",
+                  Presence::kOptional);
   return [arguments](CliContext& context) { return RunMembers(context, *arguments); };
 }
 

@@ -34,7 +34,8 @@ bool CouldContinue(std::string_view text, size_t at) {
 
 }  // namespace
 
-void TerminalEscaper::Escape(std::string_view text, bool final, std::string& out) {
+void TerminalEscaper::Escape(std::string_view text, Piece piece, std::string& out) {
+  const bool final = piece == Piece::kLast;
   size_t i = 0;
   while (i < text.size()) {
     const auto byte = static_cast<unsigned char>(text[i]);
@@ -68,16 +69,16 @@ void TerminalEscaper::Escape(std::string_view text, bool final, std::string& out
 
 void TerminalEscaper::Feed(std::string_view piece, std::string& out) {
   if (held_.empty()) {
-    Escape(piece, false, out);
+    Escape(piece, Piece::kMore, out);
     return;
   }
   const std::string joined = held_ + std::string(piece);
-  Escape(joined, false, out);
+  Escape(joined, Piece::kMore, out);
 }
 
 void TerminalEscaper::Finish(std::string& out) {
   const std::string rest = std::move(held_);
-  Escape(rest, true, out);
+  Escape(rest, Piece::kLast, out);
 }
 
 std::string EscapeForTerminal(std::string_view text) {

@@ -21,7 +21,9 @@ class TerminalEscaper {
   void Finish(std::string& out);
 
  private:
-  void Escape(std::string_view text, bool final, std::string& out);
+  // kLast: nothing follows, so a cut sequence or CR at the end is escaped rather than held.
+  enum class Piece { kMore, kLast };
+  void Escape(std::string_view text, Piece piece, std::string& out);
 
   std::string held_;
 };

@@ -19,11 +19,11 @@ TMorvat3::TMorvat3()
 
 TMorvat3::~TMorvat3() = default;
 
-std::unique_ptr<TMorvatWriter> TMorvat3::CreateWriter(TMorvatStream& stream) {
+std::unique_ptr<TMorvatWriter> TMorvat3::CreateWriter(MorvatStream& stream) {
   return std::make_unique<TMorvatWriter>(*this, stream);
 }
 
-void TMorvat3::ExportToStream(TMorvatStream& stream) {
+void TMorvat3::ExportToStream(MorvatStream& stream) {
   std::unique_ptr<TMorvatWriter> writer = CreateWriter(stream);
   struct WriterScope {
     TMorvatWriter*& slot;
@@ -168,7 +168,7 @@ std::string TMorvat3::FormatValue(const std::string& text, const std::string& fo
 void TMorvat3Text::Execute() {
   if (FileName.empty()) throw EMorvatError("Result file name not present");
   EnsureOutputDirectory(FileName);
-  TMorvatFileStream file(FileName);
+  MorvatFileStream file(FileName);
   ExportToStream(file);  // on an error the stream's destructor drops what was written
   // An aborted run is incomplete: it must not take the place of a good file.
   if (Aborted) {
@@ -189,7 +189,7 @@ void TMorvat3Text::ShellVerb(const std::string& verb, const std::string& file) {
   platform::StartViewer(verb, file);
 }
 
-const TMorvatStringList* TMorvat3FormatText::StringsOption(std::string_view name) const {
+const MorvatStringList* TMorvat3FormatText::StringsOption(std::string_view name) const {
   if (name == "Captions") return &Captions;
   if (name == "UserFormats") return &UserFormats;
   if (name == "ColumnsWidth") return OffersColumnsWidth ? &ColumnsWidth : nullptr;

@@ -20,8 +20,8 @@
 //   "ColumnsAlign" when the exporter sets OffersColumnsWidth / OffersColumnsAlign. Override
 //   IntegerOption, StringsOption, ... (calling the base) to offer more, e.g. "OnFetchedRecord".
 // - An exporter with a run of its own (a spreadsheet with several sheets) replaces Execute:
-//   EnsureOutputDirectory, TMorvatFileStream, BeginExport / EndExport, CanContinue,
-//   AfterFileWritten and a TMorvatSourceCursor per sheet are the building blocks.
+//   EnsureOutputDirectory, MorvatFileStream, BeginExport / EndExport, CanContinue,
+//   AfterFileWritten and a MorvatSourceCursor per sheet are the building blocks.
 
 #include <functional>
 #include <memory>
@@ -46,17 +46,17 @@ using TMorvatStopEvent = std::function<void(TMorvat3& sender, bool& canContinue)
 using TMorvatGetTextEvent = std::function<void(TMorvat3& sender, int colNo, std::string& text)>;
 using TMorvatBeforeRowEvent = std::function<void(TMorvat3& sender, TMorvatRow& row, bool& accept)>;
 
-class TMorvat3 : public TMorvatSourceSettings {
+class TMorvat3 : public MorvatSourceSettings {
  public:
   TMorvat3();
   ~TMorvat3() override;
   TMorvat3(const TMorvat3&) = delete;
   TMorvat3& operator=(const TMorvat3&) = delete;
 
-  // Options (the source settings come from TMorvatSourceSettings).
+  // Options (the source settings come from MorvatSourceSettings).
   bool ExportEmpty = true;
   // Lists and formats owned here and offered as options by the descendants.
-  TMorvatStringList Header, Footer, Captions, UserFormats, ColumnsWidth, ColumnsAlign;
+  MorvatStringList Header, Footer, Captions, UserFormats, ColumnsWidth, ColumnsAlign;
   TMorvatFormats Formats;
   bool AutoCalcColWidth = false;
 
@@ -78,10 +78,10 @@ class TMorvat3 : public TMorvatSourceSettings {
   TMorvatWriter* Writer = nullptr;  // during ExportToStream only
 
   // Runs into an open stream, which stays the caller's.
-  void ExportToStream(TMorvatStream& stream);
+  void ExportToStream(MorvatStream& stream);
 
   // Virtual operations.
-  virtual std::unique_ptr<TMorvatWriter> CreateWriter(TMorvatStream& stream);
+  virtual std::unique_ptr<TMorvatWriter> CreateWriter(MorvatStream& stream);
   // Builds columns and row, clears Aborted, clamps the list-view range, fires OnBeginExport.
   virtual void BeginExport();
   virtual void BeforeDataRows() {}
@@ -106,7 +106,7 @@ class TMorvat3 : public TMorvatSourceSettings {
   virtual bool CaptionsAllowed() const { return false; }
 
   // Source operations over this exporter's settings and RecordCounter.
-  TMorvatSourceCursor& Source() { return cursor_; }
+  MorvatSourceCursor& Source() { return cursor_; }
   void CheckSource() const { cursor_.CheckSource(); }
   bool IsSourceActive() const { return cursor_.IsSourceActive(); }
   bool IsSourceEmpty() const { return cursor_.IsSourceEmpty(); }
@@ -131,7 +131,7 @@ class TMorvat3 : public TMorvatSourceSettings {
   virtual void RunExport();
 
  private:
-  TMorvatSourceCursor cursor_;
+  MorvatSourceCursor cursor_;
 };
 
 class TMorvat3Text : public TMorvat3 {
@@ -163,7 +163,7 @@ class TMorvat3FormatText : public TMorvat3AdvancedText {
 
   // Offers "Captions", "Formats", "UserFormats", and the width and alignment lists when the
   // exporter says so.
-  const TMorvatStringList* StringsOption(std::string_view name) const override;
+  const MorvatStringList* StringsOption(std::string_view name) const override;
   const TMorvatFormats* FormatsOption(std::string_view name) const override;
 
  protected:

@@ -113,7 +113,7 @@ void TMorvat3ASCII::BeginExport() {
 
 bool TMorvat3ASCII::CountDifTuples(int& count) {
   count = 0;
-  TMorvatSavedPosition saved(Source());
+  MorvatSavedPosition saved(Source());
 
   FirstRecord();
   SkipRecords();
@@ -220,10 +220,10 @@ std::string TMorvat3ASCII::Fit(const std::string& text, const TMorvatColumn& col
   return out;
 }
 
-std::string TMorvat3ASCII::DifCell(const std::string& text, bool asString, bool first) const {
+std::string TMorvat3ASCII::DifCell(const std::string& text, DifValue kind, bool first) const {
   std::string out = first ? "-1,0\r\nBOT\r\n" : "";
   // A value that a reader would not take as a number is kept as a string.
-  if (asString || !IsPlainNumber(text))
+  if (kind == DifValue::kString || !IsPlainNumber(text))
     out += "1,0\r\n" + Quoted(text, '"') + "\r\n";
   else
     out += "0," + text + "\r\nV\r\n";
@@ -243,7 +243,7 @@ std::string TMorvat3ASCII::ColumnCaptionText(int index) {
     case etCSV:
       return Quote(caption) + CSVComma;
     case etDIF:
-      return DifCell(caption, true, index == 0);
+      return DifCell(caption, DifValue::kString, index == 0);
     case etSYLK:
       return SylkCell(caption, index + 1, 1);
   }
@@ -265,7 +265,8 @@ std::string TMorvat3ASCII::CellText(TMorvatCol& col) {
     case etCSV:
       return Quote(text) + CSVComma;
     case etDIF:
-      return DifCell(text, column.ColType == ectString, col.ColumnIndex == 0);
+      return DifCell(text, column.ColType == ectString ? DifValue::kString : DifValue::kNumber,
+                     col.ColumnIndex == 0);
     case etSYLK:
       return SylkCell(text, col.ColumnIndex + 1, RecordCounter + 1 + (AllowCaptions ? 1 : 0));
   }

@@ -45,7 +45,9 @@ class TMorvat3ASCII : public TMorvat3FormatText {
  private:
   std::string Quote(const std::string& text) const;
   std::string Fit(const std::string& text, const TMorvatColumn& column) const;
-  std::string DifCell(const std::string& text, bool asString, bool first) const;
+  // A DIF cell holds a string, or a number when the text reads as one.
+  enum class DifValue { kString, kNumber };
+  std::string DifCell(const std::string& text, DifValue kind, bool first) const;
   std::string SylkCell(const std::string& text, int col, int row) const;
   void WriteCsvFooter();
   void WriteDifTrailer();

@@ -41,9 +41,9 @@ void TMorvatColumns::Fill(bool includeBlobs) {
   const TMorvatFormats* formats = owner_->FormatsOption("Formats");
   hasFormats_ = formats != nullptr;
   formats_ = formats ? *formats : TMorvatFormats();
-  auto readList = [&](const char* name) -> std::optional<TMorvatStringList> {
-    const TMorvatStringList* list = owner_->StringsOption(name);
-    return list ? std::optional<TMorvatStringList>(*list) : std::nullopt;
+  auto readList = [&](const char* name) -> std::optional<MorvatStringList> {
+    const MorvatStringList* list = owner_->StringsOption(name);
+    return list ? std::optional<MorvatStringList>(*list) : std::nullopt;
   };
   userFormats_ = readList("UserFormats");
   columnsWidth_ = readList("ColumnsWidth");
@@ -76,7 +76,7 @@ TMorvatColType TMorvatColumns::Guess(const std::string& text) const {
 }
 
 void TMorvatColumns::FillListView(IMorvatListView& list) {
-  const TMorvatStringList& fields = settings_.ExportedFields;
+  const MorvatStringList& fields = settings_.ExportedFields;
   int candidates = fields.Empty() ? list.ColumnCount() : fields.Count();
   for (int i = 0; i < candidates; ++i) {
     int position = i;
@@ -101,7 +101,7 @@ void TMorvatColumns::FillListView(IMorvatListView& list) {
 }
 
 void TMorvatColumns::FillDataSet(IMorvatDataSet& dataSet) {
-  const TMorvatStringList& fields = settings_.ExportedFields;
+  const MorvatStringList& fields = settings_.ExportedFields;
   int candidates = fields.Empty() ? dataSet.FieldCount() : fields.Count();
   for (int i = 0; i < candidates; ++i) {
     int field = fields.Empty() ? i : dataSet.FindField(fields[i]);
@@ -119,7 +119,7 @@ void TMorvatColumns::FillDataSet(IMorvatDataSet& dataSet) {
 void TMorvatColumns::FillDBGrid(IMorvatDBGrid& grid) {
   IMorvatDataSet* dataSet = grid.DataSet();
   if (!dataSet) return;
-  const TMorvatStringList& fields = settings_.ExportedFields;
+  const MorvatStringList& fields = settings_.ExportedFields;
   int candidates = fields.Empty() ? grid.ColumnCount() : fields.Count();
   for (int i = 0; i < candidates; ++i) {
     int position = i;
@@ -143,7 +143,7 @@ void TMorvatColumns::FillDBGrid(IMorvatDBGrid& grid) {
 }
 
 void TMorvatColumns::FillStringGrid(IMorvatStringGrid& grid) {
-  const TMorvatStringList& fields = settings_.ExportedFields;
+  const MorvatStringList& fields = settings_.ExportedFields;
   int candidates = fields.Empty() ? grid.ColCount() : fields.Count();
   for (int i = 0; i < candidates; ++i) {
     int position = i;
@@ -163,7 +163,7 @@ void TMorvatColumns::FillStringGrid(IMorvatStringGrid& grid) {
 }
 
 void TMorvatColumns::FillCustom(TmvCustomSource& source) {
-  const TMorvatStringList& fields = settings_.ExportedFields;
+  const MorvatStringList& fields = settings_.ExportedFields;
   int candidates = fields.Empty() ? source.ColumnCount() : fields.Count();
   for (int i = 0; i < candidates; ++i) {
     TmvCustomColumn* custom = fields.Empty() ? &source.Column(i) : source.FindColumn(fields[i]);
@@ -244,8 +244,8 @@ void TMorvatColumns::CalcColWidths() {
   for (auto& column : columns_)
     column->Width = std::max(column->Width, TextLength(column->Caption));
 
-  TMorvatSourceCursor cursor(settings_, counter_);
-  TMorvatSavedPosition saved(cursor);
+  MorvatSourceCursor cursor(settings_, counter_);
+  MorvatSavedPosition saved(cursor);
 
   cursor.FirstRecord();
   for (int i = 0; i < settings_.SkipRecCount; ++i) cursor.NextRecord();

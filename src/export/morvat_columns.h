@@ -50,7 +50,7 @@ class TMorvatColumns {
 
   const IMorvatOptionOwner& Owner() const { return *owner_; }
   // Option values read at the last Fill.
-  const TMorvatSourceSettings& ReadSettings() const { return settings_; }
+  const MorvatSourceSettings& ReadSettings() const { return settings_; }
   // The owner's formats at the last Fill; null when the owner offers none.
   const TMorvatFormats* Formats() const { return hasFormats_ ? &formats_ : nullptr; }
   int RecordCounter() const { return counter_; }
@@ -68,10 +68,10 @@ class TMorvatColumns {
   const IMorvatOptionOwner* owner_;
   TMorvatNormalize normalize_;
   std::vector<std::unique_ptr<TMorvatColumn>> columns_;
-  TMorvatSourceSettings settings_;
+  MorvatSourceSettings settings_;
   TMorvatFormats formats_;
   bool hasFormats_ = false;
-  std::optional<TMorvatStringList> userFormats_, columnsWidth_, captions_, columnsAlign_;
+  std::optional<MorvatStringList> userFormats_, columnsWidth_, captions_, columnsAlign_;
   std::function<void(int)> onFetchedRecord_;
   int counter_ = 0;
   bool includeBlobs_ = false;

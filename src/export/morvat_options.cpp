@@ -2,7 +2,7 @@
 
 namespace vorlix::exporter {
 
-std::optional<int> TMorvatSourceSettings::IntegerOption(std::string_view name) const {
+std::optional<int> MorvatSourceSettings::IntegerOption(std::string_view name) const {
   if (name == "ExportSource") return static_cast<int>(ExportSource);
   if (name == "CaptionRow") return CaptionRow;
   if (name == "SkipRecCount") return SkipRecCount;
@@ -10,18 +10,18 @@ std::optional<int> TMorvatSourceSettings::IntegerOption(std::string_view name) c
   return std::nullopt;
 }
 
-std::optional<bool> TMorvatSourceSettings::BooleanOption(std::string_view name) const {
+std::optional<bool> MorvatSourceSettings::BooleanOption(std::string_view name) const {
   if (name == "OnlyVisibleFields") return OnlyVisibleFields;
   if (name == "AutoCalcStrType") return AutoCalcStrType;
   return std::nullopt;
 }
 
-const TMorvatStringList* TMorvatSourceSettings::StringsOption(std::string_view name) const {
+const MorvatStringList* MorvatSourceSettings::StringsOption(std::string_view name) const {
   if (name == "ExportedFields") return &ExportedFields;
   return nullptr;
 }
 
-TMorvatSourceRef TMorvatSourceSettings::SourceOption(std::string_view name) const {
+TMorvatSourceRef MorvatSourceSettings::SourceOption(std::string_view name) const {
   if (name == "DataSet" && DataSet) return DataSet;
   if (name == "CustomSource" && CustomSource) return CustomSource;
   if (name == "ListView" && ListView) return ListView;
@@ -30,7 +30,7 @@ TMorvatSourceRef TMorvatSourceSettings::SourceOption(std::string_view name) cons
   return {};
 }
 
-void TMorvatSourceSettings::RemoveReference(const void* component) {
+void MorvatSourceSettings::RemoveReference(const void* component) {
   if (!component) return;
   if (DataSet == component) DataSet = nullptr;
   if (CustomSource == component) CustomSource = nullptr;
@@ -39,7 +39,7 @@ void TMorvatSourceSettings::RemoveReference(const void* component) {
   if (StringGrid == component) StringGrid = nullptr;
 }
 
-void TMorvatSourceSettings::AssignSourceSettings(const TMorvatSourceSettings& other) {
+void MorvatSourceSettings::AssignSourceSettings(const MorvatSourceSettings& other) {
   ExportSource = other.ExportSource;
   DataSet = other.DataSet;
   CustomSource = other.CustomSource;
@@ -64,15 +64,15 @@ T* Get(const TMorvatSourceRef& ref) {
 }
 }  // namespace
 
-void TMorvatSourceSettings::ReadFrom(const IMorvatOptionOwner& owner) {
-  *this = TMorvatSourceSettings();
+void MorvatSourceSettings::ReadFrom(const IMorvatOptionOwner& owner) {
+  *this = MorvatSourceSettings();
   if (auto v = owner.IntegerOption("ExportSource")) ExportSource = static_cast<TMorvatSource>(*v);
   DataSet = Get<IMorvatDataSet>(owner.SourceOption("DataSet"));
   CustomSource = Get<TmvCustomSource>(owner.SourceOption("CustomSource"));
   ListView = Get<IMorvatListView>(owner.SourceOption("ListView"));
   DBGrid = Get<IMorvatDBGrid>(owner.SourceOption("DBGrid"));
   StringGrid = Get<IMorvatStringGrid>(owner.SourceOption("StringGrid"));
-  if (const TMorvatStringList* list = owner.StringsOption("ExportedFields")) ExportedFields = *list;
+  if (const MorvatStringList* list = owner.StringsOption("ExportedFields")) ExportedFields = *list;
   if (auto v = owner.BooleanOption("OnlyVisibleFields")) OnlyVisibleFields = *v;
   if (auto v = owner.BooleanOption("AutoCalcStrType")) AutoCalcStrType = *v;
   if (auto v = owner.IntegerOption("CaptionRow")) CaptionRow = *v;

@@ -3,7 +3,7 @@
 // owner (an exporter or a spreadsheet sheet) for each option by its option name, and an owner
 // that does not offer an option answers that it is absent.
 //
-// TMorvatSourceSettings holds the source settings that exporters and sheets share and answers
+// MorvatSourceSettings holds the source settings that exporters and sheets share and answers
 // their names; owners derive from it and override the getters to offer more names, calling the
 // base for the rest.
 
@@ -31,7 +31,7 @@ class IMorvatOptionOwner {
   // "OnlyVisibleFields", "AutoCalcStrType".
   virtual std::optional<bool> BooleanOption(std::string_view) const { return std::nullopt; }
   // "ExportedFields", "UserFormats", "ColumnsWidth", "Captions", "ColumnsAlign"; null = absent.
-  virtual const TMorvatStringList* StringsOption(std::string_view) const { return nullptr; }
+  virtual const MorvatStringList* StringsOption(std::string_view) const { return nullptr; }
   // "Formats"; null = absent.
   virtual const TMorvatFormats* FormatsOption(std::string_view) const { return nullptr; }
   // "DataSet", "CustomSource", "ListView", "DBGrid", "StringGrid"; monostate = absent or unset.
@@ -41,7 +41,7 @@ class IMorvatOptionOwner {
 };
 
 // The source settings of an exporter or a sheet (defaults of the exporter).
-class TMorvatSourceSettings : public IMorvatOptionOwner {
+class MorvatSourceSettings : public IMorvatOptionOwner {
  public:
   TMorvatSource ExportSource = esDataSet;
   IMorvatDataSet* DataSet = nullptr;
@@ -49,7 +49,7 @@ class TMorvatSourceSettings : public IMorvatOptionOwner {
   IMorvatListView* ListView = nullptr;
   IMorvatDBGrid* DBGrid = nullptr;
   IMorvatStringGrid* StringGrid = nullptr;
-  TMorvatStringList ExportedFields;
+  MorvatStringList ExportedFields;
   bool CurrentRecordOnly = false;
   bool GoToFirstRecord = true;
   int ExportRecCount = 0;
@@ -62,14 +62,14 @@ class TMorvatSourceSettings : public IMorvatOptionOwner {
   // "AutoCalcStrType", "CaptionRow", "SkipRecCount" and "ExportRecCount".
   std::optional<int> IntegerOption(std::string_view name) const override;
   std::optional<bool> BooleanOption(std::string_view name) const override;
-  const TMorvatStringList* StringsOption(std::string_view name) const override;
+  const MorvatStringList* StringsOption(std::string_view name) const override;
   TMorvatSourceRef SourceOption(std::string_view name) const override;
 
   // Clears every source reference that points to `component`, which is going away.
   void RemoveReference(const void* component);
 
   // Copies the settings above (not the rest of a derived owner).
-  void AssignSourceSettings(const TMorvatSourceSettings& other);
+  void AssignSourceSettings(const MorvatSourceSettings& other);
   // Reads the settings above from an owner by name; absent names keep the defaults.
   void ReadFrom(const IMorvatOptionOwner& owner);
 };

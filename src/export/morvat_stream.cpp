@@ -13,17 +13,17 @@ constexpr size_t kBufferSize = 64 * 1024;
 }  // namespace
 
 // The output file's errors are raised as the export's.
-TMorvatFileStream::TMorvatFileStream(const std::string& fileName) try : output_(fileName) {
+MorvatFileStream::MorvatFileStream(const std::string& fileName) try : output_(fileName) {
   buffer_.resize(kBufferSize);
 } catch (const platform::OutputFileError& e) {
   throw EMorvatError(e.what());
 }
 
-TMorvatFileStream::~TMorvatFileStream() {
+MorvatFileStream::~MorvatFileStream() {
   Discard();
 }
 
-void TMorvatFileStream::WriteOut(const char* data, size_t size) {
+void MorvatFileStream::WriteOut(const char* data, size_t size) {
   try {
     output_.Write(data, size);
   } catch (const platform::OutputFileError& e) {
@@ -32,7 +32,7 @@ void TMorvatFileStream::WriteOut(const char* data, size_t size) {
   }
 }
 
-void TMorvatFileStream::Write(const char* data, size_t size) {
+void MorvatFileStream::Write(const char* data, size_t size) {
   if (!open_) throw EMorvatError(output_.WriteErrorPrefix() + ": file closed");
   if (size == 0) return;
   position_ += size;
@@ -47,14 +47,14 @@ void TMorvatFileStream::Write(const char* data, size_t size) {
   used_ += size;
 }
 
-void TMorvatFileStream::Flush() {
+void MorvatFileStream::Flush() {
   if (!open_ || used_ == 0) return;
   size_t used = used_;
   used_ = 0;
   WriteOut(buffer_.data(), used);
 }
 
-void TMorvatFileStream::Close() {
+void MorvatFileStream::Close() {
   if (!open_) return;
   try {
     Flush();
@@ -70,7 +70,7 @@ void TMorvatFileStream::Close() {
   }
 }
 
-void TMorvatFileStream::Discard() noexcept {
+void MorvatFileStream::Discard() noexcept {
   open_ = false;
   used_ = 0;
   output_.Discard();

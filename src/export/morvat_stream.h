@@ -11,9 +11,9 @@
 
 namespace vorlix::exporter {
 
-class TMorvatStream {
+class MorvatStream {
  public:
-  virtual ~TMorvatStream() = default;
+  virtual ~MorvatStream() = default;
   virtual void Write(const char* data, size_t size) = 0;
   void Write(std::string_view text) { Write(text.data(), text.size()); }
   // Bytes written so far.
@@ -21,12 +21,12 @@ class TMorvatStream {
 };
 
 // Appends to a string.
-class TMorvatMemoryStream : public TMorvatStream {
+class MorvatMemoryStream : public MorvatStream {
  public:
   void Write(const char* data, size_t size) override {
     if (size > 0) data_.append(data, size);
   }
-  using TMorvatStream::Write;
+  using MorvatStream::Write;
   uint64_t Position() const override { return data_.size(); }
   const std::string& Data() const { return data_; }
   void Clear() { data_.clear(); }
@@ -38,17 +38,17 @@ class TMorvatMemoryStream : public TMorvatStream {
 // The output file of a run (platform/output_file.h): the bytes go to a temporary file that takes
 // the target's place only when Close succeeds; a stream that is dropped without Close, or
 // discarded, leaves an existing target as it was. Writes are buffered.
-class TMorvatFileStream : public TMorvatStream {
+class MorvatFileStream : public MorvatStream {
  public:
   // Raises EMorvatError "Cannot create file "<name>". <reason>" when it cannot be created.
-  explicit TMorvatFileStream(const std::string& fileName);
-  ~TMorvatFileStream() override;  // discards unless closed; never raises
-  TMorvatFileStream(const TMorvatFileStream&) = delete;
-  TMorvatFileStream& operator=(const TMorvatFileStream&) = delete;
+  explicit MorvatFileStream(const std::string& fileName);
+  ~MorvatFileStream() override;  // discards unless closed; never raises
+  MorvatFileStream(const MorvatFileStream&) = delete;
+  MorvatFileStream& operator=(const MorvatFileStream&) = delete;
 
   // Raises EMorvatError naming the file, the temporary file and the reason on a write error.
   void Write(const char* data, size_t size) override;
-  using TMorvatStream::Write;
+  using MorvatStream::Write;
   uint64_t Position() const override { return position_; }
   // Writes the buffer out; raises on a write error.
   void Flush();

@@ -32,17 +32,17 @@ std::string LineBreaksToBlanks(std::string_view text, bool tabs) {
   return out;
 }
 
-std::string_view TMorvatStringList::NameOf(std::string_view line) {
+std::string_view MorvatStringList::NameOf(std::string_view line) {
   size_t eq = line.find('=');
   return eq == std::string_view::npos ? line : line.substr(0, eq);
 }
 
-std::string_view TMorvatStringList::ValueOf(std::string_view line) {
+std::string_view MorvatStringList::ValueOf(std::string_view line) {
   size_t eq = line.find('=');
   return eq == std::string_view::npos ? std::string_view{} : line.substr(eq + 1);
 }
 
-int TMorvatStringList::IndexOfName(std::string_view name) const {
+int MorvatStringList::IndexOfName(std::string_view name) const {
   for (size_t i = 0; i < lines_.size(); ++i) {
     const std::string& line = lines_[i];
     size_t eq = line.find('=');
@@ -52,7 +52,7 @@ int TMorvatStringList::IndexOfName(std::string_view name) const {
   return -1;
 }
 
-std::optional<std::string> TMorvatStringList::Value(std::string_view name) const {
+std::optional<std::string> MorvatStringList::Value(std::string_view name) const {
   int i = IndexOfName(name);
   if (i < 0) return std::nullopt;
   return std::string(ValueOf(lines_[i]));

@@ -25,10 +25,10 @@ std::string LineBreaksToBlanks(std::string_view text, bool tabs);
 
 // An ordered list of lines. Lines of the form "name=value" can be looked up by name:
 // names compare case-insensitively and the first matching line counts.
-class TMorvatStringList {
+class MorvatStringList {
  public:
-  TMorvatStringList() = default;
-  TMorvatStringList(std::initializer_list<std::string> lines) : lines_(lines) {}
+  MorvatStringList() = default;
+  MorvatStringList(std::initializer_list<std::string> lines) : lines_(lines) {}
 
   int Count() const { return static_cast<int>(lines_.size()); }
   bool Empty() const { return lines_.empty(); }
@@ -39,7 +39,7 @@ class TMorvatStringList {
   void Add(std::string line) { lines_.push_back(std::move(line)); }
   void Clear() { lines_.clear(); }
   // Copies the lines of another list.
-  void Assign(const TMorvatStringList& other) { lines_ = other.lines_; }
+  void Assign(const MorvatStringList& other) { lines_ = other.lines_; }
 
   // Index of the first line whose name equals `name` case-insensitively, else -1.
   int IndexOfName(std::string_view name) const;
@@ -50,7 +50,7 @@ class TMorvatStringList {
   static std::string_view NameOf(std::string_view line);
   static std::string_view ValueOf(std::string_view line);
 
-  bool operator==(const TMorvatStringList&) const = default;
+  bool operator==(const MorvatStringList&) const = default;
 
  private:
   std::vector<std::string> lines_;

@@ -14,7 +14,7 @@ class TMorvat3;
 
 class TMorvatWriter {
  public:
-  TMorvatWriter(TMorvat3& owner, TMorvatStream& stream) : Owner(owner), Stream(stream) {}
+  TMorvatWriter(TMorvat3& owner, MorvatStream& stream) : Owner(owner), Stream(stream) {}
   virtual ~TMorvatWriter() = default;
   TMorvatWriter(const TMorvatWriter&) = delete;
   TMorvatWriter& operator=(const TMorvatWriter&) = delete;
@@ -37,7 +37,7 @@ class TMorvatWriter {
   static std::string PadCenter(const std::string& text, char ch, int width);
 
   TMorvat3& Owner;
-  TMorvatStream& Stream;
+  MorvatStream& Stream;
 };
 
 }  // namespace vorlix::exporter

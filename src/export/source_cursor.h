@@ -13,19 +13,19 @@
 namespace vorlix::exporter {
 
 class TMorvatColumn;
-class TMorvatSourceAdapter;
+class MorvatSourceAdapter;
 
-// A remembered source position (SavePosition); Index serves lists, grids and custom sources.
-struct TMorvatPosition {
-  int Index = 0;
-  TMorvatBookmark Bookmark;
+// A remembered source position (SavePosition); index serves lists, grids and custom sources.
+struct MorvatPosition {
+  int index = 0;
+  TMorvatBookmark bookmark;
 };
 
-class TMorvatSourceCursor {
+class MorvatSourceCursor {
  public:
   // Both are referenced, not copied: the counter is advanced by FirstRecord and NextRecord,
   // and changes to the settings (the list-view clamp) are seen at once.
-  TMorvatSourceCursor(const TMorvatSourceSettings& settings, int& recordCounter)
+  MorvatSourceCursor(const MorvatSourceSettings& settings, int& recordCounter)
       : settings_(settings), counter_(recordCounter) {}
 
   // Raises 34014 with the source name when the selected source reference is not set.
@@ -41,9 +41,9 @@ class TMorvatSourceCursor {
   // `count` times NextRecord, each followed by onSkipped(counter) when given.
   void SkipRecords(int count, const std::function<void(int)>& onSkipped = {});
   bool EndOfData() const;
-  TMorvatPosition SavePosition() const;
-  void RestorePosition(const TMorvatPosition& position);
-  void FreePosition(TMorvatPosition& position);
+  MorvatPosition SavePosition() const;
+  void RestorePosition(const MorvatPosition& position);
+  void FreePosition(MorvatPosition& position);
   // Raw text of a column for the record in hand (no formatting).
   std::string GetColumnValue(const TMorvatColumn& column) const;
   bool IsNull(const TMorvatColumn& column) const;
@@ -58,29 +58,29 @@ class TMorvatSourceCursor {
 
  private:
   // The adapter of the selected source kind (source_adapters.h).
-  const TMorvatSourceAdapter& Adapter() const;
+  const MorvatSourceAdapter& Adapter() const;
   // Records of a list view or string grid in range (after skip, bounded by ExportRecCount).
   int RecordsInRange(int total) const;
 
-  const TMorvatSourceSettings& settings_;
+  const MorvatSourceSettings& settings_;
   int& counter_;
 };
 
 // The cursor's position when this is made, freed when it goes (also when an error passes).
-class TMorvatSavedPosition {
+class MorvatSavedPosition {
  public:
-  explicit TMorvatSavedPosition(TMorvatSourceCursor& cursor)
+  explicit MorvatSavedPosition(MorvatSourceCursor& cursor)
       : cursor_(cursor), position_(cursor.SavePosition()) {}
-  ~TMorvatSavedPosition() { cursor_.FreePosition(position_); }
-  TMorvatSavedPosition(const TMorvatSavedPosition&) = delete;
-  TMorvatSavedPosition& operator=(const TMorvatSavedPosition&) = delete;
+  ~MorvatSavedPosition() { cursor_.FreePosition(position_); }
+  MorvatSavedPosition(const MorvatSavedPosition&) = delete;
+  MorvatSavedPosition& operator=(const MorvatSavedPosition&) = delete;
 
   // Moves the source back to the saved position.
   void Restore() { cursor_.RestorePosition(position_); }
 
  private:
-  TMorvatSourceCursor& cursor_;
-  TMorvatPosition position_;
+  MorvatSourceCursor& cursor_;
+  MorvatPosition position_;
 };
 
 }  // namespace vorlix::exporter

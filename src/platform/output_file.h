@@ -70,7 +70,7 @@ class OutputFile {
   int targetFd_ = -1;  // the existing target, held under both lock kinds
   bool stream_ = false;
   bool done_ = false;
-  std::optional<TRemoveOnSignal> cleanup_;  // the temporary file, while it exists
+  std::optional<RemoveOnSignal> cleanup_;  // the temporary file, while it exists
 };
 
 // For a name that stands for one of this process's open descriptors (/dev/stdout,

@@ -55,7 +55,7 @@ void InstallSignalCleanup() {
   }
 }
 
-TRemoveOnSignal::TRemoveOnSignal(const std::string& path) {
+RemoveOnSignal::RemoveOnSignal(const std::string& path) {
   if (path.empty() || path.size() >= kPathSize) return;
   for (int i = 0; i < kSlots; ++i) {
     int expected = kFree;
@@ -67,7 +67,7 @@ TRemoveOnSignal::TRemoveOnSignal(const std::string& path) {
   }
 }
 
-void TRemoveOnSignal::Release() noexcept {
+void RemoveOnSignal::Release() noexcept {
   if (slot_ < 0) return;
   g_slots[slot_].state.store(kFree);
   slot_ = -1;

@@ -16,12 +16,12 @@ void InstallSignalCleanup();
 
 // Keeps one path registered for removal on a signal while it lives. A path too long for a slot,
 // or a full table, is not registered (the file is then only removed on the ordinary paths).
-class TRemoveOnSignal {
+class RemoveOnSignal {
  public:
-  explicit TRemoveOnSignal(const std::string& path);
-  ~TRemoveOnSignal() { Release(); }
-  TRemoveOnSignal(const TRemoveOnSignal&) = delete;
-  TRemoveOnSignal& operator=(const TRemoveOnSignal&) = delete;
+  explicit RemoveOnSignal(const std::string& path);
+  ~RemoveOnSignal() { Release(); }
+  RemoveOnSignal(const RemoveOnSignal&) = delete;
+  RemoveOnSignal& operator=(const RemoveOnSignal&) = delete;
 
   // Ends the registration: the file was renamed into place or removed.
   void Release() noexcept;

@@ -45,7 +45,7 @@ class NamedTemporaryFile {
 
  private:
   std::string path_;
-  std::optional<TRemoveOnSignal> cleanup_;
+  std::optional<RemoveOnSignal> cleanup_;
 };
 
 }  // namespace vorlix::platform

@@ -146,7 +146,7 @@ TEST_F(ExportColumns, FormatValueByType) {
 
 TEST_F(ExportColumns, AbsentOptionsHaveTheirDefaultMeaning) {
   // An owner that offers only the source settings: no captions, formats or alignment lists.
-  TMorvatSourceSettings owner;
+  MorvatSourceSettings owner;
   owner.ExportSource = esListView;
   owner.ListView = &list_;
   owner.AutoCalcStrType = true;

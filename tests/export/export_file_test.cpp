@@ -36,7 +36,7 @@ class RecordingExporter : public TMorvat3ASCII {
 class ExportFile : public ::testing::Test {
  protected:
   testing::PinnedLocale locale_;
-  TMemoryListView list_;
+  MemoryListView list_;
   RecordingExporter exporter_;
   fs::path dir_;
 
@@ -159,7 +159,7 @@ TEST_F(ExportFile, ALockedFileIsNotTouched) {
   }
   ::close(holder);
   EXPECT_EQ(ReadFile(file), "kept");
-  EXPECT_THROW(TMorvatFileStream((dir_ / "no" / "such" / "dir.csv").string()), EMorvatError);
+  EXPECT_THROW(MorvatFileStream((dir_ / "no" / "such" / "dir.csv").string()), EMorvatError);
 }
 
 TEST_F(ExportFile, LargeOutputPassesTheBufferWhole) {
@@ -167,7 +167,7 @@ TEST_F(ExportFile, LargeOutputPassesTheBufferWhole) {
   fs::path file = dir_ / "big.bin";
   std::string expected;
   {
-    TMorvatFileStream stream(file.string());
+    MorvatFileStream stream(file.string());
     for (int i = 0; i < 3000; ++i) {
       std::string piece(i % 97 + 1, static_cast<char>('a' + i % 26));
       stream.Write(piece);
@@ -227,7 +227,7 @@ TEST_F(ExportFile, TheViewerOutlivesTheCallAndLeavesNoChildBehind) {
 }
 
 TEST_F(ExportFile, WriterHelpers) {
-  TMorvatMemoryStream stream;
+  MorvatMemoryStream stream;
   TMorvatWriter writer(exporter_, stream);
   writer.Write("a");
   writer.WriteLn("b");

@@ -49,12 +49,12 @@ class ListExportTest : public ::testing::Test {
     exporter_.ListView = &list_;
   }
   PinnedLocale locale_;
-  TMemoryListView list_;
+  MemoryListView list_;
   TMorvat3ASCII exporter_;
 };
 
 // A text exporter over a list with the settings of the window's CSV command.
-inline void SetUpCsv(TMorvat3ASCII& exporter, TMemoryListView& list) {
+inline void SetUpCsv(TMorvat3ASCII& exporter, MemoryListView& list) {
   exporter.ExportSource = esListView;
   exporter.ListView = &list;
   exporter.SetExportType(etCSV);
@@ -63,7 +63,7 @@ inline void SetUpCsv(TMorvat3ASCII& exporter, TMemoryListView& list) {
 
 // Runs the exporter into memory and returns the bytes.
 inline std::string RunToMemory(TMorvat3& exporter) {
-  TMorvatMemoryStream stream;
+  MorvatMemoryStream stream;
   exporter.ExportToStream(stream);
   return stream.Data();
 }

@@ -15,7 +15,7 @@ using testing::RunToMemory;
 class ExportRun : public ::testing::Test {
  protected:
   testing::PinnedLocale locale_;
-  TMemoryListView list_;
+  MemoryListView list_;
   TMorvat3ASCII exporter_;
 
   void Items(int count) {
@@ -183,7 +183,7 @@ TEST_F(ExportRun, EmptyAndUnsetSources) {
 }
 
 TEST_F(ExportRun, ClosedDataSetFails) {
-  TMemoryDataSet data;
+  MemoryDataSet data;
   data.AddField("a");
   data.SetActive(false);
   exporter_.ExportSource = esDataSet;
@@ -221,7 +221,7 @@ TEST_F(ExportRun, ShortListItemEndsTheRunAfterTheFooter) {
   list_.AddItem("short");
   testing::SetUpCsv(exporter_, list_);
   exporter_.Footer = {"F"};
-  TMorvatMemoryStream stream;
+  MorvatMemoryStream stream;
   EXPECT_THROW(exporter_.ExportToStream(stream), EListIndexError);
   EXPECT_EQ(stream.Data(), "\"a\";\"b\"\r\n\"full\";\"x\"\r\nF;\r\n");
   EXPECT_EQ(list_.UpdateDepth(), 0);
@@ -242,7 +242,7 @@ TEST_F(ExportRun, MemberTableRowsNeverTripTheIndexError) {
 }
 
 TEST_F(ExportRun, NullValuesUseTheNullString) {
-  TMemoryDataSet data;
+  MemoryDataSet data;
   data.AddField("name");
   data.AddField("phone");
   data.AddRecord({"anna", std::nullopt});

@@ -17,7 +17,7 @@ class ExportSources : public ::testing::Test {
  protected:
   testing::PinnedLocale locale_;
   TMorvat3ASCII exporter_;
-  TMemoryDataSet data_;
+  MemoryDataSet data_;
 
   void SetUp() override {
     exporter_.SetExportType(etCSV);
@@ -66,7 +66,7 @@ TEST_F(ExportSources, DataSetWidthPassRestoresThePosition) {
 }
 
 TEST_F(ExportSources, DataGridReadsItsDataSet) {
-  TMemoryDBGrid grid(&data_);
+  MemoryDBGrid grid(&data_);
   grid.AddColumn("name", "Who", 96);
   grid.AddColumn("id", "No", 40);
   grid.AddColumn("missing", "Gone", 40);
@@ -93,7 +93,7 @@ TEST_F(ExportSources, DataGridReadsItsDataSet) {
 }
 
 TEST_F(ExportSources, StringGridRowsAndCaptions) {
-  TMemoryStringGrid grid(3, 4, 1, 40);
+  MemoryStringGrid grid(3, 4, 1, 40);
   const char* cells[4][3] = {{"A", "B", "C"}, {"1", "x", "p"}, {"2", "y", "q"}, {"3", "z", "r"}};
   for (int r = 0; r < 4; ++r)
     for (int c = 0; c < 3; ++c) grid.SetCell(c, r, cells[r][c]);
@@ -149,7 +149,7 @@ TEST_F(ExportSources, CustomSourceRecordsAndColumns) {
 }
 
 TEST_F(ExportSources, ListSelectionAfterTheRun) {
-  TMemoryListView list;
+  MemoryListView list;
   list.AddColumn("c", 80);
   for (const char* v : {"a", "b", "c"}) list.AddItem(v);
   exporter_.ExportSource = esListView;
@@ -165,7 +165,7 @@ TEST_F(ExportSources, ListSelectionAfterTheRun) {
 }
 
 TEST_F(ExportSources, RowNameIndex) {
-  TMorvatSourceSettings owner;
+  MorvatSourceSettings owner;
   TMorvatColumns columns(owner);
   for (const char* name : {"zeta", "Alpha", " mid ", "alpha"}) columns.Add().Name = name;
   TMorvatRow row(columns);

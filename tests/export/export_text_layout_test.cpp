@@ -117,7 +117,7 @@ TEST_F(ExportTextLayout, TxtWidthPassMeasuresValuesAsTheRowHoldsThem) {
 
 TEST_F(ExportTextLayout, TxtWidthComesOnlyFromTheExportedRecords) {
   // A data set whose skipped first record holds the longest value.
-  TMemoryDataSet data;
+  MemoryDataSet data;
   data.AddField("Name", ftString, true, "", 2);
   data.AddRecord({"a much longer skipped value"});
   data.AddRecord({"short"});

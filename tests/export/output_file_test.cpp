@@ -70,7 +70,7 @@ TEST_F(OutputFile, TheTargetChangesOnlyWhenAStreamIsClosed) {
   WriteFile(file_, "old");
   const int registered = platform::RegisteredCleanupCount();
   {
-    TMorvatFileStream stream(file_.string());
+    MorvatFileStream stream(file_.string());
     stream.Write("new content");
     stream.Flush();
     EXPECT_EQ(ReadFile(file_), "old");
@@ -84,17 +84,17 @@ TEST_F(OutputFile, TheTargetChangesOnlyWhenAStreamIsClosed) {
 
   // Dropped without Close, or discarded: nothing changes.
   {
-    TMorvatFileStream stream(file_.string());
+    MorvatFileStream stream(file_.string());
     stream.Write("half");
   }
   {
-    TMorvatFileStream stream(file_.string());
+    MorvatFileStream stream(file_.string());
     stream.Write("half");
     stream.Discard();
     EXPECT_THROW(stream.Write("more"), EMorvatError);
   }
   EXPECT_EQ(ReadFile(file_), "new content");
-  { TMorvatFileStream stream((dir_ / "never.csv").string()); }
+  { MorvatFileStream stream((dir_ / "never.csv").string()); }
   EXPECT_FALSE(fs::exists(dir_ / "never.csv"));
   EXPECT_TRUE(TemporaryFiles(dir_).empty());
   EXPECT_EQ(platform::RegisteredCleanupCount(), registered);
@@ -106,7 +106,7 @@ TEST_F(OutputFile, LinksStayAndTheReplacedFileKeepsItsPermissions) {
   fs::create_symlink(file_, dir_ / "link.csv");
   fs::create_symlink(dir_ / "made.csv", dir_ / "dangling.csv");
   for (const char* name : {"link.csv", "dangling.csv"}) {
-    TMorvatFileStream stream((dir_ / name).string());
+    MorvatFileStream stream((dir_ / name).string());
     stream.Write(name);
     stream.Close();
   }
@@ -173,13 +173,13 @@ TEST_F(OutputFile, TargetsLockedByAnotherProgramAreRefusedUntouched) {
     {
       LockHolder holder(file_, lock);
       ASSERT_TRUE(holder.Locked());
-      EXPECT_EQ(ErrorOf([&] { TMorvatFileStream stream(file_.string()); }),
+      EXPECT_EQ(ErrorOf([&] { MorvatFileStream stream(file_.string()); }),
                 "Cannot create file \"" + file_.string() + "\". It is in use by another program");
       EXPECT_EQ(ReadFile(file_), "held by another program");
       EXPECT_TRUE(TemporaryFiles(dir_).empty());
     }
     // Once the other program lets go, the file is written.
-    TMorvatFileStream stream(file_.string());
+    MorvatFileStream stream(file_.string());
     stream.Write("ours");
     stream.Close();
     EXPECT_EQ(ReadFile(file_), "ours");
@@ -194,7 +194,7 @@ TEST_F(OutputFile, StreamsAreWrittenThroughAndNeverTruncated) {
   std::string received;
   std::thread reader([&] { received = ReadFile(fifo); });
   {
-    TMorvatFileStream stream(fifo.string());
+    MorvatFileStream stream(fifo.string());
     EXPECT_TRUE(stream.IsStream());
     stream.Write(std::string(200000, 'p'));
     stream.Close();
@@ -209,7 +209,7 @@ TEST_F(OutputFile, StreamsAreWrittenThroughAndNeverTruncated) {
   const int fd = ::open(file_.c_str(), O_WRONLY | O_APPEND);
   ASSERT_GE(fd, 0);
   {
-    TMorvatFileStream stream("/dev/fd/" + std::to_string(fd));
+    MorvatFileStream stream("/dev/fd/" + std::to_string(fd));
     EXPECT_TRUE(stream.IsStream());
     stream.Write("tail");
     stream.Close();
@@ -222,14 +222,14 @@ TEST_F(OutputFile, StreamsAreWrittenThroughAndNeverTruncated) {
   EXPECT_EQ(platform::ProcessDescriptorName("/dev/fd/x"), std::nullopt);
 
   // A device that fails every write: the error names it and the reason.
-  TMorvatFileStream full("/dev/full");
+  MorvatFileStream full("/dev/full");
   EXPECT_EQ(ErrorOf([&] {
               full.Write("x");
               full.Close();
             }),
             "Error writing output file \"/dev/full\": No space left on device");
 
-  EXPECT_EQ(ErrorOf([&] { TMorvatFileStream stream(dir_.string()); }),
+  EXPECT_EQ(ErrorOf([&] { MorvatFileStream stream(dir_.string()); }),
             "Cannot create file \"" + dir_.string() + "\". It is a folder");
   EXPECT_TRUE(TemporaryFiles(dir_).empty());
 }
@@ -245,7 +245,7 @@ TEST_F(OutputFile, AFailedWriteNamesBothFilesAndKeepsTheOldOne) {
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
   std::string error, temporary;
   {
-    TMorvatFileStream stream(file_.string());
+    MorvatFileStream stream(file_.string());
     temporary = TemporaryFiles(dir_).at(0);
     error = ErrorOf([&] { stream.Write(std::string(300000, 'w')); });
     // A later Close does not take the incomplete file for a complete one.
@@ -267,7 +267,7 @@ TEST_F(OutputFile, ASignalRemovesTheRegisteredFilesAndStillEndsTheProgram) {
     if (child == 0) {
       if (ignoreFirst) ::signal(signal, SIG_IGN);
       platform::InstallSignalCleanup();
-      platform::TRemoveOnSignal cleanup(temporary.string());
+      platform::RemoveOnSignal cleanup(temporary.string());
       ::raise(signal);
       ::_exit(7);
     }

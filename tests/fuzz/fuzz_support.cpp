@@ -122,7 +122,7 @@ GeneratedTable DecodeTable(const uint8_t* data, size_t size) {
   return table;
 }
 
-void FillListView(exporter::TMemoryListView& list, const GeneratedTable& table) {
+void FillListView(exporter::MemoryListView& list, const GeneratedTable& table) {
   for (const std::string& caption : table.captions) list.AddColumn(caption, 80);
   for (const auto& row : table.rows) {
     list.AddItem(row.front(), std::vector<std::string>(row.begin() + 1, row.end()));

@@ -36,7 +36,7 @@ struct GeneratedTable {
 GeneratedTable DecodeTable(const uint8_t* data, size_t size);
 
 // The table as a list view with 80-pixel columns.
-void FillListView(exporter::TMemoryListView& list, const GeneratedTable& table);
+void FillListView(exporter::MemoryListView& list, const GeneratedTable& table);
 
 // A generated table and a list view over it, the source the exporter targets export.
 struct ListSource {
@@ -44,7 +44,7 @@ struct ListSource {
     FillListView(list, table);
   }
   GeneratedTable table;
-  exporter::TMemoryListView list;
+  exporter::MemoryListView list;
 };
 
 // The text with every byte that does not belong to a well-formed UTF-8 sequence replaced by '?'.

@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   exporter.SkipRecCount = m & 7;
   exporter.ExportRecCount = (m >> 3) & 7;
 
-  exporter::TMorvatMemoryStream stream;
+  exporter::MorvatMemoryStream stream;
   try {
     exporter.ExportToStream(stream);
   } catch (const exporter::EMorvatError&) {

@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
 
-  exporter::TMemoryListView list;
+  exporter::MemoryListView list;
   fuzz::FillListView(list, table);
   TMorvat3ASCII exporter;
   exporter.ExportSource = exporter::esListView;
@@ -105,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   exporter.CSVQuoteStrings = !unquoted;
   exporter.TXTSpacing = spacing;
 
-  exporter::TMorvatMemoryStream stream;
+  exporter::MorvatMemoryStream stream;
   try {
     exporter.ExportToStream(stream);
   } catch (const exporter::EMorvatError&) {

@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   exporter.SkipRecCount = m & 7;
   exporter.ExportRecCount = (m >> 3) & 7;
   if ((m & 64) != 0) exporter.Options.SetSheetTitle(table.captions.front());
-  exporter::TMemoryListView second;
+  exporter::MemoryListView second;
   if ((m & 128) != 0) {
     fuzz::FillListView(second, table);
     TxlsSheet& one = exporter.Sheets.Add();

@@ -15,14 +15,14 @@ inline const std::vector<std::string> kWindowCaptions = {"User", "Phone", " ", "
 
 // The member table's five columns as a group lookup lays them out (the window's widths),
 // headers "User", "Phone" and three empty ones.
-inline void AddMemberColumns(TMemoryListView& list,
+inline void AddMemberColumns(MemoryListView& list,
                              std::vector<std::string> captions = {"User", "Phone", "", "", ""}) {
   for (size_t i = 0; i < core::kMemberColumnWidths.size(); ++i)
     list.AddColumn(captions[i], core::kMemberColumnWidths[i]);
 }
 
 // Adds a member row the way the member table builds it: the first-column text and four cells.
-inline void AddMemberRow(TMemoryListView& list, const std::string& name, const std::string& cell1,
+inline void AddMemberRow(MemoryListView& list, const std::string& name, const std::string& cell1,
                          const std::string& cell2 = "", const std::string& cell3 = "",
                          const std::string& cell4 = "") {
   list.AddItem(name, {cell1, cell2, cell3, cell4});
@@ -30,7 +30,7 @@ inline void AddMemberRow(TMemoryListView& list, const std::string& name, const s
 
 // A member table as the window builds it, every cell present: `rows` members of which every
 // third has no phone.
-inline void FillMemberTable(TMemoryListView& list, int rows) {
+inline void FillMemberTable(MemoryListView& list, int rows) {
   AddMemberColumns(list, kWindowCaptions);
   for (int i = 0; i < rows; ++i)
     AddMemberRow(list, "user" + std::to_string(i) + ".sales.acme",
@@ -38,7 +38,7 @@ inline void FillMemberTable(TMemoryListView& list, int rows) {
 }
 
 // The cells a spreadsheet reader finds for such a table: the captions, then name and phone.
-inline std::vector<std::vector<std::string>> MemberTableCells(const TMemoryListView& list) {
+inline std::vector<std::vector<std::string>> MemberTableCells(const MemoryListView& list) {
   std::vector<std::vector<std::string>> cells{kWindowCaptions};
   for (int i = 0; i < list.ItemCount(); ++i)
     cells.push_back({list.ItemCaption(i), list.SubItem(i, 0)});
@@ -47,7 +47,7 @@ inline std::vector<std::vector<std::string>> MemberTableCells(const TMemoryListV
 
 // A member table of any length as a workstation group's lookup fills it, every cell set: for
 // the benchmarks.
-inline void FillWorkstationTable(TMemoryListView& list, int rows) {
+inline void FillWorkstationTable(MemoryListView& list, int rows) {
   AddMemberColumns(list, {"Workstation", "User", "Registered", "Address", "Phone"});
   for (int i = 0; i < rows; ++i) {
     const std::string n = std::to_string(i);

@@ -12,7 +12,7 @@ namespace vorlix::exporter {
 
 // A list with columns and items held in memory. Reading a sub-item that an item lacks throws
 // EListIndexError, as a real list does; a table built with full rows never does.
-class TMemoryListView : public IMorvatListView {
+class MemoryListView : public IMorvatListView {
  public:
   struct Item {
     std::string caption;
@@ -49,9 +49,9 @@ class TMemoryListView : public IMorvatListView {
   int updateDepth_ = 0;
 };
 
-class TMemoryStringGrid : public IMorvatStringGrid {
+class MemoryStringGrid : public IMorvatStringGrid {
  public:
-  TMemoryStringGrid(int colCount, int rowCount, int fixedRows = 1, int colWidth = 64);
+  MemoryStringGrid(int colCount, int rowCount, int fixedRows = 1, int colWidth = 64);
   void SetCell(int col, int row, const std::string& text);
   void SetColWidth(int col, int width);
 
@@ -70,7 +70,7 @@ class TMemoryStringGrid : public IMorvatStringGrid {
   std::vector<int> widths_;
 };
 
-class TMemoryDataSet : public IMorvatDataSet {
+class MemoryDataSet : public IMorvatDataSet {
  public:
   struct Field {
     std::string name;
@@ -123,9 +123,9 @@ class TMemoryDataSet : public IMorvatDataSet {
   int openBookmarks_ = 0;
 };
 
-class TMemoryDBGrid : public IMorvatDBGrid {
+class MemoryDBGrid : public IMorvatDBGrid {
  public:
-  explicit TMemoryDBGrid(IMorvatDataSet* dataSet) : dataSet_(dataSet) {}
+  explicit MemoryDBGrid(IMorvatDataSet* dataSet) : dataSet_(dataSet) {}
   void AddColumn(const std::string& fieldName, const std::string& title, int widthPixels);
   void SetDataSet(IMorvatDataSet* dataSet) { dataSet_ = dataSet; }
 

@@ -15,7 +15,7 @@ using exporter::bench::CountingStream;
 
 void BM_PdfExportMemberTable(benchmark::State& state) {
   const int rows = static_cast<int>(state.range(0));
-  TMemoryListView table;
+  MemoryListView table;
   vorlix::exporter::testing::FillWorkstationTable(table, rows);
   TMorvat3PDF exporter;
   core::ConfigureAsMainWindowPdfExporter(exporter, &table);

@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
   }
   const int rows = std::atoi(argv[1]);
   try {
-    TMemoryListView table;
+    MemoryListView table;
     vorlix::exporter::testing::FillWorkstationTable(table, rows);
     TMorvat3PDF exporter;
     vorlix::core::ConfigureAsMainWindowPdfExporter(exporter, &table);

@@ -15,7 +15,7 @@ TMorvat3PDF::TMorvat3PDF() {
   OffersColumnsAlign = true;
 }
 
-std::unique_ptr<TMorvatWriter> TMorvat3PDF::CreateWriter(TMorvatStream& stream) {
+std::unique_ptr<TMorvatWriter> TMorvat3PDF::CreateWriter(MorvatStream& stream) {
   return std::make_unique<TMorvatPDFWriter>(*this, stream);
 }
 
@@ -89,7 +89,7 @@ void TMorvat3PDF::BeginExport() {
   doc.AddFont(Options.FooterFont);
 }
 
-void TMorvat3PDF::WriteFreeLines(const TMorvatStringList& lines, const TPDFFont& font,
+void TMorvat3PDF::WriteFreeLines(const MorvatStringList& lines, const TPDFFont& font,
                                  TColor pageFill, TColor pageLine) {
   TPDFDocument& doc = Document();
   const double lineHeight = (Options.RowSpacing / 2 + 1) * font.FontSize;

@@ -30,7 +30,7 @@ class TMorvat3PDF : public TMorvat3FormatText {
   // the column builder; both lists are members of TMorvat3.
   TGetCellParamsEvent OnGetCellParams;
 
-  std::unique_ptr<TMorvatWriter> CreateWriter(TMorvatStream& stream) override;
+  std::unique_ptr<TMorvatWriter> CreateWriter(MorvatStream& stream) override;
   void BeginExport() override;
   void WriteCaptionRow() override;
   void WriteDataRow() override;
@@ -55,7 +55,7 @@ class TMorvat3PDF : public TMorvat3FormatText {
   void DrawText(int x, TColor color, const std::string& pdfText);
   // Free lines in `font`, each below the last. A line below the content box goes to a new page,
   // on which the fill and stroke colours pageFill and pageLine are set.
-  void WriteFreeLines(const TMorvatStringList& lines, const TPDFFont& font, TColor pageFill,
+  void WriteFreeLines(const MorvatStringList& lines, const TPDFFont& font, TColor pageFill,
                       TColor pageLine);
   void WriteHeaderLines();
   void WriteFooterLines();

@@ -44,7 +44,7 @@ double Channel(std::uint8_t value) {
 
 }  // namespace
 
-TPDFDocument::TPDFDocument(TMorvatStream& stream) : sink_(stream) {
+TPDFDocument::TPDFDocument(MorvatStream& stream) : sink_(stream) {
   platform::FormatSettings().decimalSeparator = '.';
 }
 

@@ -29,7 +29,7 @@ class TPDFDocument {
  public:
   // The stream stays the caller's; the document appends to it. Constructing a document makes "."
   // the program's decimal separator for the rest of the run.
-  explicit TPDFDocument(TMorvatStream& stream);
+  explicit TPDFDocument(MorvatStream& stream);
   TPDFDocument(const TPDFDocument&) = delete;
   TPDFDocument& operator=(const TPDFDocument&) = delete;
 

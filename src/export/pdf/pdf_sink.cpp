@@ -2,7 +2,7 @@
 
 namespace vorlix::exporter::pdf {
 
-PdfSink::PdfSink(TMorvatStream& stream)
+PdfSink::PdfSink(MorvatStream& stream)
     : stream_(stream),
       base_(static_cast<std::int64_t>(stream.Position())),
       buffer_(kSpillSize + 16 * 1024) {}

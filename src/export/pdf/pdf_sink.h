@@ -14,7 +14,7 @@ namespace vorlix::exporter::pdf {
 class PdfSink {
  public:
   // What the stream already holds counts; everything is appended after it.
-  explicit PdfSink(TMorvatStream& stream);
+  explicit PdfSink(MorvatStream& stream);
   // Hands what is still buffered to the stream; a failure here is not raised.
   ~PdfSink();
   PdfSink(const PdfSink&) = delete;
@@ -43,7 +43,7 @@ class PdfSink {
   static constexpr std::size_t kSpillSize = 64 * 1024;
   void MakeRoom(std::size_t size);
 
-  TMorvatStream& stream_;
+  MorvatStream& stream_;
   std::int64_t base_ = 0;
   std::int64_t written_ = 0;
   std::vector<char> buffer_;

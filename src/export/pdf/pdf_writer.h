@@ -10,7 +10,7 @@ namespace vorlix::exporter::pdf {
 
 class TMorvatPDFWriter : public TMorvatWriter {
  public:
-  TMorvatPDFWriter(TMorvat3& owner, TMorvatStream& stream)
+  TMorvatPDFWriter(TMorvat3& owner, MorvatStream& stream)
       : TMorvatWriter(owner, stream), document_(std::make_unique<TPDFDocument>(stream)) {}
 
   TPDFDocument& Document() { return *document_; }

@@ -11,7 +11,7 @@ namespace {
 // BOUNDSHEET: the BOF position (set later), visible worksheet, the name in UTF-16.
 std::vector<uint8_t> BoundSheetData(const std::u16string& name) {
   std::vector<uint8_t> data;
-  TbiffBytes d(data);
+  BiffBytes d(data);
   d.U32(0).U8(0).U8(0).U8(static_cast<uint8_t>(name.size())).U8(0x01);
   PutUtf16(d, name);
   return data;
@@ -19,14 +19,14 @@ std::vector<uint8_t> BoundSheetData(const std::u16string& name) {
 
 std::vector<uint8_t> Words(std::initializer_list<uint16_t> words) {
   std::vector<uint8_t> data;
-  TbiffBytes d(data);
+  BiffBytes d(data);
   for (uint16_t w : words) d.U16(w);
   return data;
 }
 
 std::vector<uint8_t> ExternSheetData(const std::vector<TbiffExternSheet::Entry>& entries) {
   std::vector<uint8_t> data;
-  TbiffBytes d(data);
+  BiffBytes d(data);
   d.U16(static_cast<uint16_t>(entries.size()));
   for (const auto& e : entries) d.U16(e.supbook).U16(e.firstSheet).U16(e.lastSheet);
   return data;
@@ -34,7 +34,7 @@ std::vector<uint8_t> ExternSheetData(const std::vector<TbiffExternSheet::Entry>&
 
 }  // namespace
 
-void WriteWholeRecord(TxlsByteSink& stream, uint16_t id, const std::vector<uint8_t>& data) {
+void WriteWholeRecord(XlsByteSink& stream, uint16_t id, const std::vector<uint8_t>& data) {
   if (data.size() > kMaxRecordData)
     throw std::length_error("Record data longer than one record can hold");
   stream.WriteU16(id);
@@ -56,7 +56,7 @@ uint32_t TbiffRecord::GetRecordSize() const {
   return GetDataSize() + 4 + (child_ ? child_->GetRecordSize() : 0);
 }
 
-void TbiffRecord::SaveToStream(TxlsByteSink& stream) const {
+void TbiffRecord::SaveToStream(XlsByteSink& stream) const {
   uint32_t remaining = GetDataSize();
   const uint8_t* p = data_.data();
   uint16_t id = id_;

@@ -39,16 +39,16 @@ constexpr size_t kMaxRecordData = 8224;
 constexpr size_t kRecordPiece = 8220;
 
 // Record data as it is built: values appended least significant byte first.
-using TbiffBytes = platform::ByteWriter<std::vector<uint8_t>>;
+using BiffBytes = platform::ByteWriter<std::vector<uint8_t>>;
 
 // Appends the UTF-16 code units of text, without a length or a terminator.
-inline void PutUtf16(TbiffBytes& out, std::u16string_view text) {
+inline void PutUtf16(BiffBytes& out, std::u16string_view text) {
   for (char16_t c : text) out.U16(c);
 }
 
 // Writes a record in one piece, for records that readers do not accept with CONTINUE
 // records (a hyperlink and its screen tip); data longer than kMaxRecordData raises.
-void WriteWholeRecord(TxlsByteSink& stream, uint16_t id, const std::vector<uint8_t>& data);
+void WriteWholeRecord(XlsByteSink& stream, uint16_t id, const std::vector<uint8_t>& data);
 
 class TbiffRecord {
  public:
@@ -59,7 +59,7 @@ class TbiffRecord {
   virtual uint32_t GetDataSize() const { return dataSize_; }
   virtual uint32_t GetRecordSize() const;
   // Writes the header and data, continuing in CONTINUE records, then the child record.
-  virtual void SaveToStream(TxlsByteSink& stream) const;
+  virtual void SaveToStream(XlsByteSink& stream) const;
   virtual void ClearData();
 
   uint16_t Id() const { return id_; }

@@ -42,43 +42,43 @@ uint16_t FunctionNumber(TxlsAggregate aggregate) {
 
 }  // namespace
 
-void TxlsCellRecords::Check(int row, int col) const {
+void CellRecords::Check(int row, int col) const {
   CheckCellInSheet(title_, row, col);
 }
 
 template <typename Fill>
-void TxlsCellRecords::WriteCell(uint16_t id, int row, int col, uint16_t xf, Fill&& fill) {
+void CellRecords::WriteCell(uint16_t id, int row, int col, uint16_t xf, Fill&& fill) {
   Check(row, col);
-  book_.WriteRecord(id, [&](TbiffBytes& d) {
+  book_.WriteRecord(id, [&](BiffBytes& d) {
     d.U16(static_cast<uint16_t>(row)).U16(static_cast<uint16_t>(col)).U16(xf);
     fill(d);
   });
   book_.CurrentSheet().Widen(row, col);
 }
 
-void TxlsCellRecords::Label(int row, int col, uint16_t xf, const std::string& text) {
+void CellRecords::Label(int row, int col, uint16_t xf, const std::string& text) {
   Check(row, col);
   Utf16FromUtf8(text, scratch_);
   const uint32_t index = book_.Sst().AddString(scratch_);
-  WriteCell(rid::kLabelSst, row, col, xf, [&](TbiffBytes& d) { d.U32(index); });
+  WriteCell(rid::kLabelSst, row, col, xf, [&](BiffBytes& d) { d.U32(index); });
 }
 
-void TxlsCellRecords::Number(int row, int col, uint16_t xf, double value) {
-  WriteCell(rid::kNumber, row, col, xf, [&](TbiffBytes& d) { d.Double(value); });
+void CellRecords::Number(int row, int col, uint16_t xf, double value) {
+  WriteCell(rid::kNumber, row, col, xf, [&](BiffBytes& d) { d.Double(value); });
 }
 
-void TxlsCellRecords::Boolean(int row, int col, uint16_t xf, bool value) {
-  WriteCell(rid::kBoolErr, row, col, xf, [&](TbiffBytes& d) { d.U8(value ? 1 : 0).U8(0); });
+void CellRecords::Boolean(int row, int col, uint16_t xf, bool value) {
+  WriteCell(rid::kBoolErr, row, col, xf, [&](BiffBytes& d) { d.U8(value ? 1 : 0).U8(0); });
 }
 
-void TxlsCellRecords::Blank(int row, int col, uint16_t xf) {
-  WriteCell(rid::kBlank, row, col, xf, [](TbiffBytes&) {});
+void CellRecords::Blank(int row, int col, uint16_t xf) {
+  WriteCell(rid::kBlank, row, col, xf, [](BiffBytes&) {});
 }
 
-void TxlsCellRecords::Aggregate(int row, int col, uint16_t xf, TxlsAggregate aggregate,
-                                std::optional<double> cached, int firstRow, int lastRow) {
+void CellRecords::Aggregate(int row, int col, uint16_t xf, TxlsAggregate aggregate,
+                            std::optional<double> cached, int firstRow, int lastRow) {
   const auto column = static_cast<uint16_t>(col | kRelativeRowAndColumn);
-  WriteCell(rid::kFormula, row, col, xf, [&](TbiffBytes& d) {
+  WriteCell(rid::kFormula, row, col, xf, [&](BiffBytes& d) {
     if (cached)
       d.Double(*cached);
     else

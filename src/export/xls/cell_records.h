@@ -12,10 +12,10 @@
 
 namespace vorlix::exporter::xls {
 
-class TxlsCellRecords {
+class CellRecords {
  public:
   // Cells of the current sheet of `book`; `sheetTitle` names the sheet in the limit errors.
-  TxlsCellRecords(TxlsWorkbookWriter& book, const std::string& sheetTitle)
+  CellRecords(WorkbookWriter& book, const std::string& sheetTitle)
       : book_(book), title_(sheetTitle) {}
 
   // Raises the sheet's row or column limit error when (row, col) lies outside the sheet; every
@@ -40,7 +40,7 @@ class TxlsCellRecords {
   template <typename Fill>
   void WriteCell(uint16_t id, int row, int col, uint16_t xf, Fill&& fill);
 
-  TxlsWorkbookWriter& book_;
+  WorkbookWriter& book_;
   const std::string& title_;
   std::u16string scratch_;  // UTF-16 form of the text being written
 };

@@ -4,7 +4,7 @@ namespace vorlix::exporter::xls {
 
 namespace {
 
-constexpr TxlsColorInfo kColors[kColorCount] = {
+constexpr ColorEntry kColors[kColorCount] = {
     {8, 0x000000},  {60, 0x993300}, {59, 0x333300}, {58, 0x003300}, {56, 0x003366}, {18, 0x000080},
     {62, 0x333399}, {63, 0x333333}, {16, 0x800000}, {53, 0xFF6600}, {19, 0x808000}, {17, 0x008000},
     {21, 0x008080}, {12, 0x0000FF}, {54, 0x666699}, {23, 0x808080}, {10, 0xFF0000}, {52, 0xFF9900},
@@ -18,7 +18,7 @@ constexpr TxlsColorInfo kColors[kColorCount] = {
 
 }  // namespace
 
-const TxlsColorInfo& ColorInfo(TxlsColor color) {
+const ColorEntry& ColorInfo(TxlsColor color) {
   return kColors[color < kColorCount ? color : 0];
 }
 
@@ -27,7 +27,7 @@ uint8_t PaletteIndex(TxlsColor color) {
 }
 
 uint32_t PaletteRgb(int paletteIndex) {
-  for (const TxlsColorInfo& c : kColors)
+  for (const ColorEntry& c : kColors)
     if (c.paletteIndex == paletteIndex) return c.rgb;
   return 0;
 }

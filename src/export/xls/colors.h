@@ -67,12 +67,12 @@ enum TxlsColor : uint8_t {
 
 constexpr int kColorCount = 56;
 
-struct TxlsColorInfo {
+struct ColorEntry {
   uint8_t paletteIndex;
   uint32_t rgb;  // 0xRRGGBB
 };
 
-const TxlsColorInfo& ColorInfo(TxlsColor color);
+const ColorEntry& ColorInfo(TxlsColor color);
 uint8_t PaletteIndex(TxlsColor color);
 // RGB (0xRRGGBB) of palette index 8 to 63; 0 outside that range.
 uint32_t PaletteRgb(int paletteIndex);

@@ -99,7 +99,7 @@ void PutFreeDirectoryEntry(Bytes& out) {
 }
 
 // Hands a sector of bytes to out and starts the next one.
-void WriteSector(std::vector<uint8_t>& sector, TxlsByteSink& out) {
+void WriteSector(std::vector<uint8_t>& sector, XlsByteSink& out) {
   sector.resize(kSectorSize);
   out.Write(sector.data(), sector.size());
   sector.clear();
@@ -107,7 +107,7 @@ void WriteSector(std::vector<uint8_t>& sector, TxlsByteSink& out) {
 
 }  // namespace
 
-void WriteCompoundFile(const TxlsStream& workbook, TxlsByteSink& out) {
+void WriteCompoundFile(const XlsStream& workbook, XlsByteSink& out) {
   const uint64_t streamSize = workbook.Size();
   if (streamSize > 0xFFFFFFFFull)
     throw std::runtime_error("The workbook is too large for a compound file of version 3");
@@ -195,31 +195,31 @@ void WriteCompoundFile(const TxlsStream& workbook, TxlsByteSink& out) {
 namespace {
 
 // Hands the container's bytes to the buffered output file.
-class FileSink : public TxlsByteSink {
+class FileSink : public XlsByteSink {
  public:
-  explicit FileSink(TMorvatFileStream& file) : file_(file) {}
+  explicit FileSink(MorvatFileStream& file) : file_(file) {}
   void Write(const void* data, size_t size) override {
     file_.Write(static_cast<const char*>(data), size);
   }
 
  private:
-  TMorvatFileStream& file_;
+  MorvatFileStream& file_;
 };
 
 }  // namespace
 
-TCompoundFile::~TCompoundFile() {
+CompoundFile::~CompoundFile() {
   Discard();
 }
 
-void TCompoundFile::Open(const std::string& fileName) {
+void CompoundFile::Open(const std::string& fileName) {
   if (file_ != nullptr) throw std::logic_error("The compound file is already open");
-  file_ = std::make_unique<TMorvatFileStream>(fileName);
+  file_ = std::make_unique<MorvatFileStream>(fileName);
   // The sheets' bytes wait in a temporary file, so a large workbook does not stay in memory.
-  stream_ = TxlsStream(TxlsStream::Storage::TemporaryFile, fileName);
+  stream_ = XlsStream(XlsStream::Storage::TemporaryFile, fileName);
 }
 
-void TCompoundFile::Close() {
+void CompoundFile::Close() {
   if (file_ == nullptr) return;
   try {
     FileSink sink(*file_);
@@ -230,13 +230,13 @@ void TCompoundFile::Close() {
     throw;
   }
   file_.reset();
-  stream_ = TxlsStream();
+  stream_ = XlsStream();
 }
 
-void TCompoundFile::Discard() noexcept {
+void CompoundFile::Discard() noexcept {
   if (file_ != nullptr) file_->Discard();
   file_.reset();
-  stream_ = TxlsStream();
+  stream_ = XlsStream();
 }
 
 }  // namespace vorlix::exporter::xls

@@ -1,6 +1,6 @@
 #pragma once
 // Compound file (version 3, 512-byte sectors) holding one stream, "Workbook", in its root
-// storage. The stream's bytes are collected in a TxlsStream while the workbook is written and
+// storage. The stream's bytes are collected in a XlsStream while the workbook is written and
 // laid out as a compound file when the file is closed: a stream under 4096 bytes goes into the
 // mini stream (64-byte mini sectors), a larger one into regular sectors; the FAT marks its own
 // sectors, and DIFAT sectors follow once more than 109 FAT sectors are needed.
@@ -14,19 +14,19 @@
 
 namespace vorlix::exporter::xls {
 
-class TCompoundFile {
+class CompoundFile {
  public:
-  TCompoundFile() = default;
-  ~TCompoundFile();
-  TCompoundFile(const TCompoundFile&) = delete;
-  TCompoundFile& operator=(const TCompoundFile&) = delete;
+  CompoundFile() = default;
+  ~CompoundFile();
+  CompoundFile(const CompoundFile&) = delete;
+  CompoundFile& operator=(const CompoundFile&) = delete;
 
   // Opens the output file (a temporary file beside the target, or a stream; platform/output_file.h)
   // and the Workbook stream, whose bytes wait in an unnamed temporary file until Close.
   // Raises EMorvatError "Cannot create file "<name>". <reason>".
   void Open(const std::string& fileName);
   // The Workbook stream.
-  TxlsStream& Stream() { return stream_; }
+  XlsStream& Stream() { return stream_; }
   // Writes the container with the stream's current bytes and puts the file in place of the
   // target. Raises EMorvatError naming the file and the reason; the target then stays as it
   // was.
@@ -37,11 +37,11 @@ class TCompoundFile {
   bool IsOpen() const { return file_ != nullptr; }
 
  private:
-  std::unique_ptr<TMorvatFileStream> file_;
-  TxlsStream stream_;
+  std::unique_ptr<MorvatFileStream> file_;
+  XlsStream stream_;
 };
 
 // Writes the compound file image of a single "Workbook" stream to out.
-void WriteCompoundFile(const TxlsStream& workbook, TxlsByteSink& out);
+void WriteCompoundFile(const XlsStream& workbook, XlsByteSink& out);
 
 }  // namespace vorlix::exporter::xls

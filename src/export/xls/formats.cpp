@@ -7,7 +7,7 @@ bool TxlsFont::SameFont(const TxlsFont& o) const {
          Underline == o.Underline && Charset == o.Charset && Name == o.Name;
 }
 
-void TxlsFont::Assign(const TxlsPlatformFont& font) {
+void TxlsFont::Assign(const PlatformFont& font) {
   Size = font.size;
   Style = static_cast<TxlsFontStyles>((font.bold ? xfsBold : 0) | (font.italic ? xfsItalic : 0) |
                                       (font.strikeOut ? xfsStrikeOut : 0));
@@ -18,8 +18,8 @@ void TxlsFont::Assign(const TxlsPlatformFont& font) {
   Color = ColorFromPlatform(font.colorBgr);
 }
 
-TxlsPlatformFont TxlsFont::ToPlatform() const {
-  TxlsPlatformFont f;
+PlatformFont TxlsFont::ToPlatform() const {
+  PlatformFont f;
   f.size = Size;
   f.bold = Has(xfsBold);
   f.italic = Has(xfsItalic);

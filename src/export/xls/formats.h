@@ -21,7 +21,7 @@ enum TxlsFontUnderline : uint8_t {
 };
 
 // A font as the platform describes it (for measuring text and for assignment).
-struct TxlsPlatformFont {
+struct PlatformFont {
   int size = 10;
   bool bold = false, italic = false, strikeOut = false, underline = false;
   uint8_t charset = 1;
@@ -41,8 +41,8 @@ struct TxlsFont {
   bool Has(TxlsFontStyle style) const { return (Style & style) != 0; }
   bool IsDefault() const { return SameFont(TxlsFont{}); }
   bool SameFont(const TxlsFont& other) const;
-  void Assign(const TxlsPlatformFont& font);
-  TxlsPlatformFont ToPlatform() const;
+  void Assign(const PlatformFont& font);
+  PlatformFont ToPlatform() const;
 };
 
 enum TxlsBorderStyle : uint8_t {

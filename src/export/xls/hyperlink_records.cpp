@@ -27,14 +27,14 @@ constexpr size_t kFileMonikerReserved = 20;
 constexpr uint16_t kExtendedPathKey = 3;
 
 // The cell range a hyperlink covers: its one cell, 0-based.
-void PutLinkRange(TbiffBytes& d, const TxlsHyperlink& link) {
+void PutLinkRange(BiffBytes& d, const TxlsHyperlink& link) {
   const auto row = static_cast<uint16_t>(link.Row - 1);
   const auto col = static_cast<uint16_t>(link.Col - 1);
   d.U16(row).U16(row).U16(col).U16(col);
 }
 
 // The text in UTF-16 and its terminating zero.
-void PutTerminatedUtf16(TbiffBytes& d, const std::u16string& text) {
+void PutTerminatedUtf16(BiffBytes& d, const std::u16string& text) {
   PutUtf16(d, text);
   d.U16(0);
 }
@@ -45,7 +45,7 @@ std::vector<uint8_t> HyperlinkData(const TxlsHyperlink& link) {
   const std::u16string title = Utf16FromUtf8(link.Title);
   const std::u16string target = Utf16FromUtf8(link.Target);
   std::vector<uint8_t> data;
-  TbiffBytes d(data);
+  BiffBytes d(data);
   PutLinkRange(d, link);
   d.Bytes(kStdLinkClsid, 16).U32(kStdLinkVersion).U32(kStdLinkFlags);
   d.U32(static_cast<uint32_t>(title.size() + 1));
@@ -73,14 +73,14 @@ std::vector<uint8_t> HyperlinkData(const TxlsHyperlink& link) {
 
 std::vector<uint8_t> ScreenTipData(const TxlsHyperlink& link) {
   std::vector<uint8_t> data;
-  TbiffBytes d(data);
+  BiffBytes d(data);
   d.U16(rid::kHlinkTooltip);
   PutLinkRange(d, link);
   PutTerminatedUtf16(d, Utf16FromUtf8(link.ScreenTip));
   return data;
 }
 
-void WriteHyperlinkRecords(TxlsByteSink& out, const TxlsHyperlink& link) {
+void WriteHyperlinkRecords(XlsByteSink& out, const TxlsHyperlink& link) {
   WriteWholeRecord(out, rid::kHlink, HyperlinkData(link));
   if (!link.ScreenTip.empty()) WriteWholeRecord(out, rid::kHlinkTooltip, ScreenTipData(link));
 }

@@ -18,6 +18,6 @@ std::vector<uint8_t> ScreenTipData(const TxlsHyperlink& link);
 
 // HLINK, then HLINKTOOLTIP when the link has a screen tip. Each goes out as one record: readers
 // refuse a hyperlink continued in a CONTINUE record, and the sheet checks keep both within one.
-void WriteHyperlinkRecords(TxlsByteSink& out, const TxlsHyperlink& link);
+void WriteHyperlinkRecords(XlsByteSink& out, const TxlsHyperlink& link);
 
 }  // namespace vorlix::exporter::xls

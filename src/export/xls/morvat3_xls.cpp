@@ -27,11 +27,11 @@ class TemporarySheetGuard {
 
 class UnlockGuard {
  public:
-  explicit UnlockGuard(TMorvatSourceCursor& cursor) : cursor_(cursor) { cursor_.LockSource(); }
+  explicit UnlockGuard(MorvatSourceCursor& cursor) : cursor_(cursor) { cursor_.LockSource(); }
   ~UnlockGuard() { cursor_.UnlockSource(); }
 
  private:
-  TMorvatSourceCursor& cursor_;
+  MorvatSourceCursor& cursor_;
 };
 
 }  // namespace
@@ -42,7 +42,7 @@ TMorvat3XLS::TMorvat3XLS() {
 
 TMorvat3XLS::~TMorvat3XLS() = default;
 
-std::unique_ptr<TMorvatWriter> TMorvat3XLS::CreateWriter(TMorvatStream& stream) {
+std::unique_ptr<TMorvatWriter> TMorvat3XLS::CreateWriter(MorvatStream& stream) {
   return std::make_unique<TMorvatXLSWriter>(*this, stream);
 }
 
@@ -62,11 +62,11 @@ void TMorvat3XLS::Execute() {
   // Every check that can refuse the run comes before the file is opened.
   CheckSheets();
 
-  TCompoundFile file;
+  CompoundFile file;
   file.Open(FileName);
   bool complete = false;
   try {
-    TxlsWorkbookWriter book(file.Stream());
+    WorkbookWriter book(file.Stream());
     complete = RunSteps(book);
   } catch (const RunStop&) {
     // Stopped: nothing of the run is kept.
@@ -113,7 +113,7 @@ void TMorvat3XLS::FillTemporarySheet(TxlsSheet& sheet) const {
 }
 
 void TMorvat3XLS::CheckSheet(TxlsSheet& sheet) const {
-  TMorvatSourceCursor& source = sheet.Source();
+  MorvatSourceCursor& source = sheet.Source();
   try {
     source.CheckSource();
   } catch (const EMorvatError& e) {
@@ -142,7 +142,7 @@ void TMorvat3XLS::CheckSheets() {
   }
 }
 
-bool TMorvat3XLS::RunSteps(TxlsWorkbookWriter& book) {
+bool TMorvat3XLS::RunSteps(WorkbookWriter& book) {
   book.WriteGlobalsHead();
   BeginExport();
   BeforeDataRows();
@@ -158,9 +158,9 @@ bool TMorvat3XLS::RunSteps(TxlsWorkbookWriter& book) {
   return complete;
 }
 
-bool TMorvat3XLS::ExportSheet(TxlsWorkbookWriter& book, TxlsSheet& sheet, int index) {
+bool TMorvat3XLS::ExportSheet(WorkbookWriter& book, TxlsSheet& sheet, int index) {
   if (OnBeforeExportSheet) OnBeforeExportSheet(*this, index);
-  TMorvatSourceCursor& source = sheet.Source();
+  MorvatSourceCursor& source = sheet.Source();
   UnlockGuard unlock(source);
 
   // Prepare the sheet: columns, row, cell styles, widths, the list-view range.
@@ -168,13 +168,13 @@ bool TMorvat3XLS::ExportSheet(TxlsWorkbookWriter& book, TxlsSheet& sheet, int in
   sheet.Columns.Clear();
   sheet.Columns.Fill(false);
   sheet.Row.Build();
-  TxlsCellEvents events = *this;
+  CellEvents events = *this;
   if (OnGetExportText)
     events.EngineGetExportText = [this](int col, std::string& text) {
       OnGetExportText(*this, col, text);
     };
-  TxlsSheetWriter writer(book, sheet, index, events,
-                         TextMeasure != nullptr ? *TextMeasure : DefaultTextMeasure());
+  SheetWriter writer(book, sheet, index, events,
+                     TextMeasure != nullptr ? *TextMeasure : DefaultTextMeasure());
   writer.Prepare();
   Aborted = false;
   if (sheet.ExportSource == esListView && sheet.ListView != nullptr) {

@@ -28,7 +28,7 @@ class TMorvatXLSWriter : public TMorvatWriter {
   using TMorvatWriter::TMorvatWriter;
 };
 
-class TMorvat3XLS : public TMorvat3FormatText, public TxlsCellEvents {
+class TMorvat3XLS : public TMorvat3FormatText, public CellEvents {
  public:
   TMorvat3XLS();
   ~TMorvat3XLS() override;
@@ -52,7 +52,7 @@ class TMorvat3XLS : public TMorvat3FormatText, public TxlsCellEvents {
   TxlsAdvancedBeforeRowEvent OnAdvancedBeforeExportRow;
   TxlsAdvancedRecNoEvent OnAdvancedExportedRecord;
 
-  std::unique_ptr<TMorvatWriter> CreateWriter(TMorvatStream& stream) override;
+  std::unique_ptr<TMorvatWriter> CreateWriter(MorvatStream& stream) override;
   // Writes the workbook named by FileName.
   void Execute() override;
   // Clears every source reference of the component and of its sheets that points to
@@ -62,8 +62,8 @@ class TMorvat3XLS : public TMorvat3FormatText, public TxlsCellEvents {
  private:
   struct RunStop {};  // "stop the whole run"
   // The run into the workbook; false when an abort ended a sheet's data early.
-  bool RunSteps(TxlsWorkbookWriter& book);
-  bool ExportSheet(TxlsWorkbookWriter& book, TxlsSheet& sheet, int index);
+  bool RunSteps(WorkbookWriter& book);
+  bool ExportSheet(WorkbookWriter& book, TxlsSheet& sheet, int index);
   // The exported sheets' sources, settings, sizes and titles, before any file is opened.
   void CheckSheets();
   void CheckSheet(TxlsSheet& sheet) const;

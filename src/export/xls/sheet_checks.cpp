@@ -26,7 +26,7 @@ std::string TooManyRows(const std::string& title) {
          " rows, the most a sheet can hold";
 }
 
-int LinesWritten(const TMorvatStringList& lines, int lineCount) {
+int LinesWritten(const MorvatStringList& lines, int lineCount) {
   return std::max(lineCount != 0 ? lineCount : lines.Count(), 0);
 }
 

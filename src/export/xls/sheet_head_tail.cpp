@@ -28,18 +28,18 @@ constexpr size_t kRangesPerRecord = (kMaxRecordData - 2) / 8;
 
 // HEADER or FOOTER: nothing for an empty text, else the character count, the encoding flag
 // and the characters.
-void WriteHeaderFooterRecord(TxlsWorkbookWriter& book, const TxlsSheet& sheet, uint16_t id,
+void WriteHeaderFooterRecord(WorkbookWriter& book, const TxlsSheet& sheet, uint16_t id,
                              const std::string& text) {
   const std::u16string chars = Utf16FromUtf8(text);
   if (chars.empty()) {
-    book.WriteRecord(id, [](TbiffBytes&) {});
+    book.WriteRecord(id, [](BiffBytes&) {});
     return;
   }
   if (chars.size() > 255)
     throw EMorvatError("Sheet \"" + sheet.Title +
                        "\": the page header or footer is longer than "
                        "255 characters");
-  book.WriteRecord(id, [&](TbiffBytes& d) {
+  book.WriteRecord(id, [&](BiffBytes& d) {
     d.U16(static_cast<uint16_t>(chars.size()));
     // 8-bit characters when every character has one; otherwise UTF-16, so nothing is lost.
     if (FitsCompressed(chars)) {
@@ -52,7 +52,7 @@ void WriteHeaderFooterRecord(TxlsWorkbookWriter& book, const TxlsSheet& sheet, u
   });
 }
 
-void WriteExplicitCells(TxlsStyleTable& styles, TxlsCellRecords& cells, const TxlsSheet& sheet) {
+void WriteExplicitCells(StyleTable& styles, CellRecords& cells, const TxlsSheet& sheet) {
   for (const TxlsCell& cell : sheet.Cells) {
     if (!cell.IsValid()) continue;
     const int r = cell.Row - 1, c = cell.Col - 1;
@@ -81,13 +81,13 @@ void WriteExplicitCells(TxlsStyleTable& styles, TxlsCellRecords& cells, const Tx
 }
 
 // MERGEDCELLS: the valid entries only, so that no empty range overlaps a real one.
-void WriteMergedCells(TxlsWorkbookWriter& book, const TxlsSheet& sheet) {
+void WriteMergedCells(WorkbookWriter& book, const TxlsSheet& sheet) {
   std::vector<const TxlsMergedCells*> merged;
   for (const TxlsMergedCells& m : sheet.MergedCells)
     if (m.IsValid()) merged.push_back(&m);
   for (size_t start = 0; start < merged.size(); start += kRangesPerRecord) {
     const size_t n = std::min(kRangesPerRecord, merged.size() - start);
-    book.WriteRecord(rid::kMergedCells, [&](TbiffBytes& d) {
+    book.WriteRecord(rid::kMergedCells, [&](BiffBytes& d) {
       d.U16(static_cast<uint16_t>(n));
       for (size_t i = 0; i < n; ++i) {
         const TxlsMergedCells& m = *merged[start + i];
@@ -100,7 +100,7 @@ void WriteMergedCells(TxlsWorkbookWriter& book, const TxlsSheet& sheet) {
 
 }  // namespace
 
-uint64_t WriteSheetHead(TxlsWorkbookWriter& book, const TxlsSheet& sheet, int sheetIndex,
+uint64_t WriteSheetHead(WorkbookWriter& book, const TxlsSheet& sheet, int sheetIndex,
                         const ITextMeasure& measure) {
   book.AddBoundSheet(sheetIndex, Utf16FromUtf8(sheet.Title));
   book.WriteBOF(0x0010);
@@ -108,15 +108,15 @@ uint64_t WriteSheetHead(TxlsWorkbookWriter& book, const TxlsSheet& sheet, int sh
   // change 0.001.
   book.WriteWordRecords(
       {{rid::kCalcMode, 1}, {rid::kCalcCount, 100}, {rid::kRefMode, 1}, {rid::kIteration, 0}});
-  book.WriteRecord(rid::kDelta, [](TbiffBytes& d) { d.Double(0.001); });
+  book.WriteRecord(rid::kDelta, [](BiffBytes& d) { d.Double(0.001); });
   // Recalculated before saving; printed without headers and grid lines; no outline.
   book.WriteWordRecords({{rid::kSaveRecalc, 1},
                          {rid::kPrintHeaders, 0},
                          {rid::kPrintGridlines, 0},
                          {rid::kGridSet, 1}});
-  book.WriteRecord(rid::kGuts, [](TbiffBytes& d) { d.Zeros(8); });
+  book.WriteRecord(rid::kGuts, [](BiffBytes& d) { d.Zeros(8); });
   book.WriteWordRecord(rid::kDefColWidth, static_cast<uint16_t>(sheet.DefColWidth));
-  book.WriteRecord(rid::kDefaultRowHeight, [&](TbiffBytes& d) {
+  book.WriteRecord(rid::kDefaultRowHeight, [&](BiffBytes& d) {
     d.U16(0).U16(static_cast<uint16_t>(std::trunc(sheet.DefRowHeight * 20)));
   });
   book.WriteWordRecord(rid::kWsBool, 0x04C1);
@@ -129,7 +129,7 @@ uint64_t WriteSheetHead(TxlsWorkbookWriter& book, const TxlsSheet& sheet, int sh
   for (int i = 0; i < sheet.Columns.Count(); ++i) {
     const auto col = static_cast<uint16_t>(sheet.StartDataCol + i);
     const uint16_t width = StoredColumnWidth(sheet.Columns[i].Width, measure);
-    book.WriteRecord(rid::kColInfo, [&](TbiffBytes& d) {
+    book.WriteRecord(rid::kColInfo, [&](BiffBytes& d) {
       d.U16(col).U16(col).U16(width).U16(kDefaultCellXF).U16(0).U8(0);
     });
   }
@@ -137,8 +137,7 @@ uint64_t WriteSheetHead(TxlsWorkbookWriter& book, const TxlsSheet& sheet, int sh
   return firstColInfo;
 }
 
-void RewriteColumnWidths(TxlsStream& stream, uint64_t firstColInfo,
-                         const std::vector<int>& widths) {
+void RewriteColumnWidths(XlsStream& stream, uint64_t firstColInfo, const std::vector<int>& widths) {
   const uint64_t end = stream.Position();
   for (size_t i = 0; i < widths.size(); ++i) {
     stream.Seek(firstColInfo + kColInfoSize * i + kColInfoWidthAt);
@@ -148,17 +147,16 @@ void RewriteColumnWidths(TxlsStream& stream, uint64_t firstColInfo,
   stream.Seek(end);
 }
 
-void WriteSheetTail(TxlsWorkbookWriter& book, TxlsCellRecords& cells, const TxlsSheet& sheet) {
-  TxlsStyleTable& styles = book.Styles();
+void WriteSheetTail(WorkbookWriter& book, CellRecords& cells, const TxlsSheet& sheet) {
+  StyleTable& styles = book.Styles();
   WriteExplicitCells(styles, cells, sheet);
   WriteMergedCells(book, sheet);
   for (const TxlsHyperlink& link : sheet.Hyperlinks)
     if (link.IsValid())
       cells.Label(link.Row - 1, link.Col - 1, styles.GetCellXF("General", &link.Format),
                   link.Title);
-  book.WriteRecord(rid::kWindow2, [](TbiffBytes& d) { d.U16(kWindow2Options).Zeros(16); });
-  book.WriteRecord(rid::kSelection,
-                   [](TbiffBytes& d) { d.U8(kOnlyPane).Zeros(6).U16(1).Zeros(7); });
+  book.WriteRecord(rid::kWindow2, [](BiffBytes& d) { d.U16(kWindow2Options).Zeros(16); });
+  book.WriteRecord(rid::kSelection, [](BiffBytes& d) { d.U8(kOnlyPane).Zeros(6).U16(1).Zeros(7); });
   for (const TxlsHyperlink& link : sheet.Hyperlinks)
     if (link.IsValid()) WriteHyperlinkRecords(book.Stream(), link);
   book.WriteEOF();

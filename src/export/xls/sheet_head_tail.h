@@ -16,14 +16,14 @@ namespace vorlix::exporter::xls {
 
 // Writes the head of the sheet with index `sheetIndex`; column widths are measured with
 // `measure`. Returns the stream position of the first COLINFO record.
-uint64_t WriteSheetHead(TxlsWorkbookWriter& book, const TxlsSheet& sheet, int sheetIndex,
+uint64_t WriteSheetHead(WorkbookWriter& book, const TxlsSheet& sheet, int sheetIndex,
                         const ITextMeasure& measure);
 
 // Sets the widths, in characters, of the COLINFO records that the head wrote from
 // `firstColInfo` on, one per column; the stream's position stays where it was.
-void RewriteColumnWidths(TxlsStream& stream, uint64_t firstColInfo, const std::vector<int>& widths);
+void RewriteColumnWidths(XlsStream& stream, uint64_t firstColInfo, const std::vector<int>& widths);
 
 // Writes the tail of the sheet, its cells through `cells`.
-void WriteSheetTail(TxlsWorkbookWriter& book, TxlsCellRecords& cells, const TxlsSheet& sheet);
+void WriteSheetTail(WorkbookWriter& book, CellRecords& cells, const TxlsSheet& sheet);
 
 }  // namespace vorlix::exporter::xls

@@ -25,15 +25,15 @@ std::string NumberFormatOf(const TMorvatColumn& column) {
 
 }  // namespace
 
-void TxlsSheetWriter::ColumnTotals::Add(double value) {
+void SheetWriter::ColumnTotals::Add(double value) {
   min = count == 0 ? value : std::min(min, value);
   max = count == 0 ? value : std::max(max, value);
   sum += value;
   ++count;
 }
 
-TxlsSheetWriter::TxlsSheetWriter(TxlsWorkbookWriter& book, TxlsSheet& sheet, int sheetIndex,
-                                 const TxlsCellEvents& events, const ITextMeasure& measure)
+SheetWriter::SheetWriter(WorkbookWriter& book, TxlsSheet& sheet, int sheetIndex,
+                         const CellEvents& events, const ITextMeasure& measure)
     : book_(book),
       sheet_(sheet),
       sheetIndex_(sheetIndex),
@@ -44,7 +44,7 @@ TxlsSheetWriter::TxlsSheetWriter(TxlsWorkbookWriter& book, TxlsSheet& sheet, int
 
 // --- Preparing the columns ---
 
-void TxlsSheetWriter::Prepare() {
+void SheetWriter::Prepare() {
   row_ = 0;
   const TMorvatColumns& columns = sheet_.Columns;
   fieldXFs_.assign(columns.Count(), kDefaultCellXF);
@@ -60,9 +60,9 @@ void TxlsSheetWriter::Prepare() {
   totals_.assign(columns.Count(), ColumnTotals{});
 }
 
-void TxlsSheetWriter::PrepareFieldStyles() {
+void SheetWriter::PrepareFieldStyles() {
   const TMorvatColumns& columns = sheet_.Columns;
-  TxlsStyleTable& styles = book_.Styles();
+  StyleTable& styles = book_.Styles();
   // The XF of the first column of each name (compared ignoring case) that gets one of its own.
   std::map<std::string, uint16_t> byName;
   for (int i = 0; i < columns.Count(); ++i) {
@@ -82,10 +82,10 @@ void TxlsSheetWriter::PrepareFieldStyles() {
       fieldXFs_[i] = it->second;
 }
 
-void TxlsSheetWriter::PrepareStripStyles() {
+void SheetWriter::PrepareStripStyles() {
   const TMorvatColumns& columns = sheet_.Columns;
   if (columns.Count() == 0) return;
-  TxlsStyleTable& styles = book_.Styles();
+  StyleTable& styles = book_.Styles();
   const std::vector<TxlsFormat>& strips = sheet_.StripStyles;
   const size_t n = strips.size();
   stripXFs_.assign(sheet_.StripType == ssCol ? 1 : n, std::vector<uint16_t>(columns.Count()));
@@ -101,22 +101,22 @@ void TxlsSheetWriter::PrepareStripStyles() {
 
 // --- Head and tail ---
 
-void TxlsSheetWriter::WriteSheetHead() {
+void SheetWriter::WriteSheetHead() {
   firstColInfo_ = xls::WriteSheetHead(book_, sheet_, sheetIndex_, measure_);
 }
 
-void TxlsSheetWriter::RewriteColumnWidths() {
+void SheetWriter::RewriteColumnWidths() {
   if (sheet_.AutoCalcColWidth) xls::RewriteColumnWidths(book_.Stream(), firstColInfo_, autoWidths_);
 }
 
-void TxlsSheetWriter::WriteSheetTail() {
+void SheetWriter::WriteSheetTail() {
   xls::WriteSheetTail(book_, cells_, sheet_);
 }
 
 // --- Lines, captions, records ---
 
-void TxlsSheetWriter::WriteLines(const TMorvatStringList& lines, int lineCount,
-                                 const TxlsFormat& format, const TxlsLineParamsEvent& event) {
+void SheetWriter::WriteLines(const MorvatStringList& lines, int lineCount, const TxlsFormat& format,
+                             const TxlsLineParamsEvent& event) {
   const int count = lineCount != 0 ? lineCount : lines.Count();
   for (int l = 0; l < count; ++l) {
     std::string line = l < lines.Count() ? lines[l] : std::string();
@@ -141,7 +141,7 @@ void TxlsSheetWriter::WriteLines(const TMorvatStringList& lines, int lineCount,
   }
 }
 
-void TxlsSheetWriter::WriteBeforeDataCells() {
+void SheetWriter::WriteBeforeDataCells() {
   if (!events_.OnGetBeforeDataParams) return;
   for (int j = 0; j < sheet_.StartDataCol; ++j) {
     TxlsFormat format;
@@ -152,7 +152,7 @@ void TxlsSheetWriter::WriteBeforeDataCells() {
   }
 }
 
-void TxlsSheetWriter::WriteCaptions() {
+void SheetWriter::WriteCaptions() {
   if (!sheet_.AllowCaptions) return;
   WriteBeforeDataCells();
   for (int i = 0; i < sheet_.Columns.Count(); ++i) {
@@ -171,7 +171,7 @@ void TxlsSheetWriter::WriteCaptions() {
   ++row_;
 }
 
-uint16_t TxlsSheetWriter::DataCellXF(int i) {
+uint16_t SheetWriter::DataCellXF(int i) {
   const TMorvatColumn& column = sheet_.Columns[i];
   uint16_t xf = fieldXFs_[i];
   if (xf == kDefaultCellXF && !stripXFs_.empty())
@@ -194,7 +194,7 @@ uint16_t TxlsSheetWriter::DataCellXF(int i) {
   return book_.Styles().GetCellXF(formatString, &format);
 }
 
-void TxlsSheetWriter::WriteRecordRow() {
+void SheetWriter::WriteRecordRow() {
   WriteBeforeDataCells();
   for (int i = 0; i < sheet_.Columns.Count(); ++i) {
     std::string text = i < sheet_.Row.Count() ? sheet_.Row[i].Data : std::string();
@@ -208,7 +208,7 @@ void TxlsSheetWriter::WriteRecordRow() {
   ++row_;
 }
 
-void TxlsSheetWriter::WriteDataCell(int i, std::string& text, uint16_t xf) {
+void SheetWriter::WriteDataCell(int i, std::string& text, uint16_t xf) {
   const TMorvatColumn& column = sheet_.Columns[i];
   const TMorvatFormats& formats = sheet_.Formats;
   const int col = sheet_.StartDataCol + i;
@@ -258,7 +258,7 @@ void TxlsSheetWriter::WriteDataCell(int i, std::string& text, uint16_t xf) {
   }
 }
 
-void TxlsSheetWriter::UpdateColumnWidth(const std::string& text, uint16_t xf, int i) {
+void SheetWriter::UpdateColumnWidth(const std::string& text, uint16_t xf, int i) {
   if (!sheet_.AutoCalcColWidth || i < 0 || i >= static_cast<int>(autoWidths_.size())) return;
   TxlsFont font;
   if (const TxlsXFormat* registered = book_.Styles().FindXF(xf))
@@ -270,7 +270,7 @@ void TxlsSheetWriter::UpdateColumnWidth(const std::string& text, uint16_t xf, in
 
 // --- Aggregates ---
 
-void TxlsSheetWriter::WriteAggregates() {
+void SheetWriter::WriteAggregates() {
   TMorvatColumns& columns = sheet_.Columns;
   columns.ResetAggregateIndexes();
   bool any = false;

@@ -30,7 +30,7 @@ using TxlsAggregateParamsEvent =
 using TxlsAdvancedGetExportTextEvent =
     std::function<void(TxlsSheet& sender, int sheetIndex, int col, std::string& text)>;
 
-struct TxlsCellEvents {
+struct CellEvents {
   TxlsLineParamsEvent OnGetHeaderParams, OnGetBeforeDataParams, OnGetFooterParams;
   TxlsCaptionParamsEvent OnGetCaptionParams;
   TxlsDataParamsEvent OnGetDataParams;
@@ -40,17 +40,17 @@ struct TxlsCellEvents {
   std::function<void(int col, std::string& text)> EngineGetExportText;
 };
 
-class TxlsSheetWriter {
+class SheetWriter {
  public:
-  TxlsSheetWriter(TxlsWorkbookWriter& book, TxlsSheet& sheet, int sheetIndex,
-                  const TxlsCellEvents& events, const ITextMeasure& measure);
+  SheetWriter(WorkbookWriter& book, TxlsSheet& sheet, int sheetIndex, const CellEvents& events,
+              const ITextMeasure& measure);
 
   // Prepares the cell styles and automatic widths of the sheet's columns, which must be filled
   // already, and starts at the first row.
   void Prepare();
 
   void WriteSheetHead();
-  void WriteLines(const TMorvatStringList& lines, int lineCount, const TxlsFormat& format,
+  void WriteLines(const MorvatStringList& lines, int lineCount, const TxlsFormat& format,
                   const TxlsLineParamsEvent& event);
   void WriteCaptions();
   // The sheet's row in hand (sheet.Row), as record number sheet.RecordCounter.
@@ -74,13 +74,13 @@ class TxlsSheetWriter {
   void WriteBeforeDataCells();
   void UpdateColumnWidth(const std::string& text, uint16_t xf, int column);
 
-  TxlsWorkbookWriter& book_;
+  WorkbookWriter& book_;
   TxlsSheet& sheet_;
   int sheetIndex_;
-  const TxlsCellEvents& events_;
+  const CellEvents& events_;
   const ITextMeasure& measure_;
   double zeroWidth_;  // width of "0" in Arial 10, in pixels
-  TxlsCellRecords cells_;
+  CellRecords cells_;
 
   // --- Run state ---
   int row_ = 0;                     // the row written next

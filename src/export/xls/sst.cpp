@@ -152,7 +152,7 @@ uint64_t TsstStrings::SavedSize() const {
   return size + 4 + 2 + 8 * buckets;
 }
 
-void TsstStrings::SaveToStream(TxlsByteSink& stream, uint64_t streamPosition) const {
+void TsstStrings::SaveToStream(XlsByteSink& stream, uint64_t streamPosition) const {
   const std::vector<uint16_t> plan = RecordPlan();
   size_t next = 0;
   stream.WriteU16(rid::kSst);
@@ -166,7 +166,7 @@ void TsstStrings::SaveToStream(TxlsByteSink& stream, uint64_t streamPosition) co
   // Characters go out through a small buffer, converted to little-endian bytes.
   std::vector<uint8_t> bytes;
   struct Writer {
-    TxlsByteSink& stream;
+    XlsByteSink& stream;
     const std::vector<uint16_t>& plan;
     size_t& next;
     std::u16string_view text;

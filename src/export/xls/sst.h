@@ -34,7 +34,7 @@ class TsstStrings {
 
   // Writes the SST record and its CONTINUE records, then EXTSST, the index readers use to
   // find every n-th string; `streamPosition` is where the SST record starts in the stream.
-  void SaveToStream(TxlsByteSink& stream, uint64_t streamPosition = 0) const;
+  void SaveToStream(XlsByteSink& stream, uint64_t streamPosition = 0) const;
   // Bytes SaveToStream writes (record headers included).
   uint64_t SavedSize() const;
   // Strings per EXTSST bucket: at least 8, and at most 128 buckets.

@@ -24,7 +24,7 @@ struct XFFields {
 // attributes used, border lines and colours, fill pattern and colours.
 std::vector<uint8_t> XFData(const XFFields& f) {
   std::vector<uint8_t> data;
-  TbiffBytes(data)
+  BiffBytes(data)
       .U16(f.font)
       .U16(f.numberFormat)
       .U16(f.typeProtection)
@@ -39,7 +39,7 @@ std::vector<uint8_t> XFData(const XFFields& f) {
   return data;
 }
 
-bool SameOptionalFont(const TxlsRegisteredFont* a, const std::optional<TxlsFont>& b) {
+bool SameOptionalFont(const RegisteredFont* a, const std::optional<TxlsFont>& b) {
   if (a == nullptr || !b) return a == nullptr && !b;
   return a->Font.SameFont(*b);
 }
@@ -64,7 +64,7 @@ uint8_t UnderlineCode(TxlsFontUnderline underline) {
 std::vector<uint8_t> FontData(const TxlsFont& font) {
   const std::u16string name = Utf16FromUtf8(font.Name).substr(0, 255);
   std::vector<uint8_t> data;
-  TbiffBytes d(data);
+  BiffBytes d(data);
   d.U16(static_cast<uint16_t>(font.Size * 20));
   d.U16(static_cast<uint16_t>((font.Has(xfsItalic) ? 0x0002 : 0) |
                               (font.Has(xfsStrikeOut) ? 0x0008 : 0)));
@@ -78,7 +78,7 @@ std::vector<uint8_t> FontData(const TxlsFont& font) {
 // FORMAT: the number format's index and its picture in UTF-16.
 std::vector<uint8_t> FormatData(uint16_t index, const std::u16string& format) {
   std::vector<uint8_t> data;
-  TbiffBytes d(data);
+  BiffBytes d(data);
   d.U16(index).U16(static_cast<uint16_t>(format.size())).U8(0x01);
   PutUtf16(d, format);
   return data;
@@ -159,23 +159,23 @@ TbiffXF::TbiffXF(const TxlsXFormat& xf) : TbiffXF(XFData(CellXF(xf))) {}
 TbiffStyle::TbiffStyle(const uint8_t bytes[4])
     : TbiffRecord(std::vector<uint8_t>(bytes, bytes + 4), rid::kStyle) {}
 
-TxlsStyleTable::TxlsStyleTable() = default;
+StyleTable::StyleTable() = default;
 
-const TxlsRegisteredFont* TxlsStyleTable::RegisterFont(const TxlsFont& font) {
-  for (const TxlsRegisteredFont& f : fonts_)
+const RegisteredFont* StyleTable::RegisterFont(const TxlsFont& font) {
+  for (const RegisteredFont& f : fonts_)
     if (f.Font.SameFont(font)) return &f;
   fonts_.push_back({++lastFont_, font});
   return &fonts_.back();
 }
 
-const TxlsTextFormat* TxlsStyleTable::RegisterNumberFormat(const std::string& format) {
+const TxlsTextFormat* StyleTable::RegisterNumberFormat(const std::string& format) {
   for (const TxlsTextFormat& f : numberFormats_)
     if (f.Format == format) return &f;
   numberFormats_.push_back({++lastNumberFormat_, format});
   return &numberFormats_.back();
 }
 
-uint16_t TxlsStyleTable::GetCellXF(const std::string& formatString, const TxlsFormat* format) {
+uint16_t StyleTable::GetCellXF(const std::string& formatString, const TxlsFormat* format) {
   if (formatString == "General" && format == nullptr) return kDefaultCellXF;
   const std::string s = formatString.empty() ? "General" : formatString;
   const bool hasNumberFormat = s != "General";
@@ -211,15 +211,15 @@ uint16_t TxlsStyleTable::GetCellXF(const std::string& formatString, const TxlsFo
   return xf.Index;
 }
 
-const TxlsXFormat* TxlsStyleTable::FindXF(uint16_t index) const {
+const TxlsXFormat* StyleTable::FindXF(uint16_t index) const {
   if (index <= kDefaultCellXF) return nullptr;
   size_t position = index - kDefaultCellXF - 1;
   return position < xfs_.size() ? &xfs_[position] : nullptr;
 }
 
-void TxlsStyleTable::WriteRecords(TxlsByteSink& out) const {
+void StyleTable::WriteRecords(XlsByteSink& out) const {
   for (int i = 0; i < 4; ++i) TbiffFont(TxlsFont{}).SaveToStream(out);
-  for (const TxlsRegisteredFont& f : fonts_) TbiffFont(f.Font).SaveToStream(out);
+  for (const RegisteredFont& f : fonts_) TbiffFont(f.Font).SaveToStream(out);
   for (const TxlsTextFormat& f : numberFormats_)
     TbiffFormat(f.Index, ThroughCodePage(Utf16FromUtf8(f.Format))).SaveToStream(out);
   for (int i = 0; i <= 15; ++i) TbiffXF::Fixed(i)->SaveToStream(out);
@@ -227,10 +227,10 @@ void TxlsStyleTable::WriteRecords(TxlsByteSink& out) const {
   for (const auto& style : kStyleRecords) TbiffStyle(style).SaveToStream(out);
 }
 
-void TxlsStyleTable::WritePalette(TxlsByteSink& out) {
+void StyleTable::WritePalette(XlsByteSink& out) {
   // PALETTE: 56 colours, each as red, green, blue and a zero byte.
   std::vector<uint8_t> record;
-  TbiffBytes d(record);
+  BiffBytes d(record);
   d.U16(rid::kPalette).U16(226).U16(56);
   for (int i = 0; i < 56; ++i) {
     const uint32_t rgb = PaletteRgb(8 + i);

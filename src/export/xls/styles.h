@@ -22,14 +22,14 @@ struct TxlsTextFormat {
   std::string Format = "General";  // UTF-8
 };
 
-struct TxlsRegisteredFont {
+struct RegisteredFont {
   uint16_t Index = 0;
   TxlsFont Font;
 };
 
 struct TxlsXFormat {
   uint16_t Index = 0;
-  const TxlsRegisteredFont* Font = nullptr;
+  const RegisteredFont* Font = nullptr;
   const TxlsTextFormat* NumberFormat = nullptr;
   TxlsBorders Borders;
   TxlsFill Fill;
@@ -63,9 +63,9 @@ class TbiffStyle : public TbiffRecord {
   explicit TbiffStyle(const uint8_t bytes[4]);
 };
 
-class TxlsStyleTable {
+class StyleTable {
  public:
-  TxlsStyleTable();
+  StyleTable();
 
   // Font of the sheet's data format: a format whose font equals it adds no font to its XF.
   void SetDataFont(const TxlsFont& font) { dataFont_ = font; }
@@ -81,16 +81,16 @@ class TxlsStyleTable {
   size_t XFCount() const { return xfs_.size(); }
 
   // FONT, FORMAT, XF and STYLE records in their order, then PALETTE.
-  void WriteRecords(TxlsByteSink& out) const;
-  static void WritePalette(TxlsByteSink& out);
+  void WriteRecords(XlsByteSink& out) const;
+  static void WritePalette(XlsByteSink& out);
 
  private:
-  const TxlsRegisteredFont* RegisterFont(const TxlsFont& font);
+  const RegisteredFont* RegisterFont(const TxlsFont& font);
   const TxlsTextFormat* RegisterNumberFormat(const std::string& format);
 
   TxlsFont dataFont_;
   // deques keep the addresses of registered items stable while more are added.
-  std::deque<TxlsRegisteredFont> fonts_;
+  std::deque<RegisteredFont> fonts_;
   std::deque<TxlsTextFormat> numberFormats_;
   std::deque<TxlsXFormat> xfs_;
   uint16_t lastFont_ = 4, lastNumberFormat_ = 49, lastXF_ = 15;

@@ -26,7 +26,7 @@ constexpr short kBold[95] = {
 
 }  // namespace
 
-double TArialMetrics::TextWidth(const std::string& text, const TxlsFont& font) const {
+double ArialMetrics::TextWidth(const std::string& text, const TxlsFont& font) const {
   const bool bold = font.Has(xfsBold);
   const double pixelsPerEm = font.Size * 96.0 / 72.0;
   double width = 0;
@@ -44,7 +44,7 @@ double TArialMetrics::TextWidth(const std::string& text, const TxlsFont& font) c
 }
 
 const ITextMeasure& DefaultTextMeasure() {
-  static const TArialMetrics metrics;
+  static const ArialMetrics metrics;
   return metrics;
 }
 

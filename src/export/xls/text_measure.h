@@ -19,7 +19,7 @@ class ITextMeasure {
 
 // Arial (regular and bold) advance widths, rounded to whole pixels per character as a screen
 // font at 96 dpi is; italic and other names are measured as Arial.
-class TArialMetrics : public ITextMeasure {
+class ArialMetrics : public ITextMeasure {
  public:
   double TextWidth(const std::string& text, const TxlsFont& font) const override;
 };

@@ -14,44 +14,44 @@ void TxlsBoundSheet::Widen(int32_t row, int32_t col) {
   if (LastCol < 0 || col > LastCol) LastCol = col;
 }
 
-TxlsWorkbookWriter::TxlsWorkbookWriter(TxlsStream& stream) : stream_(stream) {}
+WorkbookWriter::WorkbookWriter(XlsStream& stream) : stream_(stream) {}
 
-void TxlsWorkbookWriter::SendRecord(uint16_t id) {
+void WorkbookWriter::SendRecord(uint16_t id) {
   const size_t length = record_.size() - 4;
   if (length > kMaxRecordData) throw std::length_error("Record data longer than one record holds");
-  TbiffBytes(record_).PatchAt<uint16_t>(0, id).PatchAt<uint16_t>(2, static_cast<uint16_t>(length));
+  BiffBytes(record_).PatchAt<uint16_t>(0, id).PatchAt<uint16_t>(2, static_cast<uint16_t>(length));
   stream_.Write(record_.data(), record_.size());
 }
 
-void TxlsWorkbookWriter::WriteWordRecord(uint16_t id, uint16_t value) {
-  WriteRecord(id, [&](TbiffBytes& d) { d.U16(value); });
+void WorkbookWriter::WriteWordRecord(uint16_t id, uint16_t value) {
+  WriteRecord(id, [&](BiffBytes& d) { d.U16(value); });
 }
 
-void TxlsWorkbookWriter::WriteWordRecords(std::initializer_list<TxlsWordRecord> records) {
-  for (const TxlsWordRecord& record : records) WriteWordRecord(record.id, record.value);
+void WorkbookWriter::WriteWordRecords(std::initializer_list<WordRecord> records) {
+  for (const WordRecord& record : records) WriteWordRecord(record.id, record.value);
 }
 
-void TxlsWorkbookWriter::WriteBOF(uint16_t substreamType) {
+void WorkbookWriter::WriteBOF(uint16_t substreamType) {
   // BIFF8, build 0x0DBB of 1996, file history flags 0, lowest version 6 that can read it.
-  WriteRecord(rid::kBof, [&](TbiffBytes& d) {
+  WriteRecord(rid::kBof, [&](BiffBytes& d) {
     d.U16(0x0600).U16(substreamType).U16(0x0DBB).U16(0x07CC).U32(0).U32(0x0206);
   });
 }
 
-void TxlsWorkbookWriter::WriteEOF() {
-  WriteRecord(rid::kEof, [](TbiffBytes&) {});
+void WorkbookWriter::WriteEOF() {
+  WriteRecord(rid::kEof, [](BiffBytes&) {});
 }
 
-void TxlsWorkbookWriter::WriteDimensions() {
+void WorkbookWriter::WriteDimensions() {
   CurrentSheet().DimensionsPosition = static_cast<uint32_t>(stream_.Position());
-  WriteRecord(rid::kDimensions, [](TbiffBytes& d) { d.Zeros(14); });
+  WriteRecord(rid::kDimensions, [](BiffBytes& d) { d.Zeros(14); });
 }
 
-void TxlsWorkbookWriter::WriteGlobalsHead() {
+void WorkbookWriter::WriteGlobalsHead() {
   WriteBOF(0x0005);
   // WRITEACCESS: the banner as 8-bit characters, padded with blanks to 112 bytes.
   const std::string banner = std::string(kProductName) + " " + kProductVersion;
-  WriteRecord(rid::kWriteAccess, [&](TbiffBytes& d) {
+  WriteRecord(rid::kWriteAccess, [&](BiffBytes& d) {
     d.U16(static_cast<uint16_t>(banner.size())).U8(0).Bytes(banner);
     d.Bytes(std::string(112 - 3 - banner.size(), ' '));
   });
@@ -66,7 +66,7 @@ void TxlsWorkbookWriter::WriteGlobalsHead() {
                     {rid::kProt4RevPass, 0}});
   // WINDOW1: position and size of the window in twips, tab bar shown, first sheet shown and
   // selected, one sheet selected, tab bar width.
-  WriteRecord(rid::kWindow1, [](TbiffBytes& d) {
+  WriteRecord(rid::kWindow1, [](BiffBytes& d) {
     for (uint16_t word : {120, 120, 23820, 15720, 0x0038, 0, 0, 1, 600}) d.U16(word);
   });
   // No backup, objects shown, dates from 1900, full precision, no refresh on load, external
@@ -81,7 +81,7 @@ void TxlsWorkbookWriter::WriteGlobalsHead() {
   WriteEOF();
 }
 
-TxlsBoundSheet& TxlsWorkbookWriter::AddBoundSheet(int sheetIndex, const std::u16string& name) {
+TxlsBoundSheet& WorkbookWriter::AddBoundSheet(int sheetIndex, const std::u16string& name) {
   TxlsBoundSheet sheet;
   sheet.SheetIndex = sheetIndex;
   sheet.Name = name;
@@ -90,10 +90,10 @@ TxlsBoundSheet& TxlsWorkbookWriter::AddBoundSheet(int sheetIndex, const std::u16
   return boundSheets_.back();
 }
 
-void TxlsWorkbookWriter::WriteGlobalsBlock(TxlsByteSink& out, uint64_t blockPosition) {
-  TxlsBuffer styles;
+void WorkbookWriter::WriteGlobalsBlock(XlsByteSink& out, uint64_t blockPosition) {
+  XlsBuffer styles;
   styles_.WriteRecords(styles);
-  TxlsStyleTable::WritePalette(styles);
+  StyleTable::WritePalette(styles);
   // The block's size is known before it is written, so each BOUNDSHEET gets its sheet's final
   // BOF position (inserting the block moves every sheet towards the end by that size).
   uint64_t size = styles.Size();
@@ -113,18 +113,18 @@ void TxlsWorkbookWriter::WriteGlobalsBlock(TxlsByteSink& out, uint64_t blockPosi
   sst_.SaveToStream(out, blockPosition + sstPosition);
 }
 
-std::vector<uint8_t> TxlsWorkbookWriter::BuildGlobalsBlock() {
-  TxlsBuffer block;
+std::vector<uint8_t> WorkbookWriter::BuildGlobalsBlock() {
+  XlsBuffer block;
   WriteGlobalsBlock(block, insertionPosition_);
   return std::move(block.Bytes());
 }
 
-void TxlsWorkbookWriter::Finish() {
+void WorkbookWriter::Finish() {
   const uint64_t end = stream_.Size();
   for (const TxlsBoundSheet& sheet : boundSheets_) {
     if (!sheet.HasRange()) continue;
     std::vector<uint8_t> range;
-    TbiffBytes(range)
+    BiffBytes(range)
         .U32(static_cast<uint32_t>(sheet.FirstRow))
         .U32(static_cast<uint32_t>(sheet.LastRow + 1))
         .U16(static_cast<uint16_t>(sheet.FirstCol))

@@ -21,7 +21,7 @@ extern const char* const kProductName;
 extern const char* const kProductVersion;
 
 // A record whose data is one 16-bit word.
-struct TxlsWordRecord {
+struct WordRecord {
   uint16_t id, value;
 };
 
@@ -39,24 +39,24 @@ struct TxlsBoundSheet {
   bool HasRange() const { return FirstRow >= 0 && LastRow >= 0 && FirstCol >= 0 && LastCol >= 0; }
 };
 
-class TxlsWorkbookWriter {
+class WorkbookWriter {
  public:
-  explicit TxlsWorkbookWriter(TxlsStream& stream);
+  explicit WorkbookWriter(XlsStream& stream);
 
-  TxlsStream& Stream() { return stream_; }
+  XlsStream& Stream() { return stream_; }
 
-  // Writes one record whose data `fill` appends to the TbiffBytes it is handed. Data longer than
+  // Writes one record whose data `fill` appends to the BiffBytes it is handed. Data longer than
   // one record holds raises std::length_error.
   template <typename Fill>
   void WriteRecord(uint16_t id, Fill&& fill) {
     record_.resize(4);  // the header, filled in when the data is known
-    TbiffBytes data(record_);
+    BiffBytes data(record_);
     fill(data);
     SendRecord(id);
   }
   void WriteWordRecord(uint16_t id, uint16_t value);
   // Records of one 16-bit word each, in order.
-  void WriteWordRecords(std::initializer_list<TxlsWordRecord> records);
+  void WriteWordRecords(std::initializer_list<WordRecord> records);
   void WriteBOF(uint16_t substreamType);
   void WriteEOF();
   // The current sheet's DIMENSIONS, all zero until Finish fills in the sheet's used range.
@@ -71,14 +71,14 @@ class TxlsWorkbookWriter {
   TxlsBoundSheet& CurrentSheet() { return boundSheets_.back(); }
 
   TsstStrings& Sst() { return sst_; }
-  TxlsStyleTable& Styles() { return styles_; }
+  StyleTable& Styles() { return styles_; }
 
   // Fills in the DIMENSIONS records, builds the globals block and inserts it.
   void Finish();
   // Writes the globals block: styles, palette, one BOUNDSHEET per sheet (with the sheet's BOF
   // position behind the block), COUNTRY, the shared strings. blockPosition is where the block
   // will stand in the stream.
-  void WriteGlobalsBlock(TxlsByteSink& out, uint64_t blockPosition);
+  void WriteGlobalsBlock(XlsByteSink& out, uint64_t blockPosition);
   // The globals block in memory (for tests).
   std::vector<uint8_t> BuildGlobalsBlock();
   uint64_t InsertionPosition() const { return insertionPosition_; }
@@ -87,11 +87,11 @@ class TxlsWorkbookWriter {
   // Fills in the header of the record in record_ and writes it.
   void SendRecord(uint16_t id);
 
-  TxlsStream& stream_;
+  XlsStream& stream_;
   std::vector<uint8_t> record_;  // header and data of the record being written
   std::vector<TxlsBoundSheet> boundSheets_;
   TsstStrings sst_;
-  TxlsStyleTable styles_;
+  StyleTable styles_;
   uint64_t insertionPosition_ = 0;
 };
 

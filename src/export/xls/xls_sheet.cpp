@@ -8,16 +8,16 @@ TxlsSheet::TxlsSheet() {
 
 TxlsSheet::~TxlsSheet() = default;
 
-const TMorvatStringList* TxlsSheet::StringsOption(std::string_view name) const {
+const MorvatStringList* TxlsSheet::StringsOption(std::string_view name) const {
   if (name == "Captions") return &Captions;
   if (name == "UserFormats") return &UserFormats;
   if (name == "ColumnsWidth") return &ColumnsWidth;
-  return TMorvatSourceSettings::StringsOption(name);
+  return MorvatSourceSettings::StringsOption(name);
 }
 
 const TMorvatFormats* TxlsSheet::FormatsOption(std::string_view name) const {
   if (name == "Formats") return &Formats;
-  return TMorvatSourceSettings::FormatsOption(name);
+  return MorvatSourceSettings::FormatsOption(name);
 }
 
 TxlsSheet& TxlsSheets::Add() {

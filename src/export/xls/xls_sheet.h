@@ -20,7 +20,7 @@ namespace vorlix::exporter::xls {
 
 enum TxlsStripType : uint8_t { ssNone, ssCol, ssRow };
 
-class TxlsSheet : public TMorvatSourceSettings {
+class TxlsSheet : public MorvatSourceSettings {
  public:
   TxlsSheet();
   ~TxlsSheet() override;
@@ -39,7 +39,7 @@ class TxlsSheet : public TMorvatSourceSettings {
   int HeaderRows = 0;    // 16-bit count; 0 means one row per Header line
   int StartDataCol = 0;  // 8-bit column
   int FooterRows = 0;
-  TMorvatStringList Header, Captions, Footer, UserFormats, ColumnsWidth;
+  MorvatStringList Header, Captions, Footer, UserFormats, ColumnsWidth;
   TMorvatFormats Formats;
   double DefRowHeight = 12.75;  // points
   int DefColWidth = 8;          // characters
@@ -49,17 +49,17 @@ class TxlsSheet : public TMorvatSourceSettings {
 
   // Options read by name: the source settings and "Captions", "Formats", "UserFormats",
   // "ColumnsWidth".
-  const TMorvatStringList* StringsOption(std::string_view name) const override;
+  const MorvatStringList* StringsOption(std::string_view name) const override;
   const TMorvatFormats* FormatsOption(std::string_view name) const override;
 
   // --- The source's columns, row and record counter while a run reads it ---
   TMorvatColumns Columns{*this};
   TMorvatRow Row{Columns};
   int RecordCounter = 0;
-  TMorvatSourceCursor& Source() { return cursor_; }
+  MorvatSourceCursor& Source() { return cursor_; }
 
  private:
-  TMorvatSourceCursor cursor_{*this, RecordCounter};
+  MorvatSourceCursor cursor_{*this, RecordCounter};
 };
 
 // The sheets of a component, in order; a new sheet is titled "Sheet <count>".

@@ -19,7 +19,7 @@ constexpr size_t kChunkCapacity = 256 * 1024;
 constexpr size_t kFileBuffer = 256 * 1024;
 
 // Chunks of memory that are never moved once written.
-class MemoryStore : public TxlsStore {
+class MemoryStore : public XlsStore {
  public:
   void Append(const uint8_t* data, size_t size) override {
     while (size > 0) {
@@ -68,7 +68,7 @@ class MemoryStore : public TxlsStore {
 
 // An unnamed temporary file, removed when it is closed; appends go through a buffer. Errors
 // name the workbook the data belongs to and the folder of the temporary file.
-class FileStore : public TxlsStore {
+class FileStore : public XlsStore {
  public:
   explicit FileStore(std::string owner) : owner_(std::move(owner)) {
     try {
@@ -143,35 +143,35 @@ class FileStore : public TxlsStore {
 
 }  // namespace
 
-void TxlsByteSink::WriteU16(uint16_t value) {
+void XlsByteSink::WriteU16(uint16_t value) {
   uint8_t bytes[2];
   platform::StoreLittleEndian(bytes, value);
   Write(bytes, sizeof bytes);
 }
 
-void TxlsByteSink::WriteU32(uint32_t value) {
+void XlsByteSink::WriteU32(uint32_t value) {
   uint8_t bytes[4];
   platform::StoreLittleEndian(bytes, value);
   Write(bytes, sizeof bytes);
 }
 
-void TxlsBuffer::Write(const void* data, size_t size) {
+void XlsBuffer::Write(const void* data, size_t size) {
   const auto* p = static_cast<const uint8_t*>(data);
   bytes_.insert(bytes_.end(), p, p + size);
 }
 
-TxlsStream::TxlsStream(Storage storage, const std::string& owner) {
+XlsStream::XlsStream(Storage storage, const std::string& owner) {
   if (storage == Storage::TemporaryFile)
     store_ = std::make_unique<FileStore>(owner);
   else
     store_ = std::make_unique<MemoryStore>();
 }
 
-TxlsStream::~TxlsStream() = default;
-TxlsStream::TxlsStream(TxlsStream&&) noexcept = default;
-TxlsStream& TxlsStream::operator=(TxlsStream&&) noexcept = default;
+XlsStream::~XlsStream() = default;
+XlsStream::XlsStream(XlsStream&&) noexcept = default;
+XlsStream& XlsStream::operator=(XlsStream&&) noexcept = default;
 
-std::pair<size_t, uint64_t> TxlsStream::Locate(uint64_t position) const {
+std::pair<size_t, uint64_t> XlsStream::Locate(uint64_t position) const {
   uint64_t start = 0;
   for (size_t i = 0; i < pieces_.size(); ++i) {
     if (position < start + pieces_[i].length) return {i, position - start};
@@ -181,7 +181,7 @@ std::pair<size_t, uint64_t> TxlsStream::Locate(uint64_t position) const {
 }
 
 template <typename Visit>
-void TxlsStream::ForEachSpan(uint64_t position, size_t size, Visit&& visit) const {
+void XlsStream::ForEachSpan(uint64_t position, size_t size, Visit&& visit) const {
   if (size == 0) return;  // appends, the common case, skip the walk
   auto [index, offset] = Locate(position);
   for (; size > 0; ++index, offset = 0) {
@@ -192,7 +192,7 @@ void TxlsStream::ForEachSpan(uint64_t position, size_t size, Visit&& visit) cons
   }
 }
 
-size_t TxlsStream::SplitAt(uint64_t position) {
+size_t XlsStream::SplitAt(uint64_t position) {
   auto [index, offset] = Locate(position);
   if (index == pieces_.size() || offset == 0) return index;
   Piece& piece = pieces_[index];
@@ -202,7 +202,7 @@ size_t TxlsStream::SplitAt(uint64_t position) {
   return index + 1;
 }
 
-void TxlsStream::Write(const void* data, size_t size) {
+void XlsStream::Write(const void* data, size_t size) {
   const auto* p = static_cast<const uint8_t*>(data);
   // Overwrite what lies inside the stream.
   const size_t inside = static_cast<size_t>(std::min<uint64_t>(size, size_ - position_));
@@ -224,12 +224,12 @@ void TxlsStream::Write(const void* data, size_t size) {
   position_ = size_;
 }
 
-void TxlsStream::Seek(uint64_t position) {
+void XlsStream::Seek(uint64_t position) {
   if (position > size_) throw std::out_of_range("Seek beyond the end of the workbook stream");
   position_ = position;
 }
 
-void TxlsStream::ReadAt(uint64_t position, void* data, size_t size) const {
+void XlsStream::ReadAt(uint64_t position, void* data, size_t size) const {
   if (position > size_ || size > size_ - position)
     throw std::out_of_range("Read beyond the end of the workbook stream");
   auto* p = static_cast<uint8_t*>(data);
@@ -239,7 +239,7 @@ void TxlsStream::ReadAt(uint64_t position, void* data, size_t size) const {
   });
 }
 
-void TxlsStream::MoveTail(uint64_t from, uint64_t to) {
+void XlsStream::MoveTail(uint64_t from, uint64_t to) {
   if (to > from || from > size_) throw std::out_of_range("Bad move inside the workbook stream");
   if (from < size_ && to < from) {
     const size_t front = SplitAt(to);
@@ -251,7 +251,7 @@ void TxlsStream::MoveTail(uint64_t from, uint64_t to) {
   position_ = size_;
 }
 
-void TxlsStream::ForEachChunk(const std::function<void(const uint8_t*, size_t)>& sink) const {
+void XlsStream::ForEachChunk(const std::function<void(const uint8_t*, size_t)>& sink) const {
   std::vector<uint8_t> buffer(kFileBuffer);
   for (const Piece& piece : pieces_) {
     uint64_t done = 0;
@@ -264,7 +264,7 @@ void TxlsStream::ForEachChunk(const std::function<void(const uint8_t*, size_t)>&
   }
 }
 
-std::vector<uint8_t> TxlsStream::ToBytes() const {
+std::vector<uint8_t> XlsStream::ToBytes() const {
   std::vector<uint8_t> out(static_cast<size_t>(size_));
   if (size_ > 0) ReadAt(0, out.data(), out.size());
   return out;

@@ -15,9 +15,9 @@
 
 namespace vorlix::exporter::xls {
 
-class TxlsByteSink {
+class XlsByteSink {
  public:
-  virtual ~TxlsByteSink() = default;
+  virtual ~XlsByteSink() = default;
   virtual void Write(const void* data, size_t size) = 0;
 
   void WriteU8(uint8_t value) { Write(&value, 1); }
@@ -26,7 +26,7 @@ class TxlsByteSink {
 };
 
 // Bytes collected in one contiguous buffer.
-class TxlsBuffer : public TxlsByteSink {
+class XlsBuffer : public XlsByteSink {
  public:
   void Write(const void* data, size_t size) override;
   const std::vector<uint8_t>& Bytes() const { return bytes_; }
@@ -38,9 +38,9 @@ class TxlsBuffer : public TxlsByteSink {
 };
 
 // Where a stream keeps its bytes: appended at the end, read and overwritten anywhere.
-class TxlsStore {
+class XlsStore {
  public:
-  virtual ~TxlsStore() = default;
+  virtual ~XlsStore() = default;
   virtual void Append(const uint8_t* data, size_t size) = 0;
   virtual void WriteAt(uint64_t position, const uint8_t* data, size_t size) = 0;
   virtual void ReadAt(uint64_t position, uint8_t* data, size_t size) const = 0;
@@ -48,14 +48,14 @@ class TxlsStore {
 };
 
 // Seekable stream. Writing at a position inside the stream overwrites, at the end appends.
-class TxlsStream : public TxlsByteSink {
+class XlsStream : public XlsByteSink {
  public:
   enum class Storage { Memory, TemporaryFile };
   // `owner` names the workbook file in the messages of a temporary file's errors (EMorvatError).
-  explicit TxlsStream(Storage storage = Storage::Memory, const std::string& owner = {});
-  ~TxlsStream() override;
-  TxlsStream(TxlsStream&&) noexcept;
-  TxlsStream& operator=(TxlsStream&&) noexcept;
+  explicit XlsStream(Storage storage = Storage::Memory, const std::string& owner = {});
+  ~XlsStream() override;
+  XlsStream(XlsStream&&) noexcept;
+  XlsStream& operator=(XlsStream&&) noexcept;
 
   void Write(const void* data, size_t size) override;
   uint64_t Position() const { return position_; }
@@ -87,7 +87,7 @@ class TxlsStream : public TxlsByteSink {
   // Splits pieces so that one begins at position (< size).
   size_t SplitAt(uint64_t position);
 
-  std::unique_ptr<TxlsStore> store_;
+  std::unique_ptr<XlsStore> store_;
   std::vector<Piece> pieces_;
   uint64_t size_ = 0;
   uint64_t position_ = 0;

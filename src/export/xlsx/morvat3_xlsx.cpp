@@ -77,12 +77,12 @@ void TMorvat3XLSX::RunExport() {
 }
 
 void TMorvat3XLSX::WriteWorkbook(const std::string& path) {
-  TXlsxBook book(path, FileName.empty() ? path : FileName);
+  XlsxBook book(path, FileName.empty() ? path : FileName);
   book.AddSheet(Options.SheetTitle);
   book.SetPageHeader(Options.PageHeader);
   book.SetPageFooter(Options.PageFooter);
   struct BookScope {
-    TXlsxBook*& slot;
+    XlsxBook*& slot;
     ~BookScope() { slot = nullptr; }
   } scope{book_};
   book_ = &book;

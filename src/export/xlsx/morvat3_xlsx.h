@@ -67,7 +67,7 @@ class TMorvat3XLSX : public TMorvat3FormatText {
   // A data cell of the column's type.
   void WriteCell(int row, int column, const std::string& text);
 
-  TXlsxBook* book_ = nullptr;  // during WriteWorkbook only
+  XlsxBook* book_ = nullptr;  // during WriteWorkbook only
   int row_ = 0;
   int dataFormat_ = -1;
   std::vector<int> columnFormats_;

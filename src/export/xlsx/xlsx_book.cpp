@@ -32,7 +32,7 @@ std::string Sectioned(const std::string& text) {
 
 }  // namespace
 
-TXlsxBook::TXlsxBook(const std::string& path, const std::string& shownName)
+XlsxBook::XlsxBook(const std::string& path, const std::string& shownName)
     : path_(path), shownName_(shownName) {
   lxw_workbook_options options{};
   options.constant_memory = LXW_TRUE;
@@ -43,25 +43,25 @@ TXlsxBook::TXlsxBook(const std::string& path, const std::string& shownName)
     throw EMorvatError("Cannot create file \"" + shownName_ + "\". Out of memory");
 }
 
-TXlsxBook::~TXlsxBook() {
+XlsxBook::~XlsxBook() {
   if (book_ != nullptr) lxw_workbook_free(book_);
 }
 
-void TXlsxBook::Check(int error, const std::string& what) const {
+void XlsxBook::Check(int error, const std::string& what) const {
   if (error == LXW_NO_ERROR) return;
   throw EMorvatError(what + ": " + lxw_strerror(static_cast<lxw_error>(error)));
 }
 
-void TXlsxBook::CheckCell(int error, int row, int column) const {
+void XlsxBook::CheckCell(int error, int row, int column) const {
   if (error == LXW_NO_ERROR) return;
   Check(error, "Row " + std::to_string(row + 1) + ", column " + std::to_string(column + 1));
 }
 
-lxw_format* TXlsxBook::Format(int index) const {
+lxw_format* XlsxBook::Format(int index) const {
   return index >= 0 && index < static_cast<int>(formats_.size()) ? formats_[index] : nullptr;
 }
 
-void TXlsxBook::AddSheet(const std::string& title) {
+void XlsxBook::AddSheet(const std::string& title) {
   const std::string name = ValidUtf8(title);
   Check(workbook_validate_sheet_name(book_, name.c_str()),
         "The sheet title \"" + title + "\" cannot be used");
@@ -69,17 +69,17 @@ void TXlsxBook::AddSheet(const std::string& title) {
   if (sheet_ == nullptr) throw EMorvatError("The sheet \"" + title + "\" cannot be added");
 }
 
-void TXlsxBook::SetPageHeader(const std::string& text) {
+void XlsxBook::SetPageHeader(const std::string& text) {
   if (text.empty()) return;
   Check(worksheet_set_header(sheet_, Sectioned(text).c_str()), "The page header");
 }
 
-void TXlsxBook::SetPageFooter(const std::string& text) {
+void XlsxBook::SetPageFooter(const std::string& text) {
   if (text.empty()) return;
   Check(worksheet_set_footer(sheet_, Sectioned(text).c_str()), "The page footer");
 }
 
-int TXlsxBook::AddFormat(const TXlsxFont& font, const std::string& numberFormat) {
+int XlsxBook::AddFormat(const TXlsxFont& font, const std::string& numberFormat) {
   lxw_format* format = workbook_add_format(book_);
   if (format == nullptr) throw EMorvatError("Out of memory");
   const std::string name = ValidUtf8(font.Name);
@@ -94,7 +94,7 @@ int TXlsxBook::AddFormat(const TXlsxFont& font, const std::string& numberFormat)
   return static_cast<int>(formats_.size()) - 1;
 }
 
-void TXlsxBook::SetColumnWidth(int column, int storedUnits) {
+void XlsxBook::SetColumnWidth(int column, int storedUnits) {
   // The library keeps widths to whole pixels, as a spreadsheet shows them.
   const auto pixels = static_cast<uint32_t>(std::lround(storedUnits * kDigitPixels / 256));
   Check(worksheet_set_column_pixels(sheet_, static_cast<lxw_col_t>(column),
@@ -102,31 +102,31 @@ void TXlsxBook::SetColumnWidth(int column, int storedUnits) {
         "Column " + std::to_string(column + 1));
 }
 
-void TXlsxBook::WriteText(int row, int column, const std::string& text, int format) {
+void XlsxBook::WriteText(int row, int column, const std::string& text, int format) {
   CheckCell(worksheet_write_string(sheet_, static_cast<lxw_row_t>(row),
                                    static_cast<lxw_col_t>(column), text.c_str(), Format(format)),
             row, column);
 }
 
-void TXlsxBook::WriteNumber(int row, int column, double value, int format) {
+void XlsxBook::WriteNumber(int row, int column, double value, int format) {
   CheckCell(worksheet_write_number(sheet_, static_cast<lxw_row_t>(row),
                                    static_cast<lxw_col_t>(column), value, Format(format)),
             row, column);
 }
 
-void TXlsxBook::WriteBoolean(int row, int column, bool value, int format) {
+void XlsxBook::WriteBoolean(int row, int column, bool value, int format) {
   CheckCell(worksheet_write_boolean(sheet_, static_cast<lxw_row_t>(row),
                                     static_cast<lxw_col_t>(column), value ? 1 : 0, Format(format)),
             row, column);
 }
 
-void TXlsxBook::WriteBlank(int row, int column, int format) {
+void XlsxBook::WriteBlank(int row, int column, int format) {
   CheckCell(worksheet_write_blank(sheet_, static_cast<lxw_row_t>(row),
                                   static_cast<lxw_col_t>(column), Format(format)),
             row, column);
 }
 
-void TXlsxBook::Close() {
+void XlsxBook::Close() {
   lxw_workbook* book = book_;
   book_ = nullptr;  // closing frees it, whatever the outcome
   Check(workbook_close(book), "Error writing output file \"" + shownName_ + "\"");

@@ -18,14 +18,14 @@ struct TXlsxFont {
   bool Bold = false;
 };
 
-class TXlsxBook {
+class XlsxBook {
  public:
   // `path` is where Close writes the file; `shownName` is the name that messages give it.
-  TXlsxBook(const std::string& path, const std::string& shownName);
+  XlsxBook(const std::string& path, const std::string& shownName);
   // Frees the workbook; unless Close ran, nothing is written.
-  ~TXlsxBook();
-  TXlsxBook(const TXlsxBook&) = delete;
-  TXlsxBook& operator=(const TXlsxBook&) = delete;
+  ~XlsxBook();
+  XlsxBook(const XlsxBook&) = delete;
+  XlsxBook& operator=(const XlsxBook&) = delete;
 
   // Adds the sheet; raises for a title the format refuses (empty, too long, [ ] : * ? / \).
   void AddSheet(const std::string& title);

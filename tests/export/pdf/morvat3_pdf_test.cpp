@@ -25,8 +25,8 @@ using testing::TempPdf;
 using testing::WriteFileBytes;
 
 // The member table of a group lookup: five columns as wide as the window shows them.
-TMemoryListView MemberTable(int rows) {
-  TMemoryListView table;
+MemoryListView MemberTable(int rows) {
+  MemoryListView table;
   exporter::testing::AddMemberColumns(table, exporter::testing::kWindowCaptions);
   for (int i = 0; i < rows; ++i)
     exporter::testing::AddMemberRow(table, "user" + std::to_string(i),
@@ -35,7 +35,7 @@ TMemoryListView MemberTable(int rows) {
 }
 
 std::string Export(TMorvat3PDF& exporter) {
-  TMorvatMemoryStream stream;
+  MorvatMemoryStream stream;
   exporter.ExportToStream(stream);
   return stream.Data();
 }
@@ -71,7 +71,7 @@ class PdfExport : public ::testing::Test {
     table = MemberTable(rows);
     core::ConfigureAsMainWindowPdfExporter(exporter, &table);
   }
-  TMemoryListView table;
+  MemoryListView table;
   TMorvat3PDF exporter;
 };
 

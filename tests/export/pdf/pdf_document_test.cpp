@@ -34,7 +34,7 @@ std::size_t Count(const std::string& text, const std::string& what) {
 
 TEST(PdfMeasure, WidthsFollowTheTable) {
   EXPECT_EQ(std::accumulate(kCharWidths.begin(), kCharWidths.end(), 0), kCharWidthSum);
-  TMorvatMemoryStream out;
+  MorvatMemoryStream out;
   TPDFDocument doc(out);
   EXPECT_EQ(doc.TextWidth("AB", 10), 13);
   EXPECT_EQ(doc.CharsWidth(10, 30), 145);
@@ -69,7 +69,7 @@ TEST(PdfDocument, ConstructionMakesThePointTheProgramsDecimalSeparator) {
   const platform::LocaleFacts saved = platform::FormatSettings();
   platform::FormatSettings().decimalSeparator = ',';
   const std::string cLocale = std::setlocale(LC_NUMERIC, nullptr);
-  TMorvatMemoryStream out;
+  MorvatMemoryStream out;
   TPDFDocument doc(out);
   EXPECT_EQ(platform::FormatSettings().decimalSeparator, '.');
   EXPECT_EQ(std::setlocale(LC_NUMERIC, nullptr), cLocale);
@@ -77,7 +77,7 @@ TEST(PdfDocument, ConstructionMakesThePointTheProgramsDecimalSeparator) {
 }
 
 TEST(PdfDocument, ColoursAreBracketedOnlyWhenTheyDiffer) {
-  TMorvatMemoryStream out;
+  MorvatMemoryStream out;
   TPDFDocument doc(out);
   doc.BeginDoc();
   TPDFFont font("F1");
@@ -106,7 +106,7 @@ TEST(PdfDocument, ColoursAreBracketedOnlyWhenTheyDiffer) {
 }
 
 TEST(PdfDocument, SetColourWritesEvenWhenUnchangedAndReturnsThePrevious) {
-  TMorvatMemoryStream out;
+  MorvatMemoryStream out;
   {
     TPDFDocument doc(out);
     doc.BeginDoc();
@@ -121,7 +121,7 @@ TEST(PdfDocument, SetColourWritesEvenWhenUnchangedAndReturnsThePrevious) {
 }
 
 TEST(PdfDocument, OnePageDocumentIsNumberedAndCrossReferenced) {
-  TMorvatMemoryStream out;
+  MorvatMemoryStream out;
   TPDFDocument doc(out);
   doc.BeginDoc();
   const auto fonts = FourFonts();
@@ -181,7 +181,7 @@ TEST(PdfDocument, OnePageDocumentIsNumberedAndCrossReferenced) {
 }
 
 TEST(PdfDocument, PagesShareResourcesAndFollowThePageTree) {
-  TMorvatMemoryStream out;
+  MorvatMemoryStream out;
   TPDFDocument doc(out);
   doc.BeginDoc();
   TPDFFont font("F");
@@ -221,7 +221,7 @@ TEST(PdfDocument, PagesShareResourcesAndFollowThePageTree) {
 }
 
 TEST(PdfDocument, TextLongerThanTheBufferKeepsLengthsAndOffsetsRight) {
-  TMorvatMemoryStream out;
+  MorvatMemoryStream out;
   TPDFDocument doc(out);
   doc.BeginDoc();
   doc.SetFont(TPDFFont("F"));
@@ -241,7 +241,7 @@ TEST(PdfDocument, TextLongerThanTheBufferKeepsLengthsAndOffsetsRight) {
 }
 
 TEST(PdfDocument, ARepeatedFontNameIsRefusedWithoutWritingAnything) {
-  TMorvatMemoryStream out;
+  MorvatMemoryStream out;
   TPDFDocument doc(out);
   doc.BeginDoc();
   doc.AddFont(TPDFFont("DataFont"));
@@ -259,14 +259,14 @@ TEST(PdfDocument, ARepeatedFontNameIsRefusedWithoutWritingAnything) {
 }
 
 // A stream that refuses every write after the first `allowed` bytes.
-class FailingStream : public TMorvatStream {
+class FailingStream : public MorvatStream {
  public:
   explicit FailingStream(std::size_t allowed) : allowed_(allowed) {}
   void Write(const char*, size_t size) override {
     if (written_ + size > allowed_) throw EMorvatError("disk full");
     written_ += size;
   }
-  using TMorvatStream::Write;
+  using MorvatStream::Write;
   uint64_t Position() const override { return written_; }
 
  private:

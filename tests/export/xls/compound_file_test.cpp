@@ -28,7 +28,7 @@ std::vector<uint8_t> Pattern(size_t size) {
 }
 
 void WriteContainer(const std::filesystem::path& file, const std::vector<uint8_t>& content) {
-  TCompoundFile compound;
+  CompoundFile compound;
   compound.Open(file.string());
   compound.Stream().Write(content.data(), content.size());
   compound.Close();
@@ -81,13 +81,13 @@ TEST(XlsCompoundFile, ReplacesAnExistingFileAndReportsFailures) {
     const int holder = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(holder, 0);
     ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
-    TCompoundFile second;
+    CompoundFile second;
     EXPECT_THROW(second.Open(file.string()), std::runtime_error);
     ::close(holder);
     EXPECT_EQ(ReadWorkbookStream(file), Pattern(10));
   }
 
-  TCompoundFile compound;
+  CompoundFile compound;
   try {
     compound.Open((dir / "missing" / "book.xls").string());
     ADD_FAILURE() << "no error";
@@ -97,8 +97,8 @@ TEST(XlsCompoundFile, ReplacesAnExistingFileAndReportsFailures) {
 }
 
 TEST(XlsStream, OverwriteMoveAndRead) {
-  for (auto storage : {TxlsStream::Storage::Memory, TxlsStream::Storage::TemporaryFile}) {
-    TxlsStream stream(storage);
+  for (auto storage : {XlsStream::Storage::Memory, XlsStream::Storage::TemporaryFile}) {
+    XlsStream stream(storage);
     const std::vector<uint8_t> content = Pattern(600000);  // several chunks and file buffers
     stream.Write(content.data(), content.size());
     // Overwrite across a chunk boundary.

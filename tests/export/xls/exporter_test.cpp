@@ -28,7 +28,7 @@ using test::TempDir;
 
 TEST(XlsExporterRun, MemberTableAndEmptyTableReadBack) {
   TempDir dir;
-  TMemoryListView list;
+  MemoryListView list;
   FillMemberTable(list, 7);
   TMorvat3XLS exporter;
   core::ConfigureAsMainWindowXlsExporter(exporter, &list);
@@ -37,7 +37,7 @@ TEST(XlsExporterRun, MemberTableAndEmptyTableReadBack) {
   EXPECT_EQ(ReadersDisagree(exporter.FileName, {MemberTableCells(list)}), "");
   EXPECT_EQ(exporter.Sheets.Count(), 0);  // the temporary sheet is gone again
 
-  TMemoryListView empty;
+  MemoryListView empty;
   FillMemberTable(empty, 0);
   core::ConfigureAsMainWindowXlsExporter(exporter, &empty);
   exporter.FileName = (dir / "empty.xls").string();
@@ -47,7 +47,7 @@ TEST(XlsExporterRun, MemberTableAndEmptyTableReadBack) {
 
 TEST(XlsExporterRun, ColumnsOfEqualNamesEachKeepTheirOwnValue) {
   TempDir dir;
-  TMemoryListView list;
+  MemoryListView list;
   list.AddColumn("Name", 80);
   list.AddColumn("Name", 80);
   list.AddItem("first", {"second"});
@@ -60,7 +60,7 @@ TEST(XlsExporterRun, ColumnsOfEqualNamesEachKeepTheirOwnValue) {
 
 TEST(XlsExporterRun, TwoSheetsWithLongAndWideTextsReadBack) {
   TempDir dir;
-  TMemoryListView members, notes;
+  MemoryListView members, notes;
   FillMemberTable(members, 3);
   notes.AddColumn("Note", 100);
   const std::string longText = std::string(4999, 'n') + "!";
@@ -82,7 +82,7 @@ TEST(XlsExporterRun, TwoSheetsWithLongAndWideTextsReadBack) {
       "");
 
   // The workbook's first string too long for what the SST record has left behind its counts.
-  TMemoryListView single;
+  MemoryListView single;
   single.AddColumn("Note", 100);
   const std::string opening(4108, 'f');
   single.AddItem(opening);
@@ -98,7 +98,7 @@ TEST(XlsExporterRun, RowLimitAndLargeWorkbook) {
   // 65,536 rows fill a sheet: over 8 MB (FAT beyond the header's 109 sectors), an SST of
   // some 170,000 strings over many CONTINUE records.
   TempDir dir;
-  TMemoryListView list;
+  MemoryListView list;
   Sheet expected{{"User", "Phone", "Office", "B", "C"}};
   for (size_t i = 0; i < core::kMemberColumnWidths.size(); ++i)
     list.AddColumn(expected[0][i], core::kMemberColumnWidths[i]);
@@ -131,7 +131,7 @@ TEST(XlsExporterRun, RowLimitAndLargeWorkbook) {
 
 TEST(XlsExporterRun, TemporarySheetAndExistingFile) {
   TempDir dir;
-  TMemoryListView list;
+  MemoryListView list;
   FillMemberTable(list, 2);
   TMorvat3XLS exporter;
   core::ConfigureAsMainWindowXlsExporter(exporter, &list);
@@ -149,7 +149,7 @@ TEST(XlsExporterRun, TemporarySheetAndExistingFile) {
 
 TEST(XlsExporterRun, MessagesAndLimits) {
   TempDir dir;
-  TMemoryListView list;
+  MemoryListView list;
   FillMemberTable(list, 1);
   TMorvat3XLS exporter;
   EXPECT_EQ(RunError(exporter), "Result file name not present");
@@ -159,7 +159,7 @@ TEST(XlsExporterRun, MessagesAndLimits) {
             "Sheet Sheet 1 define with error: Export source (ListView) is not assigned");
   exporter.ListView = &list;
   exporter.ExportEmpty = false;
-  TMemoryListView empty;
+  MemoryListView empty;
   exporter.ListView = &empty;
   EXPECT_EQ(RunError(exporter), "Export source (ListView) is empty");
   exporter.ListView = &list;
@@ -213,7 +213,7 @@ TEST(XlsExporterRun, MessagesAndLimits) {
 
 TEST(XlsExporterRun, EventsInOrderAndStoppingTheRun) {
   TempDir dir;
-  TMemoryListView list;
+  MemoryListView list;
   FillMemberTable(list, 3);
   TMorvat3XLS exporter;
   core::ConfigureAsMainWindowXlsExporter(exporter, &list);

@@ -16,7 +16,7 @@ using test::U16;
 using test::U32;
 
 std::vector<Record> Saved(const TbiffRecord& record) {
-  TxlsBuffer out;
+  XlsBuffer out;
   record.SaveToStream(out);
   return ParseRecords(out.Bytes());
 }
@@ -89,7 +89,7 @@ TEST(XlsSharedStrings, IndexesCountsAndBytes) {
   EXPECT_EQ(sst.AddString(u""), 3u);     // 3 bytes: length 0, flags
   EXPECT_EQ(sst.TotalReferences(), 5u);
   EXPECT_EQ(sst.UniqueStrings(), 4u);
-  TxlsBuffer out;
+  XlsBuffer out;
   sst.SaveToStream(out, 100);
   std::vector<Record> r = ParseRecords(out.Bytes());
   ASSERT_EQ(r.size(), 2u);
@@ -102,7 +102,7 @@ TEST(XlsSharedStrings, IndexesCountsAndBytes) {
   EXPECT_EQ(r[1].data, (std::vector<uint8_t>{8, 0, 112, 0, 0, 0, 12, 0, 0, 0}));
 
   TsstStrings empty;
-  TxlsBuffer none;
+  XlsBuffer none;
   empty.SaveToStream(none);
   r = ParseRecords(none.Bytes());
   EXPECT_EQ(r[0].data, std::vector<uint8_t>(8, 0));
@@ -117,7 +117,7 @@ TEST(XlsSharedStrings, ContinuePlanKeepsStringsWhole) {
   sst.AddString(b);
   sst.AddString(c);
   EXPECT_EQ(sst.RecordPlan(), (std::vector<uint16_t>{8 + 8003, 8003 + 23}));
-  TxlsBuffer out;
+  XlsBuffer out;
   sst.SaveToStream(out);
   std::vector<Record> r = ParseRecords(out.Bytes());
   ASSERT_EQ(r.size(), 3u);
@@ -139,7 +139,7 @@ TEST(XlsSharedStrings, LongStringsAreCutBetweenCharacters) {
   // The first record is filled to the last character: 8 + 7 ("ab") + 3 + 2 x 4103 = 8224.
   std::vector<uint16_t> plan = sst.RecordPlan();
   for (uint16_t length : plan) EXPECT_LE(length, 8224);
-  TxlsBuffer out;
+  XlsBuffer out;
   sst.SaveToStream(out);
   std::vector<Record> r = ParseRecords(out.Bytes());
   ASSERT_EQ(r.size(), plan.size() + 1);
@@ -156,7 +156,7 @@ TEST(XlsSharedStrings, LongStringsAreCutBetweenCharacters) {
   first.AddString(fits);
   first.AddString(u"z");
   EXPECT_EQ(first.RecordPlan(), (std::vector<uint16_t>{8 + 3 + 2 * 4106, 1 + 2 * 2 + 5}));
-  TxlsBuffer firstOut;
+  XlsBuffer firstOut;
   first.SaveToStream(firstOut);
   r = ParseRecords(firstOut.Bytes());
   EXPECT_EQ(r[1].data[0], 1);  // the continuation starts with its flags byte
@@ -168,7 +168,7 @@ TEST(XlsSharedStrings, LongStringsAreCutBetweenCharacters) {
   TsstStrings indexed;
   for (char16_t c = u'a'; c < u'a' + 8; ++c) indexed.AddString(std::u16string(1, c));
   indexed.AddString(five);
-  TxlsBuffer withIndex;
+  XlsBuffer withIndex;
   indexed.SaveToStream(withIndex, 1000);
   r = ParseRecords(withIndex.Bytes());
   ASSERT_EQ(r.back().id, rid::kExtSst);
@@ -194,7 +194,7 @@ TEST(XlsSharedStrings, ALongStringThatWouldStartAt8220Or8221OpensTheNextRecord) 
     ASSERT_TRUE(fill == 8220 || fill == 8221);
     sst.AddString(longText);
     strings.push_back(longText);
-    TxlsBuffer out;
+    XlsBuffer out;
     sst.SaveToStream(out);
     std::vector<Record> r = ParseRecords(out.Bytes());
     ASSERT_GE(r.size(), 3u);
@@ -210,7 +210,7 @@ std::vector<uint8_t> XFBytes(const TxlsXFormat& xf) {
 }
 
 TEST(XlsStyles, BoldCaptionRun) {
-  TxlsStyleTable styles;
+  StyleTable styles;
   TxlsFormat bold;
   bold.Font.Style = xfsBold;
   EXPECT_EQ(styles.GetCellXF("General", nullptr), 15);
@@ -220,7 +220,7 @@ TEST(XlsStyles, BoldCaptionRun) {
   EXPECT_EQ(styles.GetCellXF("General", &bold), 17);
   EXPECT_EQ(styles.GetCellXF("General", &bold), 17);
 
-  TxlsBuffer out;
+  XlsBuffer out;
   styles.WriteRecords(out);
   std::vector<Record> r = ParseRecords(out.Bytes());
   // 4 default fonts, font 5, 16 fixed XFs, XF 16 and 17, 6 STYLE records.
@@ -241,8 +241,8 @@ TEST(XlsStyles, BoldCaptionRun) {
   EXPECT_EQ(r[23].data, (std::vector<uint8_t>{0x10, 0x80, 0x03, 0xFF}));
   EXPECT_EQ(r[27].data, (std::vector<uint8_t>{0x00, 0x80, 0x00, 0xFF}));
 
-  TxlsBuffer palette;
-  TxlsStyleTable::WritePalette(palette);
+  XlsBuffer palette;
+  StyleTable::WritePalette(palette);
   ASSERT_EQ(palette.Size(), 230u);
   std::vector<Record> p = ParseRecords(palette.Bytes());
   EXPECT_EQ(U16(p[0].data, 0), 56);
@@ -252,12 +252,12 @@ TEST(XlsStyles, BoldCaptionRun) {
 }
 
 TEST(XlsStyles, RegistrationRules) {
-  TxlsStyleTable styles;
+  StyleTable styles;
   // Number formats from 50; the same string gives the same XF.
   const uint16_t money = styles.GetCellXF("#,###,##0.00", nullptr);
   EXPECT_EQ(styles.GetCellXF("#,###,##0.00", nullptr), money);
   EXPECT_EQ(styles.NumberFormatCount(), 1u);
-  TxlsBuffer out;
+  XlsBuffer out;
   styles.WriteRecords(out);
   std::vector<Record> r = ParseRecords(out.Bytes());
   EXPECT_EQ(r[4].id, rid::kFormat);

@@ -57,7 +57,7 @@ class XlsSafeOutput : public ::testing::Test {
   }
 
   TempDir dir_;
-  TMemoryListView list_;
+  MemoryListView list_;
   TMorvat3XLS exporter_;
   std::vector<uint8_t> good_;
 };
@@ -74,14 +74,14 @@ TEST_F(XlsSafeOutput, AbortedRunsKeepTheOldFile) {
 
   // Two sheets: an abort ends the first sheet's rows early; the second sheet is complete, but
   // the workbook is not.
-  TMemoryListView other;
+  MemoryListView other;
   exporter::testing::AddMemberColumns(other);
   exporter::testing::AddMemberRow(other, "x", "1");
   exporter_.OnExportedRecord = nullptr;
   exporter_.OnAdvancedExportedRecord = [](TMorvat3XLS& sender, int sheet, int) {
     if (sheet == 0) sender.Abort();
   };
-  for (TMemoryListView* source : {&list_, &other}) {
+  for (MemoryListView* source : {&list_, &other}) {
     TxlsSheet& sheet = exporter_.Sheets.Add();
     sheet.ExportSource = esListView;
     sheet.ListView = source;

@@ -60,8 +60,8 @@ class XlsWorkbook : public ::testing::Test {
     return {U16(r.data, 0), U16(r.data, 2), U16(r.data, 4)};
   }
 
-  static TMemoryListView TwoColumnList() {
-    TMemoryListView list;
+  static MemoryListView TwoColumnList() {
+    MemoryListView list;
     list.AddColumn("User", 220);
     list.AddColumn("Phone", 170);
     return list;
@@ -71,11 +71,11 @@ class XlsWorkbook : public ::testing::Test {
 };
 
 TEST_F(XlsWorkbook, StreamOrderAndBoundSheetPositions) {
-  TMemoryListView first = TwoColumnList(), second = TwoColumnList();
+  MemoryListView first = TwoColumnList(), second = TwoColumnList();
   first.AddItem("anna", {"1"});
   second.AddItem("bert", {"2"});
   TMorvat3XLS exporter;
-  for (TMemoryListView* list : {&first, &second}) {
+  for (MemoryListView* list : {&first, &second}) {
     TxlsSheet& sheet = exporter.Sheets.Add();
     sheet.ExportSource = esListView;
     sheet.ListView = list;
@@ -144,8 +144,8 @@ TEST_F(XlsWorkbook, StreamOrderAndBoundSheetPositions) {
 
 TEST_F(XlsWorkbook, FinishingInsertsTheGlobalsBlockInFrontOfTheSheets) {
   // The result equals copying the sheets' bytes behind the block, as a plain insertion would.
-  TxlsStream stream;
-  TxlsWorkbookWriter book(stream);
+  XlsStream stream;
+  WorkbookWriter book(stream);
   book.WriteGlobalsHead();
   for (int i = 0; i < 2; ++i) {
     book.AddBoundSheet(i, u"S" + std::u16string(1, char16_t(u'1' + i)));
@@ -173,7 +173,7 @@ TEST_F(XlsWorkbook, FinishingInsertsTheGlobalsBlockInFrontOfTheSheets) {
 }
 
 TEST_F(XlsWorkbook, SheetHeadCellsAndDimensions) {
-  TMemoryListView list = TwoColumnList();
+  MemoryListView list = TwoColumnList();
   list.AddItem("anna", {"555"});
   list.AddItem("bert", {""});
   TMorvat3XLS exporter;
@@ -202,7 +202,7 @@ TEST_F(XlsWorkbook, SheetHeadCellsAndDimensions) {
   EXPECT_EQ(s[28].data, (Bytes{3, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
 
   // A sheet without cells keeps a DIMENSIONS of zeros.
-  TMemoryListView empty = TwoColumnList();
+  MemoryListView empty = TwoColumnList();
   exporter.ListView = &empty;
   exporter.AllowCaptions = false;
   std::vector<Record> e = SheetRecords(Write(exporter), 0);
@@ -210,7 +210,7 @@ TEST_F(XlsWorkbook, SheetHeadCellsAndDimensions) {
 }
 
 TEST_F(XlsWorkbook, TypedCellsAndTheEarly1900Rule) {
-  TMemoryDataSet data;
+  MemoryDataSet data;
   data.AddField("d", ftDate);
   data.AddField("n", ftFloat);
   data.AddField("b", ftBoolean);
@@ -256,7 +256,7 @@ TEST_F(XlsWorkbook, TypedCellsAndTheEarly1900Rule) {
 }
 
 TEST_F(XlsWorkbook, HeaderLinesStartColumnAndAutomaticWidths) {
-  TMemoryListView list;
+  MemoryListView list;
   list.AddColumn("Code", 40);  // 5 characters
   list.AddItem("0000000000");
   TMorvat3XLS exporter;
@@ -282,7 +282,7 @@ TEST_F(XlsWorkbook, HeaderLinesStartColumnAndAutomaticWidths) {
 }
 
 TEST_F(XlsWorkbook, AggregateMergedRangesHyperlinksAndExplicitCells) {
-  TMemoryListView list = TwoColumnList();
+  MemoryListView list = TwoColumnList();
   list.AddItem("anna", {"1"});
   list.AddItem("bert", {"2"});
   TMorvat3XLS exporter;
@@ -369,7 +369,7 @@ TEST_F(XlsWorkbook, AggregateMergedRangesHyperlinksAndExplicitCells) {
 }
 
 TEST_F(XlsWorkbook, FileLinkShortPathUsesTheCodePageBytes) {
-  TMemoryListView list = TwoColumnList();
+  MemoryListView list = TwoColumnList();
   TMorvat3XLS exporter;
   core::ConfigureAsMainWindowXlsExporter(exporter, &list);
   TxlsHyperlink& file = exporter.Hyperlinks.Add();
@@ -389,7 +389,7 @@ TEST_F(XlsWorkbook, LongHyperlinksAndScreenTipsAreWrittenAsOneRecord) {
   // a CONTINUE record of 1 to 4 bytes that readers refuse. A URL link takes 60 bytes and two
   // per character of title and target; a file link 95, two per title and three per path
   // character; a screen tip 12 and two per character.
-  TMemoryListView list = TwoColumnList();
+  MemoryListView list = TwoColumnList();
   TMorvat3XLS exporter;
   core::ConfigureAsMainWindowXlsExporter(exporter, &list);
   struct Link {
@@ -431,7 +431,7 @@ TEST_F(XlsWorkbook, LongHyperlinksAndScreenTipsAreWrittenAsOneRecord) {
 TEST_F(XlsWorkbook, DateAndTimeFormatsAreWrittenInTheSpreadsheetsSyntax) {
   platform::LocaleFacts facts;  // "yyyy/mm/dd", "hh:nn:ss", "-" between date parts
   platform::SetFormatSettings(facts);
-  TMemoryDataSet data;
+  MemoryDataSet data;
   data.AddField("When", ftDateTime);
   data.AddField("Day", ftDate);
   data.AddRecord({"2024/10/01 06:07:08", "2024/10/02"});
@@ -481,7 +481,7 @@ TEST(XlsDateFormats, PicturesBecomeSpreadsheetFormats) {
 
 TEST_F(XlsWorkbook, AggregatesCarryTheirResults) {
   // Readers that do not recalculate show the cached result: it must be the aggregate itself.
-  TMemoryDataSet data;
+  MemoryDataSet data;
   for (const char* name : {"s", "a", "lo", "hi", "none"}) data.AddField(name, ftFloat);
   data.AddRecord({"1.5", "1.5", "1.5", "1.5", ""});
   data.AddRecord({"4", "4", "4", "4", ""});
@@ -521,7 +521,7 @@ TEST_F(XlsWorkbook, AggregatesCarryTheirResults) {
 }
 
 TEST_F(XlsWorkbook, StripStylesAndDataParams) {
-  TMemoryListView list = TwoColumnList();
+  MemoryListView list = TwoColumnList();
   for (const char* name : {"a", "b", "c"}) list.AddItem(name, {"1"});
   TMorvat3XLS exporter;
   core::ConfigureAsMainWindowXlsExporter(exporter, &list);
@@ -555,7 +555,7 @@ TEST_F(XlsWorkbook, StripStylesAndDataParams) {
 TEST_F(XlsWorkbook, ARunLeavesItsSheetsAsTheyWereSoTheNextRunWritesTheSameBook) {
   // The writer keeps the rows, styles, widths and totals of a run; nothing of one run may
   // reach the next through the sheets.
-  TMemoryListView list = TwoColumnList();
+  MemoryListView list = TwoColumnList();
   for (const char* name : {"a much longer member name", "b", "c"}) list.AddItem(name, {"12"});
   TMorvat3XLS exporter;
   for (TxlsStripType strips : {ssNone, ssRow}) {

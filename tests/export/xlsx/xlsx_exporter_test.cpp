@@ -45,7 +45,7 @@ std::vector<double> Numbers(const std::string& joined) {
 
 TEST(XlsxExporter, TheWindowsTableReadsBackWithTheXlsLayout) {
   TempDir dir;
-  TMemoryListView list;
+  MemoryListView list;
   FillMemberTable(list, 7);
   TMorvat3XLSX exporter;
   core::ConfigureAsMainWindowXlsxExporter(exporter, &list);
@@ -77,7 +77,7 @@ TEST(XlsxExporter, TheWindowsTableReadsBackWithTheXlsLayout) {
   }
 
   // An empty table is its caption row.
-  TMemoryListView empty;
+  MemoryListView empty;
   FillMemberTable(empty, 0);
   core::ConfigureAsMainWindowXlsxExporter(exporter, &empty);
   exporter.FileName = (dir / "empty.xlsx").string();
@@ -87,7 +87,7 @@ TEST(XlsxExporter, TheWindowsTableReadsBackWithTheXlsLayout) {
 
 TEST(XlsxExporter, TextsKeepEveryCharacter) {
   TempDir dir;
-  TMemoryListView list;
+  MemoryListView list;
   list.AddColumn("Näme & <Co>", 100);
   list.AddColumn("Note", 100);
   list.AddItem("Zo\xC3\xAB \xE2\x82\xAC 5", {"a \"quoted\" 'text' & <tag>"});
@@ -105,7 +105,7 @@ TEST(XlsxExporter, TextsKeepEveryCharacter) {
             "");
 
   // A literal "_xHHHH_" is stored protected, so that a spreadsheet shows it as it is.
-  TMemoryListView escapes;
+  MemoryListView escapes;
   escapes.AddColumn("Code", 80);
   escapes.AddItem("_x0041_ and _x00_");
   exporter.ListView = &escapes;
@@ -169,11 +169,11 @@ TEST(XlsxExporter, ExportToStreamGivesTheSameWorkbook) {
   const char* previous = std::getenv("TMPDIR");
   const std::string saved = previous != nullptr ? previous : "";
   ::setenv("TMPDIR", temporaries.Path().c_str(), 1);
-  TMemoryListView list;
+  MemoryListView list;
   FillMemberTable(list, 3);
   TMorvat3XLSX exporter;
   core::ConfigureAsMainWindowXlsxExporter(exporter, &list);
-  TMorvatMemoryStream stream;
+  MorvatMemoryStream stream;
   exporter.ExportToStream(stream);
   if (previous != nullptr)
     ::setenv("TMPDIR", saved.c_str(), 1);
@@ -187,7 +187,7 @@ TEST(XlsxExporter, ExportToStreamGivesTheSameWorkbook) {
 
 TEST(XlsxExporter, AFileIsReplacedOnlyByACompleteWorkbook) {
   TempDir dir;
-  TMemoryListView list;
+  MemoryListView list;
   FillMemberTable(list, 2);
   TMorvat3XLSX exporter;
   core::ConfigureAsMainWindowXlsxExporter(exporter, &list);

@@ -88,7 +88,7 @@ TEST(XlsxLimits, TheLastRowFitsAndTheNextOneDoesNot) {
 
 TEST(XlsxLimits, ACellTakesAtMost32767Characters) {
   TempDir dir;
-  TMemoryListView list;
+  MemoryListView list;
   list.AddColumn("Note", 100);
   list.AddItem("short");
   list.AddItem(std::string(kMaxCellCharacters, 'x') + "\xC3\xA9");
