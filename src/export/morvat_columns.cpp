@@ -18,6 +18,15 @@ int CharsOf(int pixels, int charWidth) {
   if (charWidth <= 0 || pixels <= 0) return 0;
   return pixels / charWidth;
 }
+
+// The position of the last of `count` columns whose name (nameOf(c)) is `wanted`; -1 for none.
+template <class NameOf>
+int LastColumnNamed(int count, const std::string& wanted, NameOf nameOf) {
+  int position = -1;
+  for (int c = 0; c < count; ++c)
+    if (SameText(nameOf(c), wanted)) position = c;
+  return position;
+}
 }  // namespace
 
 TMorvatColumn& TMorvatColumns::Add() {
@@ -79,12 +88,10 @@ void TMorvatColumns::FillListView(IMorvatListView& list) {
   const MorvatStringList& fields = settings_.ExportedFields;
   int candidates = fields.Empty() ? list.ColumnCount() : fields.Count();
   for (int i = 0; i < candidates; ++i) {
-    int position = i;
-    if (!fields.Empty()) {
-      position = -1;
-      for (int c = 0; c < list.ColumnCount(); ++c)
-        if (SameText(list.ColumnCaption(c), fields[i])) position = c;  // the last match
-    }
+    const int position =
+        fields.Empty() ? i : LastColumnNamed(list.ColumnCount(), fields[i], [&](int c) {
+          return list.ColumnCaption(c);
+        });
     if (position < 0) continue;
     TMorvatColumn& column = Add();
     column.ColumnIndex = position;
@@ -100,14 +107,19 @@ void TMorvatColumns::FillListView(IMorvatListView& list) {
   }
 }
 
+bool TMorvatColumns::LeavesOut(IMorvatDataSet& dataSet, int field) const {
+  if (settings_.ExportedFields.Empty() && !includeBlobs_ && IsBlobField(dataSet.FieldType(field)))
+    return true;
+  return settings_.OnlyVisibleFields && !dataSet.FieldVisible(field);
+}
+
 void TMorvatColumns::FillDataSet(IMorvatDataSet& dataSet) {
   const MorvatStringList& fields = settings_.ExportedFields;
   int candidates = fields.Empty() ? dataSet.FieldCount() : fields.Count();
   for (int i = 0; i < candidates; ++i) {
     int field = fields.Empty() ? i : dataSet.FindField(fields[i]);
     if (field < 0) continue;
-    if (fields.Empty() && !includeBlobs_ && IsBlobField(dataSet.FieldType(field))) continue;
-    if (settings_.OnlyVisibleFields && !dataSet.FieldVisible(field)) continue;
+    if (LeavesOut(dataSet, field)) continue;
     TMorvatColumn& column = Add();
     column.ColumnIndex = field;
     column.Name = dataSet.FieldName(field);
@@ -122,17 +134,14 @@ void TMorvatColumns::FillDBGrid(IMorvatDBGrid& grid) {
   const MorvatStringList& fields = settings_.ExportedFields;
   int candidates = fields.Empty() ? grid.ColumnCount() : fields.Count();
   for (int i = 0; i < candidates; ++i) {
-    int position = i;
-    if (!fields.Empty()) {
-      position = -1;
-      for (int c = 0; c < grid.ColumnCount(); ++c)
-        if (SameText(grid.ColumnFieldName(c), fields[i])) position = c;  // the last match
-    }
+    const int position =
+        fields.Empty() ? i : LastColumnNamed(grid.ColumnCount(), fields[i], [&](int c) {
+          return grid.ColumnFieldName(c);
+        });
     if (position < 0) continue;
     int field = dataSet->FindField(grid.ColumnFieldName(position));
     if (field < 0) continue;  // a grid column without a field has nothing to export
-    if (fields.Empty() && !includeBlobs_ && IsBlobField(dataSet->FieldType(field))) continue;
-    if (settings_.OnlyVisibleFields && !dataSet->FieldVisible(field)) continue;
+    if (LeavesOut(*dataSet, field)) continue;
     TMorvatColumn& column = Add();
     column.ColumnIndex = position;
     column.Name = dataSet->FieldName(field);

@@ -59,6 +59,9 @@ class TMorvatColumns {
   void FillListView(IMorvatListView& list);
   void FillDataSet(IMorvatDataSet& dataSet);
   void FillDBGrid(IMorvatDBGrid& grid);
+  // Whether a field of the data set stays out: a blob when no fields are named and blobs are
+  // not included, or a hidden field when only visible ones are exported.
+  bool LeavesOut(IMorvatDataSet& dataSet, int field) const;
   void FillStringGrid(IMorvatStringGrid& grid);
   void FillCustom(TmvCustomSource& source);
   // Caption, Width, Format and ColAlign from the option lists, given the source's own values.

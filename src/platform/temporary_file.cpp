@@ -15,6 +15,19 @@ namespace {
   throw std::system_error(error, std::generic_category());
 }
 
+// Moves `size` bytes between `p` and the file at `position` with `call` (pread or pwrite), in as
+// many calls as it takes; a call that moves nothing is an error.
+template <class Byte, class Call>
+void TransferAll(Byte* p, size_t size, uint64_t position, Call call) {
+  while (size > 0) {
+    const ssize_t n = call(p, size, static_cast<off_t>(position));
+    if (n <= 0) RaiseErrno(n < 0 ? errno : EIO);
+    position += static_cast<uint64_t>(n);
+    p += n;
+    size -= static_cast<size_t>(n);
+  }
+}
+
 }  // namespace
 
 ScratchFile::ScratchFile() : file_(std::tmpfile()) {
@@ -27,25 +40,13 @@ ScratchFile::~ScratchFile() {
 }
 
 void ScratchFile::WriteAt(uint64_t position, const void* data, size_t size) {
-  const auto* p = static_cast<const char*>(data);
-  while (size > 0) {
-    const ssize_t n = ::pwrite(fd_, p, size, static_cast<off_t>(position));
-    if (n <= 0) RaiseErrno(n < 0 ? errno : EIO);
-    position += static_cast<uint64_t>(n);
-    p += n;
-    size -= static_cast<size_t>(n);
-  }
+  TransferAll(static_cast<const char*>(data), size, position,
+              [this](const char* p, size_t n, off_t at) { return ::pwrite(fd_, p, n, at); });
 }
 
 void ScratchFile::ReadAt(uint64_t position, void* data, size_t size) const {
-  auto* p = static_cast<char*>(data);
-  while (size > 0) {
-    const ssize_t n = ::pread(fd_, p, size, static_cast<off_t>(position));
-    if (n <= 0) RaiseErrno(n < 0 ? errno : EIO);
-    position += static_cast<uint64_t>(n);
-    p += n;
-    size -= static_cast<size_t>(n);
-  }
+  TransferAll(static_cast<char*>(data), size, position,
+              [this](char* p, size_t n, off_t at) { return ::pread(fd_, p, n, at); });
 }
 
 std::string ScratchFile::Folder() {
