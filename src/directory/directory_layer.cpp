@@ -221,7 +221,9 @@ NameList SearchObjects(DirectoryClient& client, Context context, const std::stri
     } while (iteration.open());
   } catch (const DirectoryError& error) {
     iteration.End();
-    if (error.code() == kErrListIncomplete) throw;
+    // A list cut short by a limit or a referral, or by a server that stopped answering, must not
+    // pass for the whole answer; other failures end the list where it stands.
+    if (error.code() == kErrListIncomplete || error.code() == kErrTransportFailure) throw;
   }
   return result;
 }
