@@ -151,7 +151,7 @@ namespace {
 
 // Appends a value lower-cased as platform::LowerCase does, without a copy of it.
 void AppendLowerCase(std::string& key, const std::string& value) {
-  for (const char c : value) key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const char c : value) key += platform::LowerCase(c);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "directory/search_filter.h"
 
-#include <cctype>
 #include <charconv>
 
 #include "directory/client_codes.h"
@@ -14,7 +13,7 @@ using platform::LowerCase;
 namespace {
 
 char Fold(char c, bool ignoreCase) {
-  return ignoreCase ? static_cast<char>(std::tolower(static_cast<unsigned char>(c))) : c;
+  return ignoreCase ? LowerCase(c) : c;
 }
 
 // Compares two values for ordering: as numbers when both are, else as lower-cased texts.

@@ -9,6 +9,7 @@
 #include "directory/byte_layout.h"
 #include "directory/dotted_name.h"
 #include "platform/date_time.h"
+#include "platform/plain_text.h"
 
 namespace vorlix::directory {
 
@@ -156,9 +157,9 @@ std::optional<FetchedValue> ConvertValue(int32_t syntax, std::string_view text, 
   switch (syntax) {
     case SYN_BOOLEAN: {
       const std::string word(text);
-      if (strcasecmp(word.c_str(), "TRUE") == 0 || text == "1")
+      if (platform::EqualNoCase(word, "TRUE") || text == "1")
         v.word[0] = 1;
-      else if (strcasecmp(word.c_str(), "FALSE") == 0 || text == "0")
+      else if (platform::EqualNoCase(word, "FALSE") || text == "0")
         v.word[0] = 0;
       else
         return std::nullopt;

@@ -15,14 +15,8 @@ from process_measure import measure  # noqa: E402
 
 ROWS = int(sys.argv[2]) if len(sys.argv) > 2 else 65000
 BENCH = sys.argv[1] if len(sys.argv) > 1 else "build/xls_bench"
-CAPTIONS = ["User", "Phone", "Office", "Department", "Note"]
+from generated_list import CAPTIONS, CELL_CODE  # noqa: E402
 
-# Must match GeneratedList::Cell in ../generated_list.h.
-CELL_CODE = '''
-def cell(i, c):
-    return ("member%d.sales.acme" % i, "+31 20 %d" % (5550000 + i), "Room %d" % (i % 500),
-            "Dept %d" % (i % 40), "note %d" % i)[c]
-'''
 exec(CELL_CODE)
 
 XLWT_SCRIPT = CELL_CODE + '''

@@ -1,26 +1,22 @@
 #include "app/core/configuration.h"
 
-#include <strings.h>
-
 #include <algorithm>
-#include <cstring>
 
 #include "app/core/ini_reader.h"
 #include "directory/ldap_filter.h"
 #include "platform/number_picture.h"
+#include "platform/plain_text.h"
 #include "platform/regular_file.h"
 #include "platform/system_info.h"
 
 namespace vorlix::core {
 
+using platform::EqualNoCase;
+
 namespace {
 
 // Problems beyond this many are counted, not listed: one message box must stay readable.
 constexpr size_t kMaxListedProblems = 10;
-
-bool SameIgnoringCase(const std::string& a, const char* b) {
-  return a.size() == std::strlen(b) && strncasecmp(a.c_str(), b, a.size()) == 0;
-}
 
 std::string Trim(const std::string& text) {
   const auto first = text.find_first_not_of(" \t\r\n");
@@ -49,19 +45,19 @@ void NoteDirectoryProblem(Collected& c, size_t line, const std::string& what) {
 bool TakeConnectionEntry(Collected& c, const IniEntry& entry) {
   const std::string& key = entry.key;
   const std::string& text = entry.value;
-  if (SameIgnoringCase(key, "starttls")) {
+  if (EqualNoCase(key, "starttls")) {
     if (c.startTlsSeen) NoteDirectoryProblem(c, entry.line, "\"starttls\" is given twice");
     c.startTlsSeen = true;
-    if (SameIgnoringCase(text, "yes") || SameIgnoringCase(text, "true") || text == "1") {
+    if (EqualNoCase(text, "yes") || EqualNoCase(text, "true") || text == "1") {
       c.directory.startTls = true;
-    } else if (SameIgnoringCase(text, "no") || SameIgnoringCase(text, "false") || text == "0") {
+    } else if (EqualNoCase(text, "no") || EqualNoCase(text, "false") || text == "0") {
       c.directory.startTls = false;
     } else {
       NoteDirectoryProblem(c, entry.line, "\"starttls\" must be yes or no, not \"" + text + "\"");
     }
     return true;
   }
-  if (SameIgnoringCase(key, "timeout")) {
+  if (EqualNoCase(key, "timeout")) {
     if (c.timeoutSeen) NoteDirectoryProblem(c, entry.line, "\"timeout\" is given twice");
     c.timeoutSeen = true;
     const auto seconds = platform::ParseInt32(text);
@@ -106,13 +102,13 @@ void TakeDirectoryEntry(Collected& c, const IniEntry& entry) {
     seen = true;
     into = entry.value;
   };
-  if (SameIgnoringCase(key, "source")) {
+  if (EqualNoCase(key, "source")) {
     take(c.sourceSeen, c.directory.source);
-  } else if (SameIgnoringCase(key, "base")) {
+  } else if (EqualNoCase(key, "base")) {
     take(c.baseSeen, c.directory.base);
-  } else if (SameIgnoringCase(key, "binddn")) {
+  } else if (EqualNoCase(key, "binddn")) {
     take(c.bindDnSeen, c.directory.bindDn);
-  } else if (SameIgnoringCase(key, "password")) {
+  } else if (EqualNoCase(key, "password")) {
     NoteDirectoryProblem(c, entry.line, "a password is never read from the file");
   } else if (!TakeConnectionEntry(c, entry)) {
     NoteDirectoryProblem(
@@ -122,16 +118,16 @@ void TakeDirectoryEntry(Collected& c, const IniEntry& entry) {
 }
 
 void OnEntry(Collected& c, const IniEntry& entry) {
-  if (SameIgnoringCase(entry.section, "SYSTEM")) {
-    if (SameIgnoringCase(entry.key, "phone") && !c.phoneSeen) {
+  if (EqualNoCase(entry.section, "SYSTEM")) {
+    if (EqualNoCase(entry.key, "phone") && !c.phoneSeen) {
       c.phoneSeen = true;
       c.phone = entry.value;
     }
-  } else if (SameIgnoringCase(entry.section, "PHONE")) {
+  } else if (EqualNoCase(entry.section, "PHONE")) {
     c.phoneAttributes.push_back(entry.value);
-  } else if (SameIgnoringCase(entry.section, "DIRECTORY")) {
+  } else if (EqualNoCase(entry.section, "DIRECTORY")) {
     TakeDirectoryEntry(c, entry);
-  } else if (SameIgnoringCase(entry.section, "NAMES")) {
+  } else if (EqualNoCase(entry.section, "NAMES")) {
     TakeNameEntry(c, entry);
   }
 }
@@ -184,7 +180,7 @@ Configuration LoadConfiguration(const std::string& path, const std::string& base
   std::vector<IniProblem> problems = ReadIni(
       file.text,
       [&](const std::string& section, size_t line) {
-        if (collected.directoryLine == 0 && SameIgnoringCase(section, "DIRECTORY")) {
+        if (collected.directoryLine == 0 && EqualNoCase(section, "DIRECTORY")) {
           collected.directoryLine = line;
         }
       },
