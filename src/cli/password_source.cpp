@@ -3,9 +3,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <iostream>
 
 #include "platform/regular_file.h"

@@ -1,10 +1,8 @@
 #include "export/xlsx/morvat3_xlsx.h"
 
 #include <algorithm>
-#include <cstring>
 #include <fstream>
 #include <memory>
-#include <system_error>
 
 #include "export/morvat_messages.h"
 #include "export/morvat_strings.h"
@@ -13,7 +11,6 @@
 #include "export/xlsx/xlsx_text.h"
 #include "platform/date_time.h"
 #include "platform/number_picture.h"
-#include "platform/temporary_file.h"
 #include "platform/text_encoding.h"
 
 namespace vorlix::exporter::xlsx {

@@ -1,6 +1,5 @@
 #include "export/xlsx/xlsx_book.h"
 
-#include <sys/stat.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
@@ -186,10 +185,7 @@ void XlsxBook::WriteBlank(int row, int column, int format) {
 
 uint64_t XlsxBook::SheetBytes() const {
   // The library's temporary file of the rows written so far (a field of its public sheet).
-  FILE* rows = sheet_ != nullptr ? sheet_->optimize_tmpfile : nullptr;
-  struct stat status {};
-  if (rows == nullptr || std::fflush(rows) != 0 || ::fstat(::fileno(rows), &status) != 0) return 0;
-  return static_cast<uint64_t>(status.st_size);
+  return platform::StreamFileSize(sheet_ != nullptr ? sheet_->optimize_tmpfile : nullptr);
 }
 
 std::pair<uint64_t, uint64_t> XlsxBook::PackagingProgress(const Packaging& packaging,
