@@ -9,6 +9,17 @@
 
 namespace vorlix::app {
 
+namespace {
+
+// One message for what the replaced file could not keep.
+std::string SaveWarningText(const exporter::TMorvat3Text& exporter) {
+  std::string text = "\"" + exporter.FileName + "\" was saved, but the file it replaced:";
+  for (const std::string& warning : exporter.SaveWarnings) text += "\n- " + warning;
+  return text;
+}
+
+}  // namespace
+
 ExportCommands::ExportCommands(TForm1& window) : window_(window), memo1Source_(*window.memo1()) {
   core::ConfigureAsMainWindowCsvExporter(csv_, &memo1Source_);
   core::ConfigureAsMainWindowXlsExporter(xls_, &memo1Source_);
@@ -45,9 +56,12 @@ void ExportCommands::RunExporter(exporter::TMorvat3Text& exporter, const QString
   exporter.FileName = fileName.toStdString();
   try {
     // A cancelled run ends quietly: it leaves no file, and a file that was there stays.
-    ExportProgress progress(window_, exporter, fileName, window_.memo1()->RowCount(),
-                            window_.Seams().clock, [this] { return window_.StopRequested(); });
-    exporter.Execute();
+    {
+      ExportProgress progress(window_, exporter, fileName, window_.memo1()->RowCount(),
+                              window_.Seams().clock, [this] { return window_.StopRequested(); });
+      exporter.Execute();
+    }
+    if (!exporter.SaveWarnings.empty()) window_.ShowMessage(SaveWarningText(exporter));
   } catch (const std::exception& error) {
     window_.ShowMessage(error.what());
   }

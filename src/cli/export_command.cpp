@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <ostream>
+#include <utility>
 
 #include "app/core/exporter_settings.h"
 #include "app/core/member_table_export_source.h"
@@ -91,14 +92,20 @@ void CheckStandardOutput() {
   }
 }
 
-// Puts the rows written so far on the progress line, at most ten times a second.
-void ShowRowsWritten(exporter::TMorvat3& exporter, size_t total, ProgressLine& progress) {
+// Puts the rows written so far on the progress line, at most ten times a second, then how far
+// the finishing of the file got. The line turns to the finishing at once, so that it does not
+// rest on the last count of rows while the file is compressed.
+void ShowProgress(exporter::TMorvat3& exporter, size_t total, ProgressLine& progress) {
   if (!progress.shown()) return;
-  exporter.OnExportedRecord = [&progress, total, written = size_t{0},
-                               pace = core::ProgressPace(nullptr)](exporter::TMorvat3&,
-                                                                   int) mutable {
+  auto pace = std::make_shared<core::ProgressPace>(nullptr);
+  exporter.OnExportedRecord = [&progress, total, pace, written = size_t{0}](exporter::TMorvat3&,
+                                                                            int) mutable {
     ++written;
-    if (pace.Due()) progress.Show(ProgressText(written, total, "rows written"));
+    if (pace->Due()) progress.Show(ProgressText(written, total, "rows written"));
+  };
+  exporter.OnFinishing = [&progress, pace, started = false](exporter::TMorvat3&, uint64_t done,
+                                                            uint64_t total) mutable {
+    if (!std::exchange(started, true) || pace->Due()) progress.Show(FinishingText(done, total));
   };
 }
 
@@ -122,10 +129,12 @@ int RunExport(CliContext& context, const ExportArguments& arguments) {
   try {
     auto exporter = format.make(table);
     exporter->FileName = toStandardOutput ? kStandardOutputPath : arguments.output;
-    ShowRowsWritten(*exporter, static_cast<size_t>(table.ItemCount()), context.progress);
+    ShowProgress(*exporter, static_cast<size_t>(table.ItemCount()), context.progress);
     context.out.flush();  // the exporter writes to the descriptor itself
     exporter->Execute();
     context.progress.Clear();
+    for (const std::string& warning : exporter->SaveWarnings)
+      context.err << "vorlix-cli: warning: " << arguments.output << ": " << warning << '\n';
   } catch (const std::exception& e) {
     context.progress.Clear();
     context.err << (toStandardOutput ? "--output - (standard output): " : "") << e.what() << '\n';

@@ -15,6 +15,7 @@
 #include "directory/directory_layer.h"
 #include "directory/directory_source.h"
 #include "platform/signal_cleanup.h"
+#include "platform/standard_streams.h"
 
 namespace vorlix::cli {
 namespace {
@@ -96,8 +97,11 @@ int Run(int argc, char** argv) {
 }  // namespace vorlix::cli
 
 int main(int argc, char** argv) {
+  // First of all: a closed standard stream must not lend its number to a file or a connection.
+  vorlix::platform::SecureStandardStreams();
+  // A reader that closes the pipe early (| head) ends the command quietly, whatever it does.
+  vorlix::platform::InstallSignalCleanup(vorlix::platform::BrokenPipe::kEndsTheProgram);
   // The user's locale orders names and shapes dates, as in the window.
   std::setlocale(LC_ALL, "");
-  vorlix::platform::InstallSignalCleanup();
   return vorlix::cli::Run(argc, argv);
 }

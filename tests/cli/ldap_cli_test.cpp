@@ -177,5 +177,67 @@ TEST(CliLdapTest, FindTextIsNoFilter) {
   EXPECT_EQ(RunCli({"--source", ldap, "find", "--kind", "group", "*)(cn=*"}).exitCode, 1);
 }
 
+TEST(CliLdapTest, AClosedStandardOutputIsAWriteErrorAndNothingGoesIntoTheConnection) {
+  // With a standard stream closed, the connection to the server would take its number, and the
+  // output would go to the server.
+  const std::string ldap = TestServers().ldapUrl + "/o=harbourline";
+  const std::string err = ::testing::TempDir() + "/closed-stdout-" + std::to_string(getpid());
+  const std::vector<std::string> csv = {"--format", "csv", "--output"};
+  struct Case {
+    std::vector<std::string> command;
+    std::string redirection;
+    std::string message;
+  };
+  const std::string notOpen = "\". It was not open when the program started\n";
+  const Case cases[] = {
+      {{"export", "--kind", "group", "Sales East", "--format", "csv", "--output", "-"},
+       ">&-",
+       "--output - (standard output): Cannot create file \"/dev/stdout" + notOpen},
+      {{"export", "--kind", "group", "Sales East", "--format", "csv", "--output", "/dev/fd/3"},
+       "3>&-",
+       "Cannot create file \"/dev/fd/3" + notOpen},
+      {{"members", "--kind", "group", "Sales East"},
+       ">&-",
+       "vorlix-cli: cannot write to standard output: Bad file descriptor\n"},
+      {{"tree"}, ">&-", "vorlix-cli: cannot write to standard output: Bad file descriptor\n"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"--source", ldap};
+    args.insert(args.end(), c.command.begin(), c.command.end());
+    SCOPED_TRACE(CliCommandLine(args) + " " + c.redirection);
+    EXPECT_EQ(Shell(CliCommandLine(args) + " " + c.redirection + " 2>" + ShellQuoted(err) +
+                    " </dev/null"),
+              4);
+    const std::string written = ReadFile(err);
+    EXPECT_TRUE(written.ends_with(c.message)) << written;
+  }
+  std::remove(err.c_str());
+}
+
+TEST(CliLdapTest, AReaderThatClosesThePipeEndsEveryCommandQuietlyWithEitherSource) {
+  const LdapTestServers servers = TestServers();
+  const std::string err = ::testing::TempDir() + "/closed-pipe-" + std::to_string(getpid());
+  // Each command writes far more than a pipe holds, so it meets the closed pipe.
+  const std::vector<std::vector<std::string>> commands = {
+      {"members", "--kind", "group", "Fleet Crew"},
+      {"members", "--kind", "group", "Fleet Crew", "--format", "json"},
+      {"export", "--kind", "group", "Fleet Crew", "--format", "csv", "--output", "-"},
+      {"read", "--list", "Fleet Crew.groups.fleet", "Member"},
+  };
+  for (const std::string& source : {servers.fleetLdif, servers.ldapUrl + "/o=fleet"}) {
+    for (const std::vector<std::string>& command : commands) {
+      std::vector<std::string> args = {"--source", source};
+      args.insert(args.end(), command.begin(), command.end());
+      SCOPED_TRACE(CliCommandLine(args));
+      const std::string pipeline = CliCommandLine(args) + " 2>" + ShellQuoted(err) +
+                                   " </dev/null | head -c 10 >/dev/null; exit ${PIPESTATUS[0]}";
+      // Ended as SIGPIPE ends a program: 128 + 13 in the shell.
+      EXPECT_EQ(Shell("bash -c " + ShellQuoted(pipeline)), 141);
+      EXPECT_EQ(ReadFile(err), "");
+    }
+  }
+  std::remove(err.c_str());
+}
+
 }  // namespace
 }  // namespace vorlix::cli::testing

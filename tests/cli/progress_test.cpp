@@ -48,9 +48,14 @@ TEST_F(CliProgress, ATerminalSeesTheCountsUntilTheWorkIsDone) {
   // Nothing but progress lines, each written from the start of the line, and at the end the
   // line blanked out: the shell's prompt starts on an empty line.
   static const std::regex kOnlyProgress(
-      "(\\rvorlix-cli: [0-9]+ of 10000 (members read|rows written) *)*"
-      "(\\r +\\r(\\rvorlix-cli: [0-9]+ of 10000 (members read|rows written) *)*)*");
+      "(\\rvorlix-cli: ([0-9]+ of 10000 (members read|rows written)|finishing the file: [0-9]+%) "
+      "*)*"
+      "(\\r +\\r(\\rvorlix-cli: ([0-9]+ of 10000 (members read|rows written)|finishing the file: "
+      "[0-9]+%) *)*)*");
   EXPECT_TRUE(std::regex_match(run.out, kOnlyProgress)) << run.out;
+  // The line turns to the finishing of the file as soon as the last row is written, and it is
+  // still there when the file is saved.
+  EXPECT_NE(run.out.find("\rvorlix-cli: finishing the file: 100%"), std::string::npos) << run.out;
   // The first report comes a tenth of a second into the work; a run this long has had some.
   if (took > std::chrono::milliseconds(600)) {
     EXPECT_NE(run.out.find(" of 10000 members read"), std::string::npos) << run.out;

@@ -155,10 +155,15 @@ std::string ProblemText(const std::string& path, const std::vector<IniProblem>& 
   return text;
 }
 
+// The file, when it is a regular file of at most kMaxConfigurationBytes.
+platform::RegularFileText ReadConfigurationFile(const std::string& path) {
+  return platform::ReadSmallFile(path, kMaxConfigurationBytes, platform::Pipes::kRefused);
+}
+
 }  // namespace
 
 std::string ConfigurationFileProblem(const std::string& path) {
-  const platform::RegularFileText file = platform::ReadRegularFile(path);
+  const platform::RegularFileText file = ReadConfigurationFile(path);
   return file.status == platform::RegularFileText::kRead ? std::string()
                                                          : path + ": " + file.reason;
 }
@@ -169,7 +174,7 @@ Configuration LoadConfiguration(const std::string& path) {
 
 Configuration LoadConfiguration(const std::string& path, const std::string& baseDirectory) {
   Configuration config;
-  const platform::RegularFileText file = platform::ReadRegularFile(path);
+  const platform::RegularFileText file = ReadConfigurationFile(path);
   if (file.status == platform::RegularFileText::kMissing) return config;
   if (file.status != platform::RegularFileText::kRead) {
     config.problem = path + ": " + file.reason;

@@ -1,8 +1,10 @@
 #pragma once
 // The configuration file "vorlix.ini": "SYSTEM"/"phone" and the "PHONE" chain, the "DIRECTORY"
 // section that chooses the directory source (for an LDAP server also base, binddn, starttls and
-// timeout), and the "NAMES" section that maps single names.
+// timeout), and the "NAMES" section that maps single names. A file larger than 1 MB is refused
+// unread.
 
+#include <cstddef>
 #include <map>
 #include <string>
 #include <vector>
@@ -11,6 +13,8 @@
 #include "directory/directory_source.h"
 
 namespace vorlix::core {
+
+inline constexpr std::size_t kMaxConfigurationBytes = 1024 * 1024;
 
 struct Configuration {
   // "SYSTEM"/"phone" read as an integer (not an integer: 0); any non-zero value turns it on.

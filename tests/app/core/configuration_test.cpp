@@ -139,6 +139,21 @@ TEST_F(CoreConfiguration, FilesThatCannotBeReadAreNamedAndNeverSilentlyReplaced)
   EXPECT_EQ(ConfigurationMessage(Load("[SYSTEM]\n"), DirectorySourceOf(Load(""))), "");
 }
 
+TEST_F(CoreConfiguration, AFileBeyondTheSizeLimitOrADeviceIsRefusedUnread) {
+  // A directory, then comment lines up to exactly the limit: read. One byte more: refused.
+  std::string text = "[DIRECTORY]\nsource=/srv/tree.ldif\n";
+  const std::string comment = ";" + std::string(62, 'c') + "\n";
+  while (text.size() + comment.size() <= kMaxConfigurationBytes) text += comment;
+  text += std::string(kMaxConfigurationBytes - text.size(), '\n');
+  EXPECT_TRUE(Load(text).hasDirectory) << Load(text).problem;
+  const Configuration over = Load(text + "\n");
+  EXPECT_FALSE(over.hasDirectory);
+  EXPECT_EQ(over.problem,
+            (dir_ / "vorlix.ini").string() + ": cannot read the file: it is larger than 1 MB");
+  EXPECT_EQ(LoadConfiguration("/dev/zero", "/opt/vorlix").problem,
+            "/dev/zero: cannot open the file: it is a character device, not a file");
+}
+
 TEST_F(CoreConfiguration, DirectorySectionChoosesTheSource) {
   const Configuration relative = Load("[DIRECTORY]\nsource = trees/office.ldif\n");
   EXPECT_TRUE(relative.hasDirectory);
