@@ -23,7 +23,9 @@ void ProgressLine::Show(const std::string& text) {
 
 void ProgressLine::Clear() {
   if (!shown_ || width_ == 0) return;
-  Write("\r" + std::string(width_, ' ') + "\r");
+  std::string bytes = "\r";
+  bytes.append(width_, ' ');
+  Write(bytes + "\r");
   width_ = 0;
   platform::BlankLineOnSignal(fd_, 0);
 }

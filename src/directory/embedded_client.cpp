@@ -162,7 +162,7 @@ std::string EmbeddedClient::TooLargeDetail(uint32_t origin, size_t value, size_t
   const MemoryTree& tree = *state_->tree;
   const TreeValue& raw = tree.ValuesOf(tree.AttributeAt(origin))[value];
   return state_->Location(raw.line) + ": the value is " + std::to_string(raw.size) +
-         " bytes long, more than one " + std::to_string(replySize) + "-byte reply holds";
+         " bytes long, too long for one " + std::to_string(replySize) + "-byte reply";
 }
 
 int32_t EmbeddedClient::FindObjects(const std::string& base, int32_t scope,

@@ -16,7 +16,8 @@ std::string_view Trim(std::string_view text) {
 
 // A line as a problem quotes it: the first bytes of it, in double quotes.
 std::string Quoted(std::string_view line) {
-  std::string quoted = "\"" + std::string(line.substr(0, kQuotedLength));
+  std::string quoted = "\"";
+  quoted += line.substr(0, kQuotedLength);
   if (line.size() > kQuotedLength) quoted += "...";
   return quoted + "\"";
 }
