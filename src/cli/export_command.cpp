@@ -92,11 +92,11 @@ void CheckStandardOutput() {
 }
 
 // Puts the rows written so far on the progress line, at most ten times a second.
-void ShowRowsWritten(exporter::TMorvat3& exporter, size_t total, ProgressLine& progress) {
+void ShowRowsWritten(exporter::TMorvat3& exporter, size_t total, ProgressLine& progress,
+                     const core::SteadyClock& clock) {
   if (!progress.shown()) return;
   exporter.OnExportedRecord = [&progress, total, written = size_t{0},
-                               pace = core::ProgressPace(nullptr)](exporter::TMorvat3&,
-                                                                   int) mutable {
+                               pace = core::ProgressPace(clock)](exporter::TMorvat3&, int) mutable {
     ++written;
     if (pace.Due()) progress.Show(ProgressText(written, total, "rows written"));
   };
@@ -122,7 +122,8 @@ int RunExport(CliContext& context, const ExportArguments& arguments) {
   try {
     auto exporter = format.make(table);
     exporter->FileName = toStandardOutput ? kStandardOutputPath : arguments.output;
-    ShowRowsWritten(*exporter, static_cast<size_t>(table.ItemCount()), context.progress);
+    ShowRowsWritten(*exporter, static_cast<size_t>(table.ItemCount()), context.progress,
+                    context.clock);
     context.out.flush();  // the exporter writes to the descriptor itself
     exporter->Execute();
     context.progress.Clear();
