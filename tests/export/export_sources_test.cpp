@@ -182,9 +182,9 @@ TEST_F(ExportSources, ExportRecCountEndsSourcesThatCannotCountTheirRecords) {
          exporter_.CustomSource = &custom;
        }},
   };
-  for (const auto& [name, select] : sources) {
+  for (const auto& [name, use] : sources) {
     SCOPED_TRACE(name);
-    select();
+    use();
     exporter_.ExportRecCount = 3;
     exporter_.SetExportType(etCSV);
     const std::vector<std::string> csv = CrLfLines(RunToMemory(exporter_));
