@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/core/configuration.h"
+#include "app/core/progress_pace.h"
 #include "cli/progress_line.h"
 #include "directory/directory_client.h"
 #include "directory/directory_source.h"
@@ -54,7 +55,8 @@ struct CliContext {
   directory::Context context;
   std::ostream& out;
   std::ostream& err;
-  ProgressLine& progress;  // long lookups and exports on a terminal
+  ProgressLine& progress;             // long lookups and exports on a terminal
+  core::SteadyClock clock = nullptr;  // paces the progress line; empty: the system's
 };
 
 // A command as it runs, with its options already parsed. Directory errors may be thrown; main

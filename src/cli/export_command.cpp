@@ -95,9 +95,10 @@ void CheckStandardOutput() {
 // Puts the rows written so far on the progress line, at most ten times a second, then how far
 // the finishing of the file got. The line turns to the finishing at once, so that it does not
 // rest on the last count of rows while the file is compressed.
-void ShowProgress(exporter::TMorvat3& exporter, size_t total, ProgressLine& progress) {
+void ShowProgress(exporter::TMorvat3& exporter, size_t total, ProgressLine& progress,
+                  const core::SteadyClock& clock) {
   if (!progress.shown()) return;
-  auto pace = std::make_shared<core::ProgressPace>(nullptr);
+  auto pace = std::make_shared<core::ProgressPace>(clock);
   exporter.OnExportedRecord = [&progress, total, pace, written = size_t{0}](exporter::TMorvat3&,
                                                                             int) mutable {
     ++written;
@@ -129,7 +130,8 @@ int RunExport(CliContext& context, const ExportArguments& arguments) {
   try {
     auto exporter = format.make(table);
     exporter->FileName = toStandardOutput ? kStandardOutputPath : arguments.output;
-    ShowProgress(*exporter, static_cast<size_t>(table.ItemCount()), context.progress);
+    ShowProgress(*exporter, static_cast<size_t>(table.ItemCount()), context.progress,
+                 context.clock);
     context.out.flush();  // the exporter writes to the descriptor itself
     exporter->Execute();
     context.progress.Clear();

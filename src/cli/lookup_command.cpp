@@ -95,6 +95,7 @@ int RunCliLookup(core::AppState& state, const LookupArguments& arguments, CliLoo
       context.progress.Show(ProgressText(listed, total, "members read"));
       return true;
     };
+    ui.clock = context.clock;
   }
 
   const core::LookupResult result = core::ToolButton4Click(state, arguments.text, lookup.kind, ui);

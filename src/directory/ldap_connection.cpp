@@ -7,6 +7,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <condition_variable>
 #include <cstring>
 #include <memory>
@@ -187,6 +189,18 @@ void ReadEntry(LDAP* ld, LDAPMessage* message, LdapEntry& entry) {
   ber_free(ber, 0);
 }
 
+// A host name (letters, digits, "-", "_" and dots), an IPv4 address, or an IPv6 address as
+// libldap gives it without its brackets. libldap takes anything between "//" and the port; what
+// it takes beyond these could not be written back into the server address that is connected to.
+bool IsHostName(const std::string& host) {
+  const bool ipv6 = host.find(':') != std::string::npos;
+  return std::all_of(host.begin(), host.end(), [ipv6](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return ipv6 ? std::isxdigit(u) || c == ':' || c == '.'
+                : std::isalnum(u) || c == '-' || c == '_' || c == '.';
+  });
+}
+
 }  // namespace
 
 std::optional<LdapAddress> ParseLdapAddress(const std::string& url, std::string* error) {
@@ -210,6 +224,8 @@ std::optional<LdapAddress> ParseLdapAddress(const std::string& url, std::string*
       parsed->lud_exts != nullptr || url.find('?') != std::string::npos) {
     return fail("give only the server and the base, as in ldap://host:389/o=acme");
   }
+  if (!IsHostName(Text(parsed->lud_host)))
+    return fail("its server \"" + Text(parsed->lud_host) + "\" is no host name or IP address");
   LdapAddress address;
   address.secure = scheme == "ldaps";
   address.host = Text(parsed->lud_host);

@@ -35,21 +35,28 @@ int32_t BuiltInSyntax(const std::string& key) {
   return it == table.end() ? SYN_CI_STRING : it->second;
 }
 
-// Tokens of a schema definition: "(", ")", quoted texts (without quotes) and words.
-std::vector<std::string> Tokenize(const std::string& definition) {
-  std::vector<std::string> tokens;
+// A token of a schema definition: "(", ")", a quoted text (without its quotes) or a word. Only
+// words and brackets outside quotes are keywords and lists: DESC 'NAME' is a description.
+struct Token {
+  std::string text;
+  bool quoted = false;
+  bool Is(const char* word) const { return !quoted && text == word; }
+};
+
+std::vector<Token> Tokenize(const std::string& definition) {
+  std::vector<Token> tokens;
   size_t i = 0;
   while (i < definition.size()) {
     char c = definition[i];
     if (std::isspace(static_cast<unsigned char>(c))) {
       ++i;
     } else if (c == '(' || c == ')') {
-      tokens.emplace_back(1, c);
+      tokens.push_back({std::string(1, c)});
       ++i;
     } else if (c == '\'') {
       size_t end = definition.find('\'', i + 1);
       if (end == std::string::npos) end = definition.size();
-      tokens.push_back(definition.substr(i + 1, end - i - 1));
+      tokens.push_back({definition.substr(i + 1, end - i - 1), true});
       i = end + 1;
     } else {
       size_t start = i;
@@ -57,7 +64,7 @@ std::vector<std::string> Tokenize(const std::string& definition) {
              definition[i] != '(' && definition[i] != ')') {
         ++i;
       }
-      tokens.push_back(definition.substr(start, i - start));
+      tokens.push_back({definition.substr(start, i - start)});
     }
   }
   return tokens;
@@ -73,20 +80,20 @@ struct Definition {
 // Reads NAME (one or a list), SYNTAX and X-NDS_NAME of a definition.
 Definition ReadDefinition(const std::string& text) {
   Definition d;
-  std::vector<std::string> t = Tokenize(text);
+  std::vector<Token> t = Tokenize(text);
   for (size_t i = 0; i + 1 < t.size(); ++i) {
-    if (t[i] == "NAME") {
-      if (t[i + 1] == "(") {
-        for (size_t k = i + 2; k < t.size() && t[k] != ")"; ++k) d.names.push_back(t[k]);
+    if (t[i].Is("NAME")) {
+      if (t[i + 1].Is("(")) {
+        for (size_t k = i + 2; k < t.size() && !t[k].Is(")"); ++k) d.names.push_back(t[k].text);
       } else {
-        d.names.push_back(t[i + 1]);
+        d.names.push_back(t[i + 1].text);
       }
-    } else if (t[i] == "SUP" && t[i + 1] != "(") {
-      d.superior = t[i + 1];
-    } else if (t[i] == "SYNTAX") {
-      d.syntaxOid = t[i + 1].substr(0, t[i + 1].find('{'));
-    } else if (t[i] == "X-NDS_NAME") {
-      d.programName = t[i + 1] == "(" && i + 2 < t.size() ? t[i + 2] : t[i + 1];
+    } else if (t[i].Is("SUP") && !t[i + 1].Is("(")) {
+      d.superior = t[i + 1].text;
+    } else if (t[i].Is("SYNTAX")) {
+      d.syntaxOid = t[i + 1].text.substr(0, t[i + 1].text.find('{'));
+    } else if (t[i].Is("X-NDS_NAME")) {
+      d.programName = t[i + 1].Is("(") && i + 2 < t.size() ? t[i + 2].text : t[i + 1].text;
     }
   }
   return d;

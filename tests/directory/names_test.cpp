@@ -73,6 +73,11 @@ TEST(DirectoryNamesTest, ProgramNamesMapToLdapNamesAndSyntaxes) {
   EXPECT_EQ(names.SyntaxOf("logintime"), 24);  // a directory syntax number as last arc
   EXPECT_EQ(names.ClassKey("Ship Crew"), "crew");
   EXPECT_EQ(names.ProgramClassName("CREW"), "Ship Crew");
+  // Keywords and brackets inside quotes are texts, not parts of the definition.
+  names.AddAttributeType(
+      "( 1.2.5 NAME 'fax' DESC 'NAME' SYNTAX 1.3.6.1.4.1.1466.115.121.1.22 X-NDS_NAME '(' )");
+  EXPECT_EQ(names.CanonicalKey("SYNTAX"), "syntax");
+  EXPECT_EQ(names.AttributeKey("("), "fax");
   names.SetOverride("Telephone Number", "mobile");
   EXPECT_EQ(names.AttributeKey("telephone number"), "mobile");
 

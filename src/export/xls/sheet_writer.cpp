@@ -239,8 +239,7 @@ void SheetWriter::WriteDataCell(int i, std::string& text, uint16_t xf) {
         text = platform::FormatDateTime(column.Format, d);
         cells_.Label(row_, col, xf, text);
       } else {
-        // January and February 1900: the spreadsheet counts a 29 February 1900.
-        const double serial = d > 60 ? d : d - 1;
+        const double serial = SpreadsheetSerial(d);
         cells_.Number(row_, col, xf, serial);
         totals_[i].Add(serial);
       }

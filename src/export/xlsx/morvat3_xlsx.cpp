@@ -185,8 +185,7 @@ void TMorvat3XLSX::WriteCell(int row, int i, const std::string& text) {
       // Before the sheet's first day: the formatted text, as the .xls exporter writes it.
       WriteText(row, i, platform::FormatDateTime(column.Format, *value), format);
     } else {
-      // January and February 1900: the spreadsheet counts a 29 February 1900.
-      book_->WriteNumber(row, i, *value > 60 ? *value : *value - 1, format);
+      book_->WriteNumber(row, i, xls::SpreadsheetSerial(*value), format);
     }
   } else if (column.ColType == ectBoolean) {
     book_->WriteBoolean(row, i, SameText(text, Formats.BooleanTrue()), format);
