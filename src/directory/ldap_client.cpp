@@ -260,8 +260,8 @@ struct LdapClient::State {
     for (const std::string& key : plan->objectKeys) {
       if (std::find(request.begin(), request.end(), key) == request.end()) request.push_back(key);
     }
-    if (const int32_t r = EntryOf(object, request, all, direct, entry, entryKey); r != kOk)
-      return r;
+    const int32_t r = EntryOf(object, request, all, direct, entry, entryKey);
+    if (r != kOk) return r;
     if (entry == &direct) {
       plan->objectEntry = std::make_unique<LdapEntry>(std::move(direct));
       plan->objectEntryKey = entryKey;

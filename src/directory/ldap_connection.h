@@ -74,7 +74,7 @@ struct LdapEntry {
   const LdapAttribute* Find(const std::string& lowerName) const;
 };
 
-// The most entries one search of the whole tree may return: far more matches than anybody picks
+// The most entries a search returns unless it says otherwise: far more groups than anybody picks
 // from, and few enough that a server sending entries without end cannot exhaust the memory.
 inline constexpr size_t kMaxSearchEntries = 100000;
 
@@ -142,8 +142,6 @@ class LdapConnection {
   // The page size that searches use: it starts at kFirstPageSize and shrinks for a server that
   // refuses larger pages; 0 when the server takes no paged search at all.
   int PageSize() const { return pageSize_; }
-  // After a refused page: the next smaller size, false when none is left.
-  bool ShrinkPageSize();
 
   const LdapFailure& failure() const { return failure_; }
   const LdapSettings& settings() const { return settings_; }
