@@ -182,49 +182,40 @@ NameList SearchObjects(DirectoryClient& client, Context context, const std::stri
   NameList result;
   ScopedFilter filter(client, filterCursor);
   ScopedBuffer reply(client), attributeList(client), filterBuffer(client);
-  try {
-    CheckDirectoryResult(reply.Make(kBufferSize));
-    CheckDirectoryResult(attributeList.Make(kBufferSize));
-    CheckDirectoryResult(filterBuffer.Make(kBufferSize));
-    CheckDirectoryResult(client.dsBufferPrepare(context, kOpSearch, attributeList.get()));
-    CheckDirectoryResult(client.dsBufferPrepare(context, kOpFilter, filterBuffer.get()));
-    for (const NameEntry& entry : requestedAttributes) {
-      CheckDirectoryResult(client.dsBufferAddName(context, attributeList.get(), entry.text));
-    }
-    CheckDirectoryResult(client.dsBufferAddFilter(context, filterBuffer.get(), filter.get(), 0));
-    filter.Release();
-  } catch (const DirectoryError&) {
-    return result;
+  CheckDirectoryResult(reply.Make(kBufferSize));
+  CheckDirectoryResult(attributeList.Make(kBufferSize));
+  CheckDirectoryResult(filterBuffer.Make(kBufferSize));
+  CheckDirectoryResult(client.dsBufferPrepare(context, kOpSearch, attributeList.get()));
+  CheckDirectoryResult(client.dsBufferPrepare(context, kOpFilter, filterBuffer.get()));
+  for (const NameEntry& entry : requestedAttributes) {
+    CheckDirectoryResult(client.dsBufferAddName(context, attributeList.get(), entry.text));
   }
+  CheckDirectoryResult(client.dsBufferAddFilter(context, filterBuffer.get(), filter.get(), 0));
+  filter.Release();
 
+  // A search that fails is an error, whatever part it fails in: on a live directory a refusal
+  // taken for fewer names would pass for "no match".
   std::unordered_set<std::string> seen;  // lower-cased names already listed
   ScopedIteration iteration(client, context, kOpSearch);
-  try {
-    do {
-      const int32_t r =
-          client.dsSearchTree(context, base, scope, kAliasesNotFollowed, filterBuffer.get(),
-                              kInfoNamesAndValues, kRequestedAttributesOnly, attributeList.get(),
-                              iteration.handle(), kNoTimeLimit, kNoCountLimit, reply.get());
-      if (r != kOk) throw DirectoryError(r, client.LastFailureDetail());
-      int32_t objects = 0;
-      CheckDirectoryResult(client.dsObjectCount(context, reply.get(), objects));
-      for (int32_t i = 0; i < objects; ++i) {
-        std::string name;
-        int32_t attributeCount = 0;
-        ObjectInfo info;
-        client.dsNextObject(context, reply.get(), name, attributeCount, info);
-        if (seen.insert(LowerCase(name)).second) {
-          result.push_back(NameEntry{"Object Name", {}});
-          result.push_back(NameEntry{std::move(name), {}});
-        }
+  do {
+    const int32_t r =
+        client.dsSearchTree(context, base, scope, kAliasesNotFollowed, filterBuffer.get(),
+                            kInfoNamesAndValues, kRequestedAttributesOnly, attributeList.get(),
+                            iteration.handle(), kNoTimeLimit, kNoCountLimit, reply.get());
+    if (r != kOk) throw DirectoryError(r, client.LastFailureDetail());
+    int32_t objects = 0;
+    CheckDirectoryResult(client.dsObjectCount(context, reply.get(), objects));
+    for (int32_t i = 0; i < objects; ++i) {
+      std::string name;
+      int32_t attributeCount = 0;
+      ObjectInfo info;
+      client.dsNextObject(context, reply.get(), name, attributeCount, info);
+      if (seen.insert(LowerCase(name)).second) {
+        result.push_back(NameEntry{"Object Name", {}});
+        result.push_back(NameEntry{std::move(name), {}});
       }
-    } while (iteration.open());
-  } catch (const DirectoryError& error) {
-    iteration.End();
-    // A list cut short by a limit or a referral, or by a server that stopped answering, must not
-    // pass for the whole answer; other failures end the list where it stands.
-    if (error.code() == kErrListIncomplete || error.code() == kErrTransportFailure) throw;
-  }
+    }
+  } while (iteration.open());
   return result;
 }
 

@@ -29,10 +29,12 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 // Runs the same command on two sources; both must end with the same exit code (exitCode when
-// given) and the same bytes on stdout and stderr. Returns the output.
+// given) and the same bytes on stdout and stderr. Returns the output. The LDAP side is a source,
+// or with ldapOption "--config" a configuration file.
 std::string ExpectSame(const std::string& embedded, const std::string& ldap,
-                       const std::vector<std::string>& command, std::optional<int> exitCode = 0) {
-  std::vector<std::string> a = {"--source", embedded}, b = {"--source", ldap};
+                       const std::vector<std::string>& command, std::optional<int> exitCode = 0,
+                       const std::string& ldapOption = "--source") {
+  std::vector<std::string> a = {"--source", embedded}, b = {ldapOption, ldap};
   a.insert(a.end(), command.begin(), command.end());
   b.insert(b.end(), command.begin(), command.end());
   const CliRun local = RunCli(a, "LC_ALL=C.UTF-8");
@@ -108,11 +110,14 @@ TEST(CliLdapTest, ASchemaWithoutProgramNamesFallsBackOnTheNamingRule) {
 TEST(CliLdapTest, AwkwardNamesAndLargeGroupsGiveWhatTheEmbeddedClientGives) {
   const LdapTestServers servers = TestServers();
   ExpectSameLookups(servers.namesLdif, servers.ldapUrl + "/o=names");
-  // 5,000 members each: reads kept in flight give the rows in the same order.
-  ExpectSame(servers.fleetLdif, servers.ldapUrl + "/o=fleet",
-             {"members", "--kind", "workstation", "Fleet Terminals"});
-  ExpectSame(servers.fleetLdif, servers.ldapUrl + "/o=fleet",
-             {"members", "--kind", "group", "Fleet Crew"});
+  // 5,000 members each: reads kept in flight give the rows in the same order. A generous
+  // timeout: reading the members of a group is one operation, slow on a busy machine.
+  const std::string config = ::testing::TempDir() + "/ldap-fleet-" + std::to_string(getpid());
+  std::ofstream(config) << "[DIRECTORY]\nsource=" << servers.ldapUrl << "/o=fleet\ntimeout=300\n";
+  ExpectSame(servers.fleetLdif, config, {"members", "--kind", "workstation", "Fleet Terminals"}, 0,
+             "--config");
+  ExpectSame(servers.fleetLdif, config, {"members", "--kind", "group", "Fleet Crew"}, 0,
+             "--config");
 }
 
 TEST(CliLdapTest, TlsChecksTheServersCertificate) {
@@ -165,6 +170,32 @@ TEST(CliLdapTest, PasswordsComeFromTheEnvironmentAndAreChecked) {
   EXPECT_EQ(none.exitCode, 3);
   EXPECT_NE(none.err.find("needs a password: set VORLIX_LDAP_PASSWORD"), std::string::npos)
       << none.err;
+}
+
+TEST(CliLdapTest, AServerThatRefusesAnonymousSearchesGetsAnErrorNotNoMatch) {
+  const LdapTestServers servers = TestServers();
+  const std::string dir = ::testing::TempDir();
+  std::ofstream(dir + "/ldap-locked.ini")
+      << "[DIRECTORY]\nsource=" << servers.ldapUrl << "/o=locked\nbinddn=cn=admin,o=locked\n";
+  for (const std::vector<std::string>& command :
+       {std::vector<std::string>{"find", "--kind", "group", "Va"},
+        std::vector<std::string>{"members", "--kind", "group", "Vault"}}) {
+    std::vector<std::string> anonymous = {"--source", servers.ldapUrl + "/o=locked"};
+    anonymous.insert(anonymous.end(), command.begin(), command.end());
+    const CliRun refused = RunCli(anonymous);
+    EXPECT_EQ(refused.exitCode, 3) << command[0] << ": " << refused.err;
+    EXPECT_EQ(refused.out, "") << command[0];
+    EXPECT_NE(refused.err.find("Netware error -672"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("Searching o=locked: Server is unwilling to perform (53): "
+                               "authentication required"),
+              std::string::npos)
+        << refused.err;
+    // Bound, the same command finds the group.
+    std::vector<std::string> bound = {"--config", dir + "/ldap-locked.ini"};
+    bound.insert(bound.end(), command.begin(), command.end());
+    const CliRun listed = RunCli(bound, "VORLIX_LDAP_PASSWORD=" + servers.adminPassword);
+    EXPECT_EQ(listed.exitCode, 0) << command[0] << ": " << listed.err;
+  }
 }
 
 TEST(CliLdapTest, FindTextIsNoFilter) {

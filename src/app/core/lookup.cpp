@@ -18,6 +18,7 @@ constexpr char kNamingAttribute[] = "CN";
 constexpr char kNoUserPhone[] = "  -";
 constexpr char kBrokenChainPhone[] = " -  ";
 constexpr char kMember[] = "Member";
+constexpr char kDescription[] = "Description";
 constexpr char kPhone[] = "Telephone Number";
 constexpr char kUser[] = "WM:NAME User";
 constexpr char kRegistered[] = "WM:Last Registered Time";
@@ -83,9 +84,10 @@ void FillRow(const AppState& state, const std::string& group, MemberRow& row, in
 }
 
 // The reads FillRow makes, announced to the client before the member list is read (a client over
-// a network keeps them in flight): the member's own values, then the phone of a user.
+// a network keeps them in flight): the member's own values, then the phone of a user. The object's
+// description is read with its members.
 directory::ReadAheadPlan PlanOfRows(const AppState& state, const std::string& object, int kind) {
-  directory::ReadAheadPlan plan{object, kMember, {}};
+  directory::ReadAheadPlan plan{object, kMember, {}, {kDescription}};
   if (kind != kKindGroup && kind != kKindWorkstationGroup) return plan;
   if (kind == kKindWorkstationGroup) plan.steps.push_back({{kUser, kRegistered, kAddress}, kUser});
   if (!state.PhoneChainEnabled) {
@@ -135,7 +137,7 @@ LookupResult RunLookup(AppState& state, const std::string& typed, int kind, Look
   const directory::NameList memberList =
       directory::ReadAttributeList(client, context, object, kMember, ';');
   ui.cursor.Show();
-  ui.statusBar.SetPanel(1, directory::ReadAttributeText(client, context, object, "Description"));
+  ui.statusBar.SetPanel(1, directory::ReadAttributeText(client, context, object, kDescription));
   const std::vector<std::string> members = SortedTexts(memberList);
   ui.statusBar.SetPanel(0, std::to_string(members.size()));
 
