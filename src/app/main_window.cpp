@@ -257,7 +257,8 @@ void TForm1::UpdateCaption() {
   };
   const int outerWidth = isVisible() ? frameGeometry().width() : width();
   setWindowTitle(QString::fromStdString(
-      core::LayoutCaption(state_.TreeName, outerWidth, core::WindowsVersionCode(), measure)));
+      core::LayoutCaption(core::ShownTreeName(state_.TreeName, state_.SampleTree), outerWidth,
+                          core::WindowsVersionCode(), measure)));
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {

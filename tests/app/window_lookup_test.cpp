@@ -86,15 +86,32 @@ TEST_F(GuiWindow, AMissingDirectorySourceIsReportedAndClosesTheWindow) {
   EXPECT_EQ(window->cb1()->count(), 3);
 }
 
-TEST_F(GuiWindow, AnUnreadableConfigurationLineIsShownWithTheSampleTreeThatStandsIn) {
+TEST_F(GuiWindow, ADirectorySectionThatCannotBeUsedIsAnErrorNeverTheSampleTree) {
   OpenWindow(QStringLiteral("[DIRECTORY\nsource=/srv/tree.ldif\n"));
-  ASSERT_EQ(messages.size(), 1);
+  ASSERT_EQ(messages.size(), 2);
   EXPECT_TRUE(messages.first().contains(
       QStringLiteral("vorlix.ini:1: the section header \"[DIRECTORY\" has no closing \"]\"")))
       << messages.first().toStdString();
-  EXPECT_TRUE(messages.first().endsWith(QStringLiteral("the bundled sample tree is opened.")));
+  EXPECT_FALSE(messages.first().contains(QStringLiteral("sample tree")));
+  EXPECT_TRUE(messages[1].startsWith(QStringLiteral("Novell Client not installed?\n")));
+  EXPECT_TRUE(messages[1].endsWith(QStringLiteral(
+      "vorlix.ini:1: the [DIRECTORY] section names no usable \"source\", so no directory is "
+      "opened")))
+      << messages[1].toStdString();
+  EXPECT_EQ(window->State().TreeName, "");
+  EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(GuiWindow, TheCaptionSaysWhenTheSampleTreeIsShown) {
+  OpenWindow(QStringLiteral("[SYSTEM]\nphone=0\n"));
+  EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
   EXPECT_EQ(window->State().TreeName, "HARBOURLINE_TREE");
-  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(window->windowTitle().startsWith(
+      QStringLiteral(" v1.07 - HARBOURLINE_TREE (the bundled sample tree) ")))
+      << window->windowTitle().toStdString();
+  window.reset();
+  OpenWindow(TestTreeIni());
+  EXPECT_FALSE(window->windowTitle().contains(QStringLiteral("sample")));
 }
 
 TEST_F(GuiWindow, ExitClosesTheWindowAndItsDestructionShutsTheClientDown) {

@@ -154,15 +154,46 @@ TEST(CliDirectoryCommandsTest, ConfigurationAndSourceChooseTheTree) {
   EXPECT_EQ(skipped.err, "vorlix-cli: " + dir +
                              "/vorlix-broken.ini:3: \"not an entry\" is neither a [section] "
                              "header nor a key=value entry; the line is skipped\n");
-  // Text that cannot be read at all leaves the sample tree, and the user is told so.
+  // A bad line of the directory section is skipped; its source still opens.
+  std::ofstream(dir + "/vorlix-typo.ini")
+      << "[DIRECTORY]\nsource=" << dir << "/other.ldif\ntimeot=5\n";
+  CliRun typo = RunCli({"--config", dir + "/vorlix-typo.ini", "tree"});
+  EXPECT_EQ(typo.exitCode, 0);
+  EXPECT_EQ(typo.out, "OTHER\n");
+  EXPECT_EQ(typo.err, "vorlix-cli: " + dir +
+                          "/vorlix-typo.ini:3: [DIRECTORY] unknown key \"timeot\" (known: source, "
+                          "base, binddn, starttls, timeout, bind, tls_verify); the line is "
+                          "skipped\n");
+  // A source named but not found is an error, never the sample tree.
+  std::ofstream(dir + "/vorlix-missing.ini") << "[DIRECTORY]\nsource=TREE\ntimeot=5\n";
+  CliRun missing = RunCli({"--config", dir + "/vorlix-missing.ini", "tree"});
+  EXPECT_EQ(missing.exitCode, 3);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_NE(missing.err.find("Novell Client not installed?\n"), std::string::npos) << missing.err;
+  EXPECT_NE(missing.err.find("/TREE: cannot open the file: No such file"), std::string::npos);
+  // A configuration that cannot be read, or a directory section without a source, opens nothing.
   std::ofstream(dir + "/vorlix-utf16.ini", std::ios::binary)
       << std::string("\xFF\xFE[\0D\0I\0R\0", 10);
   CliRun utf16 = RunCli({"--config", dir + "/vorlix-utf16.ini", "tree"});
-  EXPECT_EQ(utf16.out, "HARBOURLINE_TREE\n");
+  EXPECT_EQ(utf16.exitCode, 3);
+  EXPECT_EQ(utf16.out, "");
   EXPECT_EQ(utf16.err, "vorlix-cli: " + dir +
                            "/vorlix-utf16.ini:1: the file is UTF-16 text, which is not read; save "
-                           "it as UTF-8\nNo directory is configured, so the bundled sample tree "
-                           "is opened.\n");
+                           "it as UTF-8\nNovell Client not installed?\n" +
+                           dir +
+                           "/vorlix-utf16.ini: the configuration cannot be read, so the "
+                           "directory it names is not known\n");
+  std::ofstream(dir + "/vorlix-nosource.ini") << "[DIRECTORY]\nbase=o=x\n";
+  CliRun noSource = RunCli({"--config", dir + "/vorlix-nosource.ini", "tree"});
+  EXPECT_EQ(noSource.exitCode, 3);
+  EXPECT_EQ(noSource.err, "Novell Client not installed?\n" + dir +
+                              "/vorlix-nosource.ini:1: the [DIRECTORY] section names no usable "
+                              "\"source\", so no directory is opened\n");
+  // --source names the directory itself.
+  EXPECT_EQ(
+      RunCli({"--config", dir + "/vorlix-nosource.ini", "--source", dir + "/other.ldif", "tree"})
+          .out,
+      "OTHER\n");
 
   std::ofstream(dir + "/malformed.ldif") << "dn: o=x\nchangetype: add\n";
   CliRun malformed = RunCli({"--source", dir + "/malformed.ldif", "tree"});

@@ -24,6 +24,8 @@ struct AppState {
   directory::Context DirectoryContext = directory::kNoContext;
   std::string TreeName;  // at most 201 characters, as the context reports it
 
+  // The bundled sample tree is open (no configuration names a source): the caption says so.
+  bool SampleTree = false;
   bool PhoneChainEnabled = false;
   std::vector<std::string> PhoneAttributes;  // attribute names of the phone chain, in file order
 
