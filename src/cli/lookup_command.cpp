@@ -6,7 +6,7 @@
 #include "app/core/kinds.h"
 #include "app/core/lookup.h"
 #include "cli/command_options.h"
-#include "platform/plain_text.h"
+#include "platform/case_fold.h"
 
 namespace vorlix::cli {
 
@@ -23,7 +23,7 @@ class PickChoice : public core::IChoiceDialog {
       if (name == *pick_) return name;
     }
     for (const auto& name : names) {
-      if (platform::EqualNoCase(name, *pick_)) return name;
+      if (platform::EqualFolded(name, *pick_)) return name;
     }
     return std::nullopt;
   }

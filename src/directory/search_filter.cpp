@@ -4,45 +4,32 @@
 
 #include "directory/client_codes.h"
 #include "directory/dotted_name.h"
+#include "platform/case_fold.h"
 #include "platform/plain_text.h"
 
 namespace vorlix::directory {
 
+using platform::FoldCase;
 using platform::LowerCase;
 
 namespace {
 
-char Fold(char c, bool ignoreCase) {
-  return ignoreCase ? LowerCase(c) : c;
-}
-
-// Compares two values for ordering: as numbers when both are, else as lower-cased texts.
-int Compare(std::string_view a, std::string_view b) {
-  long long x = 0, y = 0;
-  auto ra = std::from_chars(a.data(), a.data() + a.size(), x);
-  auto rb = std::from_chars(b.data(), b.data() + b.size(), y);
-  if (ra.ec == std::errc() && ra.ptr == a.data() + a.size() && rb.ec == std::errc() &&
-      rb.ptr == b.data() + b.size()) {
-    return x < y ? -1 : x > y ? 1 : 0;
+bool IsAscii(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
   }
-  return LowerCase(a).compare(LowerCase(b));
+  return true;
 }
 
-// The text a value is compared as: names in their typeless dotted spelling.
-std::string ComparedText(std::string_view value) {
-  auto components = ParseLdapDn(value, nullptr);
-  return components && !components->empty() ? DottedName(*components, false) : std::string(value);
-}
-
-}  // namespace
-
-bool WildcardMatch(std::string_view pattern, std::string_view text, bool ignoreCase) {
+// The match of text against pattern, byte by byte; with foldAscii A to Z match a to z.
+bool MatchBytes(std::string_view pattern, std::string_view text, bool foldAscii) {
+  const auto fold = [foldAscii](char c) { return foldAscii ? LowerCase(c) : c; };
   size_t p = 0, t = 0, star = std::string_view::npos, mark = 0;
   while (t < text.size()) {
     if (p < pattern.size() && pattern[p] == '*') {
       star = p++;
       mark = t;
-    } else if (p < pattern.size() && Fold(pattern[p], ignoreCase) == Fold(text[t], ignoreCase)) {
+    } else if (p < pattern.size() && fold(pattern[p]) == fold(text[t])) {
       ++p;
       ++t;
     } else if (star != std::string_view::npos) {
@@ -54,6 +41,34 @@ bool WildcardMatch(std::string_view pattern, std::string_view text, bool ignoreC
   }
   while (p < pattern.size() && pattern[p] == '*') ++p;
   return p == pattern.size();
+}
+
+// Compares two values for ordering: as numbers when both are, else as case-folded texts.
+int Compare(std::string_view a, std::string_view b) {
+  long long x = 0, y = 0;
+  auto ra = std::from_chars(a.data(), a.data() + a.size(), x);
+  auto rb = std::from_chars(b.data(), b.data() + b.size(), y);
+  if (ra.ec == std::errc() && ra.ptr == a.data() + a.size() && rb.ec == std::errc() &&
+      rb.ptr == b.data() + b.size()) {
+    return x < y ? -1 : x > y ? 1 : 0;
+  }
+  return FoldCase(a).compare(FoldCase(b));
+}
+
+// The text a value is compared as: names in their typeless dotted spelling.
+std::string ComparedText(std::string_view value) {
+  auto components = ParseLdapDn(value, nullptr);
+  return components && !components->empty() ? DottedName(*components, false) : std::string(value);
+}
+
+}  // namespace
+
+bool WildcardMatch(std::string_view pattern, std::string_view text, bool ignoreCase) {
+  // ASCII folds byte by byte; other text is folded whole first, as one letter may fold to two.
+  if (!ignoreCase || (IsAscii(pattern) && IsAscii(text))) {
+    return MatchBytes(pattern, text, ignoreCase);
+  }
+  return MatchBytes(FoldCase(pattern), FoldCase(text), false);
 }
 
 class FilterParser {

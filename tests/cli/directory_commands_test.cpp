@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 
 #include "cli_runner.h"
@@ -45,6 +47,29 @@ TEST(CliDirectoryCommandsTest, TreeFindAndReadOnTheSampleTree) {
   EXPECT_EQ(integer.out, "0\n");
   CliRun description = RunCli({"read", "Empty Projects.groups.harbourline", "Description"});
   EXPECT_EQ(description.out, "Placeholder group without members\n");
+}
+
+TEST(CliDirectoryCommandsTest, NamesMatchWithoutRegardToCaseInEveryScript) {
+  const std::string tree = ::testing::TempDir() + "/cases-" + std::to_string(::getpid()) + ".ldif";
+  std::ofstream(tree) << "dn:\ndirectoryTreeName: CASES\n\ndn: o=x\no: x\n\n"
+                         "dn: cn=\xC3\x84rzte,o=x\nobjectClass: groupOfNames\ncn: \xC3\x84rzte\n"
+                         "member: cn=Ute,o=x\n\n"
+                         "dn: cn=\xC3\xA9quipe,o=x\nobjectClass: groupOfNames\ncn: \xC3\xA9quipe\n"
+                         "member: cn=Ute,o=x\n\n"
+                         "dn: cn=\xC3\x89quipe Nord,o=x\nobjectClass: groupOfNames\n"
+                         "cn: \xC3\x89quipe Nord\nmember: cn=Ute,o=x\n\n"
+                         "dn: cn=Ute,o=x\nobjectClass: person\ncn: Ute\nsn: U\n";
+  const CliRun doctors = RunCli({"--source", tree, "find", "--kind", "group", "\xC3\xA4r"});
+  EXPECT_EQ(doctors.exitCode, 0) << doctors.err;
+  EXPECT_EQ(doctors.out, "\xC3\x84rzte.x\n");
+  const CliRun teams =
+      RunCli({"--source", tree, "find", "--kind", "group", "\xC3\x89q"}, "LC_ALL=C.UTF-8");
+  EXPECT_EQ(teams.out, "\xC3\x89quipe Nord.x\n\xC3\xA9quipe.x\n");
+  const CliRun picked = RunCli(
+      {"--source", tree, "members", "--kind", "group", "\xC3\xA9q", "--pick", "\xC3\x89QUIPE.X"});
+  EXPECT_EQ(picked.exitCode, 0) << picked.err;
+  EXPECT_EQ(picked.err, "1\t\t\xC3\xA9quipe.x\n");
+  std::remove(tree.c_str());
 }
 
 // `count` accented letters, two UTF-8 bytes each.
