@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "cli_runner.h"
+#include "platform/text_encoding.h"
 
 namespace vorlix::cli::testing {
 namespace {
@@ -67,6 +68,34 @@ TEST(CliCoreCommands, WorkstationGroupAndEmptyGroup) {
   EXPECT_EQ(empty.exitCode, 0) << empty.err;
   EXPECT_EQ(empty.out, "User\tPhone\t\t\t\n");
   EXPECT_EQ(empty.err, "0\tPlaceholder group without members\tEmpty Projects.groups.harbourline\n");
+}
+
+TEST(CliCoreCommands, TimesShowTheDateAndTheTimeInUtf8WhateverTheLocale) {
+  const auto utf8 = [](const std::string& text) {
+    char32_t c;
+    for (size_t at = 0; at < text.size();) {
+      const int length = platform::DecodeUtf8(text, at, c);
+      if (length == 0) return false;
+      at += static_cast<size_t>(length);
+    }
+    return true;
+  };
+  const std::vector<std::string> depot = {"members", "--kind", "workstation", "Depot"};
+  const CliRun us = RunCli(depot, "LC_ALL=en_US.UTF-8 TZ=UTC");
+  EXPECT_EQ(us.exitCode, 0) << us.err;
+  EXPECT_NE(us.out.find("\tsem.depot.harbourline\t01-10-2024 06:00:00 AM\t"), std::string::npos)
+      << us.out;
+  const CliRun japan = RunCli(depot, "LC_ALL=ja_JP.EUC-JP TZ=UTC");
+  EXPECT_EQ(japan.exitCode, 0) << japan.err;
+  EXPECT_TRUE(utf8(japan.out) && utf8(japan.err)) << japan.out;
+  EXPECT_EQ(japan.out.rfind("Workstation\tUser\tLast login\tIP-address\tPhone\n", 0), 0u);
+  EXPECT_NE(japan.out.find("\t2024\xE5\xB9\xB4"
+                           "01\xE6\x9C\x88"
+                           "10\xE6\x97\xA5 06\xE6\x99\x82"
+                           "00\xE5\x88\x86"
+                           "00\xE7\xA7\x92\t"),
+            std::string::npos)
+      << japan.out;
 }
 
 TEST(CliCoreCommands, MailtoListsEachShortNameOnce) {
