@@ -25,6 +25,9 @@ inline constexpr int kExitNoMatch = 1;
 inline constexpr int kExitSeveral = 2;
 inline constexpr int kExitDirectoryError = 3;
 inline constexpr int kExitExportError = 4;
+// Listed, but some members or values could not be read: each is marked in the table, and stderr
+// has their count and the first reason.
+inline constexpr int kExitUnreadable = 5;
 inline constexpr int kExitUsage = 64;
 
 // Thrown by a command for bad arguments found after parsing; main prints the message and the

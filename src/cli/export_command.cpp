@@ -131,7 +131,7 @@ int RunExport(CliContext& context, const ExportArguments& arguments) {
     context.err << (toStandardOutput ? "--output - (standard output): " : "") << e.what() << '\n';
     return kExitExportError;
   }
-  return kExitDone;
+  return ListedExitCode(lookup);
 }
 
 }  // namespace

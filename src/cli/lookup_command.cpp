@@ -72,6 +72,10 @@ void AddLookupArguments(CLI::App& command, LookupArguments& arguments) {
       ->type_name("NAME");
 }
 
+int ListedExitCode(const CliLookup& lookup) {
+  return lookup.unreadable > 0 ? kExitUnreadable : kExitDone;
+}
+
 core::AppState StateFor(const CliContext& context) {
   core::AppState state;
   state.client = &context.client;
@@ -99,6 +103,7 @@ int RunCliLookup(core::AppState& state, const LookupArguments& arguments, CliLoo
 
   const core::LookupResult result = core::ToolButton4Click(state, arguments.text, lookup.kind, ui);
   context.progress.Clear();
+  lookup.unreadable = result.unreadable;
   switch (result.status) {
     case core::LookupStatus::Listed:
       return kExitDone;

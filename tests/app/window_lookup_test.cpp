@@ -291,11 +291,13 @@ TEST_F(GuiWindow, MailTellsTheUserWhenTheCommandHadToBeCut) {
 TEST_F(GuiWindow, ADirectoryErrorInMidLookupKeepsTheRowsAddedSoFar) {
   OpenWindow(TestTreeIni());
   TypeAndEnter(QStringLiteral("Broken"));
-  // The row whose read failed stays, with the cells read before the failure.
+  // The member that does not exist is listed with the marker; the lookup goes on past it.
   EXPECT_EQ(Column(0), (QStringList{"anna.sales.acme", "bert.sales.acme", "zz-gone.acme"}));
-  EXPECT_EQ(Column(1), (QStringList{"555-0101", "555-0102", ""}));
+  EXPECT_EQ(Column(1), (QStringList{"555-0101", "555-0102", "(unreadable)"}));
   ASSERT_EQ(messages.size(), 1);
-  EXPECT_TRUE(messages.first().startsWith(QStringLiteral("Netware error -601 (0x")))
+  EXPECT_TRUE(messages.first().startsWith(QStringLiteral(
+      "1 member or value could not be read; its cell shows \"(unreadable)\". The first: "
+      "Netware error -601 (0x")))
       << messages.first().toStdString();
   // The message names the member and where the tree file lists it.
   EXPECT_TRUE(messages.first().contains(QStringLiteral("\"zz-gone.acme\": no such object")));

@@ -129,6 +129,36 @@ TEST(CliCoreCommands, PhoneChainFromTheConfiguration) {
   std::remove(config.c_str());
 }
 
+TEST(CliCoreCommands, MembersThatCannotBeReadAreListedMarkedAndExitFive) {
+  const std::string tree = VORLIX_TEST_DATA_DIR "/core/lookup-tree.ldif";
+  const CliRun group = RunCli({"--source", tree, "members", "--kind", "group", "Mixed"}, kPinned);
+  EXPECT_EQ(group.exitCode, 5);
+  EXPECT_EQ(group.out,
+            "User\tPhone\t\t\t\n"
+            "an.sales.acme\t555-0102\t\t\t\n"
+            "big.sales.acme\t(unreadable)\t\t\t\n"
+            "gone.acme\t(unreadable)\t\t\t\n");
+  EXPECT_EQ(group.err.rfind("2 members or values could not be read; their cells show "
+                            "\"(unreadable)\". The first: Netware error -649",
+                            0),
+            0u)
+      << group.err;
+  EXPECT_TRUE(group.err.ends_with("\n3\t\tMixed Bag.acme\n")) << group.err;
+
+  // The marker of a registered user that could not be read is no recipient.
+  const CliRun mail = RunCli({"--source", tree, "mailto", "--kind", "workstation", "Far"}, kPinned);
+  EXPECT_EQ(mail.exitCode, 5);
+  EXPECT_EQ(mail.out, "MAILTO:gone;\n");
+
+  const std::string file = ::testing::TempDir() + "/unreadable-" + std::to_string(getpid());
+  const CliRun exported = RunCli(
+      {"--source", tree, "export", "--kind", "group", "Mixed", "--format", "csv", "--output", file},
+      kPinned);
+  EXPECT_EQ(exported.exitCode, 5);
+  EXPECT_NE(ReadFile(file).find("\"gone.acme\";\"(unreadable)\""), std::string::npos);
+  std::remove(file.c_str());
+}
+
 TEST(CliCoreCommands, BadInputGivesItsExitCode) {
   EXPECT_EQ(RunCli({"members", "--kind", "group", "zzz"}).exitCode, 1);
   EXPECT_EQ(RunCli({"members", "--kind", "printer", "x"}).exitCode, 64);

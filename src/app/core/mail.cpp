@@ -43,7 +43,8 @@ MailCommand BuildMailCommand(const IMemberTable& table, int kind, size_t limit) 
   const int count = table.RowCount();
   for (int i = 0; i < count; ++i) {
     const MemberRow row = table.Row(i);
-    if (!row.checked) continue;
+    // A registered user that could not be read has the marker in its place, no name.
+    if (!row.checked || (kind != kKindGroup && row.CellUnreadable(1))) continue;
     std::string name = ShortName(kind == kKindGroup ? row.caption : row.cells[0]);
     if (name.empty() || !seen.insert(name).second) continue;
     names.push_back(std::move(name));
