@@ -224,6 +224,8 @@ void TForm1::startTimer() {
   started_ = true;
 
   core::Configuration configuration = core::LoadConfiguration(configurationPath_);
+  state_.InputFiles =
+      core::InputFilesOf(configurationPath_, core::DirectorySourceOf(configuration));
   AskDirectoryPassword(configuration);
   const core::StartupResult result = core::RunStartupStep(state_, configuration);
   for (const std::string& message : result.messages) ShowMessage(message);

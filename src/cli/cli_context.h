@@ -48,6 +48,7 @@ struct GlobalOptions {
 struct CliOptions {
   GlobalOptions global;
   core::Configuration configuration;  // --config FILE, else vorlix.ini beside the executable
+  std::string configurationPath;      // the configuration file read (it may not exist)
   directory::DirectorySource source;  // from --source, else the configuration, else the sample
 };
 

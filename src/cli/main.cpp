@@ -27,8 +27,9 @@ int RunCommand(const ParsedCommandLine& parsed, CliOptions& options, std::ostrea
     const std::string problem = core::ConfigurationFileProblem(options.global.configPath);
     if (!problem.empty()) return ReportUsageError(problem, parsed.usage, err);
   }
-  options.configuration = core::LoadConfiguration(
-      options.global.configPath.empty() ? core::ConfigurationPath() : options.global.configPath);
+  options.configurationPath =
+      options.global.configPath.empty() ? core::ConfigurationPath() : options.global.configPath;
+  options.configuration = core::LoadConfiguration(options.configurationPath);
   options.source = core::DirectorySourceOf(options.configuration);
   if (options.global.source) {
     options.source.source = *options.global.source;
