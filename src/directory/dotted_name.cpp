@@ -155,13 +155,20 @@ bool ReadsOtherwiseEarlier(std::string_view dotted) {
 
 std::string DottedNameFault(std::string_view dotted) {
   if (dotted.empty()) return "it is empty";
-  const std::vector<std::string> values = SplitDottedName(dotted, false);
-  if (values.front().empty()) return "it begins with a dot";
-  if (values.back().empty()) return "it ends with a dot";
-  for (const std::string& value : values) {
-    if (value.empty()) return "it has two dots in a row";
+  // Reads the name as SplitDottedName does, counting the characters of each component.
+  size_t length = 0;
+  for (size_t i = 0; i < dotted.size(); ++i) {
+    if (dotted[i] == '.') {
+      if (length == 0) return i == 0 ? "it begins with a dot" : "it has two dots in a row";
+      length = 0;
+      continue;
+    }
+    if (dotted[i] == '\\' && i + 1 < dotted.size() &&
+        (dotted[i + 1] == '.' || dotted[i + 1] == '\\'))
+      ++i;
+    ++length;
   }
-  return {};
+  return length == 0 ? "it ends with a dot" : std::string();
 }
 
 std::string NameKey(const std::vector<std::string>& values) {

@@ -198,9 +198,9 @@ void SchemaNames::SetOverride(const std::string& programName, const std::string&
 
 std::string SchemaNames::AttributeKey(const std::string& programName) const {
   const std::string lower = LowerCase(programName);
-  if (auto it = overrides_.find(lower); it != overrides_.end()) return CanonicalKey(it->second);
+  if (auto it = overrides_.find(lower); it != overrides_.end()) return CanonicalOfKey(it->second);
   if (auto it = attributeNames_.find(lower); it != attributeNames_.end()) return it->second;
-  return CanonicalKey(RuleName(programName));
+  return CanonicalOfKey(RuleName(programName));
 }
 
 std::string SchemaNames::ClassKey(const std::string& programName) const {
@@ -233,7 +233,10 @@ int32_t SchemaNames::SyntaxOf(const std::string& attributeKey) const {
 }
 
 std::string SchemaNames::CanonicalKey(const std::string& attributeName) const {
-  const std::string key = LowerCase(attributeName);
+  return CanonicalOfKey(LowerCase(attributeName));
+}
+
+std::string SchemaNames::CanonicalOfKey(std::string key) const {
   if (auto it = canonical_.find(key); it != canonical_.end()) return it->second;
   if (auto it = StandardAliases().find(key); it != StandardAliases().end()) return it->second;
   return key;

@@ -66,6 +66,9 @@ class SchemaNames {
   static int32_t SyntaxFromOid(const std::string& oid);
 
  private:
+  // CanonicalKey of a name already lower-cased.
+  std::string CanonicalOfKey(std::string key) const;
+
   std::unordered_map<std::string, std::string> attributeNames_;     // program name (lower) -> key
   std::unordered_map<std::string, std::string> classNames_;         // program name (lower) -> key
   std::unordered_map<std::string, std::string> classProgramNames_;  // key -> program name

@@ -14,22 +14,26 @@ using platform::LowerCase;
 
 namespace {
 
-bool IsAscii(std::string_view text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  }
-  return true;
+bool IsAscii(char c) {
+  return static_cast<unsigned char>(c) < 0x80;
 }
 
 // The match of text against pattern, byte by byte; with foldAscii A to Z match a to z.
-bool MatchBytes(std::string_view pattern, std::string_view text, bool foldAscii) {
+// sawOtherBytes tells whether a byte beyond ASCII was compared: only then can the Unicode fold
+// give another result.
+bool MatchBytes(std::string_view pattern, std::string_view text, bool foldAscii,
+                bool& sawOtherBytes) {
   const auto fold = [foldAscii](char c) { return foldAscii ? LowerCase(c) : c; };
+  sawOtherBytes = false;
   size_t p = 0, t = 0, star = std::string_view::npos, mark = 0;
   while (t < text.size()) {
     if (p < pattern.size() && pattern[p] == '*') {
       star = p++;
       mark = t;
-    } else if (p < pattern.size() && fold(pattern[p]) == fold(text[t])) {
+      continue;
+    }
+    if (p < pattern.size()) sawOtherBytes |= !IsAscii(pattern[p]) || !IsAscii(text[t]);
+    if (p < pattern.size() && fold(pattern[p]) == fold(text[t])) {
       ++p;
       ++t;
     } else if (star != std::string_view::npos) {
@@ -64,11 +68,12 @@ std::string ComparedText(std::string_view value) {
 }  // namespace
 
 bool WildcardMatch(std::string_view pattern, std::string_view text, bool ignoreCase) {
-  // ASCII folds byte by byte; other text is folded whole first, as one letter may fold to two.
-  if (!ignoreCase || (IsAscii(pattern) && IsAscii(text))) {
-    return MatchBytes(pattern, text, ignoreCase);
-  }
-  return MatchBytes(FoldCase(pattern), FoldCase(text), false);
+  // ASCII folds byte by byte. Where bytes beyond ASCII were compared, both texts are folded
+  // whole and matched again, as one letter may fold to two.
+  bool sawOtherBytes = false;
+  const bool matched = MatchBytes(pattern, text, ignoreCase, sawOtherBytes);
+  if (!ignoreCase || !sawOtherBytes) return matched;
+  return MatchBytes(FoldCase(pattern), FoldCase(text), false, sawOtherBytes);
 }
 
 class FilterParser {

@@ -51,19 +51,20 @@ void AppendFoldedUnicode(std::string& out, std::string_view text) {
 
 void AppendFoldCase(std::string& out, std::string_view text) {
   const size_t start = out.size();
+  out.resize(start + text.size());
+  char* folded = out.data() + start;
   for (size_t i = 0; i < text.size(); ++i) {
     if (static_cast<unsigned char>(text[i]) >= 0x80) {
       out.resize(start);
       AppendFoldedUnicode(out, text);
       return;
     }
-    out += LowerCase(text[i]);
+    folded[i] = LowerCase(text[i]);
   }
 }
 
 std::string FoldCase(std::string_view text) {
   std::string folded;
-  folded.reserve(text.size());
   AppendFoldCase(folded, text);
   return folded;
 }

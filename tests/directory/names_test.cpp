@@ -7,6 +7,7 @@
 #include "directory/memory_tree.h"
 #include "directory/name_sort.h"
 #include "directory/schema_names.h"
+#include "directory/search_filter.h"
 
 namespace vorlix::directory {
 namespace {
@@ -114,6 +115,42 @@ TEST(DirectoryNamesTest, ProgramNamesMapToLdapNamesAndSyntaxes) {
   EXPECT_EQ(SchemaNames::SyntaxFromOid("1.3.6.1.4.1.1466.115.121.1.15"), 3);
   EXPECT_EQ(SchemaNames::SyntaxFromOid("1.2.3.99"), -1);
   EXPECT_EQ(SchemaNames::SyntaxFromOid("garbage"), -1);
+}
+
+TEST(DirectoryNamesTest, WildcardsMatchWithoutRegardToCaseInEveryScript) {
+  struct Row {
+    const char* pattern;
+    const char* text;
+    bool ignoreCase;
+    bool matches;
+  };
+  const Row rows[] = {
+      {"\xC3\xA4r*", "\xC3\x84rzte", true, true},  // är* finds Ärzte
+      {"*ZTE", "\xC3\xA4rzte", true, true},
+      {"stra\xC3\x9F"
+       "e",
+       "STRASSE", true, true},  // ß folds to ss
+      {"strasse*",
+       "Stra\xC3\x9F"
+       "e",
+       true, true},
+      {"k*",
+       "\xE2\x84\xAA"
+       "elvin",
+       true, true},  // the Kelvin sign folds to k
+      {"a*c",
+       "a\xC3\x9F"
+       "c",
+       true, true},
+      {"ab", "ab\xC3\x9F", true, false},
+      {"\xC3\xA9quipe*", "Equipe", true, false},
+      {"A*", "a", false, false},  // case-exact
+      {"\xC3\x84*", "\xC3\xA4", false, false},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(WildcardMatch(row.pattern, row.text, row.ignoreCase), row.matches)
+        << row.pattern << " / " << row.text;
+  }
 }
 
 TEST(DirectoryNamesTest, SortIgnoresCaseAndBreaksTiesByBytes) {
