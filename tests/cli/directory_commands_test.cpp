@@ -170,50 +170,43 @@ TEST(CliDirectoryCommandsTest, ConfigurationAndSourceChooseTheTree) {
             0u)
       << folder.err;
 
-  // A line that cannot be read is named on stderr and skipped; the rest of the file applies.
-  std::ofstream(dir + "/vorlix-broken.ini")
-      << "[DIRECTORY]\nsource=" << dir << "/other.ldif\nnot an entry\n";
-  CliRun skipped = RunCli({"--config", dir + "/vorlix-broken.ini", "tree"});
-  EXPECT_EQ(skipped.exitCode, 0);
-  EXPECT_EQ(skipped.out, "OTHER\n");
-  EXPECT_EQ(skipped.err, "vorlix-cli: " + dir +
-                             "/vorlix-broken.ini:3: \"not an entry\" is neither a [section] "
-                             "header nor a key=value entry; the line is skipped\n");
-  // A bad line of the directory section is skipped; its source still opens.
-  std::ofstream(dir + "/vorlix-typo.ini")
-      << "[DIRECTORY]\nsource=" << dir << "/other.ldif\ntimeot=5\n";
-  CliRun typo = RunCli({"--config", dir + "/vorlix-typo.ini", "tree"});
-  EXPECT_EQ(typo.exitCode, 0);
-  EXPECT_EQ(typo.out, "OTHER\n");
-  EXPECT_EQ(typo.err, "vorlix-cli: " + dir +
-                          "/vorlix-typo.ini:3: [DIRECTORY] unknown key \"timeot\" (known: source, "
-                          "base, binddn, starttls, timeout, bind, tls_verify); the line is "
-                          "skipped\n");
-  // A source named but not found is an error, never the sample tree.
-  std::ofstream(dir + "/vorlix-missing.ini") << "[DIRECTORY]\nsource=TREE\ntimeot=5\n";
-  CliRun missing = RunCli({"--config", dir + "/vorlix-missing.ini", "tree"});
-  EXPECT_EQ(missing.exitCode, 3);
-  EXPECT_EQ(missing.out, "");
-  EXPECT_NE(missing.err.find("Novell Client not installed?\n"), std::string::npos) << missing.err;
-  EXPECT_NE(missing.err.find("/TREE: cannot open the file: No such file"), std::string::npos);
-  // A configuration that cannot be read, or a directory section without a source, opens nothing.
-  std::ofstream(dir + "/vorlix-utf16.ini", std::ios::binary)
-      << std::string("\xFF\xFE[\0D\0I\0R\0", 10);
-  CliRun utf16 = RunCli({"--config", dir + "/vorlix-utf16.ini", "tree"});
-  EXPECT_EQ(utf16.exitCode, 3);
-  EXPECT_EQ(utf16.out, "");
-  EXPECT_EQ(utf16.err, "vorlix-cli: " + dir +
-                           "/vorlix-utf16.ini:1: the file is UTF-16 text, which is not read; save "
-                           "it as UTF-8\nNovell Client not installed?\n" +
-                           dir +
-                           "/vorlix-utf16.ini: the configuration cannot be read, so the "
-                           "directory it names is not known\n");
-  std::ofstream(dir + "/vorlix-nosource.ini") << "[DIRECTORY]\nbase=o=x\n";
-  CliRun noSource = RunCli({"--config", dir + "/vorlix-nosource.ini", "tree"});
-  EXPECT_EQ(noSource.exitCode, 3);
-  EXPECT_EQ(noSource.err, "Novell Client not installed?\n" + dir +
-                              "/vorlix-nosource.ini:1: the [DIRECTORY] section names no usable "
-                              "\"source\", so no directory is opened\n");
+  // Each configuration's tree run: a line that cannot be used is named on stderr and skipped,
+  // and the rest of its section applies; a configuration that names a directory never opens the
+  // sample tree in its place.
+  struct Case {
+    std::string name, content;
+    int exitCode;
+    std::string out, err;  // err: the end of stderr after the file's path
+  };
+  const std::string other = "[DIRECTORY]\nsource=" + dir + "/other.ldif\n";
+  const std::vector<Case> cases = {
+      {"broken", other + "not an entry\n", 0, "OTHER\n",
+       ":3: \"not an entry\" is neither a [section] header nor a key=value entry; the line is "
+       "skipped\n"},
+      {"typo", other + "timeot=5\n", 0, "OTHER\n",
+       ":3: [DIRECTORY] unknown key \"timeot\" (known: source, base, binddn, starttls, timeout, "
+       "bind, tls_verify); the line is skipped\n"},
+      {"missing", "[DIRECTORY]\nsource=TREE\ntimeot=5\n", 3, "",
+       "/TREE: cannot open the file: No such file or directory\n"},
+      {"utf16", std::string("\xFF\xFE[\0D\0I\0R\0", 10), 3, "",
+       ": the configuration cannot be read, so the directory it names is not known\n"},
+      {"nosource", "[DIRECTORY]\nbase=o=x\n", 3, "",
+       ":1: the [DIRECTORY] section names no usable \"source\", so no directory is opened\n"},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir + "/vorlix-" + c.name + ".ini";
+    std::ofstream(path, std::ios::binary) << c.content;
+    const CliRun run = RunCli({"--config", path, "tree"});
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.name << "\n" << run.err;
+    EXPECT_EQ(run.out, c.out) << c.name;
+    EXPECT_TRUE(run.err.ends_with(c.err)) << c.name << "\n" << run.err;
+    EXPECT_EQ(c.exitCode == 3, run.err.find("Novell Client not installed?\n") != std::string::npos)
+        << c.name;
+  }
+  EXPECT_EQ(
+      RunCli({"--config", dir + "/vorlix-utf16.ini", "tree"})
+          .err.rfind("vorlix-cli: " + dir + "/vorlix-utf16.ini:1: the file is UTF-16 text", 0),
+      0u);
   // --source names the directory itself.
   EXPECT_EQ(
       RunCli({"--config", dir + "/vorlix-nosource.ini", "--source", dir + "/other.ldif", "tree"})
