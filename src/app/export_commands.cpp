@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "app/core/exporter_settings.h"
+#include "app/core/input_files.h"
 #include "app/core/mail.h"
 #include "app/export_progress.h"
 #include "app/main_window.h"
@@ -53,6 +54,11 @@ QString ExportCommands::AskFileName(const QString& filters, const QString& suffi
 }
 
 void ExportCommands::RunExporter(exporter::TMorvat3Text& exporter, const QString& fileName) {
+  if (const std::optional<std::string> refusal =
+          core::ExportOverInputRefusal(fileName.toStdString(), window_.State().InputFiles)) {
+    window_.ShowMessage(*refusal);
+    return;
+  }
   exporter.FileName = fileName.toStdString();
   try {
     // A cancelled run ends quietly: it leaves no file, and a file that was there stays.

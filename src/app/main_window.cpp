@@ -235,6 +235,8 @@ void TForm1::startTimer() {
   started_ = true;
 
   core::Configuration configuration = core::LoadConfiguration(configurationPath_);
+  state_.InputFiles =
+      core::InputFilesOf(configurationPath_, core::DirectorySourceOf(configuration));
   AskDirectoryPassword(configuration);
   const core::StartupResult result = core::RunStartupStep(state_, configuration);
   for (const std::string& message : result.messages) ShowMessage(message);
@@ -268,7 +270,8 @@ void TForm1::UpdateCaption() {
   };
   const int outerWidth = isVisible() ? frameGeometry().width() : width();
   setWindowTitle(QString::fromStdString(
-      core::LayoutCaption(state_.TreeName, outerWidth, core::WindowsVersionCode(), measure)));
+      core::LayoutCaption(core::ShownTreeName(state_.TreeName, state_.SampleTree), outerWidth,
+                          core::WindowsVersionCode(), measure)));
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {

@@ -26,6 +26,9 @@ inline constexpr int kExitNoMatch = 1;
 inline constexpr int kExitSeveral = 2;
 inline constexpr int kExitDirectoryError = 3;
 inline constexpr int kExitExportError = 4;
+// Listed, but some members or values could not be read: each is marked in the table, and stderr
+// has their count and the first reason.
+inline constexpr int kExitUnreadable = 5;
 inline constexpr int kExitUsage = 64;
 
 // Thrown by a command for bad arguments found after parsing; main prints the message and the
@@ -46,6 +49,7 @@ struct GlobalOptions {
 struct CliOptions {
   GlobalOptions global;
   core::Configuration configuration;  // --config FILE, else vorlix.ini beside the executable
+  std::string configurationPath;      // the configuration file read (it may not exist)
   directory::DirectorySource source;  // from --source, else the configuration, else the sample
 };
 

@@ -6,10 +6,12 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <utility>
 
 #include "app/core/exporter_settings.h"
+#include "app/core/input_files.h"
 #include "app/core/member_table_export_source.h"
 #include "app/core/progress_pace.h"
 #include "cli/command_options.h"
@@ -120,6 +122,13 @@ int RunExport(CliContext& context, const ExportArguments& arguments) {
   const ExportFormat& format = ExportFormatOf(arguments.format);
   const bool toStandardOutput = arguments.output == kStandardOutput;
   if (toStandardOutput) CheckStandardOutput();
+  // The tree or the configuration is never written over, not even through standard output.
+  const std::string target = toStandardOutput ? kStandardOutputPath : arguments.output;
+  if (const std::optional<std::string> refusal = core::ExportOverInputRefusal(
+          target, core::InputFilesOf(context.options.configurationPath, context.options.source))) {
+    context.err << *refusal << '\n';
+    return kExitExportError;
+  }
   core::AppState state = StateFor(context);
   CliLookup lookup;
   if (const int code = RunCliLookup(state, arguments.lookup, lookup, context); code != kExitDone) {
@@ -129,7 +138,7 @@ int RunExport(CliContext& context, const ExportArguments& arguments) {
   core::MemberTableExportSource table(lookup.table, lookup.captions);
   try {
     auto exporter = format.make(table);
-    exporter->FileName = toStandardOutput ? kStandardOutputPath : arguments.output;
+    exporter->FileName = target;
     ShowProgress(*exporter, static_cast<size_t>(table.ItemCount()), context.progress,
                  context.clock);
     context.out.flush();  // the exporter writes to the descriptor itself
@@ -142,7 +151,7 @@ int RunExport(CliContext& context, const ExportArguments& arguments) {
     context.err << (toStandardOutput ? "--output - (standard output): " : "") << e.what() << '\n';
     return kExitExportError;
   }
-  return kExitDone;
+  return ListedExitCode(lookup);
 }
 
 }  // namespace

@@ -28,10 +28,14 @@ int RunCommand(const ParsedCommandLine& parsed, CliOptions& options, std::ostrea
     const std::string problem = core::ConfigurationFileProblem(options.global.configPath);
     if (!problem.empty()) return ReportUsageError(problem, parsed.usage, err);
   }
-  options.configuration = core::LoadConfiguration(
-      options.global.configPath.empty() ? core::ConfigurationPath() : options.global.configPath);
+  options.configurationPath =
+      options.global.configPath.empty() ? core::ConfigurationPath() : options.global.configPath;
+  options.configuration = core::LoadConfiguration(options.configurationPath);
   options.source = core::DirectorySourceOf(options.configuration);
-  if (options.global.source) options.source.source = *options.global.source;
+  if (options.global.source) {
+    options.source.source = *options.global.source;
+    options.source.refusal.clear();  // the configuration's directory is not the one used
+  }
   const std::string notice = core::ConfigurationMessage(options.configuration, options.source);
   if (!notice.empty()) err << "vorlix-cli: " << notice << '\n';
   if (!SupplyPassword(options.source, ProcessPasswordSources(options.global.passwordFile), err)) {

@@ -4,13 +4,13 @@
 #include <unordered_set>
 
 #include "directory/client_guards.h"
+#include "directory/dotted_name.h"
 #include "directory/value_rendering.h"
+#include "platform/case_fold.h"
 #include "platform/plain_text.h"
 #include "platform/text_encoding.h"
 
 namespace vorlix::directory {
-
-using platform::LowerCase;
 
 namespace {
 
@@ -111,6 +111,9 @@ void CheckDirectoryResult(int32_t code) {
 void CheckReadNames(const std::string& object, const std::string& attribute) {
   CheckLimit(object, kMaxObjectName, "Object name");
   CheckLimit(attribute, kMaxAttributeName, "Attribute name");
+  if (const std::string fault = DottedNameFault(object); !fault.empty()) {
+    throw DirectoryArgumentError("Object name \"" + object + "\" is malformed: " + fault);
+  }
 }
 
 OpenContextResult OpenDirectoryContext(DirectoryClient& client, ContextOptions options) {
@@ -195,7 +198,7 @@ NameList SearchObjects(DirectoryClient& client, Context context, const std::stri
 
   // A search that fails is an error, whatever part it fails in: on a live directory a refusal
   // taken for fewer names would pass for "no match".
-  std::unordered_set<std::string> seen;  // lower-cased names already listed
+  std::unordered_set<std::string> seen;  // case-folded names already listed
   ScopedIteration iteration(client, context, kOpSearch);
   do {
     const int32_t r =
@@ -210,7 +213,7 @@ NameList SearchObjects(DirectoryClient& client, Context context, const std::stri
       int32_t attributeCount = 0;
       ObjectInfo info;
       client.dsNextObject(context, reply.get(), name, attributeCount, info);
-      if (seen.insert(LowerCase(name)).second) {
+      if (seen.insert(platform::FoldCase(name)).second) {
         result.push_back(NameEntry{"Object Name", {}});
         result.push_back(NameEntry{std::move(name), {}});
       }

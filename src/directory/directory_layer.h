@@ -72,8 +72,9 @@ inline constexpr size_t kMaxFilterValue = 256;    // class, naming attribute, na
 // The limit of one value in the text read, in bytes.
 inline constexpr size_t kMaxTextValue = 60000;
 
-// Refuses an object or attribute name beyond its limit, as every attribute read does before it
-// asks the client; callers that treat such names as bad input check them first.
+// Refuses an object or attribute name beyond its limit, and an object name with an empty
+// component (DottedNameFault), as every attribute read does before it asks the client, so that
+// every client refuses it alike; callers that treat such names as bad input check them first.
 void CheckReadNames(const std::string& object, const std::string& attribute);
 
 // Full names of the objects of class cls (any class when empty) below base whose naming attribute

@@ -34,6 +34,7 @@ std::string PasswordPrompt(const DirectorySource& source) {
 
 std::unique_ptr<DirectoryClient> MakeDirectoryClient(const DirectorySource& source) {
   const std::string& s = source.source;
+  if (!source.refusal.empty()) return std::make_unique<UnavailableClient>(source.refusal);
   if (IsLdapSource(s)) return std::make_unique<LdapClient>(source);
   if (s.find("://") != std::string::npos) {
     return std::make_unique<UnavailableClient>("Unsupported directory source \"" + s +

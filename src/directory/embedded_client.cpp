@@ -58,6 +58,8 @@ struct EmbeddedClient::State {
     read.syntax = tree->names().SyntaxOf(key);
     read.origin = tree->AttributeIndex(attribute);
     for (const TreeValue& raw : tree->ValuesOf(attribute)) {
+      // The empty name holds the place of the member an empty group must have: no value.
+      if (read.syntax == SYN_DIST_NAME && raw.size == 0) continue;
       auto value = ConvertValue(read.syntax, raw.text(), typed, spell);
       if (!value) {
         read.fault =

@@ -13,6 +13,7 @@
 #include "directory/ldap_filter.h"
 #include "directory/ldap_names.h"
 #include "directory/value_conversion.h"
+#include "platform/case_fold.h"
 #include "platform/plain_text.h"
 
 namespace vorlix::directory {
@@ -157,7 +158,7 @@ struct LdapClient::State {
       bool ends = true;
       for (size_t i = 0; i < components->size(); ++i) {
         const std::string& value = raw[raw.size() - components->size() + i];
-        ends = ends && LowerCase(value) == LowerCase((*components)[i].value);
+        ends = ends && platform::EqualFolded(value, (*components)[i].value);
       }
       if (ends) {
         dn = root;
@@ -186,7 +187,7 @@ struct LdapClient::State {
         book.Remember(child.dn);
         auto components = ParseLdapDn(child.dn, nullptr);
         if (!found && components && !components->empty() &&
-            LowerCase(components->front().value) == LowerCase(value)) {
+            platform::EqualFolded(components->front().value, value)) {
           dn = child.dn;
           found = true;
         }

@@ -1,6 +1,7 @@
 #include "directory/schema_names.h"
 
 #include <cctype>
+#include <optional>
 #include <vector>
 
 #include "directory/client_codes.h"
@@ -23,8 +24,8 @@ std::string RuleName(const std::string& programName) {
   return name;
 }
 
-// Syntaxes of the attributes the program reads, for trees without a schema.
-int32_t BuiltInSyntax(const std::string& key) {
+// Syntaxes of the attributes the program reads, for trees without a schema; nullopt for others.
+std::optional<int32_t> BuiltInSyntax(const std::string& key) {
   static const std::unordered_map<std::string, int32_t> table = {
       {"member", SYN_DIST_NAME},          {"wmnameuser", SYN_DIST_NAME},
       {"wmlastregisteredtime", SYN_TIME}, {"telephonenumber", SYN_TEL_NUMBER},
@@ -32,7 +33,31 @@ int32_t BuiltInSyntax(const std::string& key) {
       {"zeninvipaddress", SYN_CI_STRING}, {"objectclass", SYN_CLASS_NAME},
   };
   auto it = table.find(key);
-  return it == table.end() ? SYN_CI_STRING : it->second;
+  return it == table.end() ? std::nullopt : std::optional<int32_t>(it->second);
+}
+
+// Attribute types of the standard schema that have a second name, by the second name: what a
+// tree without a schema of its own means by either ("surname" is "sn"), as an LDAP server knows.
+const std::unordered_map<std::string, std::string>& StandardAliases() {
+  static const std::unordered_map<std::string, std::string> aliases = {
+      {"surname", "sn"},
+      {"commonname", "cn"},
+      {"localityname", "l"},
+      {"stateorprovincename", "st"},
+      {"streetaddress", "street"},
+      {"organizationname", "o"},
+      {"organizationalunitname", "ou"},
+      {"countryname", "c"},
+      {"gn", "givenname"},
+      {"userid", "uid"},
+      {"domaincomponent", "dc"},
+      {"rfc822mailbox", "mail"},
+      {"mobiletelephonenumber", "mobile"},
+      {"pagertelephonenumber", "pager"},
+      {"hometelephonenumber", "homephone"},
+      {"fax", "facsimiletelephonenumber"},
+  };
+  return aliases;
 }
 
 // A token of a schema definition: "(", ")", a quoted text (without its quotes) or a word. Only
@@ -169,14 +194,20 @@ void SchemaNames::AddObjectClass(const std::string& definition) {
 }
 
 void SchemaNames::SetOverride(const std::string& programName, const std::string& ldapName) {
-  overrides_[LowerCase(programName)] = LowerCase(ldapName);
+  const std::string key = LowerCase(ldapName);
+  overrides_[LowerCase(programName)] = key;
+  // The attribute named takes the syntax the program reads the name with, unless a schema or
+  // the built-in table says otherwise ("WM:NAME User=owner": owner holds names).
+  if (const std::optional<int32_t> own = BuiltInSyntax(RuleName(programName))) {
+    mappedSyntaxes_[key] = *own;
+  }
 }
 
 std::string SchemaNames::AttributeKey(const std::string& programName) const {
   const std::string lower = LowerCase(programName);
-  if (auto it = overrides_.find(lower); it != overrides_.end()) return it->second;
+  if (auto it = overrides_.find(lower); it != overrides_.end()) return CanonicalOfKey(it->second);
   if (auto it = attributeNames_.find(lower); it != attributeNames_.end()) return it->second;
-  return RuleName(programName);
+  return CanonicalOfKey(RuleName(programName));
 }
 
 std::string SchemaNames::ClassKey(const std::string& programName) const {
@@ -203,13 +234,19 @@ int32_t SchemaNames::SyntaxOf(const std::string& attributeKey) const {
     if (up == superiors_.end()) break;
     key = up->second;
   }
-  return BuiltInSyntax(attributeKey);
+  if (const std::optional<int32_t> builtIn = BuiltInSyntax(attributeKey)) return *builtIn;
+  if (auto it = mappedSyntaxes_.find(attributeKey); it != mappedSyntaxes_.end()) return it->second;
+  return SYN_CI_STRING;
 }
 
 std::string SchemaNames::CanonicalKey(const std::string& attributeName) const {
-  const std::string key = LowerCase(attributeName);
-  auto it = canonical_.find(key);
-  return it == canonical_.end() ? key : it->second;
+  return CanonicalOfKey(LowerCase(attributeName));
+}
+
+std::string SchemaNames::CanonicalOfKey(std::string key) const {
+  if (auto it = canonical_.find(key); it != canonical_.end()) return it->second;
+  if (auto it = StandardAliases().find(key); it != StandardAliases().end()) return it->second;
+  return key;
 }
 
 }  // namespace vorlix::directory

@@ -47,22 +47,28 @@ class SchemaNames {
   // Maps a program name to an LDAP name before any other rule.
   void SetOverride(const std::string& programName, const std::string& ldapName);
 
-  // The lower-cased LDAP name of a program's attribute or class name.
+  // The lower-cased LDAP name of a program's attribute (its first name, CanonicalKey) or class
+  // name.
   std::string AttributeKey(const std::string& programName) const;
   std::string ClassKey(const std::string& programName) const;
   // The program's name for an LDAP class name (the schema's X-NDS_NAME, "Group", or itself).
   std::string ProgramClassName(const std::string& ldapName) const;
   // The syntax of an attribute by lower-cased LDAP name: the schema's (or, without one of its
-  // own, its superior type's), else the built-in table's, else case-ignore string.
+  // own, its superior type's), else the built-in table's, else that of the program name mapped to
+  // it (SetOverride), else case-ignore string.
   int32_t SyntaxOf(const std::string& attributeKey) const;
-  // The lower-cased first name of an attribute type that the schema gives under several names
-  // ("commonname" -> "cn"); other names lower-cased.
+  // The lower-cased first name of an attribute type that the schema, or without one the standard
+  // schema, gives under several names ("commonname" -> "cn", "surname" -> "sn"); other names
+  // lower-cased.
   std::string CanonicalKey(const std::string& attributeName) const;
 
   // The syntax number of an LDAP SYNTAX OID; -1 when unknown.
   static int32_t SyntaxFromOid(const std::string& oid);
 
  private:
+  // CanonicalKey of a name already lower-cased.
+  std::string CanonicalOfKey(std::string key) const;
+
   std::unordered_map<std::string, std::string> attributeNames_;     // program name (lower) -> key
   std::unordered_map<std::string, std::string> classNames_;         // program name (lower) -> key
   std::unordered_map<std::string, std::string> classProgramNames_;  // key -> program name
@@ -70,6 +76,7 @@ class SchemaNames {
   std::unordered_map<std::string, std::string> superiors_;          // key -> SUP key
   std::unordered_map<std::string, std::string> canonical_;          // any name -> first name
   std::map<std::string, std::string> overrides_;                    // program name (lower) -> key
+  std::unordered_map<std::string, int32_t> mappedSyntaxes_;  // key an override names -> syntax
 };
 
 }  // namespace vorlix::directory

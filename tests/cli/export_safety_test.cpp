@@ -247,5 +247,45 @@ TEST_F(CliExportSafety, TheFileReachesTheDiskBeforeItsRenameAndTheFolderAfter) {
   std::remove(log.c_str());
 }
 
+TEST_F(CliExportSafety, AnExportOverTheTreeOrTheConfigurationInUseIsRefused) {
+  const std::string tree = BigTree(2);
+  const std::string config = (dir_ / "vorlix.ini").string();
+  std::ofstream(config) << "[DIRECTORY]\nsource=" << tree << "\n";
+  fs::create_symlink(tree, dir_ / "tree-link.csv");
+  fs::create_hard_link(config, dir_ / "config-copy.csv");
+  const std::string treeBytes = ReadFile(tree), configBytes = ReadFile(config);
+  struct Case {
+    std::string output;
+    std::string told;  // the input named in the refusal
+  };
+  const std::vector<Case> cases = {
+      {tree, "it is the tree file in use (" + tree + ")"},
+      {(dir_ / "." / "big.ldif").string(), "it is the tree file in use"},
+      {(dir_ / "tree-link.csv").string(), "it is the tree file in use"},
+      {config, "it is the configuration file in use (" + config + ")"},
+      {(dir_ / "config-copy.csv").string(), "it is the configuration file in use"},
+  };
+  for (const Case& c : cases) {
+    const CliRun run = RunCli({"--config", config, "export", "--kind", "group", "Big", "--format",
+                               "csv", "--output", c.output});
+    EXPECT_EQ(run.exitCode, 4) << c.output;
+    EXPECT_NE(run.err.find("Cannot export to \"" + c.output + "\": " + c.told), std::string::npos)
+        << run.err;
+  }
+  // Standard output appending to the tree is the tree too.
+  EXPECT_EQ(Shell(CliCommandLine({"--config", config, "export", "--kind", "group", "Big",
+                                  "--format", "csv", "--output", "-"}) +
+                  " >>" + ShellQuoted(tree) + " 2>/dev/null"),
+            4);
+  EXPECT_EQ(ReadFile(tree), treeBytes);
+  EXPECT_EQ(ReadFile(config), configBytes);
+  EXPECT_EQ(Files(), (std::vector<std::string>{"config-copy.csv", "tree-link.csv", "vorlix.ini"}));
+  // Any other file is written.
+  EXPECT_EQ(RunCli({"--config", config, "export", "--kind", "group", "Big", "--format", "csv",
+                    "--output", (dir_ / "big.csv").string()})
+                .exitCode,
+            0);
+}
+
 }  // namespace
 }  // namespace vorlix::cli::testing

@@ -10,6 +10,7 @@
 #include "../directory/ldap_test_servers.h"
 #include "cli_runner.h"
 #include "directory/dotted_name.h"
+#include "scratch_tree.h"
 
 namespace vorlix::cli::testing {
 namespace {
@@ -196,6 +197,50 @@ TEST(CliLdapTest, AServerThatRefusesAnonymousSearchesGetsAnErrorNotNoMatch) {
     const CliRun listed = RunCli(bound, "VORLIX_LDAP_PASSWORD=" + servers.adminPassword);
     EXPECT_EQ(listed.exitCode, 0) << command[0] << ": " << listed.err;
   }
+}
+
+TEST(CliLdapTest, NameMappingsSurnamesAndMalformedNamesReadAlikeFromBothClients) {
+  ScratchTree tree("parity");
+  const std::string& branch = tree.Branch();
+  const auto entry = [&branch](const std::string& rdn, const std::string& body) {
+    return "dn: " + rdn + "," + branch + "\n" + body + "\n";
+  };
+  tree.Write(entry("cn=ann",
+                   "objectClass: inetOrgPerson\ncn: ann\nsn: Smith\ntelephoneNumber: 555-0100\n") +
+             entry("cn=desk1", "objectClass: device\ncn: desk1\nowner: cn=ann," + branch + "\n") +
+             entry("cn=Desks", "objectClass: zenWorkstationGroup\ncn: Desks\nmember: cn=desk1," +
+                                   branch + "\n") +
+             entry("cn=x\\5C.y", "objectClass: person\ncn: x\\.y\nsn: Dot\n"));
+  const std::string embedded = tree.File(), ldap = tree.ServerSource();
+  const std::string config = tree.TempPath("names.ini");
+  std::ofstream(config) << "[NAMES]\nWM:NAME User=owner\n";
+  // The mapped attribute holds names, as the server's schema says: the owner's phone is found.
+  const std::vector<std::string> mapped = {"--config", config,        "members",
+                                           "--kind",   "workstation", "Desks"};
+  std::vector<std::string> a = {"--source", embedded}, b = {"--source", ldap};
+  a.insert(a.end(), mapped.begin(), mapped.end());
+  b.insert(b.end(), mapped.begin(), mapped.end());
+  const CliRun local = RunCli(a, "LC_ALL=C.UTF-8 TZ=UTC"),
+               remote = RunCli(b, "LC_ALL=C.UTF-8 TZ=UTC");
+  EXPECT_EQ(local.exitCode, 0) << local.err;
+  EXPECT_EQ(remote.out, local.out);
+  EXPECT_NE(local.out.find("desk1.parity-"), std::string::npos) << local.out;
+  EXPECT_NE(local.out.find("\tann.parity-"), std::string::npos) << local.out;
+  EXPECT_NE(local.out.find("\t555-0100\n"), std::string::npos) << local.out;
+  std::remove(config.c_str());
+
+  const std::string ann = "ann." + branch.substr(3, branch.find(',') - 3) + ".scratch";
+  EXPECT_EQ(ExpectSame(embedded, ldap, {"read", ann, "Surname"}), "Smith\n");
+  EXPECT_EQ(ExpectSame(embedded, ldap, {"read", ann, "sn"}), "Smith\n");
+  for (const std::string& malformed :
+       std::vector<std::string>{"." + ann, ann + ".", "ann.." + ann.substr(4), "."}) {
+    ExpectSame(embedded, ldap, {"read", malformed, "CN"}, 64);
+  }
+  ExpectSame(embedded, ldap, {"read", "nobody." + ann.substr(4), "CN"}, 3);
+  // A common name with a backslash before a dot, as this version spells it and as earlier
+  // versions did, which escaped dots only.
+  EXPECT_EQ(ExpectSame(embedded, ldap, {"read", "x\\\\\\.y." + ann.substr(4), "CN"}), "x\\.y\n");
+  EXPECT_EQ(ExpectSame(embedded, ldap, {"read", "x\\\\.y." + ann.substr(4), "CN"}), "x\\.y\n");
 }
 
 TEST(CliLdapTest, FindTextIsNoFilter) {

@@ -10,7 +10,9 @@
 #          o=fleet (5,000 workstations and crew members, a group of each size) and o=names
 #          (tests/data/directory/awkward-names.ldif), and o=faults (a few entries, and room for
 #          the referrals the fault tests add as cn=admin,o=faults with ADMIN_PASSWORD; no other
-#          test reads it). ldap:// with StartTLS and ldaps://, under a
+#          test reads it), and o=scratch (empty, for trees that a test writes under a branch of
+#          its own as cn=admin,o=scratch with ADMIN_PASSWORD and removes again). ldap:// with
+#          StartTLS and ldaps://, under a
 #          test CA made here; a size limit of 500 entries that paged searches may pass. Bound as
 #          cn=limited,o=harbourline (password LIMITED_PASSWORD) a search may return 5 entries and
 #          not page; bound as cn=pager,o=fleet (PAGER_PASSWORD) a page may hold 100 entries at
@@ -208,12 +210,13 @@ start() {
     'dn: l=dock,o=faults' 'objectClass: locality' 'l: dock' '' \
     'dn: cn=crate,l=dock,o=faults' 'objectClass: device' 'cn: crate' 'description: In the dock' \
     >"$dir/faults.ldif"
+  printf '%s\n' 'dn: o=scratch' 'objectClass: organization' 'o: scratch' >"$dir/scratch.ldif"
   sed "s/X-NDS_NAME '[^']*'//" "$root/data/sample-tree.schema" >"$dir/plain/plain.schema"
 
   write_config "$dir/main" "$root/data/sample-tree.schema" tls "$indexes" harbourline fleet names \
-    faults locked
+    faults locked scratch
   write_config "$dir/plain" "$dir/plain/plain.schema" "" none harbourline
-  for suffix in harbourline fleet names faults locked; do
+  for suffix in harbourline fleet names faults locked scratch; do
     "$slapadd" -q -f "$dir/main/slapd.conf" -b "o=$suffix" -l "$dir/$suffix.ldif"
   done
   "$slapadd" -q -f "$dir/main/slapd.conf" -b "o=harbourline" -l "$dir/limited.ldif"

@@ -103,6 +103,14 @@ TEST(DirectoryLdifTest, ErrorsNameTheFileTheLineAndTheFault) {
             "without '='");
   EXPECT_EQ(ErrorOf("dn: cn=\"open,o=a\n"),
             "t.ldif:1: malformed name \"cn=\"open,o=a\": unterminated quoted value");
+  // LF and CR LF end lines; a CR alone does not, so a file written with CR line ends is refused
+  // at its first line rather than read as one entry.
+  const std::string crOnly =
+      "t.ldif:1: a carriage return (CR) without a line feed: LDIF lines end in LF or CR LF, not "
+      "in a CR alone; convert the file's line ends";
+  EXPECT_EQ(ErrorOf("dn:\rdirectoryTreeName: T\r\rdn: o=a\ro: a\r"), crOnly);
+  EXPECT_EQ(ErrorOf("dn: o=a\ro: a\r\n"), crOnly);
+  EXPECT_EQ(ErrorOf("dn: o=a\r\no: a\r\n\r\ndn: cn=b\ro=a\n").substr(0, 9), "t.ldif:4:");
   EXPECT_EQ(ErrorOf(""), "");
 }
 

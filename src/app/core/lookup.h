@@ -52,6 +52,10 @@ struct LookupResult {
   LookupStatus status = LookupStatus::NoMatch;
   std::vector<std::string> matches;  // the matching full names, sorted
   std::string message;               // the message shown, for DirectoryError and Refused
+  // Members that do not exist and values that could not be read, each marked in its row (Listed
+  // and Cancelled); the user was told once, with the first reason.
+  size_t unreadable = 0;
+  std::string firstUnreadable;
 };
 
 // The message refusing `typed` when it has more than kMaxLookupText characters (not bytes: an
@@ -62,8 +66,14 @@ std::optional<std::string> OverlongLookupText(const std::string& typed);
 // is incomplete.
 std::string CancelledListNotice(size_t listed, size_t total);
 
+// What the user is told after a lookup that could not read `count` members or values: how many,
+// how they are marked, and the first reason.
+std::string UnreadableNotice(size_t count, const std::string& firstReason);
+
 // The Find command over `typed` and the kind chosen (0 group, 1 workstation group,
-// 2 application).
+// 2 application). A member that does not exist, or a value of it that cannot be read, does not end
+// the lookup: its row is listed with kUnreadableMarker in the cells that could not be read, and
+// the user is told once at the end. Errors of the connection or the server end it.
 LookupResult ToolButton4Click(AppState& state, const std::string& typed, int kind, LookupUi& ui);
 
 // The phone text of a user: its "Telephone Number", or with the chain on the value at the end of

@@ -40,7 +40,10 @@ SheetWriter::SheetWriter(WorkbookWriter& book, TxlsSheet& sheet, int sheetIndex,
       events_(events),
       measure_(measure),
       zeroWidth_(xls::ZeroWidth(measure)),
-      cells_(book, sheet.Title) {}
+      cells_(book, sheet.Title, [this](int col) {
+        const int i = col - sheet_.StartDataCol;
+        return i >= 0 && i < sheet_.Columns.Count() ? sheet_.Columns[i].Caption : std::string();
+      }) {}
 
 // --- Preparing the columns ---
 

@@ -131,16 +131,8 @@ int TMorvat3XLSX::NextRow() {
 }
 
 void TMorvat3XLSX::WriteText(int row, int column, const std::string& text, int format) {
-  const std::string cell = StoredCellText(text);
-  if (cell.size() > kMaxCellCharacters) {
-    const std::size_t characters = platform::CharacterCount(text);
-    if (characters > kMaxCellCharacters)
-      throw EMorvatError("Row " + std::to_string(row + 1) + ", column \"" +
-                         Columns[column].Caption + "\": the text has " +
-                         std::to_string(characters) + " characters, more than the " +
-                         std::to_string(kMaxCellCharacters) + " a cell can hold");
-  }
-  book_->WriteText(row, column, cell, format);
+  CheckCellText(row + 1, Columns[column].Caption, text);
+  book_->WriteText(row, column, StoredCellText(text), format);
 }
 
 void TMorvat3XLSX::WriteCaptionRow() {

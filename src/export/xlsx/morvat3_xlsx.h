@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "export/cell_text_limit.h"
 #include "export/morvat3.h"
 #include "export/xlsx/xlsx_book.h"
 
@@ -21,7 +22,7 @@ namespace vorlix::exporter::xlsx {
 // What one sheet of the format holds.
 inline constexpr int kMaxRows = 1048576;
 inline constexpr int kMaxColumns = 16384;
-inline constexpr int kMaxCellCharacters = 32767;
+using exporter::kMaxCellCharacters;  // export/cell_text_limit.h
 
 struct TXlsxOptions {
   std::string SheetTitle = "Sheet1";
