@@ -1,5 +1,7 @@
 #include "directory/ldif_reader.h"
 
+#include <algorithm>
+
 #include "platform/plain_text.h"
 #include "platform/regular_file.h"
 
@@ -24,12 +26,17 @@ bool IsNamed(std::string_view name, std::string_view expected) {
 }
 
 // Scans the text line by line without copying it: a record's lines are views into the text,
-// but for folded lines (joined in joined_) and base64 values (decoded into decoded_).
+// but for folded lines (joined in joined_) and base64 values (decoded into decoded_). A file is
+// read in parts, and only the record being read is held: the text is then the part of the file
+// from that record's first line on.
 class Scanner {
  public:
   Scanner(std::string_view text, const std::string& fileName,
           const std::function<void(const LdifRecord&)>& onRecord)
       : text_(text), file_(fileName), onRecord_(onRecord) {}
+  Scanner(platform::RegularFileReader& reader, size_t partSize, const std::string& fileName,
+          const std::function<void(const LdifRecord&)>& onRecord)
+      : file_(fileName), onRecord_(onRecord), reader_(&reader), partSize_(partSize) {}
 
   void Run() {
     bool haveCurrent = false, inComment = false;
@@ -80,8 +87,13 @@ class Scanner {
 
   // Reads the next physical line, without its line end.
   bool NextPhysical(std::string_view& out) {
+    size_t end;
+    while ((end = text_.find('\n', std::max(pos_, searched_))) == std::string_view::npos) {
+      searched_ = text_.size();
+      if (!ReadPart()) break;
+    }
+    searched_ = 0;
     if (pos_ >= text_.size()) return false;
-    size_t end = text_.find('\n', pos_);
     if (end == std::string_view::npos) end = text_.size();
     out = text_.substr(pos_, end - pos_);
     if (!out.empty() && out.back() == '\r') out.remove_suffix(1);
@@ -95,6 +107,30 @@ class Scanner {
            "CR alone; convert the file's line ends");
     }
     return true;
+  }
+
+  // Reads the next part of the file behind the text, first dropping the lines before the record
+  // being read; false at the end of the file (or of a text given whole).
+  bool ReadPart() {
+    if (!reader_) return false;
+    if (kept_ > 0) {
+      buffer_.erase(0, kept_);
+      pos_ -= kept_;
+      searched_ -= std::min(searched_, kept_);
+      for (Pending& line : record_) {
+        if (!line.joined) line.at -= kept_;
+      }
+      kept_ = 0;
+    }
+    const size_t had = buffer_.size();
+    buffer_.resize(had + partSize_);
+    const size_t read = reader_->Read(buffer_.data() + had, partSize_);
+    buffer_.resize(had + read);
+    text_ = buffer_;
+    if (read == 0 && reader_->status() != platform::RegularFileText::kRead) {
+      throw LdifError(file_, 0, reader_->reason());
+    }
+    return read > 0;
   }
 
   // Appends a continuation to the last logical line, which moves into joined_ the first time.
@@ -157,6 +193,7 @@ class Scanner {
     record_.clear();
     joined_.clear();
     decoded_.clear();
+    kept_ = pos_;  // no line before here is referred to again
   }
 
   void Deliver() {
@@ -173,7 +210,9 @@ class Scanner {
         first = 1;
       }
     }
-    splits_.clear();
+    lines_.clear();
+    decodedLines_.clear();
+    Split dn;
     for (size_t i = first; i < record_.size(); ++i) {
       const Split split = SplitLine(record_[i]);
       if (i == first && !IsNamed(split.name, "dn")) {
@@ -187,14 +226,16 @@ class Scanner {
       if (i > first && IsNamed(split.name, "dn")) {
         Fail(record_[i].line, "second \"dn:\" line in one record");
       }
-      splits_.push_back(split);
+      if (i == first) {
+        dn = split;
+        continue;
+      }
+      if (split.decodedAt != std::string::npos) decodedLines_.emplace_back(lines_.size(), split);
+      lines_.push_back(LdifLine{split.name, split.value, record_[i].line});
     }
     // decoded_ no longer grows: views into it hold from here on.
-    lines_.clear();
-    for (size_t k = 1; k < splits_.size(); ++k) {
-      lines_.push_back(LdifLine{splits_[k].name, ValueOf(splits_[k]), record_[first + k].line});
-    }
-    onRecord_(LdifRecord{ValueOf(splits_[0]), record_[first].line, lines_});
+    for (const auto& [index, split] : decodedLines_) lines_[index].value = ValueOf(split);
+    onRecord_(LdifRecord{ValueOf(dn), record_[first].line, lines_});
   }
 
   std::string_view ValueOf(const Split& split) const {
@@ -205,6 +246,11 @@ class Scanner {
   std::string_view text_;
   const std::string& file_;
   const std::function<void(const LdifRecord&)>& onRecord_;
+  platform::RegularFileReader* reader_ = nullptr;  // none: the text is given whole
+  size_t partSize_ = 0;
+  std::string buffer_;   // the text, when read from a file
+  size_t kept_ = 0;      // where the lines begin that the record being read may refer to
+  size_t searched_ = 0;  // how far the text holds no line end after pos_
   size_t pos_ = 0;
   size_t physical_ = 0;
   bool first_ = true;
@@ -212,7 +258,7 @@ class Scanner {
   std::string joined_;           // folded lines, joined
   std::string decoded_;          // base64 values, decoded
   std::string scratch_;
-  std::vector<Split> splits_;
+  std::vector<std::pair<size_t, Split>> decodedLines_;  // the base64 lines, by place in lines_
   std::vector<LdifLine> lines_;
 };
 
@@ -267,6 +313,26 @@ bool DecodeBase64(std::string_view text, std::string& out) {
 void ScanLdif(std::string_view text, const std::string& fileName,
               const std::function<void(const LdifRecord&)>& onRecord) {
   Scanner(text, fileName, onRecord).Run();
+}
+
+void ScanLdifFile(const std::string& path, size_t partSize,
+                  const std::function<void(const LdifRecord&)>& onRecord) {
+  platform::RegularFileReader reader(path);
+  if (reader.status() != platform::RegularFileText::kRead)
+    throw LdifError(path, 0, reader.reason());
+  Scanner(reader, std::max<size_t>(partSize, 1), path, onRecord).Run();
+}
+
+size_t CountLdifLines(const std::string& path, size_t partSize) {
+  platform::RegularFileReader reader(path);
+  std::string part(std::max<size_t>(partSize, 1), '\0');
+  size_t lines = 0;
+  while (const size_t read = reader.Read(part.data(), part.size())) {
+    lines += static_cast<size_t>(std::count(part.data(), part.data() + read, '\n'));
+  }
+  if (reader.status() != platform::RegularFileText::kRead)
+    throw LdifError(path, 0, reader.reason());
+  return lines;
 }
 
 std::vector<LdifEntry> ParseLdif(std::string_view text, const std::string& fileName) {

@@ -50,6 +50,15 @@ struct LdifRecord {
 void ScanLdif(std::string_view text, const std::string& fileName,
               const std::function<void(const LdifRecord&)>& onRecord);
 
+// Scans an LDIF file, reading it partSize bytes at a time and holding only the record being read;
+// a file that cannot be read is an LdifError with line 0, as ReadLdifText gives it.
+inline constexpr size_t kLdifPartSize = 1 << 20;
+void ScanLdifFile(const std::string& path, size_t partSize,
+                  const std::function<void(const LdifRecord&)>& onRecord);
+
+// The number of line ends in a file, read partSize bytes at a time; errors as ScanLdifFile's.
+size_t CountLdifLines(const std::string& path, size_t partSize);
+
 // Parses LDIF text into entries that own their texts.
 std::vector<LdifEntry> ParseLdif(std::string_view text, const std::string& fileName);
 

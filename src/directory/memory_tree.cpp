@@ -22,12 +22,12 @@ struct MemoryTree::Loader {
         structuralClass(t.attributeNames_.Intern("structuralobjectclass")),
         objectClass(t.attributeNames_.Intern("objectclass")) {}
 
-  // Sizes the tables for the text: no entry, attribute or value without a line of its own.
-  void Reserve() {
-    const size_t lines = static_cast<size_t>(std::ranges::count(tree.text_, '\n')) + 1;
+  // Sizes the tables for a file of that many lines: no entry, attribute or value without a line
+  // of its own. Growing them instead would hold the old and new tables at once.
+  void Reserve(size_t lines) {
+    ++lines;  // the last line may have no line end
     tree.entries_.reserve(lines / 2 + 1);
     tree.attributes_.reserve(lines);
-    tree.values_.reserve(lines);
   }
 
   void Add(const LdifRecord& record);
@@ -36,8 +36,6 @@ struct MemoryTree::Loader {
   // The number of the attribute name spelled so on the entry's line at position.
   NameId AttributeOf(size_t position, std::string_view spelling);
   NameId NumberOf(std::string_view spelling);
-  // The value's text where it lies in the tree file, else a copy in the arena.
-  const char* Keep(std::string_view value);
   [[noreturn]] void TooLarge(const LdifRecord& record) const {
     throw LdifError(tree.fileName_, record.line,
                     "the tree is too large: more than " +
@@ -56,10 +54,11 @@ struct MemoryTree::Loader {
   // Per attribute number, its place among the attributes of the entry that stamp names.
   std::vector<uint32_t> slotOf, stampOf;
   uint32_t stamp = 0;
-  std::vector<uint32_t> slotOfLine;    // the attribute place of each line of the entry
-  std::vector<TreeAttribute> grouped;  // the entry's attributes as they are grouped
-  std::string names;                   // the entry's names, joined for the arena
-  std::optional<LdifError> duplicate;  // the first entry whose name was taken
+  std::vector<uint32_t> slotOfLine;          // the attribute place of each line of the entry
+  std::vector<TreeAttribute> grouped;        // the entry's attributes as they are grouped
+  std::vector<uint32_t> firstOfSlot, order;  // the lines sorted by attribute place
+  std::string names;                         // the entry's names, joined for the arena
+  std::optional<LdifError> duplicate;        // the first entry whose name was taken
 };
 
 void MemoryTree::Loader::Add(const LdifRecord& record) {
@@ -147,8 +146,12 @@ void MemoryTree::Loader::GroupAttributes(const LdifRecord& record, TreeEntry& en
   ++stamp;
   grouped.clear();
   slotOfLine.clear();
+  NameId name = kNoName;
   for (size_t i = 0; i < record.attributes.size(); ++i) {
-    const NameId name = AttributeOf(i, record.attributes[i].name);
+    // A name mostly repeats the line before ("member:" after "member:").
+    if (i == 0 || record.attributes[i].name != record.attributes[i - 1].name) {
+      name = AttributeOf(i, record.attributes[i].name);
+    }
     if (name >= stampOf.size()) {
       stampOf.resize(name + 1, 0);
       slotOf.resize(name + 1, 0);
@@ -156,30 +159,37 @@ void MemoryTree::Loader::GroupAttributes(const LdifRecord& record, TreeEntry& en
     if (stampOf[name] != stamp) {
       stampOf[name] = stamp;
       slotOf[name] = static_cast<uint32_t>(grouped.size());
-      grouped.push_back(TreeAttribute{name, 0, 0});
+      grouped.push_back(TreeAttribute{name, 0, nullptr});
     }
     ++grouped[slotOf[name]].valueCount;
     slotOfLine.push_back(slotOf[name]);
   }
-  std::vector<TreeValue>& values = tree.values_;
-  if (values.size() + record.attributes.size() >= kMost ||
-      tree.attributes_.size() + grouped.size() >= kMost) {
+  if (record.attributes.size() >= kMost || tree.attributes_.size() + grouped.size() >= kMost) {
     TooLarge(record);
   }
-  auto next = static_cast<uint32_t>(values.size());
-  for (TreeAttribute& attribute : grouped) {
-    attribute.firstValue = next;
-    next += attribute.valueCount;
-    attribute.valueCount = 0;  // counted again as the values are placed
+  // The lines in the order of their attributes (a counting sort on the place), then their values
+  // packed in that order into the arena.
+  firstOfSlot.assign(grouped.size() + 1, 0);
+  for (size_t k = 0; k < grouped.size(); ++k) {
+    firstOfSlot[k + 1] = firstOfSlot[k] + grouped[k].valueCount;
   }
-  values.resize(next);
+  order.resize(record.attributes.size());
   for (size_t i = 0; i < record.attributes.size(); ++i) {
-    const LdifLine& line = record.attributes[i];
-    if (line.value.size() >= kMost) TooLarge(record);
-    TreeAttribute& attribute = grouped[slotOfLine[i]];
-    values[attribute.firstValue + attribute.valueCount++] =
-        TreeValue{Keep(line.value), static_cast<uint32_t>(line.value.size()),
-                  static_cast<uint32_t>(line.line)};
+    order[firstOfSlot[slotOfLine[i]]++] = static_cast<uint32_t>(i);
+  }
+  size_t size = 0;
+  for (const LdifLine& value : record.attributes) {
+    if (value.value.size() >= kMost) TooLarge(record);
+    size += PackedSize(static_cast<uint32_t>(value.line), value.value);
+  }
+  char* at = size > 0 ? tree.arena_.Allocate(size) : nullptr;
+  const uint32_t* line = order.data();
+  for (TreeAttribute& attribute : grouped) {
+    attribute.values = at;
+    for (uint32_t n = 0; n < attribute.valueCount; ++n) {
+      const LdifLine& value = record.attributes[*line++];
+      at = PackValue(at, static_cast<uint32_t>(value.line), value.value);
+    }
   }
   entry.firstAttribute = static_cast<uint32_t>(tree.attributes_.size());
   entry.attributeCount = static_cast<uint32_t>(grouped.size());
@@ -187,11 +197,14 @@ void MemoryTree::Loader::GroupAttributes(const LdifRecord& record, TreeEntry& en
 }
 
 NameId MemoryTree::Loader::AttributeOf(size_t position, std::string_view spelling) {
-  // Entries mostly list their names in the order of the entry before.
+  // Entries mostly list their names in the order of the entry before; the first few places are
+  // remembered, so that an entry of many lines does not make a copy of each name.
+  constexpr size_t kRemembered = 64;
   if (position < lastSpellings.size() && lastSpellings[position].first == spelling) {
     return lastSpellings[position].second;
   }
   const NameId name = NumberOf(spelling);
+  if (position >= kRemembered) return name;
   if (position >= lastSpellings.size()) lastSpellings.resize(position + 1);
   lastSpellings[position] = {std::string(spelling), name};
   return name;
@@ -205,36 +218,38 @@ NameId MemoryTree::Loader::NumberOf(std::string_view spelling) {
   return name;
 }
 
-const char* MemoryTree::Loader::Keep(std::string_view value) {
-  const std::string_view text = tree.text_;
-  if (value.data() >= text.data() && value.data() + value.size() <= text.data() + text.size()) {
-    return value.data();
-  }
-  return tree.arena_.Copy(value).data();
-}
-
-MemoryTree::MemoryTree(std::string text, const std::string& fileName,
+MemoryTree::MemoryTree(const std::string& fileName,
                        const std::map<std::string, std::string>& overrides)
-    : text_(std::move(text)), fileName_(fileName), byKey_(16) {
+    : fileName_(fileName), byKey_(16) {
   for (const auto& [program, ldap] : overrides) names_.SetOverride(program, ldap);
 }
 
 MemoryTree::~MemoryTree() = default;
 
-std::unique_ptr<MemoryTree> MemoryTree::FromText(
-    std::string text, const std::string& fileName,
-    const std::map<std::string, std::string>& overrides) {
-  std::unique_ptr<MemoryTree> tree(new MemoryTree(std::move(text), fileName, overrides));
+std::unique_ptr<MemoryTree> MemoryTree::Load(const std::string& fileName,
+                                             const std::map<std::string, std::string>& overrides,
+                                             size_t lines,
+                                             const std::function<void(const ScanAction&)>& scan) {
+  std::unique_ptr<MemoryTree> tree(new MemoryTree(fileName, overrides));
   Loader loader(*tree);
-  loader.Reserve();
-  ScanLdif(tree->text_, fileName, [&](const LdifRecord& record) { loader.Add(record); });
+  loader.Reserve(lines);
+  scan([&](const LdifRecord& record) { loader.Add(record); });
   if (loader.duplicate) throw *loader.duplicate;
   return tree;
 }
 
+std::unique_ptr<MemoryTree> MemoryTree::FromText(
+    std::string_view text, const std::string& fileName,
+    const std::map<std::string, std::string>& overrides) {
+  const auto lines = static_cast<size_t>(std::ranges::count(text, '\n'));
+  return Load(fileName, overrides, lines,
+              [&](const ScanAction& onRecord) { ScanLdif(text, fileName, onRecord); });
+}
+
 std::unique_ptr<MemoryTree> MemoryTree::FromFile(
-    const std::string& path, const std::map<std::string, std::string>& overrides) {
-  return FromText(ReadLdifText(path), path, overrides);
+    const std::string& path, const std::map<std::string, std::string>& overrides, size_t partSize) {
+  return Load(path, overrides, CountLdifLines(path, partSize),
+              [&](const ScanAction& onRecord) { ScanLdifFile(path, partSize, onRecord); });
 }
 
 const TreeAttribute* MemoryTree::FindAttribute(const TreeEntry& entry, NameId name) const {

@@ -2,10 +2,10 @@
 // The in-memory tree of the embedded client: the entries of an LDIF file with their names parsed,
 // indexed by name and by base class, the schema names and the tree name.
 //
-// Laid out lean, for trees of a million entries: the tree keeps the file's text and the values
-// point into it (a folded or base64 value is copied into an arena, as are the names made from an
-// entry's name); attribute and class names are held once each in name tables; the entries, their
-// attributes and their values lie in three flat tables.
+// Laid out lean, for trees of a million entries: the file is read in parts and not kept; the
+// values (packed, tree_values.h) and the names made from an entry's name are copied into an
+// arena, without the attribute names and "dn:" lines around them; attribute and class names are
+// held once each in name tables; the entries and their attributes lie in two flat tables.
 
 #include <cstdint>
 #include <functional>
@@ -20,6 +20,7 @@
 #include "directory/name_table.h"
 #include "directory/schema_names.h"
 #include "directory/text_arena.h"
+#include "directory/tree_values.h"
 
 namespace vorlix::directory {
 
@@ -27,20 +28,11 @@ namespace vorlix::directory {
 using NameId = uint32_t;
 inline constexpr NameId kNoName = NameTable::kNone;
 
-// One value: its text and the line of the tree file that gives it.
-struct TreeValue {
-  const char* data = nullptr;
-  uint32_t size = 0;
-  uint32_t line = 0;
-
-  std::string_view text() const { return {data, size}; }
-};
-
-// One attribute of an entry: its name and its values, in file order, in the value table.
+// One attribute of an entry: its name and its values, in file order, packed in the arena.
 struct TreeAttribute {
   NameId name = kNoName;  // the lower-cased LDAP name
-  uint32_t firstValue = 0;
   uint32_t valueCount = 0;
+  const char* values = nullptr;
 };
 
 struct TreeEntry {
@@ -66,15 +58,16 @@ class MemoryTree {
   MemoryTree& operator=(const MemoryTree&) = delete;
   ~MemoryTree();
 
-  // Builds the tree from LDIF text, which it keeps; fileName labels errors (LdifError with the
-  // entry's line). The entry with the empty name gives the tree name (directoryTreeName);
-  // "cn=schema" gives the schema. overrides maps program names to LDAP names.
+  // Builds the tree from LDIF text; fileName labels errors (LdifError with the entry's line).
+  // The entry with the empty name gives the tree name (directoryTreeName); "cn=schema" gives the
+  // schema. overrides maps program names to LDAP names.
   static std::unique_ptr<MemoryTree> FromText(
-      std::string text, const std::string& fileName,
+      std::string_view text, const std::string& fileName,
       const std::map<std::string, std::string>& overrides = {});
-  // Reads the tree from an LDIF file.
+  // Reads the tree from an LDIF file, partSize bytes at a time.
   static std::unique_ptr<MemoryTree> FromFile(const std::string& path,
-                                              const std::map<std::string, std::string>& overrides);
+                                              const std::map<std::string, std::string>& overrides,
+                                              size_t partSize = kLdifPartSize);
 
   const std::string& fileName() const { return fileName_; }
   const std::string& treeName() const { return treeName_; }
@@ -103,8 +96,8 @@ class MemoryTree {
   std::span<const TreeAttribute> AttributesOf(const TreeEntry& entry) const {
     return std::span(attributes_).subspan(entry.firstAttribute, entry.attributeCount);
   }
-  std::span<const TreeValue> ValuesOf(const TreeAttribute& attribute) const {
-    return std::span(values_).subspan(attribute.firstValue, attribute.valueCount);
+  TreeValues ValuesOf(const TreeAttribute& attribute) const {
+    return TreeValues(attribute.values, attribute.valueCount);
   }
   // The attribute of entry with this name; nullptr when it has none.
   const TreeAttribute* FindAttribute(const TreeEntry& entry, NameId name) const;
@@ -116,8 +109,13 @@ class MemoryTree {
 
  private:
   struct Loader;
-  MemoryTree(std::string text, const std::string& fileName,
-             const std::map<std::string, std::string>& overrides);
+  using ScanAction = std::function<void(const LdifRecord&)>;
+  MemoryTree(const std::string& fileName, const std::map<std::string, std::string>& overrides);
+  // Builds a tree from the records that scan hands to its action; lines sizes the tables.
+  static std::unique_ptr<MemoryTree> Load(const std::string& fileName,
+                                          const std::map<std::string, std::string>& overrides,
+                                          size_t lines,
+                                          const std::function<void(const ScanAction&)>& scan);
   // The slot of key in the name index: the one holding it, or the empty one where it would go.
   size_t Slot(std::string_view key) const { return Slot(key, HashOf(key)); }
   size_t Slot(std::string_view key, uint32_t hash) const;
@@ -130,8 +128,7 @@ class MemoryTree {
     return byKey_[slot].entry != 0 ? &entries_[byKey_[slot].entry - 1] : nullptr;
   }
 
-  const std::string text_;  // the tree file; most values point into it
-  TextArena arena_;         // the values that do not, and the names of the entries
+  TextArena arena_;  // the values and the names of the entries
   std::string fileName_;
   std::string treeName_;
   SchemaNames names_;
@@ -139,7 +136,6 @@ class MemoryTree {
   NameTable classNames_;
   std::vector<TreeEntry> entries_;
   std::vector<TreeAttribute> attributes_;
-  std::vector<TreeValue> values_;
   // Open-addressed index of entries by name key: entry index + 1, 0 for an empty slot.
   // The key's hash rides along, so that a probe looks at an entry only when the hashes agree and
   // growing the index reads no entry.

@@ -14,15 +14,13 @@ class TextArena {
  public:
   std::string_view Copy(std::string_view text) {
     if (text.empty()) return {};
-    char* place = Reserve(text.size());
+    char* place = Allocate(text.size());
     std::memcpy(place, text.data(), text.size());
     return {place, text.size()};
   }
 
- private:
-  static constexpr size_t kBlock = 64 * 1024;
-
-  char* Reserve(size_t size) {
+  // Room for size bytes (more than none), for the caller to fill.
+  char* Allocate(size_t size) {
     if (size > kBlock / 4) {  // a large text gets a block of its own; the current one goes on
       blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
       return blocks_.back().get();
@@ -37,6 +35,9 @@ class TextArena {
     left_ -= size;
     return place;
   }
+
+ private:
+  static constexpr size_t kBlock = 64 * 1024;
 
   std::vector<std::unique_ptr<char[]>> blocks_;
   char* free_ = nullptr;

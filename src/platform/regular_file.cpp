@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <utility>
 
 namespace vorlix::platform {
 
@@ -26,6 +27,7 @@ class Descriptor {
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
   int get() const { return fd_; }
+  int release() { return std::exchange(fd_, -1); }
 
  private:
   int fd_;
@@ -72,43 +74,70 @@ std::string DescribeSize(std::size_t bytes) {
   return std::to_string(bytes) + " bytes";
 }
 
-RegularFileText ReadSmallFile(const std::string& path, std::size_t maxBytes, Pipes pipes) {
+namespace {
+
+// Opens path for blocking reads, refusing what is no regular file (a FIFO too, unless pipes are
+// read) and a regular file larger than maxBytes; the descriptor, or -1 with failed filled in.
+int OpenForReading(const std::string& path, std::size_t maxBytes, Pipes pipes,
+                   RegularFileText& failed) {
   // O_NONBLOCK: opening a FIFO must not wait for a writer; fstat then tells what was opened.
   Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
   if (fd.get() < 0) {
     const int error = errno;
-    return Failed(error == ENOENT ? RegularFileText::kMissing : RegularFileText::kRefused,
-                  std::string("cannot open the file: ") + std::strerror(error));
+    failed = Failed(error == ENOENT ? RegularFileText::kMissing : RegularFileText::kRefused,
+                    std::string("cannot open the file: ") + std::strerror(error));
+    return -1;
   }
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0) {
-    return Failed(RegularFileText::kRefused,
-                  std::string("cannot open the file: ") + std::strerror(errno));
+    failed = Failed(RegularFileText::kRefused,
+                    std::string("cannot open the file: ") + std::strerror(errno));
+    return -1;
   }
   const bool pipe = S_ISFIFO(info.st_mode) && pipes == Pipes::kRead;
   if (!S_ISREG(info.st_mode) && !pipe) {
     const std::string type = DescribeFileType(info.st_mode);
-    return Failed(RegularFileText::kRefused, "cannot open the file: it is " + type +
-                                                 (S_ISDIR(info.st_mode) ? "" : ", not a file"));
+    failed = Failed(RegularFileText::kRefused, "cannot open the file: it is " + type +
+                                                   (S_ISDIR(info.st_mode) ? "" : ", not a file"));
+    return -1;
   }
-  if (S_ISREG(info.st_mode) && static_cast<std::size_t>(info.st_size) > maxBytes)
-    return TooLarge(maxBytes);
+  if (S_ISREG(info.st_mode) && static_cast<std::size_t>(info.st_size) > maxBytes) {
+    failed = TooLarge(maxBytes);
+    return -1;
+  }
   // Blocking reads from here: a regular file never waits, and a pipe is read until its writer
   // has written everything.
   ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+  return fd.release();
+}
 
+// Reads at most `most` bytes into data; the count, 0 at the end, or -1 with errno set.
+ssize_t ReadSome(int fd, char* data, std::size_t most) {
+  for (;;) {
+    const ssize_t n = ::read(fd, data, most);
+    if (n >= 0 || errno != EINTR) return n;
+  }
+}
+
+std::string ReadFailure(int error) {
+  return std::string("cannot read the file: ") + std::strerror(error);
+}
+
+}  // namespace
+
+RegularFileText ReadSmallFile(const std::string& path, std::size_t maxBytes, Pipes pipes) {
   RegularFileText result;
+  Descriptor fd(OpenForReading(path, maxBytes, pipes, result));
+  if (fd.get() < 0) return result;
+  struct stat info {};
+  const bool regular = ::fstat(fd.get(), &info) == 0 && S_ISREG(info.st_mode);
   try {
-    if (S_ISREG(info.st_mode)) result.text.reserve(static_cast<size_t>(info.st_size));
+    if (regular) result.text.reserve(static_cast<size_t>(info.st_size));
     char chunk[65536];
     for (;;) {
-      const ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
+      const ssize_t n = ReadSome(fd.get(), chunk, sizeof chunk);
       if (n == 0) break;
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return Failed(RegularFileText::kRefused,
-                      std::string("cannot read the file: ") + std::strerror(errno));
-      }
+      if (n < 0) return Failed(RegularFileText::kRefused, ReadFailure(errno));
       // A file that grows while it is read, or a pipe, meets the limit here.
       if (static_cast<std::size_t>(n) > maxBytes - result.text.size()) return TooLarge(maxBytes);
       result.text.append(chunk, static_cast<size_t>(n));
@@ -124,6 +153,34 @@ RegularFileText ReadSmallFile(const std::string& path, std::size_t maxBytes, Pip
 
 RegularFileText ReadRegularFile(const std::string& path) {
   return ReadSmallFile(path, kNoLimit, Pipes::kRefused);
+}
+
+RegularFileReader::RegularFileReader(const std::string& path) {
+  RegularFileText failed;
+  fd_ = OpenForReading(path, kNoLimit, Pipes::kRefused, failed);
+  status_ = fd_ < 0 ? failed.status : RegularFileText::kRead;
+  reason_ = std::move(failed.reason);
+}
+
+RegularFileReader::~RegularFileReader() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::size_t RegularFileReader::Read(char* data, std::size_t most) {
+  if (fd_ < 0) return 0;
+  const ssize_t n = ReadSome(fd_, data, most);
+  if (n > 0) return static_cast<std::size_t>(n);
+  if (n < 0) {
+    status_ = RegularFileText::kRefused;
+    reason_ = ReadFailure(errno);
+  }
+  ::close(fd_);
+  fd_ = -1;
+  return 0;
+}
+
+bool RegularFileReader::Rewind() {
+  return fd_ >= 0 && ::lseek(fd_, 0, SEEK_SET) == 0;
 }
 
 }  // namespace vorlix::platform

@@ -27,6 +27,30 @@ RegularFileText ReadSmallFile(const std::string& path, std::size_t maxBytes, Pip
 // A regular file of any size that fits the memory.
 RegularFileText ReadRegularFile(const std::string& path);
 
+// A regular file read in parts, for a file too large to be held whole: refused as
+// ReadRegularFile refuses it.
+class RegularFileReader {
+ public:
+  explicit RegularFileReader(const std::string& path);
+  ~RegularFileReader();
+  RegularFileReader(const RegularFileReader&) = delete;
+  RegularFileReader& operator=(const RegularFileReader&) = delete;
+
+  // kRead while the file reads; else reason() says why it was not opened or a read failed.
+  RegularFileText::Status status() const { return status_; }
+  const std::string& reason() const { return reason_; }
+  // Reads at most `most` bytes into data: the count, 0 at the end of the file or on a failure
+  // (status() then says which). The file is closed at either.
+  std::size_t Read(char* data, std::size_t most);
+  // Starts again at the beginning of the file; false when it is closed or cannot seek.
+  bool Rewind();
+
+ private:
+  int fd_ = -1;
+  RegularFileText::Status status_ = RegularFileText::kRefused;
+  std::string reason_;
+};
+
 // What kind of file system object mode is, for messages: "a folder", "a character device", ...
 std::string DescribeFileType(unsigned mode);
 

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 
 #include "directory/embedded_client.h"
 #include "directory/memory_tree.h"
@@ -112,6 +114,54 @@ TEST(DirectoryLdifTest, ErrorsNameTheFileTheLineAndTheFault) {
   EXPECT_EQ(ErrorOf("dn: o=a\ro: a\r\n"), crOnly);
   EXPECT_EQ(ErrorOf("dn: o=a\r\no: a\r\n\r\ndn: cn=b\ro=a\n").substr(0, 9), "t.ldif:4:");
   EXPECT_EQ(ErrorOf(""), "");
+}
+
+// The records, or the error, that scanning gives, one line per record: "line dn | name=value@line".
+std::string Scanned(
+    const std::function<void(const std::function<void(const LdifRecord&)>&)>& scan) {
+  std::string out;
+  try {
+    scan([&](const LdifRecord& record) {
+      out += std::to_string(record.line) + " " + std::string(record.dn);
+      for (const LdifLine& line : record.attributes) {
+        out += " | " + std::string(line.name) + "=" + std::string(line.value) + "@" +
+               std::to_string(line.line);
+      }
+      out += "\n";
+    });
+  } catch (const LdifError& e) {
+    out += std::string("error ") + e.what();
+  }
+  return out;
+}
+
+TEST(DirectoryLdifTest, AFileReadInPartsScansAsTheWholeTextDoes) {
+  const std::string longLine = "description: " + std::string(300, 'd') + "\n";
+  const std::vector<std::string> texts = {
+      "# c\r\nversion: 1\r\n\r\ndn: cn=jan,o=ac\n me\n# between\n#  folded\n" + longLine +
+          "cn:: amFu\nempty:\ncert;binary:: AAE=\n  \n\n\ndn: o=b\r\no: b",
+      "dn: o=a\n" + longLine + longLine + "o: a\n\ndn: o=b\no: b\n\n",
+      "dn:: bz1h\no:: YQ==\n\ndn: o=b\nseeAlso: o=a\n o=x\n\n",
+      "dn: o=a\r\no: a\r\n\r\ndn: cn=b\ro=a\n",  // a CR alone after a part boundary or two
+      "dn: o=a\n" + longLine + "bad name: x\n",
+      "dn: o=a\n\n o: folded without a line\n",
+  };
+  const std::string path = ::testing::TempDir() + "/scanned-in-parts.ldif";
+  for (const std::string& text : texts) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+    const std::string whole =
+        Scanned([&](const auto& onRecord) { ScanLdif(text, path, onRecord); });
+    ASSERT_NE(whole, "");
+    for (const size_t part : {size_t{1}, size_t{2}, size_t{3}, size_t{17}, kLdifPartSize}) {
+      EXPECT_EQ(Scanned([&](const auto& onRecord) { ScanLdifFile(path, part, onRecord); }), whole)
+          << "part size " << part << " of:\n"
+          << text;
+    }
+    EXPECT_EQ(CountLdifLines(path, 3), static_cast<size_t>(std::ranges::count(text, '\n')));
+  }
+  std::remove(path.c_str());
+  EXPECT_EQ(Scanned([&](const auto& onRecord) { ScanLdifFile(path, 4, onRecord); }),
+            "error " + path + ": cannot open the file: No such file or directory");
 }
 
 TEST(DirectoryLdifTest, StartupFailsWithTheReasonForMissingAndMalformedFiles) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -74,6 +76,55 @@ TEST(DirectoryMemoryTreeTest, FoldedAndEncodedValuesOutliveTheirRecordAndClasses
   EXPECT_EQ(tree->ClassKey(acme->baseClass), "organization");
   EXPECT_TRUE(tree->OfClass("device").empty());
   EXPECT_EQ(tree->AttributeId("telephonenumber"), kNoName);
+}
+
+TEST(DirectoryMemoryTreeTest, ATreeFileReadInPartsKeepsEveryValueWithItsLine) {
+  // Values of every length class (empty, one byte, past 127 and 16,383 bytes) on lines past 127,
+  // folded and encoded ones among them, the values of one name on lines apart.
+  const std::string longValue(20000, 'x');
+  std::string text = "version: 1\n\ndn: o=acme\nobjectClass: organization\n";
+  for (int i = 0; i < 150; ++i) text += "seeAlso: cn=s" + std::to_string(i) + ",o=acme\n";
+  text += "description: " + longValue +
+          "\nobjectClass: top\nstreet:\ncn:: amFu\n"
+          "postalAddress: " +
+          std::string(200, 'p') + "\n  folded\nl: " + "a\n\n" +
+          "dn: cn=next,o=acme\r\ncn: next\r\n";
+  const std::string path = ::testing::TempDir() + "/parts.ldif";
+  std::ofstream(path, std::ios::binary) << text;
+
+  for (const size_t part : {size_t{1}, size_t{7}, size_t{4096}, kLdifPartSize}) {
+    SCOPED_TRACE(part);
+    const auto tree = MemoryTree::FromFile(path, {}, part);
+    const TreeEntry* acme = tree->Find("acme");
+    ASSERT_NE(acme, nullptr);
+    // "text@line" of each value of an attribute.
+    auto values = [&](const TreeEntry& entry, const char* key) {
+      std::vector<std::string> found;
+      const TreeAttribute* attribute = tree->FindAttribute(entry, tree->AttributeId(key));
+      if (!attribute) return found;
+      for (const TreeValue& value : tree->ValuesOf(*attribute)) {
+        found.push_back(std::string(value.text()) + "@" + std::to_string(value.line));
+      }
+      return found;
+    };
+    using Texts = std::vector<std::string>;
+    EXPECT_EQ(values(*acme, "objectclass"), (Texts{"organization@4", "top@156"}));
+    EXPECT_EQ(values(*acme, "description"), Texts{longValue + "@155"});
+    EXPECT_EQ(values(*acme, "street"), Texts{"@157"});
+    EXPECT_EQ(values(*acme, "cn"), Texts{"jan@158"});
+    EXPECT_EQ(values(*acme, "postaladdress"), Texts{std::string(200, 'p') + " folded@159"});
+    EXPECT_EQ(values(*acme, "l"), Texts{"a@161"});
+    const Texts seeAlso = values(*acme, "seealso");
+    ASSERT_EQ(seeAlso.size(), 150u);
+    EXPECT_EQ(seeAlso[149], "cn=s149,o=acme@154");
+    EXPECT_EQ(tree->ValuesOf(*tree->FindAttribute(*acme, tree->AttributeId("seealso")))[149].line,
+              154u);
+    const TreeEntry* next = tree->Find("next.acme");
+    ASSERT_NE(next, nullptr);
+    EXPECT_EQ(next->line, 163u);
+    EXPECT_EQ(values(*next, "cn"), Texts{"next@164"});
+  }
+  std::remove(path.c_str());
 }
 
 }  // namespace
