@@ -36,9 +36,8 @@ StatusPanels::StatusPanels(QStatusBar* bar) {
   panels_[0]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 
-void StatusPanels::SetPanel(int index, const std::string& text) {
-  if (index < 0 || index >= static_cast<int>(panels_.size())) return;
-  panels_[static_cast<size_t>(index)]->setText(QString::fromStdString(text));
+void StatusPanels::SetPanel(core::StatusPanel panel, const std::string& text) {
+  panels_[static_cast<size_t>(core::PanelIndex(panel))]->setText(QString::fromStdString(text));
 }
 
 QString StatusPanels::PanelText(int index) const {

@@ -29,7 +29,7 @@ class QtBusyCursor : public core::IBusyCursor {
 class StatusPanels : public core::IStatusBar {
  public:
   explicit StatusPanels(QStatusBar* bar);
-  void SetPanel(int index, const std::string& text) override;
+  void SetPanel(core::StatusPanel panel, const std::string& text) override;
   QString PanelText(int index) const;
   QLabel* Panel(int index) const { return panels_.at(static_cast<size_t>(index)); }
 

@@ -21,7 +21,8 @@ std::string SaveWarningText(const exporter::TMorvat3Text& exporter) {
 
 }  // namespace
 
-ExportCommands::ExportCommands(TForm1& window) : window_(window), memo1Source_(*window.memo1()) {
+ExportCommands::ExportCommands(TForm1& window)
+    : window_(window), memo1Source_(*window.memo1(), window.Captions()) {
   core::ConfigureAsMainWindowCsvExporter(csv_, &memo1Source_);
   core::ConfigureAsMainWindowXlsExporter(xls_, &memo1Source_);
   core::ConfigureAsMainWindowXlsxExporter(xlsx_, &memo1Source_);

@@ -50,18 +50,10 @@ ToolImage ImageAt(int index) {
   }
 }
 
-QStringList ToQt(const std::array<std::string, 5>& texts) {
+QStringList ToQt(const core::ColumnCaptions& texts) {
   QStringList list;
   for (const std::string& text : texts) list << QString::fromStdString(text);
   return list;
-}
-
-std::array<std::string, 5> ToStd(const QStringList& texts) {
-  std::array<std::string, 5> array;
-  for (size_t i = 0; i < array.size() && i < static_cast<size_t>(texts.size()); ++i) {
-    array[i] = texts[static_cast<qsizetype>(i)].toStdString();
-  }
-  return array;
 }
 
 // FormHelp: help mode from ToolButton12, F1 and the right-click "&What's This?" menu. The caption
@@ -101,6 +93,7 @@ TForm1::TForm1(WindowOptions options, QWidget* parent)
   BuildToolBar();
 
   memo1_ = new MemberTree(this);
+  memo1_->SetHeaders(ToQt(captions_));
   ApplyHint(memo1_, Tooltip::kNone);
   setCentralWidget(memo1_);
 
@@ -180,13 +173,13 @@ void TForm1::BuildToolBar() {
   cb1_ = new QComboBox(toolBar_);
   cb1_->setObjectName(QStringLiteral("cb1"));
   cb1_->setEditable(false);
-  for (int kind = 0; kind < core::kKindCount; ++kind) {
-    cb1_->addItem(QString::fromStdString(core::KindEntryText(kind)));
+  for (int index = 0; index < core::kKindCount; ++index) {
+    cb1_->addItem(QString::fromStdString(core::KindEntryText(*core::KindAt(index))));
   }
   // 121 pixels, or wider when the font needs more room for the longest entry.
   cb1_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   cb1_->setFixedWidth(std::max(kCb1Width, cb1_->sizeHint().width()));
-  cb1_->setCurrentIndex(core::kKindGroup);
+  cb1_->setCurrentIndex(core::KindIndex(core::Kind::Group));
   ApplyHint(cb1_, Tooltip::kNone);
   toolBar_->addWidget(cb1_);
 
@@ -247,7 +240,8 @@ void TForm1::startTimer() {
   }
   if (result.completed) {
     UpdateCaption();
-    if (cb1_->count() > core::kKindApplication) cb1_->removeItem(core::kKindApplication);
+    const int application = core::KindIndex(core::Kind::Application);
+    if (cb1_->count() > application) cb1_->removeItem(application);
   }
   // The close takes effect once control is back in the event loop.
   if (result.closeWindow) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
@@ -355,7 +349,10 @@ void TForm1::ToolButton4Click() {
       return !cancelRequested_;
     };
     ui.clock = seams_.clock;
-    core::ToolButton4Click(state_, edit1_->text().toStdString(), Kind(), ui);
+    ui.captions = captions_;
+    const core::LookupResult result =
+        core::ListMembers(state_, edit1_->text().toStdString(), Kind(), ui);
+    if (result.listing) ShowCaptions(result.listing->captions);
   });
 }
 
@@ -364,8 +361,7 @@ void TForm1::ToolButton6Click() {
     const auto open = [this](const std::string& command) {
       seams_.openMail(QString::fromStdString(command));
     };
-    const std::optional<core::MailCommand> mail =
-        core::ToolButton6Click(state_, *memo1_, Kind(), open);
+    const std::optional<core::MailCommand> mail = core::ComposeMail(state_, *memo1_, Kind(), open);
     if (mail && mail->namesLeftOut > 0) ShowMessage(core::MailCutNotice(mail->namesLeftOut));
   });
 }
@@ -373,7 +369,16 @@ void TForm1::ToolButton6Click() {
 void TForm1::cb1Change() {
   memo1_->Clear();
   edit1_->clear();
-  memo1_->SetHeaders(ToQt(core::ColumnCaptionsForKind(Kind(), ToStd(memo1_->Headers()))));
+  ShowCaptions(core::ColumnCaptionsForKind(Kind(), captions_));
+}
+
+void TForm1::ShowCaptions(const core::ColumnCaptions& captions) {
+  captions_ = captions;
+  memo1_->SetHeaders(ToQt(captions_));
+}
+
+core::Kind TForm1::Kind() const {
+  return core::KindAt(cb1_->currentIndex()).value_or(core::Kind::Group);
 }
 
 void TForm1::exitexitClick() {

@@ -16,6 +16,7 @@
 #include "app/choice_dialog.h"
 #include "app/core/app_state.h"
 #include "app/core/configuration.h"
+#include "app/core/kinds.h"
 #include "app/core/message_sink.h"
 #include "app/core_adapters.h"
 #include "app/hints.h"
@@ -92,6 +93,8 @@ class TForm1 : public QMainWindow, public core::IMessageSink {
 
   QString PanelText(int index) const { return panels_->PanelText(index); }
   const core::AppState& State() const { return state_; }
+  // The member table's column captions, as the last kind change or lookup left them.
+  const core::ColumnCaptions& Captions() const { return captions_; }
   core::AppState& State() { return state_; }
   QtBusyCursor& BusyCursor() { return busyCursor_; }
   const WindowSeams& Seams() const { return seams_; }
@@ -111,9 +114,12 @@ class TForm1 : public QMainWindow, public core::IMessageSink {
   void SetCommandsEnabled(bool enabled);
   QToolButton* AddToolButton(const char* name, int imageIndex, Tooltip tooltip);
   void PlaceOnScreen();
-  int Kind() const { return cb1_->currentIndex(); }
+  core::Kind Kind() const;
+  // Shows `captions` over the member table and keeps them for the exports.
+  void ShowCaptions(const core::ColumnCaptions& captions);
 
   core::AppState state_;
+  core::ColumnCaptions captions_ = core::InitialColumnCaptions();
   std::string configurationPath_;
   WindowSeams seams_;
 

@@ -14,7 +14,7 @@ namespace vorlix::app {
 class MemberItemModel : public QAbstractTableModel, private core::IMemberTableObserver {
   Q_OBJECT
  public:
-  static constexpr int kColumns = 5;
+  static constexpr int kColumns = core::kMemberColumnCount;
 
   explicit MemberItemModel(QObject* parent = nullptr);
   ~MemberItemModel() override;

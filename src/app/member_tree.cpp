@@ -59,7 +59,7 @@ int MemberTree::ShownRowCount() const {
   return model_->rowCount();
 }
 
-void MemberTree::SortByKey(int key) {
+void MemberTree::SortByKey(core::SortKey key) {
   model_->Table().SortByKey(key);
 }
 
@@ -91,7 +91,7 @@ void MemberTree::ShowAddedRows() {
 }
 
 void MemberTree::memo1ColumnClick(int column) {
-  SortByKey(column);
+  if (const std::optional<core::SortKey> key = core::SortKeyOfColumn(column)) SortByKey(*key);
 }
 
 bool MemberTree::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {

@@ -25,7 +25,7 @@ class MemberTree : public QTreeView, public core::IMemberTable {
   int RowCount() const override;
   core::MemberRow Row(int index) const override;
   std::string ColumnText(int index, int column) const override;
-  void SortByKey(int key) override;
+  void SortByKey(core::SortKey key) override;
   // An update also holds back repainting.
   void BeginUpdate() override;
   void EndUpdate() override;

@@ -4,10 +4,6 @@
 
 namespace vorlix::app {
 
-std::string MemberTreeExportSource::ColumnCaption(int column) const {
-  return tree_.Headers().value(column).toStdString();
-}
-
 int MemberTreeExportSource::ColumnWidth(int column) const {
   return tree_.columnWidth(column);
 }

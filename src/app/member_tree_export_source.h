@@ -1,6 +1,6 @@
 #pragma once
-// memo1 as the exporters see it: the rows it shows, in its order, with the headers and column
-// widths it shows and its selection. An export holds back repainting while it reads.
+// memo1 as the exporters see it: the rows it shows, in its order, with the window's captions, the
+// column widths it shows and its selection. An export holds back repainting while it reads.
 
 #include "app/core/member_table_export_source.h"
 #include "app/member_tree.h"
@@ -9,10 +9,10 @@ namespace vorlix::app {
 
 class MemberTreeExportSource : public core::MemberTableExportSource {
  public:
-  explicit MemberTreeExportSource(MemberTree& tree)
-      : core::MemberTableExportSource(tree, {}), tree_(tree) {}
+  // `captions` are the window's, which outlive the source.
+  MemberTreeExportSource(MemberTree& tree, const core::ColumnCaptions& captions)
+      : core::MemberTableExportSource(tree, captions), tree_(tree) {}
 
-  std::string ColumnCaption(int column) const override;
   int ColumnWidth(int column) const override;
   int ItemCount() const override { return tree_.ShownRowCount(); }
   int SelectedIndex() const override;

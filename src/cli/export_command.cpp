@@ -12,10 +12,13 @@
 
 #include "app/core/exporter_settings.h"
 #include "app/core/input_files.h"
+#include "app/core/listing_export_source.h"
 #include "app/core/member_table_export_source.h"
+#include "app/core/member_table_model.h"
 #include "app/core/progress_pace.h"
 #include "cli/command_options.h"
 #include "cli/lookup_command.h"
+#include "directory/directory_layer.h"
 
 namespace vorlix::cli {
 
@@ -24,8 +27,14 @@ namespace {
 using ExporterFactory =
     std::function<std::unique_ptr<exporter::TMorvat3Text>(exporter::IMorvatListView&)>;
 
+// How often an exporter reads the rows: once, in order, so that they go from the directory into
+// the file as they are read; or twice, because the columns' widths are measured over all rows
+// first, so that the table is held.
+enum class RowPasses { kOne, kTwo };
+
 struct ExportFormat {
   std::string name;
+  RowPasses passes;
   ExporterFactory make;
 };
 
@@ -42,28 +51,28 @@ ExporterFactory TextExporter(exporter::TMorvatASCIIType type) {
 // Every export format, set up as the main window sets up its exporters. A new format is one line.
 const std::vector<ExportFormat>& ExportFormats() {
   static const std::vector<ExportFormat> formats = {
-      {"csv", TextExporter(exporter::etCSV)},
-      {"xls",
+      {"csv", RowPasses::kOne, TextExporter(exporter::etCSV)},
+      {"xls", RowPasses::kOne,
        [](exporter::IMorvatListView& table) {
          auto xls = std::make_unique<exporter::xls::TMorvat3XLS>();
          core::ConfigureAsMainWindowXlsExporter(*xls, &table);
          return xls;
        }},
-      {"xlsx",
+      {"xlsx", RowPasses::kOne,
        [](exporter::IMorvatListView& table) {
          auto xlsx = std::make_unique<exporter::xlsx::TMorvat3XLSX>();
          core::ConfigureAsMainWindowXlsxExporter(*xlsx, &table);
          return xlsx;
        }},
-      {"pdf",
+      {"pdf", RowPasses::kOne,
        [](exporter::IMorvatListView& table) {
          auto pdf = std::make_unique<exporter::pdf::TMorvat3PDF>();
          core::ConfigureAsMainWindowPdfExporter(*pdf, &table);
          return pdf;
        }},
-      {"txt", TextExporter(exporter::etTXT)},
-      {"dif", TextExporter(exporter::etDIF)},
-      {"sylk", TextExporter(exporter::etSYLK)},
+      {"txt", RowPasses::kTwo, TextExporter(exporter::etTXT)},
+      {"dif", RowPasses::kOne, TextExporter(exporter::etDIF)},
+      {"sylk", RowPasses::kOne, TextExporter(exporter::etSYLK)},
   };
   return formats;
 }
@@ -131,11 +140,23 @@ int RunExport(CliContext& context, const ExportArguments& arguments) {
   }
   core::AppState state = StateFor(context);
   CliLookup lookup;
-  if (const int code = RunCliLookup(state, arguments.lookup, lookup, context); code != kExitDone) {
+  if (const int code = OpenCliLookup(state, arguments.lookup, lookup, context); code != kExitDone) {
     return code;
   }
 
-  core::MemberTableExportSource table(lookup.table, lookup.captions);
+  // An exporter that reads the rows once gets them as they are read: the table is never held
+  // whole. One that reads them twice gets the table, read first.
+  core::ListingExportSource streamed(*lookup.listing);
+  core::MemberTableModel held;
+  core::MemberTableExportSource heldSource(held, lookup.listing->Head().captions);
+  exporter::IMorvatListView& table = format.passes == RowPasses::kOne
+                                         ? static_cast<exporter::IMorvatListView&>(streamed)
+                                         : heldSource;
+  if (format.passes == RowPasses::kTwo) {
+    const int code =
+        ReadCliRows(lookup, context, [&held](const core::MemberRow& row) { held.AddRow(row); });
+    if (code != kExitDone) return code;
+  }
   try {
     auto exporter = format.make(table);
     exporter->FileName = target;
@@ -146,12 +167,16 @@ int RunExport(CliContext& context, const ExportArguments& arguments) {
     context.progress.Clear();
     for (const std::string& warning : exporter->SaveWarnings)
       context.err << "vorlix-cli: warning: " << arguments.output << ": " << warning << '\n';
+  } catch (const directory::DirectoryError& error) {
+    return TellDirectoryError(error.what(), context);
+  } catch (const directory::DirectoryArgumentError& error) {
+    return TellDirectoryError(error.what(), context);
   } catch (const std::exception& e) {
     context.progress.Clear();
     context.err << (toStandardOutput ? "--output - (standard output): " : "") << e.what() << '\n';
     return kExitExportError;
   }
-  return ListedExitCode(lookup);
+  return TellUnreadable(lookup, context);
 }
 
 }  // namespace

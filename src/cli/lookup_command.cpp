@@ -5,7 +5,9 @@
 #include "app/core/configuration.h"
 #include "app/core/kinds.h"
 #include "app/core/lookup.h"
+#include "app/core/progress_pace.h"
 #include "cli/command_options.h"
+#include "directory/directory_layer.h"
 #include "platform/case_fold.h"
 
 namespace vorlix::cli {
@@ -32,35 +34,11 @@ class PickChoice : public core::IChoiceDialog {
   std::optional<std::string> pick_;
 };
 
-class Panels : public core::IStatusBar {
- public:
-  explicit Panels(std::array<std::string, 3>& panels) : panels_(panels) {}
-  void SetPanel(int index, const std::string& text) override {
-    if (index >= 0 && index < 3) panels_[static_cast<size_t>(index)] = text;
-  }
-
- private:
-  std::array<std::string, 3>& panels_;
-};
-
-class ErrorStream : public core::IMessageSink {
- public:
-  ErrorStream(std::ostream& err, ProgressLine& progress) : err_(err), progress_(progress) {}
-  void ShowMessage(const std::string& text) override {
-    progress_.Clear();
-    err_ << text << '\n';
-  }
-
- private:
-  std::ostream& err_;
-  ProgressLine& progress_;
-};
-
 }  // namespace
 
-std::optional<int> KindOf(const std::string& name) {
-  if (name == "group") return core::kKindGroup;
-  if (name == "workstation") return core::kKindWorkstationGroup;
+std::optional<core::Kind> KindOf(const std::string& name) {
+  if (name == "group") return core::Kind::Group;
+  if (name == "workstation") return core::Kind::WorkstationGroup;
   return std::nullopt;
 }
 
@@ -72,10 +50,6 @@ void AddLookupArguments(CLI::App& command, LookupArguments& arguments) {
       ->type_name("NAME");
 }
 
-int ListedExitCode(const CliLookup& lookup) {
-  return lookup.unreadable > 0 ? kExitUnreadable : kExitDone;
-}
-
 core::AppState StateFor(const CliContext& context) {
   core::AppState state;
   state.client = &context.client;
@@ -84,50 +58,78 @@ core::AppState StateFor(const CliContext& context) {
   return state;
 }
 
-int RunCliLookup(core::AppState& state, const LookupArguments& arguments, CliLookup& lookup,
-                 CliContext& context) {
+int TellDirectoryError(const std::string& message, CliContext& context) {
+  context.progress.Clear();
+  context.err << message << '\n';
+  return kExitDirectoryError;
+}
+
+int OpenCliLookup(core::AppState& state, const LookupArguments& arguments, CliLookup& lookup,
+                  CliContext& context) {
   std::ostream& err = context.err;
-  lookup.kind = KindOf(arguments.kind).value_or(core::kKindGroup);
-  lookup.captions = core::ColumnCaptionsForKind(lookup.kind, core::InitialColumnCaptions());
-  Panels panels(lookup.panels);
+  lookup.kind = KindOf(arguments.kind).value_or(core::Kind::Group);
+  if (const std::optional<std::string> refusal = core::OverlongLookupText(arguments.text)) {
+    err << *refusal << '\n';
+    return kExitUsage;
+  }
   PickChoice choice(arguments.pick);
   core::NoBusyCursor cursor;
-  ErrorStream messages(err, context.progress);
-  core::LookupUi ui{lookup.table, panels, choice, cursor, messages, nullptr, nullptr};
-  if (context.progress.shown()) {
-    ui.progress = [&context](size_t listed, size_t total) {
-      context.progress.Show(ProgressText(listed, total, "members read"));
-      return true;
-    };
-    ui.clock = context.clock;
-  }
-
-  const core::LookupResult result = core::ToolButton4Click(state, arguments.text, lookup.kind, ui);
-  context.progress.Clear();
-  lookup.unreadable = result.unreadable;
-  switch (result.status) {
-    case core::LookupStatus::Listed:
+  core::LookupResult result;
+  try {
+    const std::optional<std::string> chosen =
+        core::ChooseObject(state, arguments.text, lookup.kind, {choice, cursor}, result);
+    if (chosen) {
+      lookup.listing = std::make_unique<core::MemberListing>(
+          state, *chosen, lookup.kind,
+          core::ColumnCaptionsForKind(lookup.kind, core::InitialColumnCaptions()));
       return kExitDone;
-    case core::LookupStatus::NoMatch:
-      err << "No " << core::KindEntryText(lookup.kind) << " matches \"" << arguments.text
-          << "\".\n";
-      return kExitNoMatch;
-    case core::LookupStatus::NotChosen:
-      if (arguments.pick) {
-        err << "\"" << *arguments.pick << "\" is not one of the matches:\n";
-      } else {
-        err << result.matches.size() << " objects match; choose one with --pick NAME:\n";
-      }
-      for (const auto& name : result.matches) err << name << '\n';
-      return kExitSeveral;
-    case core::LookupStatus::DirectoryError:
-      return kExitDirectoryError;
-    case core::LookupStatus::Refused:
-      return kExitUsage;
-    case core::LookupStatus::Cancelled:  // the CLI's reports never cancel
-      break;
+    }
+  } catch (const directory::DirectoryError& error) {
+    return TellDirectoryError(error.what(), context);
+  } catch (const directory::DirectoryArgumentError& error) {
+    return TellDirectoryError(error.what(), context);
   }
-  return kExitDirectoryError;
+  if (result.status == core::LookupStatus::NoMatch) {
+    err << "No " << core::KindEntryText(lookup.kind) << " matches \"" << arguments.text << "\".\n";
+    return kExitNoMatch;
+  }
+  if (arguments.pick) {
+    err << "\"" << *arguments.pick << "\" is not one of the matches:\n";
+  } else {
+    err << result.matches.size() << " objects match; choose one with --pick NAME:\n";
+  }
+  for (const auto& name : result.matches) err << name << '\n';
+  return kExitSeveral;
+}
+
+int TellUnreadable(const CliLookup& lookup, CliContext& context) {
+  const core::Unreadable& unreadable = lookup.listing->Unread();
+  if (unreadable.count == 0) return kExitDone;
+  context.progress.Clear();
+  context.err << core::UnreadableNotice(unreadable.count, unreadable.first) << '\n';
+  return kExitUnreadable;
+}
+
+int ReadCliRows(CliLookup& lookup, CliContext& context,
+                const std::function<void(const core::MemberRow&)>& take) {
+  core::MemberListing& listing = *lookup.listing;
+  const size_t total = listing.Head().count;
+  core::ProgressPace pace(context.clock);
+  core::MemberRow row;
+  try {
+    while (listing.Next(row)) {
+      take(row);
+      if (context.progress.shown() && pace.Due()) {
+        context.progress.Show(ProgressText(listing.Listed(), total, "members read"));
+      }
+    }
+  } catch (const directory::DirectoryError& error) {
+    return TellDirectoryError(error.what(), context);
+  } catch (const directory::DirectoryArgumentError& error) {
+    return TellDirectoryError(error.what(), context);
+  }
+  context.progress.Clear();
+  return kExitDone;
 }
 
 }  // namespace vorlix::cli

@@ -1,14 +1,15 @@
 #pragma once
 // What the members, mailto and export commands share: their arguments
-// ("--kind group|workstation TEXT [--pick NAME]") and the lookup that fills the member table.
+// ("--kind group|workstation TEXT [--pick NAME]"), the lookup of the object and the reading of
+// its members' rows.
 
-#include <array>
+#include <functional>
+#include <memory>
 #include <optional>
-#include <ostream>
 #include <string>
 
 #include "app/core/app_state.h"
-#include "app/core/member_table_model.h"
+#include "app/core/listing.h"
 #include "cli/cli_context.h"
 
 namespace vorlix::cli {
@@ -23,29 +24,33 @@ struct LookupArguments {
 void AddLookupArguments(CLI::App& command, LookupArguments& arguments);
 
 // The kind a --kind value names ("group" or "workstation"); nullopt for any other text.
-std::optional<int> KindOf(const std::string& name);
+std::optional<core::Kind> KindOf(const std::string& name);
 
 struct CliLookup {
-  int kind = 0;
-  core::MemberTableModel table;
-  std::array<std::string, 3> panels;  // count, description, full name
-  std::array<std::string, 5> captions;
-  size_t unreadable = 0;  // members or values that could not be read, marked in the table
+  core::Kind kind = core::Kind::Group;
+  std::unique_ptr<core::MemberListing> listing;  // once the object was found
 };
-
-// The exit code of a command that listed the lookup's table: 0, or 5 when some members or values
-// could not be read.
-int ListedExitCode(const CliLookup& lookup);
 
 // The program state for a command on the member table: the client and context that main opened
 // (and closes), and the phone settings of the configuration that main read.
 core::AppState StateFor(const CliContext& context);
 
-// Runs the lookup, with the members read so far on the progress line. Returns 0 when a table was
-// listed (stderr then has the count and first reason of what could not be read, if anything),
-// else the exit code (1 no match, 2 several and none picked, 3 directory error, 64 refused text)
-// after telling stderr why.
-int RunCliLookup(core::AppState& state, const LookupArguments& arguments, CliLookup& lookup,
-                 CliContext& context);
+// Finds the object and opens its listing. Returns 0 when it is open, else the exit code (1 no
+// match, 2 several and none picked, 3 directory error, 64 refused text) after telling stderr why.
+int OpenCliLookup(core::AppState& state, const LookupArguments& arguments, CliLookup& lookup,
+                  CliContext& context);
+
+// Reads the listing's rows, handing each to `take` as it is read, with the members read so far
+// on the progress line. Returns 0 when every row was read, 3 after a directory error (told on
+// stderr; the rows read before it were taken).
+int ReadCliRows(CliLookup& lookup, CliContext& context,
+                const std::function<void(const core::MemberRow&)>& take);
+
+// After the rows were read: 5 and the notice on stderr when some members or values could not be
+// read, else 0.
+int TellUnreadable(const CliLookup& lookup, CliContext& context);
+
+// Tells stderr a directory error, after clearing the progress line; returns 3.
+int TellDirectoryError(const std::string& message, CliContext& context);
 
 }  // namespace vorlix::cli

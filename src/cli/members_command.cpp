@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "app/core/mail.h"
+#include "app/core/member_table_model.h"
 #include "cli/command_options.h"
 #include "cli/lookup_command.h"
 #include "cli/table_output.h"
@@ -21,27 +22,38 @@ struct MembersArguments {
 int RunMembers(CliContext& context, const MembersArguments& arguments) {
   core::AppState state = StateFor(context);
   CliLookup lookup;
-  if (const int code = RunCliLookup(state, arguments.lookup, lookup, context); code != kExitDone) {
+  if (const int code = OpenCliLookup(state, arguments.lookup, lookup, context); code != kExitDone) {
     return code;
   }
-  WriteTable(context.out, TableFormatOf(arguments.format), lookup.captions, lookup.table.Rows());
+  const core::Listing& head = lookup.listing->Head();
+  TableWriter table(context.out, TableFormatOf(arguments.format), head.captions);
+  const int code =
+      ReadCliRows(lookup, context, [&table](const core::MemberRow& row) { table.Write(row); });
+  if (code != kExitDone) return code;
+  table.Finish();
+  const int listed = TellUnreadable(lookup, context);
   // A tab-separated line for scripts, in every format: escaped as TSV rows are.
-  context.err << TsvField(lookup.panels[0]) << '\t' << TsvField(lookup.panels[1]) << '\t'
-              << TsvField(lookup.panels[2]) << '\n';
-  return ListedExitCode(lookup);
+  context.err << head.count << '\t' << TsvField(head.description) << '\t'
+              << TsvField(head.objectName) << '\n';
+  return listed;
 }
 
 int RunMailto(CliContext& context, const LookupArguments& arguments) {
   core::AppState state = StateFor(context);
   CliLookup lookup;
-  if (const int code = RunCliLookup(state, arguments, lookup, context); code != kExitDone) {
+  if (const int code = OpenCliLookup(state, arguments, lookup, context); code != kExitDone) {
     return code;
   }
-  const auto mail = core::ToolButton6Click(state, lookup.table, lookup.kind, nullptr);
-  if (!mail) return ListedExitCode(lookup);
+  core::MemberTableModel table;
+  const int code =
+      ReadCliRows(lookup, context, [&table](const core::MemberRow& row) { table.AddRow(row); });
+  if (code != kExitDone) return code;
+  const int listed = TellUnreadable(lookup, context);
+  const auto mail = core::ComposeMail(state, table, lookup.kind, nullptr);
+  if (!mail) return listed;
   context.out << mail->command << '\n';
   if (mail->namesLeftOut > 0) context.err << core::MailCutNotice(mail->namesLeftOut) << '\n';
-  return ListedExitCode(lookup);
+  return listed;
 }
 
 }  // namespace

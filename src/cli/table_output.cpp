@@ -1,5 +1,6 @@
 #include "cli/table_output.h"
 
+#include <array>
 #include <cstdio>
 #include <stdexcept>
 
@@ -19,39 +20,22 @@ bool StartsEscape(std::string_view value, size_t at) {
 // U+FFFD REPLACEMENT CHARACTER in UTF-8, for a byte that is not valid UTF-8.
 constexpr char kReplacement[] = "\xEF\xBF\xBD";
 
-template <typename Field>
-void WriteDelimited(std::ostream& out, char separator, const char* lineEnd, Field field,
-                    const std::array<std::string, 5>& captions,
-                    const std::vector<core::MemberRow>& rows) {
-  for (size_t c = 0; c < captions.size(); ++c) {
+// A row's cells, or the captions, with `separator` between them and `lineEnd` after.
+template <typename Field, typename Texts>
+void WriteLine(std::ostream& out, char separator, const char* lineEnd, Field field,
+               const Texts& texts) {
+  for (size_t c = 0; c < texts.size(); ++c) {
     if (c) out << separator;
-    out << field(captions[c]);
+    out << field(texts[c]);
   }
   out << lineEnd;
-  for (const core::MemberRow& row : rows) {
-    if (!out) return;
-    out << field(row.caption);
-    for (const std::string& cell : row.cells) out << separator << field(cell);
-    out << lineEnd;
-  }
 }
 
-void WriteJson(std::ostream& out, const std::array<std::string, 5>& captions,
-               const std::vector<core::MemberRow>& rows) {
-  std::vector<std::pair<int, std::string>> keys;
-  for (size_t c = 0; c < captions.size(); ++c) {
-    if (!captions[c].empty()) keys.emplace_back(static_cast<int>(c), JsonString(captions[c]));
-  }
-  out << '[';
-  for (size_t r = 0; r < rows.size() && out; ++r) {
-    out << (r ? ",\n" : "\n") << "  {";
-    for (size_t k = 0; k < keys.size(); ++k) {
-      out << (k ? ", " : "") << keys[k].second << ": "
-          << JsonString(rows[r].ColumnText(keys[k].first));
-    }
-    out << '}';
-  }
-  out << (rows.empty() ? "]\n" : "\n]\n");
+std::array<std::string_view, core::kMemberColumnCount> CellsOf(const core::MemberRow& row) {
+  std::array<std::string_view, core::kMemberColumnCount> cells;
+  for (int c = 0; c < core::kMemberColumnCount; ++c)
+    cells[static_cast<size_t>(c)] = row.ColumnText(c);
+  return cells;
 }
 
 }  // namespace
@@ -138,19 +122,57 @@ std::string JsonString(std::string_view value) {
   return out + "\"";
 }
 
-void WriteTable(std::ostream& out, TableFormat format, const std::array<std::string, 5>& captions,
-                const std::vector<core::MemberRow>& rows) {
-  switch (format) {
+TableWriter::TableWriter(std::ostream& out, TableFormat format,
+                         const core::ColumnCaptions& captions)
+    : out_(out), format_(format) {
+  switch (format_) {
     case TableFormat::kTsv:
-      WriteDelimited(out, '\t', "\n", TsvField, captions, rows);
+      WriteLine(out_, '\t', "\n", TsvField, captions);
       break;
     case TableFormat::kCsv:
-      WriteDelimited(out, ',', "\r\n", CsvField, captions, rows);
+      WriteLine(out_, ',', "\r\n", CsvField, captions);
       break;
     case TableFormat::kJson:
-      WriteJson(out, captions, rows);
+      // Columns without a caption are left out.
+      for (size_t c = 0; c < captions.size(); ++c) {
+        if (!captions[c].empty())
+          jsonKeys_.emplace_back(static_cast<int>(c), JsonString(captions[c]));
+      }
+      out_ << '[';
       break;
   }
+}
+
+void TableWriter::Write(const core::MemberRow& row) {
+  if (!out_) return;
+  switch (format_) {
+    case TableFormat::kTsv:
+      WriteLine(out_, '\t', "\n", TsvField, CellsOf(row));
+      break;
+    case TableFormat::kCsv:
+      WriteLine(out_, ',', "\r\n", CsvField, CellsOf(row));
+      break;
+    case TableFormat::kJson:
+      out_ << (rows_ ? ",\n" : "\n") << "  {";
+      for (size_t k = 0; k < jsonKeys_.size(); ++k) {
+        out_ << (k ? ", " : "") << jsonKeys_[k].second << ": "
+             << JsonString(row.ColumnText(jsonKeys_[k].first));
+      }
+      out_ << '}';
+      break;
+  }
+  ++rows_;
+}
+
+void TableWriter::Finish() {
+  if (format_ == TableFormat::kJson && out_) out_ << (rows_ == 0 ? "]\n" : "\n]\n");
+}
+
+void WriteTable(std::ostream& out, TableFormat format, const core::ColumnCaptions& captions,
+                const std::vector<core::MemberRow>& rows) {
+  TableWriter writer(out, format, captions);
+  for (const core::MemberRow& row : rows) writer.Write(row);
+  writer.Finish();
 }
 
 }  // namespace vorlix::cli

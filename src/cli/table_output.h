@@ -8,12 +8,12 @@
 // doubled). JSON: an array of objects, one per row, keyed by the column captions; columns without
 // a caption are left out. Text that is not valid UTF-8 gets U+FFFD in place of each bad byte.
 
-#include <array>
 #include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/core/kinds.h"
 #include "app/core/member_row.h"
 
 namespace vorlix::cli {
@@ -25,8 +25,23 @@ TableFormat TableFormatOf(const std::string& name);
 // The --format values, in the order help lists them.
 const std::vector<std::string>& TableFormatNames();
 
-// Writes the captions and the rows. Stops early when `out` fails.
-void WriteTable(std::ostream& out, TableFormat format, const std::array<std::string, 5>& captions,
+// Writes a table as its rows come: the captions at once, each row when it is given, and what
+// closes the table at Finish. Writes nothing more once `out` has failed.
+class TableWriter {
+ public:
+  TableWriter(std::ostream& out, TableFormat format, const core::ColumnCaptions& captions);
+  void Write(const core::MemberRow& row);
+  void Finish();
+
+ private:
+  std::ostream& out_;
+  TableFormat format_;
+  std::vector<std::pair<int, std::string>> jsonKeys_;  // column and quoted caption
+  size_t rows_ = 0;
+};
+
+// Writes the captions and the rows.
+void WriteTable(std::ostream& out, TableFormat format, const core::ColumnCaptions& captions,
                 const std::vector<core::MemberRow>& rows);
 
 // One value in each format's quoting (exposed for tests).

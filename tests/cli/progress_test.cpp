@@ -37,9 +37,10 @@ class CliProgress : public ::testing::Test {
   static std::string TempFile(const std::string& name) {
     return ::testing::TempDir() + "/cli-progress-" + std::to_string(getpid()) + "-" + name;
   }
-  static std::vector<std::string> Export(const std::string& output, bool quiet) {
+  static std::vector<std::string> Export(const std::string& output, bool quiet,
+                                         const std::string& format = "csv") {
     std::vector<std::string> args = {"--source", *tree_,     "export", "--kind",   "group",
-                                     "Everyone", "--format", "csv",    "--output", output};
+                                     "Everyone", "--format", format,   "--output", output};
     if (quiet) args.push_back("--quiet");
     return args;
   }
@@ -78,51 +79,62 @@ TEST_F(CliProgress, ATerminalGetsNothingButProgressLinesBesideTheExport) {
 }
 
 // The same command in this process, on a clock that moves a second at each reading: every
-// report is due, so both stages show their counts, and the line is blanked out at the end.
-TEST_F(CliProgress, BothStagesCountOnTheLineUntilTheWorkIsDone) {
-  const std::string output = TempFile("clocked.csv");
-  const std::string shown = TempFile("clocked-line");
-  std::vector<std::string> words = Export(output, false);
-  words.insert(words.begin(), "vorlix-cli");
-  std::vector<const char*> argv;
-  for (const std::string& word : words) argv.push_back(word.c_str());
-  CliOptions options;
-  std::ostringstream out, err;
-  const ParsedCommandLine parsed =
-      ParseCommandLine(static_cast<int>(argv.size()), argv.data(), options.global, out, err);
-  ASSERT_TRUE(parsed.run) << err.str();
-  options.source.source = *options.global.source;
-  const auto client = directory::MakeDirectoryClient(options.source);
-  core::DirectorySession session(*client);
-  ASSERT_EQ(session.Start(), core::SessionStart::Open);
-  vorlix::testing::FakeClock clock;
-  clock.step = std::chrono::seconds(1);
-  const int fd = open(shown.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  ASSERT_GE(fd, 0);
-  int code = -1;
-  {
-    ProgressLine progress(fd, kShown);
-    CliContext context{options, *client, session.Context(), out, err, progress, clock.Clock()};
-    code = parsed.run(context);
+// report is due, so each stage shows its counts, and the line is blanked out at the end. A format
+// that reads the rows once writes each as it is read: one count. One that measures the columns
+// over all rows first reads them all, then writes them: two counts, one after the other.
+TEST_F(CliProgress, EachStageCountsOnTheLineUntilTheWorkIsDone) {
+  for (const std::string format : {"csv", "txt"}) {
+    SCOPED_TRACE(format);
+    const bool readFirst = format == "txt";
+    const std::string output = TempFile("clocked." + format);
+    const std::string shown = TempFile("clocked-line");
+    std::vector<std::string> words = Export(output, false, format);
+    words.insert(words.begin(), "vorlix-cli");
+    std::vector<const char*> argv;
+    for (const std::string& word : words) argv.push_back(word.c_str());
+    CliOptions options;
+    std::ostringstream out, err;
+    const ParsedCommandLine parsed =
+        ParseCommandLine(static_cast<int>(argv.size()), argv.data(), options.global, out, err);
+    ASSERT_TRUE(parsed.run) << err.str();
+    options.source.source = *options.global.source;
+    const auto client = directory::MakeDirectoryClient(options.source);
+    core::DirectorySession session(*client);
+    ASSERT_EQ(session.Start(), core::SessionStart::Open);
+    vorlix::testing::FakeClock clock;
+    clock.step = std::chrono::seconds(1);
+    const int fd = open(shown.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0);
+    int code = -1;
+    {
+      ProgressLine progress(fd, kShown);
+      CliContext context{options, *client, session.Context(), out, err, progress, clock.Clock()};
+      code = parsed.run(context);
+    }
+    close(fd);
+    EXPECT_EQ(code, 0) << err.str();
+    const std::string line = ReadFile(shown);
+    EXPECT_TRUE(OnlyProgressLines(line)) << line.substr(0, 2000);
+    // Every member read and every row written is reported on such a clock, the reading first
+    // when it comes first.
+    const size_t lastRead = line.rfind("\rvorlix-cli: 9999 of 10000 members read");
+    const size_t firstWritten = line.find("\rvorlix-cli: 1 of 10000 rows written");
+    EXPECT_NE(firstWritten, std::string::npos);
+    if (readFirst) {
+      EXPECT_NE(line.find("\rvorlix-cli: 1 of 10000 members read"), std::string::npos);
+      EXPECT_NE(lastRead, std::string::npos);
+      EXPECT_LT(lastRead, firstWritten);
+    } else {
+      EXPECT_EQ(line.find("members read"), std::string::npos);
+    }
+    EXPECT_NE(line.find("\rvorlix-cli: 10000 of 10000 rows written"), std::string::npos);
+    EXPECT_LT(line.rfind("\rvorlix-cli: 10000 of 10000 rows written"),
+              line.find("\rvorlix-cli: finishing the file: 100%"));
+    EXPECT_EQ(line.substr(line.rfind('\r', line.size() - 2)).find_first_not_of(" \r"),
+              std::string::npos);  // blanked out at the end
+    std::remove(output.c_str());
+    std::remove(shown.c_str());
   }
-  close(fd);
-  EXPECT_EQ(code, 0) << err.str();
-  const std::string line = ReadFile(shown);
-  EXPECT_TRUE(OnlyProgressLines(line)) << line.substr(0, 2000);
-  // Every member read and every row written is reported on such a clock, the reading first.
-  EXPECT_NE(line.find("\rvorlix-cli: 1 of 10000 members read"), std::string::npos);
-  const size_t lastRead = line.rfind("\rvorlix-cli: 9999 of 10000 members read");
-  const size_t firstWritten = line.find("\rvorlix-cli: 1 of 10000 rows written");
-  EXPECT_NE(lastRead, std::string::npos);
-  EXPECT_NE(firstWritten, std::string::npos);
-  EXPECT_LT(lastRead, firstWritten);
-  EXPECT_NE(line.find("\rvorlix-cli: 10000 of 10000 rows written"), std::string::npos);
-  EXPECT_LT(line.rfind("\rvorlix-cli: 10000 of 10000 rows written"),
-            line.find("\rvorlix-cli: finishing the file: 100%"));
-  EXPECT_EQ(line.substr(line.rfind('\r', line.size() - 2)).find_first_not_of(" \r"),
-            std::string::npos);  // blanked out at the end
-  std::remove(output.c_str());
-  std::remove(shown.c_str());
 }
 
 TEST_F(CliProgress, QuietOrNoTerminalGetsNoProgressLine) {

@@ -43,7 +43,8 @@ std::string Decoded(const std::string& encoded) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace vorlix;
   const fuzz::GeneratedTable generated = fuzz::DecodeTable(data, size);
-  const int kind = (generated.options & 1) != 0 ? core::kKindWorkstationGroup : core::kKindGroup;
+  const core::Kind kind =
+      (generated.options & 1) != 0 ? core::Kind::WorkstationGroup : core::Kind::Group;
   const size_t limit =
       generated.parameter == 0 ? core::kMaxMailCommand : 7 + size_t{generated.parameter} * 4;
   core::MemberTableModel table;
@@ -60,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::unordered_set<std::string> seen;
   for (int i = 0; i < table.RowCount(); ++i) {
     const core::MemberRow row = table.Row(i);
-    const std::string name = core::ShortName(kind == core::kKindGroup ? row.caption : row.cells[0]);
+    const std::string name =
+        core::ShortName(kind == core::Kind::Group ? row.caption : row.cells[0]);
     if (row.checked && !name.empty() && seen.insert(name).second) expected.push_back(name);
   }
 

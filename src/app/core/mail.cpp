@@ -47,15 +47,15 @@ std::string ShortName(const std::string& name) {
   return directory::SplitDottedName(name, false).front();
 }
 
-MailCommand BuildMailCommand(const IMemberTable& table, int kind, size_t limit) {
+MailCommand BuildMailCommand(const IMemberTable& table, Kind kind, size_t limit) {
   std::vector<std::string> names;
   std::unordered_set<std::string> seen;
   const int count = table.RowCount();
   for (int i = 0; i < count; ++i) {
     const MemberRow row = table.Row(i);
     // A registered user that could not be read has the marker in its place, no name.
-    if (!row.checked || (kind != kKindGroup && row.CellUnreadable(1))) continue;
-    std::string name = ShortName(kind == kKindGroup ? row.caption : row.cells[0]);
+    if (!row.checked || (kind != Kind::Group && row.CellUnreadable(1))) continue;
+    std::string name = ShortName(kind == Kind::Group ? row.caption : row.cells[0]);
     if (name.empty() || !seen.insert(name).second) continue;
     names.push_back(std::move(name));
   }
@@ -78,8 +78,8 @@ std::string MailCutNotice(int namesLeftOut) {
          (namesLeftOut == 1 ? " name was" : " names were") + " left out of the recipients.";
 }
 
-std::optional<MailCommand> ToolButton6Click(const AppState& state, const IMemberTable& table,
-                                            int kind, const MailOpener& open) {
+std::optional<MailCommand> ComposeMail(const AppState& state, const IMemberTable& table, Kind kind,
+                                       const MailOpener& open) {
   if (state.CurrentObjectName.empty()) return std::nullopt;
   MailCommand mail = BuildMailCommand(table, kind);
   if (open) open(mail.command);

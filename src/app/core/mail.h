@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/core/app_state.h"
+#include "app/core/kinds.h"
 #include "app/core/member_table.h"
 
 namespace vorlix::core {
@@ -30,10 +31,10 @@ struct MailCommand {
 std::string EncodeRecipient(const std::string& name);
 
 // The command for the ticked rows, top to bottom: the short name of the first-column text
-// (kind 0) or of cell 1, the registered user (other kinds); empty names and names already listed
+// (groups) or of cell 1, the registered user (other kinds); empty names and names already listed
 // are skipped. Each name is encoded (EncodeRecipient). When the encoded names need more than
 // `limit` characters, the list ends before the first name that does not fit.
-MailCommand BuildMailCommand(const IMemberTable& table, int kind, size_t limit = kMaxMailCommand);
+MailCommand BuildMailCommand(const IMemberTable& table, Kind kind, size_t limit = kMaxMailCommand);
 
 // The text telling the user how many names the cut left out.
 std::string MailCutNotice(int namesLeftOut);
@@ -43,7 +44,7 @@ using MailOpener = std::function<void(const std::string& command)>;
 
 // The Mail command: nothing before a lookup (CurrentObjectName empty); else builds the command
 // and hands it to `open`. Returns the command built, if any.
-std::optional<MailCommand> ToolButton6Click(const AppState& state, const IMemberTable& table,
-                                            int kind, const MailOpener& open);
+std::optional<MailCommand> ComposeMail(const AppState& state, const IMemberTable& table, Kind kind,
+                                       const MailOpener& open);
 
 }  // namespace vorlix::core

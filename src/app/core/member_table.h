@@ -1,11 +1,12 @@
 #pragma once
 // The member table as the lookup fills it and Mail reads it. The table keeps itself sorted by the
-// first column (memo1Compare key 0): every added row re-sorts it. Between BeginUpdate and
+// first column (memo1Compare key Name): every added row re-sorts it. Between BeginUpdate and
 // EndUpdate an implementation may defer that sort to EndUpdate, as long as the order afterwards is
 // the one a single sort gives; TableUpdateGuard ends the update on every path.
 
 #include <string>
 
+#include "app/core/member_columns.h"
 #include "app/core/member_row.h"
 
 namespace vorlix::core {
@@ -23,9 +24,9 @@ class IMemberTable {
   virtual std::string ColumnText(int index, int column) const {
     return Row(index).ColumnText(column);
   }
-  // Sorts the rows ascending by memo1Compare with `key` (0 to 4); rows waiting in an update stay
-  // where they are.
-  virtual void SortByKey(int key) = 0;
+  // Sorts the rows ascending by memo1Compare with `key`; rows waiting in an update stay where
+  // they are.
+  virtual void SortByKey(SortKey key) = 0;
   virtual void BeginUpdate() {}
   virtual void EndUpdate() {}
 };

@@ -10,9 +10,7 @@ namespace vorlix::core {
 
 namespace {
 
-constexpr int kKeyCount = 5;
-
-bool LessBy(const MemberRow& a, const MemberRow& b, int key) {
+bool LessBy(const MemberRow& a, const MemberRow& b, SortKey key) {
   return memo1Compare(a, b, key) < 0;
 }
 
@@ -32,9 +30,9 @@ void MemberTableModel::AddRow(const MemberRow& row) {
     return;
   }
   SortByFirstColumn();
-  const auto at =
-      std::upper_bound(rows_.begin(), rows_.end(), row,
-                       [](const MemberRow& a, const MemberRow& b) { return LessBy(a, b, 0); });
+  const auto at = std::upper_bound(
+      rows_.begin(), rows_.end(), row,
+      [](const MemberRow& a, const MemberRow& b) { return LessBy(a, b, SortKey::Name); });
   const int index = static_cast<int>(at - rows_.begin());
   if (observer_ != nullptr) observer_->BeforeInsert(index, index);
   rows_.insert(at, row);
@@ -42,25 +40,24 @@ void MemberTableModel::AddRow(const MemberRow& row) {
   if (observer_ != nullptr) observer_->AfterInsert();
 }
 
-void MemberTableModel::SortByKey(int key) {
-  if (key < 0 || key >= kKeyCount) return;
+void MemberTableModel::SortByKey(SortKey key) {
   std::vector<int> order(static_cast<size_t>(placed_));
   std::iota(order.begin(), order.end(), 0);
   std::stable_sort(order.begin(), order.end(), [this, key](int a, int b) {
     return LessBy(rows_[static_cast<size_t>(a)], rows_[static_cast<size_t>(b)], key);
   });
   Reorder(order);
-  sortedByFirstColumn_ = key == 0;
+  sortedByFirstColumn_ = key == SortKey::Name;
 }
 
 void MemberTableModel::PlaceAddedRows() {
   const int count = RowCount();
   if (placed_ == count) return;
-  if (!sortedByFirstColumn_) SortByKey(0);
+  if (!sortedByFirstColumn_) SortByKey(SortKey::Name);
   // The placed rows are in order; the waiting ones are sorted among themselves and merged in,
   // the placed ones first among equals, as they were added earlier.
   const auto before = [this](int a, int b) {
-    return LessBy(rows_[static_cast<size_t>(a)], rows_[static_cast<size_t>(b)], 0);
+    return LessBy(rows_[static_cast<size_t>(a)], rows_[static_cast<size_t>(b)], SortKey::Name);
   };
   std::vector<int> waiting(static_cast<size_t>(count - placed_));
   std::iota(waiting.begin(), waiting.end(), placed_);
@@ -102,7 +99,7 @@ void MemberTableModel::SetCaption(int index, const std::string& caption) {
 }
 
 void MemberTableModel::SortByFirstColumn() {
-  if (!sortedByFirstColumn_) SortByKey(0);
+  if (!sortedByFirstColumn_) SortByKey(SortKey::Name);
 }
 
 void MemberTableModel::Reorder(const std::vector<int>& order) {

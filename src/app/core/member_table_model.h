@@ -38,9 +38,8 @@ class MemberTableModel : public IMemberTable {
   std::string ColumnText(int index, int column) const override {
     return rows_.at(static_cast<size_t>(index)).ColumnText(column);
   }
-  // Sorts the placed rows stably by `key`; rows waiting in an update keep waiting. Other keys are
-  // ignored.
-  void SortByKey(int key) override;
+  // Sorts the placed rows stably by `key`; rows waiting in an update keep waiting.
+  void SortByKey(SortKey key) override;
   void BeginUpdate() override;
   void EndUpdate() override;
 

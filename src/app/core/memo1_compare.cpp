@@ -4,12 +4,13 @@
 
 namespace vorlix::core {
 
-int memo1Compare(const MemberRow& a, const MemberRow& b, int key) {
-  if (key == 2) {
+int memo1Compare(const MemberRow& a, const MemberRow& b, SortKey key) {
+  if (key == SortKey::Cell2) {
     if (a.rawTime == b.rawTime) return 0;
     return a.rawTime < b.rawTime ? -1 : 1;
   }
-  return platform::CompareNoCase(a.ColumnText(key), b.ColumnText(key));
+  const int column = ColumnOfSortKey(key);
+  return platform::CompareNoCase(a.ColumnText(column), b.ColumnText(column));
 }
 
 }  // namespace vorlix::core

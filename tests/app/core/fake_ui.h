@@ -17,7 +17,9 @@ namespace vorlix::core::testing {
 
 struct FakeStatusBar : IStatusBar {
   std::array<std::string, 3> panels{"old 0", "old 1", "old 2"};
-  void SetPanel(int index, const std::string& text) override { panels.at(index) = text; }
+  void SetPanel(StatusPanel panel, const std::string& text) override {
+    panels.at(static_cast<size_t>(PanelIndex(panel))) = text;
+  }
 };
 
 // Answers with a fixed choice (none: cancelled) and records what it was shown.

@@ -72,8 +72,8 @@ class CoreLookup : public ::testing::Test {
   }
   void TearDown() override { Shutdown(state_); }
 
-  LookupResult Find(const std::string& text, int kind = kKindGroup) {
-    return ToolButton4Click(state_, text, kind, w_.ui);
+  LookupResult Find(const std::string& text, Kind kind = Kind::Group) {
+    return ListMembers(state_, text, kind, w_.ui);
   }
   std::vector<std::vector<std::string>> Table() const {
     std::vector<std::vector<std::string>> out;
@@ -158,11 +158,11 @@ TEST_F(CoreLookup, OneMatchIsListedWithoutChoiceAndEmptyGroupGivesZero) {
   state_.CurrentObjectName = "kept.acme";
   EXPECT_EQ(Find("nothing like this").status, LookupStatus::NoMatch);
   EXPECT_EQ(state_.CurrentObjectName, "kept.acme");
-  EXPECT_EQ(Find("Lab", kKindGroup).status, LookupStatus::NoMatch);  // wrong kind: no match
+  EXPECT_EQ(Find("Lab", Kind::Group).status, LookupStatus::NoMatch);  // wrong kind: no match
 }
 
 TEST_F(CoreLookup, WorkstationRowsShowUserTimeAddressAndPhone) {
-  ASSERT_EQ(Find("lab", kKindWorkstationGroup).status, LookupStatus::Listed);
+  ASSERT_EQ(Find("lab", Kind::WorkstationGroup).status, LookupStatus::Listed);
   using Row = std::vector<std::string>;
   EXPECT_EQ(
       Table(),
@@ -172,7 +172,7 @@ TEST_F(CoreLookup, WorkstationRowsShowUserTimeAddressAndPhone) {
           {"ws3.it.acme", "an.sales.acme", "12-31-1999 23:00:00", "", "555-0102"}}));
   EXPECT_EQ(w_.table.Rows()[0].rawTime, 1705311000);
   EXPECT_EQ(w_.table.Rows()[1].rawTime, 0);
-  w_.table.SortByKey(2);
+  w_.table.SortByKey(SortKey::Cell2);
   EXPECT_EQ(w_.table.Rows()[0].caption, "ws2.it.acme");
   EXPECT_EQ(w_.table.Rows()[2].caption, "ws1.it.acme");
 }
@@ -180,7 +180,7 @@ TEST_F(CoreLookup, WorkstationRowsShowUserTimeAddressAndPhone) {
 TEST_F(CoreLookup, TheAnnouncedReadsAreTheReadsMade) {
   ReadRecorder recorder(*state_.client);
   state_.client = &recorder;
-  const auto check = [&](const std::string& text, int kind) {
+  const auto check = [&](const std::string& text, Kind kind) {
     recorder.plans.clear();
     recorder.reads.clear();
     ASSERT_EQ(Find(text, kind).status, LookupStatus::Listed) << text;
@@ -214,12 +214,12 @@ TEST_F(CoreLookup, TheAnnouncedReadsAreTheReadsMade) {
       }
     }
   };
-  check("Staff East", kKindGroup);
-  check("lab", kKindWorkstationGroup);
+  check("Staff East", Kind::Group);
+  check("lab", Kind::WorkstationGroup);
   state_.PhoneChainEnabled = true;
   state_.PhoneAttributes = {"L", "Telephone Number"};
-  check("Staff East", kKindGroup);
-  check("lab", kKindWorkstationGroup);
+  check("Staff East", Kind::Group);
+  check("lab", Kind::WorkstationGroup);
   state_.client = state_.ownedClient.get();
 }
 
@@ -234,7 +234,7 @@ TEST_F(CoreLookup, PhoneChainFollowsTheAttributesAndMarksWhereItBreaks) {
   EXPECT_EQ(LookupPhone(state_, "adam.it.acme"), " -  ");
 
   state_.PhoneAttributes = {"L", "Telephone Number"};
-  ASSERT_EQ(Find("lab", kKindWorkstationGroup).status, LookupStatus::Listed);
+  ASSERT_EQ(Find("lab", Kind::WorkstationGroup).status, LookupStatus::Listed);
   EXPECT_EQ(w_.table.Rows()[0].cells[3], "555-0000");
   EXPECT_EQ(w_.table.Rows()[1].cells[3], "  -");  // no registered user: no chain at all
   EXPECT_EQ(w_.table.Rows()[2].cells[3], " -  ");
@@ -245,21 +245,21 @@ TEST_F(CoreLookup, MembersThatCannotBeReadAreMarkedAndTheLookupGoesOn) {
   const std::string x = kUnreadableMarker;
   struct Case {
     std::string text;
-    int kind;
+    Kind kind;
     std::vector<Row> table;
     size_t unreadable;
     std::string first;  // the reason told
   };
   const std::vector<Case> cases = {
       {"Broken",
-       kKindGroup,
+       Kind::Group,
        {{"an.sales.acme", "555-0102", "", "", ""}, {"zz.sales.acme", x, "", "", ""}},
        1,
        "Netware error -601 (0xFFFFFDA7) reading \"Telephone Number\" of \"zz.sales.acme\": no "
        "such object; it is named by \"Member\" of \"Broken Team.acme\" (" +
            kTree + ":85)"},
       {"Ghost",
-       kKindWorkstationGroup,
+       Kind::WorkstationGroup,
        {{"ws1.it.acme", "jan\\.smith.sales.acme", "01-15-2024 09:30:00", "10.1.2.3", "555-0101"},
         {"ws4.it.acme", "ghost.sales.acme", "01-01-1970 00:00:00", "", x}},
        1,
@@ -268,7 +268,7 @@ TEST_F(CoreLookup, MembersThatCannotBeReadAreMarkedAndTheLookupGoesOn) {
            kTree + ":126)"},
       // A day that February does not have is refused with its line, not read as 1 March.
       {"Clock",
-       kKindWorkstationGroup,
+       Kind::WorkstationGroup,
        {{"ws3.it.acme", "an.sales.acme", "12-31-1999 23:00:00", "", "555-0102"},
         {"ws5.it.acme", "an.sales.acme", x, "10.0.0.5", "555-0102"}},
        1,
@@ -278,7 +278,7 @@ TEST_F(CoreLookup, MembersThatCannotBeReadAreMarkedAndTheLookupGoesOn) {
            "20240115103000Z, or seconds since 1970)"},
       // The empty name is no member; a value longer than a reply is one value unread.
       {"Mixed",
-       kKindGroup,
+       Kind::Group,
        {{"an.sales.acme", "555-0102", "", "", ""},
         {"big.sales.acme", x, "", "", ""},
         {"gone.acme", x, "", "", ""}},
@@ -286,7 +286,7 @@ TEST_F(CoreLookup, MembersThatCannotBeReadAreMarkedAndTheLookupGoesOn) {
        "Netware error -649 (0xFFFFFD77) reading \"Telephone Number\" of \"big.sales.acme\": " +
            kTree + ":154: the value is 5000 bytes long, too long for one 4096-byte reply"},
       {"Far",
-       kKindWorkstationGroup,
+       Kind::WorkstationGroup,
        {{"ws-gone.it.acme", x, x, x, x}, {"ws7.it.acme", "gone.acme", x, "10.0.0.7", x}},
        3,
        "Netware error -601 (0xFFFFFDA7) reading \"WM:NAME User\" of \"ws-gone.it.acme\": no such "
@@ -322,7 +322,7 @@ TEST_F(CoreLookup, AConnectionErrorStillEndsTheLookupWithTheRowsAddedSoFar) {
   // The first reads are the search, the member list and the description; then one per member.
   failing.FailOn("dsReadEntry", 4, directory::kErrTransportFailure);
   w_.choice.answer = "Staff.acme";
-  const LookupResult listed = Find("Staff", kKindGroup);
+  const LookupResult listed = Find("Staff", Kind::Group);
   state_.client = state_.ownedClient.get();
   EXPECT_EQ(listed.status, LookupStatus::DirectoryError);
   EXPECT_EQ(listed.unreadable, 0u);

@@ -35,7 +35,7 @@ TEST(CoreMail, GroupRowsGiveTickedShortNamesOnceTopToBottom) {
   table.AddRow(Row("jan\\.smith.sales.acme"));
   table.AddRow(Row("zed.sales.acme"));
   table.SetChecked(4, false);  // zed
-  const MailCommand mail = BuildMailCommand(table, kKindGroup);
+  const MailCommand mail = BuildMailCommand(table, Kind::Group);
   // jan ends jan but an is its own name: both are listed.
   EXPECT_EQ(mail.command, "MAILTO:an;jan;jan.smith;");
   EXPECT_EQ(mail.namesListed, 3);
@@ -48,16 +48,16 @@ TEST(CoreMail, WorkstationRowsGiveTheRegisteredUsers) {
   table.AddRow(Row("ws2.it.acme", "jan.sales.acme"));  // two workstations, one user
   table.AddRow(Row("ws3.it.acme", ""));                // no registered user
   table.AddRow(Row("ws4.it.acme", "pia.it.acme"));
-  EXPECT_EQ(BuildMailCommand(table, kKindWorkstationGroup).command, "MAILTO:jan;pia;");
+  EXPECT_EQ(BuildMailCommand(table, Kind::WorkstationGroup).command, "MAILTO:jan;pia;");
 
   MemberTableModel empty;
-  EXPECT_EQ(BuildMailCommand(empty, kKindGroup).command, "MAILTO:");
+  EXPECT_EQ(BuildMailCommand(empty, Kind::Group).command, "MAILTO:");
 }
 
 TEST(CoreMail, NamesThatEndOrStartHeaderFieldsAreEscaped) {
   MemberTableModel table;
   table.AddRow(Row("a?cc=boss#x%y.acme"));
-  EXPECT_EQ(BuildMailCommand(table, kKindGroup).command, "MAILTO:a%3Fcc=boss%23x%25y;");
+  EXPECT_EQ(BuildMailCommand(table, Kind::Group).command, "MAILTO:a%3Fcc=boss%23x%25y;");
 }
 
 TEST(CoreMail, LongListIsCutAtANameBoundaryAndCountsTheNamesLeftOut) {
@@ -69,7 +69,7 @@ TEST(CoreMail, LongListIsCutAtANameBoundaryAndCountsTheNamesLeftOut) {
     table.AddRow(Row(std::string(name) + ".acme"));
     table.AddRow(Row(std::string(name) + ".other"));  // duplicates are not counted as left out
   }
-  const MailCommand mail = BuildMailCommand(table, kKindGroup);
+  const MailCommand mail = BuildMailCommand(table, Kind::Group);
   // "MAILTO:" is 7 characters: 99 names fit into 997 characters, the 100th would need 1007.
   EXPECT_EQ(mail.namesListed, 99);
   EXPECT_EQ(mail.namesLeftOut, 101);
@@ -78,8 +78,8 @@ TEST(CoreMail, LongListIsCutAtANameBoundaryAndCountsTheNamesLeftOut) {
   EXPECT_NE(MailCutNotice(mail.namesLeftOut).find("101 names"), std::string::npos);
 
   // Exactly at the limit everything fits.
-  EXPECT_EQ(BuildMailCommand(table, kKindGroup, 1007).namesLeftOut, 100);
-  EXPECT_EQ(BuildMailCommand(table, kKindGroup, 7 + 2000).namesLeftOut, 0);
+  EXPECT_EQ(BuildMailCommand(table, Kind::Group, 1007).namesLeftOut, 100);
+  EXPECT_EQ(BuildMailCommand(table, Kind::Group, 7 + 2000).namesLeftOut, 0);
 }
 
 // The text of a percent-encoded command part, as the mail program reads it.
@@ -102,7 +102,7 @@ TEST(CoreMail, TheLimitHoldsForTheEncodedCommandAndEveryNameDecodesBack) {
   for (int i = 0; i < 70; ++i) table.AddRow(Row("Anne Marie " + std::to_string(100 + i) + ".acme"));
   table.AddRow(Row("J\xC3\xB6rg, Boss;x.acme"));
   table.AddRow(Row("tail\\\\.acme"));  // a short name ending in a backslash
-  const MailCommand mail = BuildMailCommand(table, kKindGroup);
+  const MailCommand mail = BuildMailCommand(table, Kind::Group);
   EXPECT_LE(mail.command.size(), kMaxMailCommand);
   EXPECT_EQ(mail.namesListed + mail.namesLeftOut, 72);
   EXPECT_GT(mail.namesLeftOut, 0);
@@ -121,7 +121,7 @@ TEST(CoreMail, TheLimitHoldsForTheEncodedCommandAndEveryNameDecodesBack) {
   EXPECT_EQ(decoded.front(), "Anne Marie 100");
   // Cut at 1,000 encoded characters: with the names taken as typed it would reach 1,267.
   EXPECT_EQ(mail.namesListed, 52);
-  const MailCommand whole = BuildMailCommand(table, kKindGroup, 100000);
+  const MailCommand whole = BuildMailCommand(table, Kind::Group, 100000);
   EXPECT_EQ(whole.namesLeftOut, 0);
   EXPECT_TRUE(whole.command.ends_with(";J%C3%B6rg%2C%20Boss%3Bx;tail%5C;")) << whole.command;
 
@@ -136,12 +136,12 @@ TEST(CoreMail, MailBeforeALookupDoesNothing) {
   table.AddRow(Row("jan.acme"));
   std::vector<std::string> opened;
   const auto open = [&](const std::string& c) { opened.push_back(c); };
-  EXPECT_FALSE(ToolButton6Click(state, table, kKindGroup, open).has_value());
+  EXPECT_FALSE(ComposeMail(state, table, Kind::Group, open).has_value());
   EXPECT_TRUE(opened.empty());
 
   state.CurrentObjectName = "staff.acme";
   table.SetChecked(0, false);
-  ASSERT_TRUE(ToolButton6Click(state, table, kKindGroup, open).has_value());
+  ASSERT_TRUE(ComposeMail(state, table, Kind::Group, open).has_value());
   EXPECT_EQ(opened, (std::vector<std::string>{"MAILTO:"}));
 }
 

@@ -98,7 +98,7 @@ std::string* CoreLongLookup::tree_ = nullptr;
 
 TEST_F(CoreLongLookup, ReportsTheCountListedAtMostTenTimesASecond) {
   RecordReports();
-  const LookupResult result = ToolButton4Click(state_, "Everyone", kKindGroup, w_.ui);
+  const LookupResult result = ListMembers(state_, "Everyone", Kind::Group, w_.ui);
   EXPECT_EQ(result.status, LookupStatus::Listed);
   ASSERT_GE(reports_.size(), 5u);
   // No report in the first tenth of a second (100 rows), none at the end.
@@ -134,7 +134,7 @@ TEST_F(CoreLongLookup, ACancelKeepsTheRowsListedAndSaysTheListIsIncomplete) {
   RecordReports(3);
   PlanRecorder recorder(*state_.client);
   state_.client = &recorder;
-  const LookupResult result = ToolButton4Click(state_, "Everyone", kKindGroup, w_.ui);
+  const LookupResult result = ListMembers(state_, "Everyone", Kind::Group, w_.ui);
   state_.client = state_.ownedClient.get();
   EXPECT_EQ(result.status, LookupStatus::Cancelled);
   // The reads announced for the rest are called off.
@@ -160,14 +160,14 @@ TEST_F(CoreLongLookup, ACancelKeepsTheRowsListedAndSaysTheListIsIncomplete) {
   // The next lookup starts afresh and lists everyone.
   reports_.clear();
   RecordReports();
-  EXPECT_EQ(ToolButton4Click(state_, "Everyone", kKindGroup, w_.ui).status, LookupStatus::Listed);
+  EXPECT_EQ(ListMembers(state_, "Everyone", Kind::Group, w_.ui).status, LookupStatus::Listed);
   EXPECT_EQ(w_.table.RowCount(), kMembers);
   EXPECT_EQ(w_.statusBar.panels[1], "Generated users");
 }
 
 TEST_F(CoreLongLookup, AMemberUnreadAfterReportsLeavesTheMemberCount) {
   RecordReports();
-  const LookupResult result = ToolButton4Click(state_, "Nearly", kKindGroup, w_.ui);
+  const LookupResult result = ListMembers(state_, "Nearly", Kind::Group, w_.ui);
   EXPECT_EQ(result.status, LookupStatus::Listed);
   EXPECT_EQ(result.unreadable, 1u);
   EXPECT_FALSE(reports_.empty());

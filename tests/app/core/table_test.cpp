@@ -25,31 +25,31 @@ std::vector<std::string> Captions(const MemberTableModel& table) {
 }
 
 TEST(CoreMemo1Compare, TextKeysLowerOnlyAsciiLettersAndCompareUnsignedBytes) {
-  EXPECT_GT(memo1Compare(Row("Zoe"), Row("adam"), 0), 0);
-  EXPECT_LT(memo1Compare(Row("b_x"), Row("ba"), 0), 0);    // '_' (95) before 'a' (97)
-  EXPECT_LT(memo1Compare(Row("ann"), Row("anna"), 0), 0);  // a prefix comes first
-  EXPECT_EQ(memo1Compare(Row("JAN"), Row("jan"), 0), 0);
+  EXPECT_GT(memo1Compare(Row("Zoe"), Row("adam"), SortKey::Name), 0);
+  EXPECT_LT(memo1Compare(Row("b_x"), Row("ba"), SortKey::Name), 0);    // '_' (95) before 'a' (97)
+  EXPECT_LT(memo1Compare(Row("ann"), Row("anna"), SortKey::Name), 0);  // a prefix comes first
+  EXPECT_EQ(memo1Compare(Row("JAN"), Row("jan"), SortKey::Name), 0);
   // Bytes above 127 are unsigned and stay as they are (no locale lowering).
-  EXPECT_GT(memo1Compare(Row("\xC9mile"), Row("zed"), 0), 0);
-  EXPECT_NE(memo1Compare(Row("\xC9"), Row("\xE9"), 0), 0);
+  EXPECT_GT(memo1Compare(Row("\xC9mile"), Row("zed"), SortKey::Name), 0);
+  EXPECT_NE(memo1Compare(Row("\xC9"), Row("\xE9"), SortKey::Name), 0);
   // Keys 1, 3 and 4 read cells 1, 3 and 4.
   MemberRow a = Row("x"), b = Row("y");
   a.cells = {"B", "9", "c", "z"};
   b.cells = {"a", "1", "D", "Y"};
-  EXPECT_GT(memo1Compare(a, b, 1), 0);
-  EXPECT_LT(memo1Compare(a, b, 3), 0);
-  EXPECT_GT(memo1Compare(a, b, 4), 0);
+  EXPECT_GT(memo1Compare(a, b, SortKey::Cell1), 0);
+  EXPECT_LT(memo1Compare(a, b, SortKey::Cell3), 0);
+  EXPECT_GT(memo1Compare(a, b, SortKey::Cell4), 0);
 }
 
 TEST(CoreMemo1Compare, TimeKeyComparesRawTimesSigned) {
-  EXPECT_LT(memo1Compare(Row("a", "", -5), Row("b", "", 3), 2), 0);
-  EXPECT_GT(memo1Compare(Row("a", "", INT32_MAX), Row("b", "", INT32_MIN), 2), 0);
-  EXPECT_EQ(memo1Compare(Row("a", "", 7), Row("b", "", 7), 2), 0);
+  EXPECT_LT(memo1Compare(Row("a", "", -5), Row("b", "", 3), SortKey::Cell2), 0);
+  EXPECT_GT(memo1Compare(Row("a", "", INT32_MAX), Row("b", "", INT32_MIN), SortKey::Cell2), 0);
+  EXPECT_EQ(memo1Compare(Row("a", "", 7), Row("b", "", 7), SortKey::Cell2), 0);
   // The shown text plays no part: the raw time decides.
   MemberRow early = Row("a", "", 100), late = Row("b", "", 200);
   early.cells[1] = "12-31-1999";
   late.cells[1] = "01-01-2000";
-  EXPECT_LT(memo1Compare(early, late, 2), 0);
+  EXPECT_LT(memo1Compare(early, late, SortKey::Cell2), 0);
 }
 
 // Names that compare equal (the same number in either case) and raw times that tell the rows
@@ -107,8 +107,9 @@ struct MirrorView : IMemberTableObserver {
 TEST(CoreMemberTable, RowsAddedOneByOneInAnUpdateOrPlacedOnTheWayEndInTheOrderOfOneSort) {
   const std::vector<MemberRow> rows = RowsWithEqualNames(500);
   std::vector<MemberRow> sorted = rows;
-  std::stable_sort(sorted.begin(), sorted.end(),
-                   [](const auto& a, const auto& b) { return memo1Compare(a, b, 0) < 0; });
+  std::stable_sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
+    return memo1Compare(a, b, SortKey::Name) < 0;
+  });
   std::vector<int32_t> expected;
   for (const auto& row : sorted) expected.push_back(row.rawTime);
 
@@ -128,7 +129,8 @@ TEST(CoreMemberTable, RowsAddedOneByOneInAnUpdateOrPlacedOnTheWayEndInTheOrderOf
       placedOnTheWay.PlaceAddedRows();
       EXPECT_EQ(placedOnTheWay.PlacedRowCount(), static_cast<int>(i) + 1);
       for (size_t k = 1; k <= i; ++k) {
-        EXPECT_LE(memo1Compare(placedOnTheWay.Rows()[k - 1], placedOnTheWay.Rows()[k], 0), 0);
+        EXPECT_LE(
+            memo1Compare(placedOnTheWay.Rows()[k - 1], placedOnTheWay.Rows()[k], SortKey::Name), 0);
       }
     }
     EXPECT_LT(placedOnTheWay.PlacedRowCount(), 500);  // the last rows wait for the end
@@ -150,24 +152,24 @@ TEST(CoreMemberTable, EachKeySortsAscendingAndRowsKeepTheirTicksAndTimes) {
   table.AddRow(workstation("ws-a", "carl", 1000, "10.0.0.9", "555"));
   table.AddRow(workstation("ws-b", "Anna", -5, "10.0.0.10", "777"));
   table.AddRow(workstation("ws-c", "bert", 99, "10.0.0.1", "111"));
-  table.SortByKey(1);
+  table.SortByKey(SortKey::Cell1);
   EXPECT_EQ(Captions(table), (std::vector<std::string>{"ws-b", "ws-c", "ws-a"}));
   // Key 2 goes by the raw time: the shown texts ("time 1000" < "time 99") would give another.
   table.SetChecked(0, false);
-  table.SortByKey(2);
+  table.SortByKey(SortKey::Cell2);
   EXPECT_EQ(Captions(table), (std::vector<std::string>{"ws-b", "ws-c", "ws-a"}));
   EXPECT_FALSE(table.Rows()[0].checked);
   EXPECT_EQ(table.Rows()[0].rawTime, -5);
-  table.SortByKey(3);
+  table.SortByKey(SortKey::Cell3);
   EXPECT_EQ(Captions(table), (std::vector<std::string>{"ws-c", "ws-b", "ws-a"}));
-  table.SortByKey(4);
+  table.SortByKey(SortKey::Cell4);
   EXPECT_EQ(Captions(table), (std::vector<std::string>{"ws-c", "ws-a", "ws-b"}));
-  table.SortByKey(4);  // no descending order: a second click gives the same order
+  table.SortByKey(SortKey::Cell4);  // no descending order: a second click gives the same order
   EXPECT_EQ(Captions(table), (std::vector<std::string>{"ws-c", "ws-a", "ws-b"}));
-  table.SortByKey(5);  // no such column: nothing moves
-  table.SortByKey(-1);
+  EXPECT_FALSE(SortKeyOfColumn(5).has_value());  // no such column: nothing to sort by
+  EXPECT_FALSE(SortKeyOfColumn(-1).has_value());
   EXPECT_EQ(Captions(table), (std::vector<std::string>{"ws-c", "ws-a", "ws-b"}));
-  table.SortByKey(0);
+  table.SortByKey(SortKey::Name);
   EXPECT_EQ(Captions(table), (std::vector<std::string>{"ws-a", "ws-b", "ws-c"}));
   EXPECT_FALSE(table.Rows()[1].checked);  // the tick stayed with ws-b
 }
@@ -177,7 +179,7 @@ TEST(CoreMemberTable, HeaderSortThenAddOrEditReSortsByFirstColumn) {
   table.AddRow(Row("b", "", 1));
   table.AddRow(Row("a", "", 3));
   table.AddRow(Row("c", "", 2));
-  table.SortByKey(2);
+  table.SortByKey(SortKey::Cell2);
   EXPECT_EQ(Captions(table), (std::vector<std::string>{"b", "c", "a"}));
 
   table.AddRow(Row("aa"));
@@ -187,7 +189,7 @@ TEST(CoreMemberTable, HeaderSortThenAddOrEditReSortsByFirstColumn) {
 
   // During an update a new name waits for the end of the update to re-sort, as do rows added
   // after a header sort.
-  table.SortByKey(2);
+  table.SortByKey(SortKey::Cell2);
   {
     TableUpdateGuard guard(table);
     table.SetCaption(3, "ab");
@@ -207,7 +209,7 @@ TEST(CoreMemberTable, TheObserverHearsEnoughToFollowEveryChange) {
   const auto follows = [&] { EXPECT_EQ(view.rows, view.Placed()); };
   for (const char* name : {"Zoe", "ba", "adam", "b_x", "Adam"}) table.AddRow(Row(name));
   follows();
-  table.SortByKey(1);
+  table.SortByKey(SortKey::Cell1);
   table.SetCaption(2, "c");
   follows();
   {
@@ -218,7 +220,7 @@ TEST(CoreMemberTable, TheObserverHearsEnoughToFollowEveryChange) {
     follows();
     table.AddRow(Row("0"));
     table.SetCaption(table.RowCount() - 1, "1");  // a waiting row gets its new name unseen
-    table.SortByKey(3);
+    table.SortByKey(SortKey::Cell3);
     follows();
   }
   follows();
@@ -232,11 +234,11 @@ TEST(CoreMemberTable, HeadersPerKind) {
   using Captions5 = std::array<std::string, 5>;
   const Captions5 start = InitialColumnCaptions();
   EXPECT_EQ(start, (Captions5{"User", "Phone", " ", " ", " "}));
-  const Captions5 ws = ColumnCaptionsForKind(kKindWorkstationGroup, start);
+  const Captions5 ws = ColumnCaptionsForKind(Kind::WorkstationGroup, start);
   EXPECT_EQ(ws, (Captions5{"Workstation", "User", "Last login", "IP-address", "Phone"}));
-  EXPECT_EQ(ColumnCaptionsForKind(kKindGroup, ws), (Captions5{"User", "Phone", "", "", ""}));
+  EXPECT_EQ(ColumnCaptionsForKind(Kind::Group, ws), (Captions5{"User", "Phone", "", "", ""}));
   // The third kind keeps the first header and empties the others.
-  EXPECT_EQ(ColumnCaptionsForKind(kKindApplication, ws),
+  EXPECT_EQ(ColumnCaptionsForKind(Kind::Application, ws),
             (Captions5{"Workstation", "", "", "", ""}));
 }
 
