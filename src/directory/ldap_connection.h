@@ -1,9 +1,12 @@
 #pragma once
 // One connection to an LDAP server over libldap: connecting with a timeout, TLS (ldaps:// or
-// StartTLS, certificates checked as libldap's ldap.conf and LDAPTLS_* settings say), a simple or
-// anonymous bind, and searches sent without waiting, so that many can be in flight, whose results
-// are then collected one request at a time. Every wait ends after the operation timeout. Referrals
-// are never chased. Failures carry the client's result code and a text for the user.
+// StartTLS, the certificate always checked against the CAs that libldap's settings name;
+// tls_policy.h), a simple, anonymous, Kerberos (GSSAPI) or client-certificate (EXTERNAL) bind,
+// and searches sent without waiting, so that many can be in flight, whose results are then
+// collected one request at a time. Every wait ends after the operation timeout. Values that come
+// in ranges are read whole (ranged_values.h). Referrals are never chased. Failures carry the
+// client's result code and a text for the user; what the user should know besides (a check that
+// is off, a password sent in clear, references not followed) is kept as notices.
 
 #include <chrono>
 #include <cstdint>
@@ -12,6 +15,8 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "directory/directory_source.h"
 
 typedef struct ldap LDAP;            // NOLINT: libldap's own declarations
 typedef struct ldapmsg LDAPMessage;  // NOLINT
@@ -41,6 +46,8 @@ struct LdapSettings {
   std::chrono::seconds timeout{10};  // connecting, and every wait for a server's answer
   std::string bindDn;                // empty: anonymous
   std::string password;
+  LdapBind bind = LdapBind::kSimple;
+  CertificateCheck tlsVerify = CertificateCheck::kVerify;
 };
 
 // A failed LDAP call: the client's code for it and what the user is told.
@@ -55,10 +62,20 @@ int32_t ClientCodeOfLdapResult(int ldapResult);
 // Where referrals point, for messages: the first URL, and how many more there are.
 std::string ReferredTo(const std::vector<std::string>& referrals);
 
+// The part of an attribute's values that a reply holds ("member;range=0-1499"): the index of the
+// first and of the last; no last ("*") when the part runs to the end.
+struct ValueRange {
+  uint32_t first = 0;
+  std::optional<uint32_t> last;
+};
+
 struct LdapAttribute {
   std::string name;  // as the server named it, options ("cn;lang-en") dropped
   std::string key;   // the name lower-cased
   std::vector<std::string> values;
+  // Set while only a part of the values has come (ranged_values.h); a collected search result
+  // holds every value.
+  std::optional<ValueRange> range;
 };
 
 struct LdapEntry {
@@ -113,6 +130,14 @@ class LdapConnection {
   // came).
   bool SearchAll(const LdapSearch& search, std::vector<LdapEntry>& entries);
 
+  // The naming contexts the server holds (its root DSE's namingContexts). A continuation
+  // reference to one of them names another part of the directory, not entries of the search.
+  void SetNamingContexts(const std::vector<std::string>& dns);
+  // What the user should be told that is no failure, each once, since the last call: the
+  // certificate check that is off (every connection), the password sent in clear (once), the
+  // references that searches did not follow (one line for all of them).
+  std::vector<std::string> TakeNotices();
+
   const LdapFailure& failure() const { return failure_; }
   const LdapSettings& settings() const { return settings_; }
   // Requests sent since the connection object was made (searches and their pages).
@@ -121,17 +146,20 @@ class LdapConnection {
  private:
   bool Connect();
   bool Bind();
+  bool BindSasl();
   bool Fail(int32_t code, std::string message);
   // The failure for a libldap or server result code, with the server's diagnostic when it gave
   // one; `what` says what was being done.
   bool FailWith(int ldapResult, const std::string& diagnostic, const std::string& what);
-  // Why a secured connection could not be made: a server that answers over TCP but not over TLS
-  // has a certificate that was not accepted.
-  std::string TlsFailureReason(const std::string& what) const;
   bool SearchPages(const LdapSearch& search, bool paged, std::vector<LdapEntry>& entries,
                    LdapResult& last);
   // Takes one message of a search into result; true for the one that ends the search.
   bool TakeMessage(LDAPMessage* message, LdapResult& result);
+  // Asks for the values that ranged attributes of entries left at the server. False with
+  // failure() set when they cannot be had.
+  bool CompleteRanges(std::vector<LdapEntry>& entries);
+  bool OnlyNamingContexts(const std::vector<std::string>& urls) const;
+  void NoteUnfollowed(const std::vector<std::string>& urls);
 
   LDAP* ld_ = nullptr;
   std::unique_ptr<ldap_conncb> callbacks_;  // libldap keeps a pointer to it
@@ -139,6 +167,11 @@ class LdapConnection {
   LdapSettings settings_;
   LdapFailure failure_;
   size_t requests_ = 0;
+  bool completingRanges_ = false;
+  std::vector<std::string> namingContextKeys_;
+  std::vector<std::string> unfollowed_;  // referral URLs not followed, each once
+  std::vector<std::string> notices_;
+  bool clearPasswordTold_ = false;
 };
 
 }  // namespace vorlix::directory
