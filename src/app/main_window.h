@@ -90,6 +90,7 @@ class TForm1 : public QMainWindow, public core::IMessageSink {
   bool StopRequested() const;
 
   QString PanelText(int index) const { return panels_->PanelText(index); }
+  QString NoticeText() const { return panels_->NoticeText(); }
   const core::AppState& State() const { return state_; }
   core::AppState& State() { return state_; }
   QtBusyCursor& BusyCursor() { return busyCursor_; }

@@ -99,6 +99,7 @@ int RunCliLookup(core::AppState& state, const LookupArguments& arguments, CliLoo
 
   const core::LookupResult result = core::ToolButton4Click(state, arguments.text, lookup.kind, ui);
   context.progress.Clear();
+  for (const std::string& notice : result.notices) err << "vorlix-cli: " << notice << '\n';
   switch (result.status) {
     case core::LookupStatus::Listed:
       return kExitDone;

@@ -31,7 +31,7 @@ struct Collected {
   std::vector<std::string> phoneAttributes;
   size_t directoryLine = 0;  // line of the first "[DIRECTORY]" header; 0 when there is none
   bool sourceSeen = false, baseSeen = false, bindDnSeen = false, startTlsSeen = false,
-       timeoutSeen = false;
+       timeoutSeen = false, bindSeen = false, tlsVerifySeen = false;
   directory::DirectorySource directory;
   IniProblem directoryProblem;            // first bad entry of the DIRECTORY section
   std::vector<IniProblem> namesProblems;  // NAMES lines that were skipped
@@ -39,6 +39,40 @@ struct Collected {
 
 void NoteDirectoryProblem(Collected& c, size_t line, const std::string& what) {
   if (c.directoryProblem.what.empty()) c.directoryProblem = {line, what};
+}
+
+// "bind" and "tls_verify" of the DIRECTORY section; false for any other key.
+bool TakeSecurityEntry(Collected& c, const IniEntry& entry) {
+  const std::string& key = entry.key;
+  const std::string& text = entry.value;
+  if (EqualNoCase(key, "bind")) {
+    if (c.bindSeen) NoteDirectoryProblem(c, entry.line, "\"bind\" is given twice");
+    c.bindSeen = true;
+    if (EqualNoCase(text, "simple")) {
+      c.directory.bind = directory::LdapBind::kSimple;
+    } else if (EqualNoCase(text, "gssapi")) {
+      c.directory.bind = directory::LdapBind::kGssapi;
+    } else if (EqualNoCase(text, "external")) {
+      c.directory.bind = directory::LdapBind::kExternal;
+    } else {
+      NoteDirectoryProblem(c, entry.line,
+                           "\"bind\" must be simple, gssapi or external, not \"" + text + "\"");
+    }
+    return true;
+  }
+  if (EqualNoCase(key, "tls_verify")) {
+    if (c.tlsVerifySeen) NoteDirectoryProblem(c, entry.line, "\"tls_verify\" is given twice");
+    c.tlsVerifySeen = true;
+    if (EqualNoCase(text, "no")) {
+      c.directory.tlsVerify = directory::CertificateCheck::kSkip;
+    } else if (EqualNoCase(text, "yes")) {
+      c.directory.tlsVerify = directory::CertificateCheck::kVerify;
+    } else {
+      NoteDirectoryProblem(c, entry.line, "\"tls_verify\" must be yes or no, not \"" + text + "\"");
+    }
+    return true;
+  }
+  return false;
 }
 
 // "starttls" and "timeout" of the DIRECTORY section; false for any other key.
@@ -110,10 +144,11 @@ void TakeDirectoryEntry(Collected& c, const IniEntry& entry) {
     take(c.bindDnSeen, c.directory.bindDn);
   } else if (EqualNoCase(key, "password")) {
     NoteDirectoryProblem(c, entry.line, "a password is never read from the file");
-  } else if (!TakeConnectionEntry(c, entry)) {
-    NoteDirectoryProblem(
-        c, entry.line,
-        "unknown key \"" + key + "\" (known: source, base, binddn, starttls, timeout)");
+  } else if (!TakeConnectionEntry(c, entry) && !TakeSecurityEntry(c, entry)) {
+    NoteDirectoryProblem(c, entry.line,
+                         "unknown key \"" + key +
+                             "\" (known: source, base, binddn, starttls, timeout, bind, "
+                             "tls_verify)");
   }
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The configuration file "vorlix.ini": "SYSTEM"/"phone" and the "PHONE" chain, the "DIRECTORY"
-// section that chooses the directory source (for an LDAP server also base, binddn, starttls and
-// timeout), and the "NAMES" section that maps single names.
+// section that chooses the directory source (for an LDAP server also base, binddn, starttls,
+// timeout, bind=simple|gssapi|external and tls_verify=yes|no), and the "NAMES" section that maps
+// single names.
 
 #include <map>
 #include <string>

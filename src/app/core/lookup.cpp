@@ -205,10 +205,11 @@ LookupResult ToolButton4Click(AppState& state, const std::string& typed, int kin
   }
   ui.table.Clear();
   for (int panel = 0; panel < 3; ++panel) ui.statusBar.SetPanel(panel, "");
+  ui.statusBar.SetNotice("");
   if (state.client == nullptr) return result;  // not started: nothing to search
 
   try {
-    return RunLookup(state, typed, kind, ui);
+    result = RunLookup(state, typed, kind, ui);
   } catch (const directory::DirectoryError& error) {
     result.status = LookupStatus::DirectoryError;
     result.message = error.what();
@@ -216,8 +217,17 @@ LookupResult ToolButton4Click(AppState& state, const std::string& typed, int kin
     result.status = LookupStatus::DirectoryError;
     result.message = error.what();
   }
-  ui.messages.ShowMessage(result.message);
+  if (result.status == LookupStatus::DirectoryError) ui.messages.ShowMessage(result.message);
+  // What the client had to tell during the lookup is told once, whichever way it ended.
+  result.notices = state.client->TakeNotices();
+  ui.statusBar.SetNotice(NoticeLine(result.notices));
   return result;
+}
+
+std::string NoticeLine(const std::vector<std::string>& notices) {
+  std::string line;
+  for (const std::string& notice : notices) line += (line.empty() ? "" : " ") + notice;
+  return line;
 }
 
 std::string LookupPhone(const AppState& state, const std::string& user) {

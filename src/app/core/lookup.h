@@ -52,6 +52,9 @@ struct LookupResult {
   LookupStatus status = LookupStatus::NoMatch;
   std::vector<std::string> matches;  // the matching full names, sorted
   std::string message;               // the message shown, for DirectoryError and Refused
+  // What the directory client had to tell during the lookup, also shown as the status bar's
+  // notice (parts of the directory that were not searched, ...).
+  std::vector<std::string> notices;
 };
 
 // The message refusing `typed` when it has more than kMaxLookupText characters (not bytes: an
@@ -61,6 +64,9 @@ std::optional<std::string> OverlongLookupText(const std::string& typed);
 // Status panel 1 after a cancelled lookup: how many of the members are listed, and that the list
 // is incomplete.
 std::string CancelledListNotice(size_t listed, size_t total);
+
+// The directory client's notices as one line for the status bar; empty when there are none.
+std::string NoticeLine(const std::vector<std::string>& notices);
 
 // The Find command over `typed` and the kind chosen (0 group, 1 workstation group,
 // 2 application).

@@ -173,7 +173,7 @@ TEST_F(CoreConfiguration, BrokenDirectorySectionIsNamedAndIgnored) {
   expectProblem("[DIRECTORY]\nsource a.ldif\n", "vorlix.ini:1: [DIRECTORY] the section has no");
   expectProblem("[SYSTEM]\n[DIRECTORY]\nsource=a.ldif\nhost=x\n",
                 "vorlix.ini:4: [DIRECTORY] unknown key \"host\" (known: source, base, binddn, "
-                "starttls, timeout); "
+                "starttls, timeout, bind, tls_verify); "
                 "the section is not used");
 
   // The phone settings of an otherwise sound file still apply.
@@ -188,11 +188,21 @@ TEST_F(CoreConfiguration, LdapConnectionSettingsAndTheirMistakes) {
   ASSERT_TRUE(set.hasDirectory) << set.problem;
   EXPECT_TRUE(set.directory.startTls);
   EXPECT_EQ(set.directory.timeoutSeconds, 3);
+  EXPECT_EQ(set.directory.bind, directory::LdapBind::kSimple);
+  EXPECT_EQ(set.directory.tlsVerify, directory::CertificateCheck::kVerify);
   const Configuration plain = Load("[DIRECTORY]\nsource=ldap://dir.example\n");
   EXPECT_FALSE(plain.directory.startTls);
   EXPECT_EQ(plain.directory.timeoutSeconds, 10);
-  for (const char* bad : {"starttls=maybe", "timeout=0", "timeout=ten", "timeout=86400",
-                          "starttls=no\nstarttls=no"}) {
+  const Configuration kerberos =
+      Load("[DIRECTORY]\nsource=ldap://dc1.example\nbind=GSSAPI\ntls_verify=no\n");
+  ASSERT_TRUE(kerberos.hasDirectory) << kerberos.problem;
+  EXPECT_EQ(kerberos.directory.bind, directory::LdapBind::kGssapi);
+  EXPECT_EQ(kerberos.directory.tlsVerify, directory::CertificateCheck::kSkip);
+  EXPECT_EQ(Load("[DIRECTORY]\nsource=ldaps://x\nbind=external\n").directory.bind,
+            directory::LdapBind::kExternal);
+  for (const char* bad :
+       {"starttls=maybe", "timeout=0", "timeout=ten", "timeout=86400", "starttls=no\nstarttls=no",
+        "bind=kerberos", "bind=simple\nbind=simple", "tls_verify=never", "tls_verify=off"}) {
     const Configuration c = Load(std::string("[DIRECTORY]\nsource=ldap://x\n") + bad + "\n");
     EXPECT_FALSE(c.hasDirectory) << bad;
     EXPECT_NE(c.problem.find(": [DIRECTORY] \""), std::string::npos) << c.problem;

@@ -17,7 +17,9 @@ namespace vorlix::core::testing {
 
 struct FakeStatusBar : IStatusBar {
   std::array<std::string, 3> panels{"old 0", "old 1", "old 2"};
+  std::string notice = "old notice";
   void SetPanel(int index, const std::string& text) override { panels.at(index) = text; }
+  void SetNotice(const std::string& text) override { notice = text; }
 };
 
 // Answers with a fixed choice (none: cancelled) and records what it was shown.
