@@ -52,39 +52,9 @@ one_by_one() {
     wMNAMEUser wMLastRegisteredTime zENINVIPAddress
 }
 
-# CPU seconds used so far by the main slapd (user and system), and by this shell's children.
-slapd_cpu() {
-  local pid fields
-  pid=$(cat "$dir/main/slapd.pid")
-  read -r -a fields <"/proc/$pid/stat"
-  awk -v u="${fields[13]}" -v s="${fields[14]}" -v hz="$(getconf CLK_TCK)" 'BEGIN { printf "%.3f", (u + s) / hz }'
-}
-children_cpu() {
-  times | awk 'NR == 2 { split($1, u, "m"); split($2, s, "m"); printf "%.3f", u[1] * 60 + u[2] + s[1] * 60 + s[2] }'
-}
-
-# CPU seconds of one run of a command: its own processes and the server's, which the machine's
-# other load does not change as it changes wall time.
-cpu_of() {
-  local s0 c0
-  s0=$(slapd_cpu)
-  c0=$(children_cpu)
-  "$@" >/dev/null 2>&1
-  awk -v s0="$s0" -v s1="$(slapd_cpu)" -v c0="$c0" -v c1="$(children_cpu)" \
-    'BEGIN { printf "%.3f", (s1 - s0) + (c1 - c0) }'
-}
-
-# Median wall time in seconds of `runs` runs of a command (its output discarded).
-median() {
-  local times=() start end
-  for _ in $(seq "$runs"); do
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1
-    end=$(date +%s%N)
-    times+=("$(((end - start) / 1000))")
-  done
-  printf '%s\n' "${times[@]}" | sort -n | awk '{ t[NR] = $1 } END { printf "%.3f", t[int((NR + 1) / 2)] / 1e6 }'
-}
+server_pid=$(cat "$dir/main/slapd.pid")
+# shellcheck source=bench/directory/timing.sh
+. "$root/bench/directory/timing.sh"
 
 [ "$(vorlix_lookup "$LDAP_URL" 2>/dev/null | wc -l)" = 5001 ] || { echo "the lookup did not list 5,000 rows" >&2; exit 1; }
 printf '%-44s %12s %18s\n' "" "direct" "+2 ms round trip"
