@@ -632,8 +632,11 @@ bool LdapConnection::OnlyNamingContexts(const std::vector<std::string>& urls) co
 
 void LdapConnection::NoteUnfollowed(const std::vector<std::string>& urls) {
   for (const std::string& url : urls) {
-    if (std::find(unfollowed_.begin(), unfollowed_.end(), url) == unfollowed_.end()) {
-      unfollowed_.push_back(url);
+    // Where a reference points, without the scope and filter it adds ("??base"): searches of
+    // every scope then name the same place once.
+    const std::string place = url.substr(0, url.find('?'));
+    if (std::find(unfollowed_.begin(), unfollowed_.end(), place) == unfollowed_.end()) {
+      unfollowed_.push_back(place);
     }
   }
 }
