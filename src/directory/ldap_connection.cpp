@@ -271,7 +271,7 @@ bool LdapConnection::FailWith(int ldapResult, const std::string& diagnostic,
   if (noConnection && (settings_.address.secure || settings_.startTls)) {
     return Fail(
         code, ExplainTlsFailure(settings_.address, settings_.startTls && !settings_.address.secure,
-                                settings_.timeout, what));
+                                settings_.timeout, what, DescriptionOf(ldapResult)));
   }
   std::string message = what + ": " + DescriptionOf(ldapResult);
   if (!diagnostic.empty() && diagnostic != ldap_err2string(ldapResult)) {

@@ -353,7 +353,8 @@ bool HasClientCertificate() {
 }
 
 std::string ExplainTlsFailure(const LdapAddress& address, bool startTls,
-                              std::chrono::seconds timeout, const std::string& what) {
+                              std::chrono::seconds timeout, const std::string& what,
+                              const std::string& libldapSays) {
   const std::string& hostPort = address.hostPort;
   Socket socket(ConnectTcp(address.host, address.port, timeout));
   if (socket.get() < 0) return what + ": cannot reach the server at " + hostPort;
@@ -375,11 +376,14 @@ std::string ExplainTlsFailure(const LdapAddress& address, bool startTls,
     return what + ": the TLS handshake with " + hostPort + " failed: " + handshake.error;
   }
   const std::vector<std::string> problems = CertificateProblems(handshake, address.host);
+  if (problems.empty()) {
+    return what + ": the TLS connection to " + hostPort + " failed (" + libldapSays +
+           "), though the server's certificate passes the checks of CA, host name and dates: the "
+           "server may have dropped the connection, or libldap's settings (TLS_CRLFILE) refuse "
+           "the certificate";
+  }
   std::string message = what + ": the TLS connection to " + hostPort +
                         " failed: the server's certificate was not accepted";
-  if (problems.empty()) {
-    return message + " (libldap's TLS settings, such as TLS_CRLCHECK, may say why)";
-  }
   for (size_t i = 0; i < problems.size(); ++i) message += (i == 0 ? ": " : "; ") + problems[i];
   return message + ".";
 }

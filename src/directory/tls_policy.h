@@ -26,9 +26,11 @@ bool ApplyTlsPolicy(LDAP* ld, CertificateCheck check, std::string& error);
 bool HasClientCertificate();
 
 // Why a TLS connection to address (ldaps://, or StartTLS when startTls) failed, for the user,
-// after `what` ("Connecting to host:port"). Looks at the server again within timeout per step;
-// sends no credentials.
+// after `what` ("Connecting to host:port"); libldapSays is libldap's own word for the failure,
+// told when the server's certificate shows nothing wrong. Looks at the server again within
+// timeout per step; sends no credentials.
 std::string ExplainTlsFailure(const LdapAddress& address, bool startTls,
-                              std::chrono::seconds timeout, const std::string& what);
+                              std::chrono::seconds timeout, const std::string& what,
+                              const std::string& libldapSays);
 
 }  // namespace vorlix::directory

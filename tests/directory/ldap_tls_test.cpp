@@ -64,6 +64,9 @@ TEST_F(LdapTlsTest, ACertificateThatIsNotAcceptedIsToldApartByWhy) {
 
   TlsStandIn expired(servers_.expiredCert, servers_.expiredKey);
   TlsStandIn elsewhere(servers_.wrongHostCert, servers_.wrongHostKey);
+  // The servers' own certificate, from a stand-in that hangs up after the handshake.
+  const std::string tls = servers_.caFile.substr(0, servers_.caFile.rfind('/'));
+  TlsStandIn dropping(tls + "/server.pem", tls + "/server.key");
   const std::string plainPort = std::to_string(PortOf(servers_.ldapUrl));
   DirectorySource startTls = Source(servers_.ldapUrl + "/o=harbourline");
   startTls.startTls = true;
@@ -83,6 +86,9 @@ TEST_F(LdapTlsTest, ACertificateThatIsNotAcceptedIsToldApartByWhy) {
        "was not accepted: it is issued for elsewhere.example, not for 127.0.0.1."},
       {"plain LDAP on the port", Source("ldaps://127.0.0.1:" + plainPort), servers_.caFile,
        "the server at 127.0.0.1:" + plainPort + " answers plain LDAP, not TLS"},
+      {"a good certificate", Source(dropping.url()), servers_.caFile,
+       "failed (Can't contact LDAP server (-1)), though the server's certificate passes the "
+       "checks of CA, host name and dates"},
   };
   for (const Case& c : cases) {
     SetLibldap(LDAP_OPT_X_TLS_CACERTFILE, c.ca);
