@@ -6,9 +6,12 @@
 
 namespace vorlix::app {
 
-BusyInputFilter::BusyInputFilter(QWidget& window, QWidget* scrollable,
+BusyInputFilter::BusyInputFilter(QWidget& window, QWidget* scrollable, QWidget* clickable,
                                  std::function<void()> onEscape)
-    : window_(window), scrollable_(scrollable), onEscape_(std::move(onEscape)) {
+    : window_(window),
+      scrollable_(scrollable),
+      clickable_(clickable),
+      onEscape_(std::move(onEscape)) {
   QApplication::instance()->installEventFilter(this);
 }
 
@@ -26,12 +29,13 @@ bool BusyInputFilter::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Wheel:
       return scrollable_ == nullptr ||
              (widget != scrollable_ && !scrollable_->isAncestorOf(widget));
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+      return widget != clickable_;
     case QEvent::KeyRelease:
     case QEvent::ShortcutOverride:
     case QEvent::Shortcut:
     case QEvent::InputMethod:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::ContextMenu:
     case QEvent::TabletPress:

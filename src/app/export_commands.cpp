@@ -3,11 +3,23 @@
 #include <exception>
 
 #include "app/core/exporter_settings.h"
+#include "app/core/input_files.h"
 #include "app/core/mail.h"
 #include "app/export_progress.h"
 #include "app/main_window.h"
 
 namespace vorlix::app {
+
+namespace {
+
+// One message for what the replaced file could not keep.
+std::string SaveWarningText(const exporter::TMorvat3Text& exporter) {
+  std::string text = "\"" + exporter.FileName + "\" was saved, but the file it replaced:";
+  for (const std::string& warning : exporter.SaveWarnings) text += "\n- " + warning;
+  return text;
+}
+
+}  // namespace
 
 ExportCommands::ExportCommands(TForm1& window) : window_(window), memo1Source_(*window.memo1()) {
   core::ConfigureAsMainWindowCsvExporter(csv_, &memo1Source_);
@@ -42,12 +54,20 @@ QString ExportCommands::AskFileName(const QString& filters, const QString& suffi
 }
 
 void ExportCommands::RunExporter(exporter::TMorvat3Text& exporter, const QString& fileName) {
+  if (const std::optional<std::string> refusal =
+          core::ExportOverInputRefusal(fileName.toStdString(), window_.State().InputFiles)) {
+    window_.ShowMessage(*refusal);
+    return;
+  }
   exporter.FileName = fileName.toStdString();
   try {
     // A cancelled run ends quietly: it leaves no file, and a file that was there stays.
-    ExportProgress progress(window_, exporter, fileName, window_.memo1()->RowCount(),
-                            window_.Seams().clock, [this] { return window_.StopRequested(); });
-    exporter.Execute();
+    {
+      ExportProgress progress(window_, exporter, fileName, window_.memo1()->RowCount(),
+                              window_.Seams().clock, [this] { return window_.StopRequested(); });
+      exporter.Execute();
+    }
+    if (!exporter.SaveWarnings.empty()) window_.ShowMessage(SaveWarningText(exporter));
   } catch (const std::exception& error) {
     window_.ShowMessage(error.what());
   }

@@ -16,16 +16,31 @@ ExportProgress::ExportProgress(QWidget& window, exporter::TMorvat3& exporter,
       rows_(rows),
       pace_(std::move(clock), core::kProgressInterval, kExportDialogDelay),
       stopRequested_(std::move(stopRequested)),
-      previous_(exporter.OnExportedRecord) {
+      previous_(exporter.OnExportedRecord),
+      previousFinishing_(exporter.OnFinishing) {
   exporter_.OnExportedRecord = [this](exporter::TMorvat3& sender, int recNo) {
     if (previous_) previous_(sender, recNo);
     ++written_;
     if (pace_.Due()) Refresh();
   };
+  exporter_.OnFinishing = [this](exporter::TMorvat3& sender, uint64_t done, uint64_t total) {
+    if (previousFinishing_) previousFinishing_(sender, done, total);
+    OnFinishing(done, total);
+  };
 }
 
 ExportProgress::~ExportProgress() {
   exporter_.OnExportedRecord = previous_;
+  exporter_.OnFinishing = previousFinishing_;
+}
+
+void ExportProgress::OnFinishing(uint64_t done, uint64_t total) {
+  const bool started = !finishing_;
+  finishing_ = true;
+  finishDone_ = done;
+  finishTotal_ = total;
+  // A dialog already shown turns to the finishing at once, rather than resting on the last rows.
+  if ((started && dialog_) || pace_.Due()) Refresh();
 }
 
 bool ExportProgress::CancelAsked() const {
@@ -51,9 +66,20 @@ void ExportProgress::Refresh() {
     QObject::connect(dialog_.get(), &QDialog::rejected, dialog_.get(), &QProgressDialog::cancel);
     dialog_->show();
   }
-  dialog_->setLabelText(
-      QStringLiteral("Writing %1: %2 of %3 rows").arg(fileName_).arg(written_).arg(rows_));
-  dialog_->setValue(std::min(written_, dialog_->maximum()));
+  if (!finishing_) {
+    dialog_->setLabelText(
+        QStringLiteral("Writing %1: %2 of %3 rows").arg(fileName_).arg(written_).arg(rows_));
+    dialog_->setValue(std::min(written_, dialog_->maximum()));
+  } else if (finishTotal_ == 0) {
+    // How far it got is unknown: a busy bar.
+    dialog_->setLabelText(QStringLiteral("Finishing %1").arg(fileName_));
+    dialog_->setRange(0, 0);
+  } else {
+    const int percent = static_cast<int>(std::min(finishDone_, finishTotal_) * 100 / finishTotal_);
+    dialog_->setLabelText(QStringLiteral("Finishing %1: %2%").arg(fileName_).arg(percent));
+    dialog_->setRange(0, 100);
+    dialog_->setValue(percent);
+  }
   QCoreApplication::processEvents();
   if (CancelAsked()) exporter_.Abort();
 }

@@ -112,6 +112,9 @@ TForm1::TForm1(WindowOptions options, QWidget* parent)
   panels_ = std::make_unique<StatusPanels>(bar);
   ApplyHint(bar, Tooltip::kNone);
 
+  // Every command stays reachable: the window is never narrower than its tool bar.
+  setMinimumWidth(toolBar_->sizeHint().width());
+
   form2_ = new TForm2(this);
   choice_ = std::make_unique<QtChoice>(*form2_, *this, busyCursor_);
   exports_ = std::make_unique<ExportCommands>(*this);
@@ -214,6 +217,14 @@ void TForm1::BuildToolBar() {
   // ToolButton12 belongs to the context help (SetUpFormHelp).
 }
 
+void TForm1::SetCommandsEnabled(bool enabled) {
+  for (QWidget* command :
+       std::initializer_list<QWidget*>{toolButton4_, cb1_, toolButton6_, toolButton2_, toolButton9_,
+                                       toolButton10_, toolButton12_})
+    command->setEnabled(enabled);
+  edit1_->setReadOnly(!enabled);
+}
+
 void TForm1::ShowMessage(const std::string& text) {
   seams_.showMessage(this, QString::fromStdString(text));
 }
@@ -224,6 +235,8 @@ void TForm1::startTimer() {
   started_ = true;
 
   core::Configuration configuration = core::LoadConfiguration(configurationPath_);
+  state_.InputFiles =
+      core::InputFilesOf(configurationPath_, core::DirectorySourceOf(configuration));
   AskDirectoryPassword(configuration);
   const core::StartupResult result = core::RunStartupStep(state_, configuration);
   for (const std::string& message : result.messages) ShowMessage(message);
@@ -258,7 +271,8 @@ void TForm1::UpdateCaption() {
   };
   const int outerWidth = isVisible() ? frameGeometry().width() : width();
   setWindowTitle(QString::fromStdString(
-      core::LayoutCaption(state_.TreeName, outerWidth, core::WindowsVersionCode(), measure)));
+      core::LayoutCaption(core::ShownTreeName(state_.TreeName, state_.SampleTree), outerWidth,
+                          core::WindowsVersionCode(), measure)));
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
@@ -271,6 +285,8 @@ void TForm1::showEvent(QShowEvent* event) {
   if (!placed_) {
     placed_ = true;
     PlaceOnScreen();
+    // Typing starts in the name box (its tool bar shows it only now, so not earlier).
+    edit1_->setFocus();
   }
 }
 
@@ -315,9 +331,15 @@ void TForm1::RunExclusive(const std::function<void()>& command) {
 
 void TForm1::ToolButton4Click() {
   RunExclusive([this] {
-    // While the rows are read the window's events are handled; input that would start another
-    // command is swallowed, and Esc cancels.
-    BusyInputFilter input(*this, memo1_, [this] { cancelRequested_ = true; });
+    // While the rows are read the window's events are handled; the other commands are greyed
+    // out, input that would start one is swallowed, Exit stops the lookup and closes the window,
+    // and Esc cancels.
+    BusyInputFilter input(*this, memo1_, exitexit_, [this] { cancelRequested_ = true; });
+    SetCommandsEnabled(false);
+    struct Reenable {
+      TForm1& window;
+      ~Reenable() { window.SetCommandsEnabled(true); }
+    } reenable{*this};
     core::LookupUi ui{
         *memo1_,
         *panels_,

@@ -84,7 +84,8 @@ class TForm1 : public QMainWindow, public core::IMessageSink {
   ExportCommands& Exports() { return *exports_; }
   help::TFormHelp* FormHelp() const { return formHelp_; }
 
-  // A lookup or an export is running; its events are handled meanwhile, other commands wait.
+  // A lookup or an export is running; its events are handled meanwhile. While a lookup runs the
+  // other commands are disabled (greyed out), and Exit stops it and closes the window.
   bool Busy() const { return busy_; }
   // The running command was asked to stop (Esc during a lookup, or the window was closed).
   bool StopRequested() const;
@@ -107,6 +108,8 @@ class TForm1 : public QMainWindow, public core::IMessageSink {
   // asked for meanwhile takes effect once it has returned.
   void RunExclusive(const std::function<void()>& command);
   void BuildToolBar();
+  // Enables or disables every command but Exit, and lets edit1 be typed in or not.
+  void SetCommandsEnabled(bool enabled);
   QToolButton* AddToolButton(const char* name, int imageIndex, Tooltip tooltip);
   void PlaceOnScreen();
   int Kind() const { return cb1_->currentIndex(); }

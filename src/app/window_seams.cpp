@@ -18,7 +18,7 @@ void ShowMessageBox(QWidget* parent, const QString& text) {
 }
 
 void OpenMailCommand(const QString& command) {
-  QDesktopServices::openUrl(QUrl(command, QUrl::TolerantMode));
+  QDesktopServices::openUrl(MailUrl(command));
 }
 
 QString AskSaveFileName(QWidget* parent, const SaveFileRequest& request) {
@@ -51,6 +51,10 @@ std::optional<QString> AskPassword(QWidget* parent, const QString& prompt) {
 }
 
 }  // namespace
+
+QUrl MailUrl(const QString& command) {
+  return QUrl::fromEncoded(command.toLatin1(), QUrl::StrictMode);
+}
 
 QInputDialog* NewPasswordDialog(QWidget* parent, const QString& prompt) {
   auto* dialog = new QInputDialog(parent);

@@ -3,6 +3,7 @@
 // open no modal message box and show no file dialog.
 
 #include <QString>
+#include <QUrl>
 #include <functional>
 #include <optional>
 
@@ -34,6 +35,11 @@ struct WindowSeams {
   // The clock that paces the progress of lookups and exports.
   core::SteadyClock clock;
 };
+
+// The URL the desktop's mail handler gets for a "MAILTO:" command, which comes encoded (the mail
+// command's own encoding): taken as it is, so the handler gets exactly the command whose length
+// was checked.
+QUrl MailUrl(const QString& command);
 
 // The password dialog of the running program: titled "vorlix", the typed text masked.
 QInputDialog* NewPasswordDialog(QWidget* parent, const QString& prompt);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/core/configuration.h"
+#include "app/core/progress_pace.h"
 #include "cli/progress_line.h"
 #include "directory/directory_client.h"
 #include "directory/directory_source.h"
@@ -25,6 +26,9 @@ inline constexpr int kExitNoMatch = 1;
 inline constexpr int kExitSeveral = 2;
 inline constexpr int kExitDirectoryError = 3;
 inline constexpr int kExitExportError = 4;
+// Listed, but some members or values could not be read: each is marked in the table, and stderr
+// has their count and the first reason.
+inline constexpr int kExitUnreadable = 5;
 inline constexpr int kExitUsage = 64;
 
 // Thrown by a command for bad arguments found after parsing; main prints the message and the
@@ -45,6 +49,7 @@ struct GlobalOptions {
 struct CliOptions {
   GlobalOptions global;
   core::Configuration configuration;  // --config FILE, else vorlix.ini beside the executable
+  std::string configurationPath;      // the configuration file read (it may not exist)
   directory::DirectorySource source;  // from --source, else the configuration, else the sample
 };
 
@@ -54,7 +59,8 @@ struct CliContext {
   directory::Context context;
   std::ostream& out;
   std::ostream& err;
-  ProgressLine& progress;  // long lookups and exports on a terminal
+  ProgressLine& progress;             // long lookups and exports on a terminal
+  core::SteadyClock clock = nullptr;  // paces the progress line; empty: the system's
 };
 
 // A command as it runs, with its options already parsed. Directory errors may be thrown; main

@@ -55,7 +55,7 @@ void AddGlobalOptions(CLI::App& app, GlobalOptions& options) {
 constexpr char kFooter[] =
     "Without a source in the configuration or --source, the bundled sample tree is read.\n"
     "Exit codes: 0 done, 1 no match, 2 several matches, 3 directory error, 4 export or output\n"
-    "error, 64 usage.";
+    "error, 5 listed, some members unreadable, 64 usage.";
 
 // " --kind group|workstation TEXT [--pick NAME]": the options and operands of one (sub)command,
 // in the order they were declared.

@@ -6,9 +6,12 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
+#include <utility>
 
 #include "app/core/exporter_settings.h"
+#include "app/core/input_files.h"
 #include "app/core/member_table_export_source.h"
 #include "app/core/progress_pace.h"
 #include "cli/command_options.h"
@@ -91,14 +94,21 @@ void CheckStandardOutput() {
   }
 }
 
-// Puts the rows written so far on the progress line, at most ten times a second.
-void ShowRowsWritten(exporter::TMorvat3& exporter, size_t total, ProgressLine& progress) {
+// Puts the rows written so far on the progress line, at most ten times a second, then how far
+// the finishing of the file got. The line turns to the finishing at once, so that it does not
+// rest on the last count of rows while the file is compressed.
+void ShowProgress(exporter::TMorvat3& exporter, size_t total, ProgressLine& progress,
+                  const core::SteadyClock& clock) {
   if (!progress.shown()) return;
-  exporter.OnExportedRecord = [&progress, total, written = size_t{0},
-                               pace = core::ProgressPace(nullptr)](exporter::TMorvat3&,
-                                                                   int) mutable {
+  auto pace = std::make_shared<core::ProgressPace>(clock);
+  exporter.OnExportedRecord = [&progress, total, pace, written = size_t{0}](exporter::TMorvat3&,
+                                                                            int) mutable {
     ++written;
-    if (pace.Due()) progress.Show(ProgressText(written, total, "rows written"));
+    if (pace->Due()) progress.Show(ProgressText(written, total, "rows written"));
+  };
+  exporter.OnFinishing = [&progress, pace, started = false](exporter::TMorvat3&, uint64_t done,
+                                                            uint64_t total) mutable {
+    if (!std::exchange(started, true) || pace->Due()) progress.Show(FinishingText(done, total));
   };
 }
 
@@ -112,6 +122,13 @@ int RunExport(CliContext& context, const ExportArguments& arguments) {
   const ExportFormat& format = ExportFormatOf(arguments.format);
   const bool toStandardOutput = arguments.output == kStandardOutput;
   if (toStandardOutput) CheckStandardOutput();
+  // The tree or the configuration is never written over, not even through standard output.
+  const std::string target = toStandardOutput ? kStandardOutputPath : arguments.output;
+  if (const std::optional<std::string> refusal = core::ExportOverInputRefusal(
+          target, core::InputFilesOf(context.options.configurationPath, context.options.source))) {
+    context.err << *refusal << '\n';
+    return kExitExportError;
+  }
   core::AppState state = StateFor(context);
   CliLookup lookup;
   if (const int code = RunCliLookup(state, arguments.lookup, lookup, context); code != kExitDone) {
@@ -121,17 +138,20 @@ int RunExport(CliContext& context, const ExportArguments& arguments) {
   core::MemberTableExportSource table(lookup.table, lookup.captions);
   try {
     auto exporter = format.make(table);
-    exporter->FileName = toStandardOutput ? kStandardOutputPath : arguments.output;
-    ShowRowsWritten(*exporter, static_cast<size_t>(table.ItemCount()), context.progress);
+    exporter->FileName = target;
+    ShowProgress(*exporter, static_cast<size_t>(table.ItemCount()), context.progress,
+                 context.clock);
     context.out.flush();  // the exporter writes to the descriptor itself
     exporter->Execute();
     context.progress.Clear();
+    for (const std::string& warning : exporter->SaveWarnings)
+      context.err << "vorlix-cli: warning: " << arguments.output << ": " << warning << '\n';
   } catch (const std::exception& e) {
     context.progress.Clear();
     context.err << (toStandardOutput ? "--output - (standard output): " : "") << e.what() << '\n';
     return kExitExportError;
   }
-  return kExitDone;
+  return ListedExitCode(lookup);
 }
 
 }  // namespace

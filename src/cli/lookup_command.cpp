@@ -6,7 +6,7 @@
 #include "app/core/kinds.h"
 #include "app/core/lookup.h"
 #include "cli/command_options.h"
-#include "platform/plain_text.h"
+#include "platform/case_fold.h"
 
 namespace vorlix::cli {
 
@@ -23,7 +23,7 @@ class PickChoice : public core::IChoiceDialog {
       if (name == *pick_) return name;
     }
     for (const auto& name : names) {
-      if (platform::EqualNoCase(name, *pick_)) return name;
+      if (platform::EqualFolded(name, *pick_)) return name;
     }
     return std::nullopt;
   }
@@ -72,6 +72,10 @@ void AddLookupArguments(CLI::App& command, LookupArguments& arguments) {
       ->type_name("NAME");
 }
 
+int ListedExitCode(const CliLookup& lookup) {
+  return lookup.unreadable > 0 ? kExitUnreadable : kExitDone;
+}
+
 core::AppState StateFor(const CliContext& context) {
   core::AppState state;
   state.client = &context.client;
@@ -95,11 +99,13 @@ int RunCliLookup(core::AppState& state, const LookupArguments& arguments, CliLoo
       context.progress.Show(ProgressText(listed, total, "members read"));
       return true;
     };
+    ui.clock = context.clock;
   }
 
   const core::LookupResult result = core::ToolButton4Click(state, arguments.text, lookup.kind, ui);
   context.progress.Clear();
   for (const std::string& notice : result.notices) err << "vorlix-cli: " << notice << '\n';
+  lookup.unreadable = result.unreadable;
   switch (result.status) {
     case core::LookupStatus::Listed:
       return kExitDone;

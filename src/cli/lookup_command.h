@@ -30,15 +30,21 @@ struct CliLookup {
   core::MemberTableModel table;
   std::array<std::string, 3> panels;  // count, description, full name
   std::array<std::string, 5> captions;
+  size_t unreadable = 0;  // members or values that could not be read, marked in the table
 };
+
+// The exit code of a command that listed the lookup's table: 0, or 5 when some members or values
+// could not be read.
+int ListedExitCode(const CliLookup& lookup);
 
 // The program state for a command on the member table: the client and context that main opened
 // (and closes), and the phone settings of the configuration that main read.
 core::AppState StateFor(const CliContext& context);
 
 // Runs the lookup, with the members read so far on the progress line. Returns 0 when a table was
-// listed, else the exit code (1 no match, 2 several and none picked, 3 directory error, 64
-// refused text) after telling stderr why.
+// listed (stderr then has the count and first reason of what could not be read, if anything),
+// else the exit code (1 no match, 2 several and none picked, 3 directory error, 64 refused text)
+// after telling stderr why.
 int RunCliLookup(core::AppState& state, const LookupArguments& arguments, CliLookup& lookup,
                  CliContext& context);
 

@@ -15,6 +15,7 @@
 #include "directory/directory_layer.h"
 #include "directory/directory_source.h"
 #include "platform/signal_cleanup.h"
+#include "platform/standard_streams.h"
 
 namespace vorlix::cli {
 namespace {
@@ -32,10 +33,14 @@ int RunCommand(const ParsedCommandLine& parsed, CliOptions& options, std::ostrea
     const std::string problem = core::ConfigurationFileProblem(options.global.configPath);
     if (!problem.empty()) return ReportUsageError(problem, parsed.usage, err);
   }
-  options.configuration = core::LoadConfiguration(
-      options.global.configPath.empty() ? core::ConfigurationPath() : options.global.configPath);
+  options.configurationPath =
+      options.global.configPath.empty() ? core::ConfigurationPath() : options.global.configPath;
+  options.configuration = core::LoadConfiguration(options.configurationPath);
   options.source = core::DirectorySourceOf(options.configuration);
-  if (options.global.source) options.source.source = *options.global.source;
+  if (options.global.source) {
+    options.source.source = *options.global.source;
+    options.source.refusal.clear();  // the configuration's directory is not the one used
+  }
   const std::string notice = core::ConfigurationMessage(options.configuration, options.source);
   if (!notice.empty()) err << "vorlix-cli: " << notice << '\n';
   if (!SupplyPassword(options.source, ProcessPasswordSources(options.global.passwordFile), err)) {
@@ -104,8 +109,11 @@ int Run(int argc, char** argv) {
 }  // namespace vorlix::cli
 
 int main(int argc, char** argv) {
+  // First of all: a closed standard stream must not lend its number to a file or a connection.
+  vorlix::platform::SecureStandardStreams();
+  // A reader that closes the pipe early (| head) ends the command quietly, whatever it does.
+  vorlix::platform::InstallSignalCleanup(vorlix::platform::BrokenPipe::kEndsTheProgram);
   // The user's locale orders names and shapes dates, as in the window.
   std::setlocale(LC_ALL, "");
-  vorlix::platform::InstallSignalCleanup();
   return vorlix::cli::Run(argc, argv);
 }

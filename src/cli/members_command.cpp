@@ -28,7 +28,7 @@ int RunMembers(CliContext& context, const MembersArguments& arguments) {
   // A tab-separated line for scripts, in every format: escaped as TSV rows are.
   context.err << TsvField(lookup.panels[0]) << '\t' << TsvField(lookup.panels[1]) << '\t'
               << TsvField(lookup.panels[2]) << '\n';
-  return kExitDone;
+  return ListedExitCode(lookup);
 }
 
 int RunMailto(CliContext& context, const LookupArguments& arguments) {
@@ -38,10 +38,10 @@ int RunMailto(CliContext& context, const LookupArguments& arguments) {
     return code;
   }
   const auto mail = core::ToolButton6Click(state, lookup.table, lookup.kind, nullptr);
-  if (!mail) return kExitDone;
+  if (!mail) return ListedExitCode(lookup);
   context.out << mail->command << '\n';
   if (mail->namesLeftOut > 0) context.err << core::MailCutNotice(mail->namesLeftOut) << '\n';
-  return kExitDone;
+  return ListedExitCode(lookup);
 }
 
 }  // namespace

@@ -5,6 +5,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/signal_cleanup.h"
+#include "platform/standard_streams.h"
+
 namespace vorlix::cli {
 
 namespace {
@@ -13,7 +16,8 @@ constexpr size_t kBufferSize = 64 * 1024;
 
 }  // namespace
 
-FdOutputBuffer::FdOutputBuffer(int fd, Escaping escaping) : fd_(fd), buffer_(kBufferSize) {
+FdOutputBuffer::FdOutputBuffer(int fd, Escaping escaping)
+    : fd_(fd), closedAtStart_(!platform::OpenAtStart(fd)), buffer_(kBufferSize) {
   if (escaping == Escaping::kControls) escaper_ = std::make_unique<TerminalEscaper>();
   setp(buffer_.data(), buffer_.data() + buffer_.size());
 }
@@ -23,11 +27,14 @@ FdOutputBuffer::~FdOutputBuffer() {
 }
 
 bool FdOutputBuffer::WriteAll(const char* data, size_t size) {
+  // The descriptor was opened on /dev/null at start-up: the output would be lost.
+  if (size > 0 && closedAtStart_ && error_ == 0) error_ = EBADF;
   while (size > 0 && error_ == 0) {
     const ssize_t written = ::write(fd_, data, size);
     if (written < 0) {
       if (errno == EINTR) continue;
       error_ = errno;
+      if (error_ == EPIPE) platform::OnBrokenPipe();
     } else if (written == 0) {
       error_ = EIO;
     } else {

@@ -1,7 +1,8 @@
 #pragma once
 // The CLI's output ends: a stream buffer over a file descriptor that checks every write, keeps the
 // first failure for the final report, and escapes control characters when the descriptor is a
-// terminal.
+// terminal. A descriptor that was closed when the program started takes no output (EBADF); a pipe
+// whose reader has gone ends the program (platform::OnBrokenPipe).
 
 #include <memory>
 #include <streambuf>
@@ -35,6 +36,7 @@ class FdOutputBuffer : public std::streambuf {
   bool WriteAll(const char* data, size_t size);
 
   int fd_;
+  bool closedAtStart_;
   std::unique_ptr<TerminalEscaper> escaper_;  // null when nothing is escaped
   std::vector<char> buffer_;
   std::string escaped_;

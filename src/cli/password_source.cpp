@@ -3,11 +3,10 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <iostream>
+
+#include "platform/regular_file.h"
 
 namespace vorlix::cli {
 
@@ -75,15 +74,14 @@ std::optional<std::string> ReadPassword(const PasswordSources& sources,
   const std::string& bindDn = source.bindDn;
   const std::string prompt = directory::PasswordPrompt(source);
   if (!sources.passwordFile.empty()) {
-    std::ifstream file(sources.passwordFile, std::ios::binary);
-    if (!file) {
-      problem =
-          "cannot read the password file \"" + sources.passwordFile + "\": " + std::strerror(errno);
+    // A pipe is read too: --password-file <(...) hands the password over without a file.
+    const platform::RegularFileText file = platform::ReadSmallFile(
+        sources.passwordFile, kMaxPasswordFileBytes, platform::Pipes::kRead);
+    if (file.status != platform::RegularFileText::kRead) {
+      problem = "cannot read the password file \"" + sources.passwordFile + "\": " + file.reason;
       return std::nullopt;
     }
-    std::string line;
-    std::getline(file, line);
-    line = WithoutLineEnd(line);
+    const std::string line = WithoutLineEnd(file.text.substr(0, file.text.find('\n')));
     if (line.empty()) {
       problem =
           "the password file \"" + sources.passwordFile + "\" holds no password on its first line";

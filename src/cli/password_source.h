@@ -1,9 +1,10 @@
 #pragma once
 // Where vorlix-cli gets the password for binding to an LDAP server; it is never read from the
-// configuration file. In this order: the first line of the file named by --password-file, the
-// environment variable VORLIX_LDAP_PASSWORD, a prompt without echo when the standard input is a
-// terminal.
+// configuration file. In this order: the first line of the file named by --password-file (at
+// most 64 KB; a folder or a device is refused by what it is), the environment variable
+// VORLIX_LDAP_PASSWORD, a prompt without echo when the standard input is a terminal.
 
+#include <cstddef>
 #include <functional>
 #include <iosfwd>
 #include <optional>
@@ -14,6 +15,8 @@
 namespace vorlix::cli {
 
 inline constexpr char kPasswordVariable[] = "VORLIX_LDAP_PASSWORD";
+// A password file larger than this is refused rather than read.
+inline constexpr std::size_t kMaxPasswordFileBytes = 64 * 1024;
 
 struct PasswordSources {
   std::string passwordFile;  // --password-file; empty when not given

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/signal_cleanup.h"
+
 namespace vorlix::cli {
 
 void ProgressLine::Show(const std::string& text) {
@@ -13,14 +15,19 @@ void ProgressLine::Show(const std::string& text) {
   std::string bytes = "\r" + line;
   // Blanks over what is left of a longer line.
   if (line.size() < width_) bytes += std::string(width_ - line.size(), ' ');
-  Write(bytes);
   width_ = std::max(width_, line.size());
+  // A signal that ends the program meanwhile blanks the line out.
+  platform::BlankLineOnSignal(fd_, width_);
+  Write(bytes);
 }
 
 void ProgressLine::Clear() {
   if (!shown_ || width_ == 0) return;
-  Write("\r" + std::string(width_, ' ') + "\r");
+  std::string bytes = "\r";
+  bytes.append(width_, ' ');
+  Write(bytes + "\r");
   width_ = 0;
+  platform::BlankLineOnSignal(fd_, 0);
 }
 
 void ProgressLine::Write(const std::string& bytes) {
@@ -44,6 +51,12 @@ bool ShowsProgress(int fd, bool quiet) {
 
 std::string ProgressText(std::size_t done, std::size_t total, const std::string& what) {
   return std::to_string(done) + " of " + std::to_string(total) + " " + what;
+}
+
+std::string FinishingText(std::uint64_t done, std::uint64_t total) {
+  const std::string text = "finishing the file";
+  if (total == 0) return text;
+  return text + ": " + std::to_string(std::min(done, total) * 100 / total) + "%";
 }
 
 }  // namespace vorlix::cli

@@ -54,10 +54,11 @@ struct ObjectInfo {
 
 // What a lookup is about to read, so that a client over a network can keep those reads in
 // flight instead of waiting for each in turn. The values of listAttribute of object name the
-// members; of each member the attributes of steps[0] will be read; where a step names a follow
-// attribute (one of its own), that attribute's value names the object whose attributes the next
-// step reads. The reads themselves still go through dsReadEntry, one at a time, and get the same
-// results and errors, in the order they are made, as without the plan.
+// members; objectAttributes are read of the object as well; of each member the attributes of
+// steps[0] will be read; where a step names a follow attribute (one of its own), that attribute's
+// value names the object whose attributes the next step reads. The reads themselves still go
+// through dsReadEntry, one at a time, and get the same results and errors, in the order they are
+// made, as without the plan.
 struct ReadAheadStep {
   std::vector<std::string> attributes;
   std::string follow;  // empty: the last step
@@ -66,6 +67,7 @@ struct ReadAheadPlan {
   std::string object;
   std::string listAttribute;
   std::vector<ReadAheadStep> steps;
+  std::vector<std::string> objectAttributes;
 };
 
 class DirectoryClient {

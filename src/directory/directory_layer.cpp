@@ -4,13 +4,13 @@
 #include <unordered_set>
 
 #include "directory/client_guards.h"
+#include "directory/dotted_name.h"
 #include "directory/value_rendering.h"
+#include "platform/case_fold.h"
 #include "platform/plain_text.h"
 #include "platform/text_encoding.h"
 
 namespace vorlix::directory {
-
-using platform::LowerCase;
 
 namespace {
 
@@ -111,6 +111,9 @@ void CheckDirectoryResult(int32_t code) {
 void CheckReadNames(const std::string& object, const std::string& attribute) {
   CheckLimit(object, kMaxObjectName, "Object name");
   CheckLimit(attribute, kMaxAttributeName, "Attribute name");
+  if (const std::string fault = DottedNameFault(object); !fault.empty()) {
+    throw DirectoryArgumentError("Object name \"" + object + "\" is malformed: " + fault);
+  }
 }
 
 OpenContextResult OpenDirectoryContext(DirectoryClient& client, ContextOptions options) {
@@ -182,49 +185,40 @@ NameList SearchObjects(DirectoryClient& client, Context context, const std::stri
   NameList result;
   ScopedFilter filter(client, filterCursor);
   ScopedBuffer reply(client), attributeList(client), filterBuffer(client);
-  try {
-    CheckDirectoryResult(reply.Make(kBufferSize));
-    CheckDirectoryResult(attributeList.Make(kBufferSize));
-    CheckDirectoryResult(filterBuffer.Make(kBufferSize));
-    CheckDirectoryResult(client.dsBufferPrepare(context, kOpSearch, attributeList.get()));
-    CheckDirectoryResult(client.dsBufferPrepare(context, kOpFilter, filterBuffer.get()));
-    for (const NameEntry& entry : requestedAttributes) {
-      CheckDirectoryResult(client.dsBufferAddName(context, attributeList.get(), entry.text));
-    }
-    CheckDirectoryResult(client.dsBufferAddFilter(context, filterBuffer.get(), filter.get(), 0));
-    filter.Release();
-  } catch (const DirectoryError&) {
-    return result;
+  CheckDirectoryResult(reply.Make(kBufferSize));
+  CheckDirectoryResult(attributeList.Make(kBufferSize));
+  CheckDirectoryResult(filterBuffer.Make(kBufferSize));
+  CheckDirectoryResult(client.dsBufferPrepare(context, kOpSearch, attributeList.get()));
+  CheckDirectoryResult(client.dsBufferPrepare(context, kOpFilter, filterBuffer.get()));
+  for (const NameEntry& entry : requestedAttributes) {
+    CheckDirectoryResult(client.dsBufferAddName(context, attributeList.get(), entry.text));
   }
+  CheckDirectoryResult(client.dsBufferAddFilter(context, filterBuffer.get(), filter.get(), 0));
+  filter.Release();
 
-  std::unordered_set<std::string> seen;  // lower-cased names already listed
+  // A search that fails is an error, whatever part it fails in: on a live directory a refusal
+  // taken for fewer names would pass for "no match".
+  std::unordered_set<std::string> seen;  // case-folded names already listed
   ScopedIteration iteration(client, context, kOpSearch);
-  try {
-    do {
-      const int32_t r =
-          client.dsSearchTree(context, base, scope, kAliasesNotFollowed, filterBuffer.get(),
-                              kInfoNamesAndValues, kRequestedAttributesOnly, attributeList.get(),
-                              iteration.handle(), kNoTimeLimit, kNoCountLimit, reply.get());
-      if (r != kOk) throw DirectoryError(r, client.LastFailureDetail());
-      int32_t objects = 0;
-      CheckDirectoryResult(client.dsObjectCount(context, reply.get(), objects));
-      for (int32_t i = 0; i < objects; ++i) {
-        std::string name;
-        int32_t attributeCount = 0;
-        ObjectInfo info;
-        client.dsNextObject(context, reply.get(), name, attributeCount, info);
-        if (seen.insert(LowerCase(name)).second) {
-          result.push_back(NameEntry{"Object Name", {}});
-          result.push_back(NameEntry{std::move(name), {}});
-        }
+  do {
+    const int32_t r =
+        client.dsSearchTree(context, base, scope, kAliasesNotFollowed, filterBuffer.get(),
+                            kInfoNamesAndValues, kRequestedAttributesOnly, attributeList.get(),
+                            iteration.handle(), kNoTimeLimit, kNoCountLimit, reply.get());
+    if (r != kOk) throw DirectoryError(r, client.LastFailureDetail());
+    int32_t objects = 0;
+    CheckDirectoryResult(client.dsObjectCount(context, reply.get(), objects));
+    for (int32_t i = 0; i < objects; ++i) {
+      std::string name;
+      int32_t attributeCount = 0;
+      ObjectInfo info;
+      client.dsNextObject(context, reply.get(), name, attributeCount, info);
+      if (seen.insert(platform::FoldCase(name)).second) {
+        result.push_back(NameEntry{"Object Name", {}});
+        result.push_back(NameEntry{std::move(name), {}});
       }
-    } while (iteration.open());
-  } catch (const DirectoryError& error) {
-    iteration.End();
-    // A list cut short by a limit or a referral, or by a server that stopped answering, must not
-    // pass for the whole answer; other failures end the list where it stands.
-    if (error.code() == kErrListIncomplete || error.code() == kErrTransportFailure) throw;
-  }
+    }
+  } while (iteration.open());
   return result;
 }
 

@@ -72,23 +72,22 @@ inline constexpr size_t kMaxFilterValue = 256;    // class, naming attribute, na
 // The limit of one value in the text read, in bytes.
 inline constexpr size_t kMaxTextValue = 60000;
 
-// Refuses an object or attribute name beyond its limit, as every attribute read does before it
-// asks the client; callers that treat such names as bad input check them first.
+// Refuses an object or attribute name beyond its limit, and an object name with an empty
+// component (DottedNameFault), as every attribute read does before it asks the client, so that
+// every client refuses it alike; callers that treat such names as bad input check them first.
 void CheckReadNames(const std::string& object, const std::string& attribute);
 
 // Full names of the objects of class cls (any class when empty) below base whose naming attribute
-// matches pattern + "*". A failure while building the filter raises DirectoryError; failures of
-// the search itself yield fewer or no names, never an error, but for an incomplete list (see
-// SearchObjects).
+// matches pattern + "*". Every failure, while building the filter or of the search itself (a
+// refusal, a list cut short, a base that does not exist), raises its DirectoryError.
 NameList FindObjectsByName(DirectoryClient& client, Context context, const std::string& base,
                            const std::string& cls, const std::string& namingAttribute,
                            const std::string& pattern);
 
 // Runs a built filter (used up, also on failure) below base and returns pairs: "Object Name",
-// then the full name, once per object (names compared without regard to case). Errors end the
-// search quietly with the objects found so far, except that a search a server's size or time
-// limit cut short (kErrListIncomplete) raises its DirectoryError: a list known to be incomplete
-// is never passed off as the whole.
+// then the full name, once per object (names compared without regard to case). Any failure raises
+// its DirectoryError, with what the client can say about it: a list that may be incomplete is
+// never passed off as the whole.
 NameList SearchObjects(DirectoryClient& client, Context context, const std::string& base,
                        FilterCursor filter, int32_t scope, const NameList& requestedAttributes);
 

@@ -25,7 +25,7 @@ bool IsLdapSource(const std::string& source) {
 }
 
 bool NeedsPassword(const DirectorySource& source) {
-  return IsLdapSource(source.source) && source.bind == LdapBind::kSimple &&
+  return IsLdapSource(source.source) && source.bind == BindMethod::kSimple &&
          !source.bindDn.empty() && source.password.empty();
 }
 
@@ -35,6 +35,7 @@ std::string PasswordPrompt(const DirectorySource& source) {
 
 std::unique_ptr<DirectoryClient> MakeDirectoryClient(const DirectorySource& source) {
   const std::string& s = source.source;
+  if (!source.refusal.empty()) return std::make_unique<UnavailableClient>(source.refusal);
   if (IsLdapSource(s)) return std::make_unique<LdapClient>(source);
   if (s.find("://") != std::string::npos) {
     return std::make_unique<UnavailableClient>("Unsupported directory source \"" + s +

@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "platform/plain_text.h"
+#include "platform/case_fold.h"
 
 namespace vorlix::directory {
 
@@ -116,7 +116,8 @@ std::string DottedName(const std::vector<NameComponent>& components, bool typed)
   return dotted;
 }
 
-std::vector<std::string> SplitDottedName(std::string_view dotted, bool dropTypes) {
+std::vector<std::string> SplitDottedName(std::string_view dotted, bool dropTypes,
+                                         DotEscapes escapes) {
   std::vector<std::string> values;
   std::string current;
   auto finish = [&] {
@@ -135,7 +136,8 @@ std::vector<std::string> SplitDottedName(std::string_view dotted, bool dropTypes
   };
   for (size_t i = 0; i < dotted.size(); ++i) {
     char c = dotted[i];
-    if (c == '\\' && i + 1 < dotted.size() && (dotted[i + 1] == '.' || dotted[i + 1] == '\\')) {
+    if (c == '\\' && i + 1 < dotted.size() &&
+        (dotted[i + 1] == '.' || (escapes == DotEscapes::kCurrent && dotted[i + 1] == '\\'))) {
       current += dotted[++i];
     } else if (c == '.') {
       finish();
@@ -147,20 +149,33 @@ std::vector<std::string> SplitDottedName(std::string_view dotted, bool dropTypes
   return values;
 }
 
-namespace {
-
-// Appends a value lower-cased as platform::LowerCase does, without a copy of it.
-void AppendLowerCase(std::string& key, const std::string& value) {
-  for (const char c : value) key += platform::LowerCase(c);
+bool ReadsOtherwiseEarlier(std::string_view dotted) {
+  return dotted.find("\\\\") != std::string_view::npos;
 }
 
-}  // namespace
+std::string DottedNameFault(std::string_view dotted) {
+  if (dotted.empty()) return "it is empty";
+  // Reads the name as SplitDottedName does, counting the characters of each component.
+  size_t length = 0;
+  for (size_t i = 0; i < dotted.size(); ++i) {
+    if (dotted[i] == '.') {
+      if (length == 0) return i == 0 ? "it begins with a dot" : "it has two dots in a row";
+      length = 0;
+      continue;
+    }
+    if (dotted[i] == '\\' && i + 1 < dotted.size() &&
+        (dotted[i + 1] == '.' || dotted[i + 1] == '\\'))
+      ++i;
+    ++length;
+  }
+  return length == 0 ? "it ends with a dot" : std::string();
+}
 
 std::string NameKey(const std::vector<std::string>& values) {
   std::string key;
   for (size_t i = 0; i < values.size(); ++i) {
     if (i > 0) key += kNameKeySeparator;
-    AppendLowerCase(key, values[i]);
+    platform::AppendFoldCase(key, values[i]);
   }
   return key;
 }
@@ -169,7 +184,7 @@ std::string ComponentsKey(const std::vector<NameComponent>& components) {
   std::string key;
   for (size_t i = 0; i < components.size(); ++i) {
     if (i > 0) key += kNameKeySeparator;
-    AppendLowerCase(key, components[i].value);
+    platform::AppendFoldCase(key, components[i].value);
   }
   return key;
 }

@@ -25,16 +25,28 @@ std::optional<std::vector<NameComponent>> ParseLdapDn(std::string_view dn, std::
 // The dotted spelling of components; typed adds "type=" to each.
 std::string DottedName(const std::vector<NameComponent>& components, bool typed);
 
-// Splits a dotted name into component values ("\." read as a dot, "\\" as a backslash). With
-// dropTypes a "type=" prefix of a component is dropped, so typed and typeless names are both
-// accepted.
-std::vector<std::string> SplitDottedName(std::string_view dotted, bool dropTypes = true);
+// How the backslashes of a dotted name are read: as this program writes them ("\." a dot, "\\" a
+// backslash), or as earlier versions wrote them, escaping dots only ("\." a dot, every other
+// backslash itself), so that names a script kept from then still find their objects.
+enum class DotEscapes { kCurrent, kEarlier };
+
+// Splits a dotted name into component values. With dropTypes a "type=" prefix of a component is
+// dropped, so typed and typeless names are both accepted.
+std::vector<std::string> SplitDottedName(std::string_view dotted, bool dropTypes = true,
+                                         DotEscapes escapes = DotEscapes::kCurrent);
+
+// Whether the earlier reading of a dotted name differs from the current one (it holds "\\").
+bool ReadsOtherwiseEarlier(std::string_view dotted);
+
+// What is wrong with a dotted name that no object can have: it is empty, or a component is
+// empty (a leading or trailing dot, two dots in a row); empty when nothing is.
+std::string DottedNameFault(std::string_view dotted);
 
 // Joins the component values in a name key; no name holds it.
 inline constexpr char kNameKeySeparator = '\x1f';
 
-// The lookup key of a name: component values lower-cased and joined by a separator that no
-// name holds.
+// The lookup key of a name: component values case-folded (platform/case_fold.h) and joined by a
+// separator that no name holds.
 std::string NameKey(const std::vector<std::string>& values);
 // The key of a name's components (their values).
 std::string ComponentsKey(const std::vector<NameComponent>& components);

@@ -58,6 +58,8 @@ struct EmbeddedClient::State {
     read.syntax = tree->names().SyntaxOf(key);
     read.origin = tree->AttributeIndex(attribute);
     for (const TreeValue& raw : tree->ValuesOf(attribute)) {
+      // The empty name holds the place of the member an empty group must have: no value.
+      if (read.syntax == SYN_DIST_NAME && raw.size == 0) continue;
       auto value = ConvertValue(read.syntax, raw.text(), typed, spell);
       if (!value) {
         read.fault =
@@ -162,7 +164,7 @@ std::string EmbeddedClient::TooLargeDetail(uint32_t origin, size_t value, size_t
   const MemoryTree& tree = *state_->tree;
   const TreeValue& raw = tree.ValuesOf(tree.AttributeAt(origin))[value];
   return state_->Location(raw.line) + ": the value is " + std::to_string(raw.size) +
-         " bytes long, more than one " + std::to_string(replySize) + "-byte reply holds";
+         " bytes long, too long for one " + std::to_string(replySize) + "-byte reply";
 }
 
 int32_t EmbeddedClient::FindObjects(const std::string& base, int32_t scope,

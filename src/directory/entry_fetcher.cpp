@@ -2,194 +2,413 @@
 
 #include <algorithm>
 
+#include "directory/client_codes.h"
 #include "directory/dotted_name.h"
-#include "directory/ldap_filter.h"
 #include "directory/ldap_names.h"
-#include "platform/plain_text.h"
 
 namespace vorlix::directory {
 
-using platform::LowerCase;
-
 namespace {
 
-std::string GroupOf(const std::string& parentDn, const std::string& type,
-                    const std::vector<std::string>& attributes, int step) {
-  std::string group =
-      LowerCase(parentDn) + '\x1f' + LowerCase(type) + '\x1f' + std::to_string(step);
-  for (const std::string& a : attributes) group += '\x1f' + a;
-  return group;
-}
+constexpr int kScopeBase = 0;
+constexpr int kLdapSuccess = 0;
 
-}  // namespace
-
-bool EntryFetcher::Covers(const Record& record, const std::vector<std::string>& attributes) const {
-  const std::vector<std::string>& fetched = batches_[record.batch].attributes;
-  return std::all_of(attributes.begin(), attributes.end(), [&](const std::string& a) {
+bool Covers(const std::vector<std::string>& fetched, const std::vector<std::string>& wanted) {
+  return std::all_of(wanted.begin(), wanted.end(), [&](const std::string& a) {
     return std::find(fetched.begin(), fetched.end(), a) != fetched.end();
   });
 }
 
+// What a request for entries with attributes asks for: "1.1" for their names only.
+std::vector<std::string> Requested(const std::vector<std::string>& attributes) {
+  return attributes.empty() ? std::vector<std::string>{"1.1"} : attributes;
+}
+
+}  // namespace
+
+EntryFetcher::Slot* EntryFetcher::FindSlot(const std::string& key, size_t group) {
+  auto found = slots_.find(key);
+  if (found == slots_.end()) return nullptr;
+  for (Slot& slot : found->second) {
+    if (slot.group == group) return &slot;
+  }
+  return nullptr;
+}
+
+size_t EntryFetcher::GroupOf(const std::string& parentKey, const std::string& parentDn,
+                             const std::vector<std::string>& attributes) {
+  std::string id = parentKey;
+  for (const std::string& a : attributes) id += '\x1f' + a;
+  const auto [at, added] = groupIndex_.emplace(std::move(id), groups_.size());
+  if (added) {
+    Group& group = groups_.emplace_back();
+    group.parentDn = parentDn;
+    group.attributes = attributes;
+    // An entry at the top has no container to search.
+    if (parentDn.empty()) group.scan = Scan::kGivenUp;
+  }
+  return at->second;
+}
+
+std::string EntryFetcher::KeyOf(const LdapEntry& entry) const {
+  if (keyOf) return keyOf(entry);
+  return DnKey(entry.dn).value_or(entry.dn);
+}
+
 void EntryFetcher::Want(const std::vector<std::string>& dns,
                         const std::vector<std::string>& attributes, int step) {
-  // Names of one parent mostly come together: its group is worked out once for them.
+  Arrivals arrivals;
+  std::vector<size_t> touched;
+  // Names of one container mostly come together: its group is worked out once for them.
   std::vector<NameComponent> lastParent;
-  std::string lastType, group;
+  size_t group = 0;
   for (const std::string& dn : dns) {
     auto components = ParseLdapDn(dn, nullptr);
     if (!components || components->empty()) continue;
-    std::vector<Record>& records = records_[ComponentsKey(*components)];
-    if (std::any_of(records.begin(), records.end(),
-                    [&](const Record& r) { return batches_[r.batch].attributes == attributes; })) {
-      continue;
-    }
-    // An entry at the top is read alone; others go with their siblings.
-    const bool top = components->size() == 1;
-    const std::string& type = top ? std::string() : components->front().type;
-    const bool sameGroup =
-        !top && !group.empty() && type == lastType &&
+    const std::string key = ComponentsKey(*components);
+    std::vector<Slot>& slots = slots_[key];
+    if (attributes.empty() && !slots.empty()) continue;  // any fetch gives the name
+    const bool sameParent =
+        !touched.empty() &&
         std::equal(components->begin() + 1, components->end(), lastParent.begin(), lastParent.end(),
                    [](const NameComponent& a, const NameComponent& b) {
                      return a.type == b.type && a.value == b.value;
                    });
-    std::string parentDn;
-    if (!sameGroup) {
-      lastParent.assign(components->begin() + (top ? 0 : 1), components->end());
-      lastType = type;
-      parentDn = LdapDnString(lastParent);
-      group = top ? std::string() : GroupOf(parentDn, type, attributes, step);
+    if (!sameParent) {
+      lastParent.assign(components->begin() + 1, components->end());
+      group = GroupOf(ComponentsKey(lastParent), LdapDnString(lastParent), attributes);
     }
-    auto open = top ? open_.end() : open_.find(group);
-    if (open == open_.end() || batches_[open->second].state != BatchState::kQueued ||
-        batches_[open->second].values.size() >= kBatchSize) {
-      Batch batch;
-      batch.parentDn = parentDn.empty() ? LdapDnString(lastParent) : parentDn;
-      batch.namingType = type;
-      batch.attributes = attributes;
-      batch.step = step;
-      batches_.push_back(std::move(batch));
-      queued_.push_back(batches_.size() - 1);
-      open = top ? open_.end() : open_.insert_or_assign(group, batches_.size() - 1).first;
+    if (touched.empty() || touched.back() != group) touched.push_back(group);
+    if (Slot* known = FindSlot(key, group)) {
+      if (std::find(known->steps.begin(), known->steps.end(), step) == known->steps.end()) {
+        known->steps.push_back(step);
+        if (known->state == SlotState::kFetched) arrivals[step].push_back(known->entry);
+      }
+      continue;
     }
-    const size_t index = top ? batches_.size() - 1 : open->second;
-    batches_[index].values.push_back(components->front().value);
-    records.push_back(Record{index});
+    Group& g = groups_[group];
+    Slot slot;
+    slot.group = group;
+    slot.dn = LdapDnString(*components);
+    slot.steps.push_back(step);
+    g.keys.push_back(key);
+    if (auto come = g.entries.find(key); come != g.entries.end()) {
+      slot.state = SlotState::kFetched;
+      slot.entry = come->second;
+      arrivals[step].push_back(come->second);
+    } else if (g.scan == Scan::kRunning) {
+      slot.state = SlotState::kScanning;
+    } else if (g.scan == Scan::kDone) {
+      slot.state = SlotState::kMissing;  // the whole container has been listed
+    } else {
+      readQueue_.emplace_back(key, group);
+      ++g.queued;
+    }
+    slots.push_back(std::move(slot));
+  }
+  for (size_t group : touched) {
+    if (groups_[group].scan == Scan::kNone && groups_[group].queued >= kScanFrom) StartScan(group);
   }
   Refill();
+  Deliver(arrivals);
 }
 
-void EntryFetcher::Send(size_t index) {
-  Batch& batch = batches_[index];
+void EntryFetcher::Arrive(size_t group, const std::string& key, const LdapEntry* entry,
+                          Arrivals& arrivals) {
+  Slot* slot = FindSlot(key, group);
+  if (!slot || slot->state == SlotState::kFetched) return;
+  slot->state = SlotState::kFetched;
+  slot->entry = entry;
+  for (int step : slot->steps) arrivals[step].push_back(entry);
+}
+
+void EntryFetcher::Deliver(const Arrivals& arrivals) {
+  if (!onArrival) return;
+  for (const auto& [step, entries] : arrivals) onArrival(step, entries);
+}
+
+void EntryFetcher::StartScan(size_t group) {
+  Group& g = groups_[group];
+  g.scan = Scan::kRunning;
+  g.page = PageRequest{connection_.PageSize(), {}};
+  for (const std::string& key : g.keys) {
+    Slot* slot = FindSlot(key, group);
+    if (slot->state == SlotState::kQueued) slot->state = SlotState::kScanning;
+  }
+  g.queued = 0;
+  waitingScans_.push_back(group);
+  ActivateNextScan();
+}
+
+void EntryFetcher::ActivateNextScan() {
+  while (activeScan_ == kNoScan && !waitingScans_.empty()) {
+    activeScan_ = waitingScans_.front();
+    waitingScans_.pop_front();
+    if (groups_[activeScan_].scan != Scan::kRunning) activeScan_ = kNoScan;
+  }
+}
+
+void EntryFetcher::EndScan(size_t group) {
+  if (activeScan_ != group) return;
+  activeScan_ = kNoScan;
+  ActivateNextScan();
+}
+
+void EntryFetcher::GiveUpScan(size_t group) {
+  Group& g = groups_[group];
+  g.scan = Scan::kGivenUp;
+  EndScan(group);
+  for (const std::string& key : g.keys) {
+    Slot* slot = FindSlot(key, group);
+    if (slot->state != SlotState::kScanning) continue;
+    slot->state = SlotState::kQueued;
+    readQueue_.emplace_back(key, group);
+    ++g.queued;
+  }
+}
+
+size_t EntryFetcher::ScanAllowance(const Group& group) const {
+  const size_t allowed = kScanRatio * group.keys.size() + kScanSlack;
+  return allowed > group.seen ? allowed - group.seen : 0;
+}
+
+void EntryFetcher::SendRead(const std::string& key, size_t group) {
+  Slot* slot = FindSlot(key, group);
+  Group& g = groups_[group];
+  --g.queued;
   LdapSearch search;
-  search.base = batch.parentDn;
-  search.attributes = batch.attributes.empty() ? std::vector<std::string>{"1.1"} : batch.attributes;
-  if (batch.namingType.empty()) {
-    search.scope = 0;
-  } else {
-    search.scope = 1;
-    std::string terms;
-    for (const std::string& value : batch.values) {
-      terms += "(" + batch.namingType + "=" + EscapeFilterValue(value, false) + ")";
-    }
-    search.filter = batch.values.size() == 1 ? terms : "(|" + terms + ")";
-  }
-  batch.messageId = connection_.Send(search);
-  if (batch.messageId < 0) {
-    batch.state = BatchState::kFailed;
+  search.base = slot->dn;
+  search.scope = kScopeBase;
+  search.attributes = Requested(g.attributes);
+  search.maxEntries = 1;
+  const int id = connection_.Send(search);
+  if (id < 0) {
+    slot->state = SlotState::kFailed;
     failure_ = connection_.failure();
     return;
   }
-  batch.state = BatchState::kInFlight;
-  inFlight_.push_back(index);
-  ++sent_;
+  slot->state = SlotState::kReading;
+  slot->message = id;
+  inFlight_.push_back(Request{group, id, key});
 }
 
-void EntryFetcher::Collect(size_t index) {
-  LdapResult result;
-  if (!connection_.Collect(batches_[index].messageId, result)) {
-    // The connection is gone, and every batch in flight with it.
-    failure_ = connection_.failure();
-    for (size_t lost : inFlight_) batches_[lost].state = BatchState::kFailed;
-    inFlight_.clear();
+void EntryFetcher::SendPage(size_t group) {
+  Group& g = groups_[group];
+  LdapSearch search;
+  search.base = g.parentDn;
+  search.scope = kScopeOneLevel;
+  search.attributes = Requested(g.attributes);
+  const int id = connection_.Send(search, g.page.size > 0 ? &g.page : nullptr);
+  if (id < 0) {
+    GiveUpScan(group);  // its entries are read alone, which tells what is wrong
     return;
   }
-  inFlight_.erase(std::find(inFlight_.begin(), inFlight_.end(), index));
-  Batch& batch = batches_[index];
-  // A server error (a missing parent, a limit) leaves the names it did not return missing;
-  // reading them one by one then says why.
-  batch.entries = std::move(result.entries);
-  for (size_t i = 0; i < batch.entries.size(); ++i) {
-    if (keyOf) {
-      batch.byKey.emplace(keyOf(batch.entries[i]), i);
-    } else if (auto key = DnKey(batch.entries[i].dn)) {
-      batch.byKey.emplace(*key, i);
-    }
-  }
-  batch.state = BatchState::kDone;
-  // Batches queued meanwhile go to the end of the deque: this one stays where it is.
-  if (onArrival) onArrival(batch.step, batch.entries);
+  g.pageInFlight = true;
+  inFlight_.push_back(Request{group, id, {}});
 }
 
 void EntryFetcher::Refill() {
-  while (inFlight_.size() < kWindow && !queued_.empty()) {
-    const size_t next = queued_.front();
-    queued_.pop_front();
-    Send(next);
-  }
-}
-
-void EntryFetcher::Complete(size_t index) {
-  for (;;) {
-    const BatchState state = batches_[index].state;
-    if (state == BatchState::kDone || state == BatchState::kFailed) break;
-    if (state == BatchState::kInFlight) {
-      Collect(index);
-    } else if (inFlight_.size() >= kWindow) {
-      Collect(inFlight_.front());
+  while (inFlight_.size() < kWindow) {
+    if (activeScan_ != kNoScan && !groups_[activeScan_].pageInFlight) {
+      SendPage(activeScan_);
+    } else if (!readQueue_.empty()) {
+      const auto [key, group] = readQueue_.front();
+      readQueue_.pop_front();
+      if (const Slot* slot = FindSlot(key, group); slot && slot->state == SlotState::kQueued) {
+        SendRead(key, group);
+      }
     } else {
-      queued_.erase(std::find(queued_.begin(), queued_.end(), index));
-      Send(index);
+      break;
     }
   }
-  Refill();
 }
 
-EntryFetcher::Status EntryFetcher::Get(const std::string& dn,
-                                       const std::vector<std::string>& attributes,
-                                       const LdapEntry*& entry) {
-  const auto key = DnKey(dn);
-  return key ? GetByKey(*key, attributes, entry) : Status::kUnknown;
+bool EntryFetcher::MakeRoom(Deadline deadline) {
+  while (inFlight_.size() >= kWindow) {
+    if (!Collect(0, deadline)) return false;
+  }
+  return true;
+}
+
+bool EntryFetcher::Collect(size_t index, Deadline deadline) {
+  const Request request = inFlight_[index];
+  LdapResult result;
+  const size_t maxEntries = request.key.empty() ? ScanAllowance(groups_[request.group]) : 1;
+  const bool collected = connection_.Collect(request.message, result, deadline, maxEntries);
+  if (!collected && !connection_.IsOpen()) {
+    // The connection is gone, and every request in flight with it.
+    failure_ = connection_.failure();
+    FailInFlight();
+    return false;
+  }
+  inFlight_.erase(inFlight_.begin() + static_cast<std::ptrdiff_t>(index));
+  Arrivals arrivals;
+  if (request.key.empty()) {
+    TakePage(request.group, collected, result, arrivals);
+  } else {
+    TakeRead(request, collected, result, arrivals);
+  }
+  Refill();
+  Deliver(arrivals);
+  return true;
+}
+
+void EntryFetcher::TakeRead(const Request& request, bool collected, LdapResult& result,
+                            Arrivals& arrivals) {
+  if (!collected) {  // the entry cannot be decoded: the failure names it
+    failure_ = connection_.failure();
+    FindSlot(request.key, request.group)->state = SlotState::kFailed;
+    return;
+  }
+  if (result.resultCode == kLdapSuccess && result.entries.size() == 1 && !result.truncated) {
+    const LdapEntry& entry = entries_.emplace_back(std::move(result.entries.front()));
+    const std::string key = KeyOf(entry);
+    if (groups_[request.group].entries.emplace(key, &entry).second) {
+      Arrive(request.group, key, &entry, arrivals);
+    }
+  }
+  // Not come (or come under another name): a read alone says why.
+  Slot* slot = FindSlot(request.key, request.group);
+  if (slot->state == SlotState::kReading) slot->state = SlotState::kMissing;
+}
+
+void EntryFetcher::TakePage(size_t group, bool collected, LdapResult& result, Arrivals& arrivals) {
+  Group& g = groups_[group];
+  g.pageInFlight = false;
+  // An entry that cannot be decoded, or far more entries than wanted: what has not come is read
+  // alone, and a read of a broken entry names it.
+  if (!collected || result.truncated) {
+    GiveUpScan(group);
+    return;
+  }
+  const bool more = result.resultCode == kLdapSuccess && g.page.size > 0 && result.paged &&
+                    !result.pageCookie.empty();
+  const std::string sent = g.page.cookie;
+  if (more && result.pageCookie != sent && inFlight_.size() < kWindow) {
+    // The server makes the next page while this one is taken in.
+    g.page.cookie = result.pageCookie;
+    SendPage(group);
+  }
+  size_t fresh = 0;
+  for (LdapEntry& entry : result.entries) {
+    const std::string key = KeyOf(entry);
+    if (g.entries.count(key) != 0) continue;
+    const LdapEntry& stored = entries_.emplace_back(std::move(entry));
+    g.entries.emplace(key, &stored);
+    Arrive(group, key, &stored, arrivals);
+    ++fresh;
+  }
+  g.seen += result.entries.size();
+  if (g.scan != Scan::kRunning) return;  // the next page could not be asked for
+  // A limit, a refusal, a referral for the container: what has not come is read alone.
+  if (result.resultCode != kLdapSuccess) {
+    GiveUpScan(group);
+    return;
+  }
+  if (!more) {
+    g.scan = Scan::kDone;
+    for (const std::string& key : g.keys) {
+      Slot* slot = FindSlot(key, group);
+      if (slot->state == SlotState::kScanning) slot->state = SlotState::kMissing;
+    }
+    EndScan(group);
+    return;
+  }
+  if (g.watch.Check(sent, fresh, result.pageCookie) || ScanAllowance(g) == 0) {
+    DropPage(group);
+    GiveUpScan(group);
+    return;
+  }
+  g.page.cookie = result.pageCookie;  // Refill asks for the next page when it was not yet
+}
+
+void EntryFetcher::DropPage(size_t group) {
+  auto at = std::find_if(inFlight_.begin(), inFlight_.end(),
+                         [&](const Request& r) { return r.group == group && r.key.empty(); });
+  if (at == inFlight_.end()) return;
+  connection_.Abandon(at->message);
+  inFlight_.erase(at);
+  groups_[group].pageInFlight = false;
+}
+
+void EntryFetcher::FailInFlight() {
+  for (const Request& request : inFlight_) {
+    if (!request.key.empty()) {
+      Slot* slot = FindSlot(request.key, request.group);
+      if (slot->state == SlotState::kReading) slot->state = SlotState::kFailed;
+      continue;
+    }
+    Group& g = groups_[request.group];
+    g.pageInFlight = false;
+    g.scan = Scan::kGivenUp;
+    for (const std::string& key : g.keys) {
+      Slot* slot = FindSlot(key, request.group);
+      if (slot->state == SlotState::kScanning) slot->state = SlotState::kFailed;
+    }
+    EndScan(request.group);
+  }
+  inFlight_.clear();
 }
 
 EntryFetcher::Status EntryFetcher::GetByKey(const std::string& key,
                                             const std::vector<std::string>& attributes,
-                                            const LdapEntry*& entry) {
-  auto found = records_.find(key);
-  if (found == records_.end()) return Status::kUnknown;
-  size_t index = batches_.size();
-  for (const Record& record : found->second) {
-    if (Covers(record, attributes)) {
-      index = record.batch;
-      break;
+                                            const LdapEntry*& entry, Deadline deadline) {
+  auto found = slots_.find(key);
+  if (found == slots_.end()) return Status::kUnknown;
+  size_t pick = found->second.size();
+  for (size_t i = 0; i < found->second.size(); ++i) {
+    const Slot& slot = found->second[i];
+    if (!Covers(groups_[slot.group].attributes, attributes)) continue;
+    if (pick == found->second.size() || slot.state == SlotState::kFetched) pick = i;
+  }
+  if (pick == found->second.size()) return Status::kUnknown;
+  for (;;) {
+    // Found again each time: what arrives meanwhile may queue more slots.
+    Slot& slot = slots_.at(key)[pick];
+    const size_t group = slot.group;
+    switch (slot.state) {
+      case SlotState::kFetched:
+        entry = slot.entry;
+        return Status::kFetched;
+      case SlotState::kMissing:
+        return Status::kMissing;
+      case SlotState::kFailed:
+        return Status::kFailed;
+      case SlotState::kQueued:
+        if (MakeRoom(deadline)) SendRead(key, group);
+        break;
+      case SlotState::kReading:
+      case SlotState::kScanning: {
+        const bool reading = slot.state == SlotState::kReading;
+        // A scan that waits for its turn: the one before it runs on.
+        const size_t scan = reading ? group : activeScan_;
+        const int message = slot.message;
+        auto at = std::find_if(inFlight_.begin(), inFlight_.end(), [&](const Request& r) {
+          return r.group == scan && (reading ? r.message == message : r.key.empty());
+        });
+        if (at != inFlight_.end()) {
+          Collect(static_cast<size_t>(at - inFlight_.begin()), deadline);
+        } else if (reading || scan == kNoScan) {
+          slot.state = SlotState::kMissing;  // its request was dropped: read it alone
+        } else if (MakeRoom(deadline) && activeScan_ == scan && !groups_[scan].pageInFlight) {
+          SendPage(scan);  // the page the read waits for was not sent yet
+        }
+        break;
+      }
     }
   }
-  if (index == batches_.size()) return Status::kUnknown;
-  Complete(index);
-  const Batch& batch = batches_[index];
-  if (batch.state == BatchState::kFailed) return Status::kFailed;
-  auto at = batch.byKey.find(key);
-  if (at == batch.byKey.end()) return Status::kMissing;
-  entry = &batch.entries[at->second];
-  return Status::kFetched;
 }
 
 void EntryFetcher::Clear() {
-  for (size_t index : inFlight_) connection_.Abandon(batches_[index].messageId);
-  batches_.clear();
-  queued_.clear();
+  for (const Request& request : inFlight_) connection_.Abandon(request.message);
+  groups_.clear();
+  groupIndex_.clear();
+  slots_.clear();
+  entries_.clear();
+  readQueue_.clear();
+  waitingScans_.clear();
+  activeScan_ = kNoScan;
   inFlight_.clear();
-  records_.clear();
-  open_.clear();
 }
 
 }  // namespace vorlix::directory

@@ -2,6 +2,7 @@
 
 #include <ldap.h>
 
+#include <algorithm>
 #include <csignal>
 #include <optional>
 #include <unordered_map>
@@ -12,6 +13,7 @@
 #include "directory/ldap_filter.h"
 #include "directory/ldap_names.h"
 #include "directory/value_conversion.h"
+#include "platform/case_fold.h"
 #include "platform/plain_text.h"
 
 namespace vorlix::directory {
@@ -32,6 +34,12 @@ std::string BaseClassOf(const SchemaNames& names, const LdapEntry& entry) {
                            classes ? classes->values : kNone);
 }
 
+bool Covers(const std::vector<std::string>& have, const std::vector<std::string>& wanted) {
+  return std::all_of(wanted.begin(), wanted.end(), [&](const std::string& k) {
+    return std::find(have.begin(), have.end(), k) != have.end();
+  });
+}
+
 std::string DottedOf(const std::string& dn, bool typed) {
   return WrittenNameSpelling(dn, typed);
 }
@@ -46,10 +54,16 @@ struct PlanState {
     std::vector<std::string> keys;
     std::string follow;
   };
-  std::string objectKey;  // name key of the object whose list names the members
+  std::string object;     // the object whose list names the members, as the plan names it
+  std::string objectKey;  // its name key
   std::string listKey;
+  std::vector<std::string> objectKeys;  // what is read of the object: the list and the others
   std::vector<Step> steps;
   bool started = false;  // the members have been queued
+  // The object's entry as its first read brought it, for the reads of it that follow.
+  std::unique_ptr<LdapEntry> objectEntry;
+  std::string objectEntryKey;
+  std::vector<std::string> objectEntryKeys;  // the attributes it was read with
 };
 
 }  // namespace
@@ -62,7 +76,7 @@ struct LdapClient::State {
       book.Remember(entry.dn, &key);
       return key;
     };
-    fetcher.onArrival = [this](int step, const std::vector<LdapEntry>& entries) {
+    fetcher.onArrival = [this](int step, const std::vector<const LdapEntry*>& entries) {
       Arrived(step, entries);
     };
   }
@@ -77,7 +91,8 @@ struct LdapClient::State {
   std::string treeName;
   std::vector<std::string> roots;  // what "[root]" stands for: the base, or the naming contexts
   std::optional<PlanState> plan;
-  LdapFailure last;  // the failure behind the last error code handed out
+  LdapFailure last;   // the failure behind the last error code handed out
+  Deadline deadline;  // of the operation under way
 
   int32_t Failed(const LdapFailure& failure) {
     last = failure;
@@ -113,7 +128,11 @@ struct LdapClient::State {
     search.attributes = attributes;
     const int id = connection.Send(search);
     LdapResult result;
-    if (id < 0 || !connection.Collect(id, result)) return Failed(connection.failure());
+    if (id < 0 || !connection.Collect(id, result, deadline, 1)) return Failed(connection.failure());
+    if (result.truncated) {
+      return Failed(LdapFailure{kErrRemoteFailure,
+                                "Reading " + dn + ": the server sent more than one entry for it"});
+    }
     resultCode = result.resultCode;
     if (resultCode == LDAP_SUCCESS && result.entries.empty()) resultCode = LDAP_NO_SUCH_OBJECT;
     if (!result.entries.empty()) entry = std::move(result.entries.front());
@@ -140,7 +159,7 @@ struct LdapClient::State {
       bool ends = true;
       for (size_t i = 0; i < components->size(); ++i) {
         const std::string& value = raw[raw.size() - components->size() + i];
-        ends = ends && LowerCase(value) == LowerCase((*components)[i].value);
+        ends = ends && platform::EqualFolded(value, (*components)[i].value);
       }
       if (ends) {
         dn = root;
@@ -159,7 +178,7 @@ struct LdapClient::State {
       // A list cut short (a referral beside the child, a limit) still serves if it holds the child.
       std::optional<LdapFailure> cutShort;
       if (!connection.SearchAll(LdapSearch{dn, LDAP_SCOPE_ONELEVEL, filter + ")", {"1.1"}},
-                                children)) {
+                                children, deadline)) {
         if (connection.failure().code == kErrNoSuchEntry) return kErrNoSuchEntry;
         if (connection.failure().code != kErrListIncomplete) return Failed(connection.failure());
         cutShort = connection.failure();
@@ -169,7 +188,7 @@ struct LdapClient::State {
         book.Remember(child.dn);
         auto components = ParseLdapDn(child.dn, nullptr);
         if (!found && components && !components->empty() &&
-            LowerCase(components->front().value) == LowerCase(value)) {
+            platform::EqualFolded(components->front().value, value)) {
           dn = child.dn;
           found = true;
         }
@@ -206,7 +225,7 @@ struct LdapClient::State {
       const std::string& dn = candidates[i];
       const auto key = i == 0 && known ? std::optional<std::string>(known->key) : DnKey(dn);
       if (!all && key) {
-        switch (fetcher.GetByKey(*key, keys, entry)) {
+        switch (fetcher.GetByKey(*key, keys, entry, deadline)) {
           case EntryFetcher::Status::kFetched:
             entryKey = *key;  // remembered when its batch arrived
             return kOk;
@@ -227,9 +246,36 @@ struct LdapClient::State {
     }
   }
 
+  // EntryOf, where the read is of the object of the plan: its first read brings what the plan
+  // reads of it, and the reads that follow take that entry instead of asking again.
+  int32_t PlannedEntryOf(const std::string& object, const std::vector<std::string>& keys, bool all,
+                         LdapEntry& direct, const LdapEntry*& entry, std::string& entryKey) {
+    if (all || !plan || object != plan->object) {
+      return EntryOf(object, keys, all, direct, entry, entryKey);
+    }
+    if (plan->objectEntry && Covers(plan->objectEntryKeys, keys)) {
+      entry = plan->objectEntry.get();
+      entryKey = plan->objectEntryKey;
+      return kOk;
+    }
+    std::vector<std::string> request = keys;
+    for (const std::string& key : plan->objectKeys) {
+      if (std::find(request.begin(), request.end(), key) == request.end()) request.push_back(key);
+    }
+    const int32_t r = EntryOf(object, request, all, direct, entry, entryKey);
+    if (r != kOk) return r;
+    if (entry == &direct) {
+      plan->objectEntry = std::make_unique<LdapEntry>(std::move(direct));
+      plan->objectEntryKey = entryKey;
+      plan->objectEntryKeys = std::move(request);
+      entry = plan->objectEntry.get();
+    }
+    return kOk;
+  }
+
   // Queues the entries that the name values of the list attribute key of the entry named
   // entryKey name: with the plan's first attributes when this is the plan's list, else for their
-  // names alone (as far as they are not known yet).
+  // names alone (as far as they are neither known nor queued yet).
   void QueueNamed(const std::vector<std::string>& values, const std::string& entryKey,
                   const std::string& key) {
     if (plan && !plan->started && plan->objectKey == entryKey && plan->listKey == key) {
@@ -244,16 +290,16 @@ struct LdapClient::State {
     fetcher.Want(unknown, {}, -1);
   }
 
-  // A batch arrived: where the plan follows an attribute from its step, the objects that
+  // Entries of a step arrived: where the plan follows an attribute from the step, the objects that
   // attribute names are queued for the next step.
-  void Arrived(int step, const std::vector<LdapEntry>& entries) {
+  void Arrived(int step, const std::vector<const LdapEntry*>& entries) {
     if (!plan || step < 0 || static_cast<size_t>(step) + 1 >= plan->steps.size()) return;
     const std::string& follow = plan->steps[static_cast<size_t>(step)].follow;
     if (follow.empty()) return;
     const bool isName = names.SyntaxOf(follow) == SYN_DIST_NAME;
     std::vector<std::string> next;
-    for (const LdapEntry& entry : entries) {
-      const LdapAttribute* attribute = FindAttribute(entry, follow);
+    for (const LdapEntry* entry : entries) {
+      const LdapAttribute* attribute = FindAttribute(*entry, follow);
       // Several values run together in the text read, which names no object.
       if (!attribute || attribute->values.size() != 1) continue;
       if (isName) {
@@ -282,7 +328,7 @@ struct LdapClient::State {
         auto components = ParseLdapDn(dn, nullptr);
         if (!components || components->empty()) return std::string(dn);  // no name: as written
         const LdapEntry* named = nullptr;
-        switch (fetcher.GetByKey(ComponentsKey(*components), {}, named)) {
+        switch (fetcher.GetByKey(ComponentsKey(*components), {}, named, deadline)) {
           case EntryFetcher::Status::kFetched:
             known = book.Remember(named->dn);
             break;
@@ -354,6 +400,7 @@ int32_t LdapClient::calStartup(int32_t, int32_t) {
 
   LdapEntry root;
   int resultCode = LDAP_SUCCESS;
+  s.deadline = s.connection.NewDeadline();  // the root DSE and the schema
   if (s.ReadOne("", {"directorytreename", "subschemasubentry", "namingcontexts"}, root,
                 resultCode) != kOk) {
     s.startupFailure = FailureLine(s.last);
@@ -445,8 +492,16 @@ void LdapClient::dsReadAhead(Context, const ReadAheadPlan& plan) {
   auto key = DnKey(s.book.DnOf(plan.object));
   if (!key) return;
   PlanState p;
+  p.object = plan.object;
   p.objectKey = *key;
   p.listKey = s.KeyOf(plan.listAttribute);
+  p.objectKeys.push_back(p.listKey);
+  for (const std::string& attribute : plan.objectAttributes) {
+    const std::string& k = s.KeyOf(attribute);
+    if (std::find(p.objectKeys.begin(), p.objectKeys.end(), k) == p.objectKeys.end()) {
+      p.objectKeys.push_back(k);
+    }
+  }
   for (const ReadAheadStep& step : plan.steps) {
     PlanState::Step mapped;
     for (const std::string& attribute : step.attributes) mapped.keys.push_back(s.KeyOf(attribute));
@@ -468,12 +523,14 @@ int32_t LdapClient::ReadObject(const std::string& object, bool allAttributes,
                                std::vector<ReadAttribute>& attributes) {
   State& s = *state_;
   s.last = LdapFailure{};
+  s.deadline = s.connection.NewDeadline();
   std::vector<std::string> keys;
   for (const std::string& name : names) keys.push_back(s.KeyOf(name));
   LdapEntry direct;
   const LdapEntry* entry = nullptr;
   std::string entryKey;
-  if (const int32_t r = s.EntryOf(object, keys, allAttributes, direct, entry, entryKey); r != kOk) {
+  if (const int32_t r = s.PlannedEntryOf(object, keys, allAttributes, direct, entry, entryKey);
+      r != kOk) {
     return r;
   }
 
@@ -506,10 +563,15 @@ int32_t LdapClient::FindObjects(const std::string& base, int32_t scope, const Se
                                 bool typed, std::vector<FoundObject>& found) {
   State& s = *state_;
   s.last = LdapFailure{};
+  s.deadline = s.connection.NewDeadline();
   LdapSearch search;
   search.filter =
       filter.ToLdapFilter(s.names, [&](const std::string& dotted) { return s.book.DnOf(dotted); });
-  if (search.filter.empty()) return kErrInvalidRequest;
+  if (search.filter.empty()) {
+    return s.Failed(LdapFailure{kErrInvalidRequest,
+                                "The search cannot be put to the server: a name it asks for is no "
+                                "LDAP attribute name (see [NAMES] and the server's schema)"});
+  }
   search.attributes = {"objectclass", "structuralobjectclass"};
   std::vector<std::string> bases;
   if (base == kRootName) {
@@ -526,7 +588,7 @@ int32_t LdapClient::FindObjects(const std::string& base, int32_t scope, const Se
   for (size_t i = 0; i < bases.size(); ++i) {
     search.base = bases[i];
     std::vector<LdapEntry> entries;
-    if (!s.connection.SearchAll(search, entries)) {
+    if (!s.connection.SearchAll(search, entries, s.deadline)) {
       // A base that is not where it was looked for: the next spelling, then level by level.
       if (base != kRootName && s.connection.failure().code == kErrNoSuchEntry) {
         if (i + 1 == bases.size()) {

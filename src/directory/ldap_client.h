@@ -9,8 +9,10 @@
 // spells its name. An empty name among the values of a name attribute is the placeholder of an
 // empty group and is left out.
 //
-// Speed: a lookup announces its reads (dsReadAhead); the member entries and the entries they lead
-// to are then fetched in batches with many requests in flight (entry_fetcher.h).
+// Speed: a lookup announces its reads (dsReadAhead); the object is then read once for all its
+// announced attributes, and the member entries and the entries they lead to are fetched ahead,
+// container by container, in the way the server answers at the cost of what it returns, many
+// requests in flight (entry_fetcher.h). Every operation ends by its deadline (timeout=).
 
 #include <memory>
 #include <string>

@@ -6,11 +6,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <condition_variable>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "directory/client_codes.h"
 #include "directory/ldap_names.h"
@@ -68,7 +71,9 @@ class HandshakeWatchdog {
 
 namespace {
 
-constexpr int kPageSize = 200;
+// The largest message taken from a server: a declared length beyond it is refused before any
+// memory is set aside for it.
+constexpr ber_len_t kMaxMessageBytes = 256u << 20;
 
 struct UrlDeleter {
   void operator()(LDAPURLDesc* url) const { ldap_free_urldesc(url); }
@@ -129,43 +134,96 @@ int OnConnected(LDAP*, Sockbuf* sb, LDAPURLDesc*, sockaddr*, ldap_conncb* callba
 
 void OnClosed(LDAP*, Sockbuf*, ldap_conncb*) {}
 
+// Finds an entry's attributes by key while the entry is read: by a search through them while
+// they are few, through a hash table once they are many (an entry may hold 100,000).
+class AttributeFinder {
+ public:
+  explicit AttributeFinder(std::vector<LdapAttribute>& attributes) : attributes_(attributes) {}
+
+  LdapAttribute& FindOrAdd(std::string name, std::string key) {
+    if (byKey_.empty() && attributes_.size() < kHashFrom) {
+      for (LdapAttribute& a : attributes_) {
+        if (a.key == key) return a;
+      }
+    } else {
+      if (byKey_.empty()) {
+        for (size_t i = 0; i < attributes_.size(); ++i) byKey_.emplace(attributes_[i].key, i);
+      }
+      const auto [at, added] = byKey_.emplace(key, attributes_.size());
+      if (!added) return attributes_[at->second];
+    }
+    attributes_.push_back(LdapAttribute{std::move(name), std::move(key), {}, std::nullopt});
+    return attributes_.back();
+  }
+
+ private:
+  static constexpr size_t kHashFrom = 16;
+  std::vector<LdapAttribute>& attributes_;
+  std::unordered_map<std::string, size_t> byKey_;
+};
+
+enum class EntryRead { kWhole, kNameBroken, kAttributeBroken };
+
 // Reads an entry of a search result straight from the message, without copies of its parts.
-void ReadEntry(LDAP* ld, LDAPMessage* message, LdapEntry& entry) {
+// When it cannot be decoded, entry holds what was read before the fault.
+EntryRead ReadEntry(LDAP* ld, LDAPMessage* message, LdapEntry& entry) {
   BerElement* ber = nullptr;
   berval dn{0, nullptr};
   if (ldap_get_dn_ber(ld, message, &ber, &dn) != LDAP_SUCCESS) {
     if (ber != nullptr) ber_free(ber, 0);
-    return;
+    return EntryRead::kNameBroken;
   }
   entry.dn.assign(dn.bv_val ? dn.bv_val : "", dn.bv_len);
+  AttributeFinder finder(entry.attributes);
+  bool whole = true;
   for (;;) {
     berval name{0, nullptr};
     berval* values = nullptr;
-    if (ldap_get_attribute_ber(ld, message, ber, &name, &values) != LDAP_SUCCESS ||
-        name.bv_val == nullptr) {
+    if (ldap_get_attribute_ber(ld, message, ber, &name, &values) != LDAP_SUCCESS) {
+      whole = false;
       break;
     }
+    if (name.bv_val == nullptr) break;  // no attribute left
     std::string base(name.bv_val, name.bv_len);
     const std::optional<ValueRange> range = RangeOption(base);
     base.resize(base.find(';') == std::string::npos ? base.size() : base.find(';'));
     // Options such as ";binary" are dropped; their values join the attribute's own. A ";range="
     // part is completed when the whole result has come.
     std::string key = LowerCase(base);
-    LdapAttribute* attribute = nullptr;
-    for (LdapAttribute& a : entry.attributes) {
-      if (a.key == key) attribute = &a;
-    }
-    if (attribute == nullptr) {
-      entry.attributes.push_back(LdapAttribute{std::move(base), std::move(key), {}, std::nullopt});
-      attribute = &entry.attributes.back();
-    }
+    LdapAttribute& attribute = finder.FindOrAdd(std::move(base), std::move(key));
     for (berval* v = values; v != nullptr && v->bv_val != nullptr; ++v) {
-      attribute->values.emplace_back(v->bv_val, v->bv_len);
+      attribute.values.emplace_back(v->bv_val, v->bv_len);
     }
-    if (range) attribute->range = range;
+    if (range) attribute.range = range;
     ber_memfree(values);
   }
   ber_free(ber, 0);
+  return whole ? EntryRead::kWhole : EntryRead::kAttributeBroken;
+}
+
+// What an entry that cannot be decoded is said to be: the entry it names, as far as it was read.
+std::string BrokenEntryText(const LdapEntry& entry, EntryRead read) {
+  if (read == EntryRead::kNameBroken) return "an entry whose name cannot be decoded";
+  std::string text = "the entry \"" + entry.dn + "\", which cannot be decoded";
+  if (!entry.attributes.empty()) text += " after its attribute " + entry.attributes.back().name;
+  return text;
+}
+
+timeval TimevalOf(std::chrono::steady_clock::duration left) {
+  const auto micro = std::chrono::duration_cast<std::chrono::microseconds>(left).count();
+  return timeval{static_cast<time_t>(micro / 1000000), static_cast<suseconds_t>(micro % 1000000)};
+}
+
+// A host name (letters, digits, "-", "_" and dots), an IPv4 address, or an IPv6 address as
+// libldap gives it without its brackets. libldap takes anything between "//" and the port; what
+// it takes beyond these could not be written back into the server address that is connected to.
+bool IsHostName(const std::string& host) {
+  const bool ipv6 = host.find(':') != std::string::npos;
+  return std::all_of(host.begin(), host.end(), [ipv6](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return ipv6 ? std::isxdigit(u) || c == ':' || c == '.'
+                : std::isalnum(u) || c == '-' || c == '_' || c == '.';
+  });
 }
 
 }  // namespace
@@ -191,6 +249,8 @@ std::optional<LdapAddress> ParseLdapAddress(const std::string& url, std::string*
       parsed->lud_exts != nullptr || url.find('?') != std::string::npos) {
     return fail("give only the server and the base, as in ldap://host:389/o=acme");
   }
+  if (!IsHostName(Text(parsed->lud_host)))
+    return fail("its server \"" + Text(parsed->lud_host) + "\" is no host name or IP address");
   LdapAddress address;
   address.secure = scheme == "ldaps";
   address.host = Text(parsed->lud_host);
@@ -326,10 +386,15 @@ bool LdapConnection::Connect() {
     timedOut = watchdog.Fired();
   }
   if (r == LDAP_SUCCESS) {
-    if (tls && settings_.tlsVerify == CertificateCheck::kSkip) {
+    if (tls && !settings_.tlsVerify) {
       notices_.push_back("The certificate of the server at " + settings_.address.hostPort +
                          " is not checked (tls_verify=no): whoever sits between vorlix and the "
                          "server can read and change what passes.");
+    }
+    Sockbuf* sb = nullptr;
+    ber_len_t maxMessage = kMaxMessageBytes;
+    if (ldap_get_option(ld_, LDAP_OPT_SOCKBUF, &sb) == LDAP_OPT_SUCCESS && sb != nullptr) {
+      ber_sockbuf_ctrl(sb, LBER_SB_OPT_SET_MAX_INCOMING, &maxMessage);
     }
     return true;
   }
@@ -344,7 +409,7 @@ bool LdapConnection::Connect() {
 }
 
 bool LdapConnection::Bind() {
-  if (settings_.bind != LdapBind::kSimple) return BindSasl();
+  if (settings_.bind != BindMethod::kSimple) return BindSasl();
   if (settings_.bindDn.empty()) return true;  // anonymous: operations need no bind
   const std::string what = "Binding as " + settings_.bindDn;
   if (settings_.password.empty()) {
@@ -392,7 +457,7 @@ bool LdapConnection::Bind() {
 }
 
 bool LdapConnection::BindSasl() {
-  const bool external = settings_.bind == LdapBind::kExternal;
+  const bool external = settings_.bind == BindMethod::kExternal;
   const bool tls = settings_.address.secure || settings_.startTls;
   const std::string what = external ? "Binding with the client certificate (bind=external)"
                                     : "Binding with Kerberos (bind=gssapi)";
@@ -440,13 +505,31 @@ class AttributeList {
 
 }  // namespace
 
-int LdapConnection::Send(const LdapSearch& search) {
+Deadline LdapConnection::NewDeadline() const {
+  return std::chrono::steady_clock::now() + settings_.timeout;
+}
+
+int LdapConnection::Send(const LdapSearch& search, const PageRequest* page) {
   if (ld_ == nullptr && !Reopen()) return -1;
   AttributeList attributes(search.attributes);
+  LDAPControl* control = nullptr;
+  if (page != nullptr) {
+    std::string cookie = page->cookie;
+    berval value{static_cast<ber_len_t>(cookie.size()), cookie.data()};
+    const int r =
+        ldap_create_page_control(ld_, page->size, cookie.empty() ? nullptr : &value, 0, &control);
+    if (r != LDAP_SUCCESS) {
+      FailWith(r, "", "Searching " + search.base);
+      return -1;
+    }
+  }
+  LDAPControl* controls[] = {control, nullptr};
   int id = -1;
   ++requests_;
-  const int r = ldap_search_ext(ld_, search.base.c_str(), search.scope, search.filter.c_str(),
-                                attributes.get(), 0, nullptr, nullptr, nullptr, 0, &id);
+  const int r =
+      ldap_search_ext(ld_, search.base.c_str(), search.scope, search.filter.c_str(),
+                      attributes.get(), 0, control ? controls : nullptr, nullptr, nullptr, 0, &id);
+  if (control != nullptr) ldap_control_free(control);
   if (r != LDAP_SUCCESS) {
     const std::string diagnostic = DiagnosticOf(ld_);
     if (ClientCodeOfLdapResult(r) == kErrTransportFailure) Close();
@@ -460,70 +543,106 @@ void LdapConnection::Abandon(int messageId) {
   if (ld_ != nullptr) ldap_abandon_ext(ld_, messageId, nullptr, nullptr);
 }
 
-bool LdapConnection::Collect(int messageId, LdapResult& result) {
+bool LdapConnection::FailLate(int messageId, bool answered) {
+  Abandon(messageId);
+  Close();
+  return Fail(kErrTransportFailure,
+              "The server at " + settings_.address.hostPort +
+                  (answered ? " did not finish its answer within " : " did not answer within ") +
+                  std::to_string(settings_.timeout.count()) + " seconds");
+}
+
+bool LdapConnection::Collect(int messageId, LdapResult& result, Deadline deadline,
+                             size_t maxEntries) {
   result = LdapResult{};
   if (ld_ == nullptr) return Fail(kErrTransportFailure, "The connection to the server was lost");
+  bool answered = false;
   for (;;) {
-    // Whatever has come for the search so far, in one chain; waits for at least one message.
-    timeval timeout{static_cast<time_t>(settings_.timeout.count()), 0};
+    // Whatever has come for the search so far, in one chain; waits for at least one message, but
+    // not past the deadline, however slowly the messages come.
+    const auto left = deadline - std::chrono::steady_clock::now();
+    if (left <= std::chrono::steady_clock::duration::zero()) return FailLate(messageId, answered);
+    timeval timeout = TimevalOf(left);
     LDAPMessage* raw = nullptr;
     const int type = ldap_result(ld_, messageId, LDAP_MSG_RECEIVED, &timeout, &raw);
     MessagePtr chain(raw);
-    if (type == 0) {
-      Abandon(messageId);
-      Close();
-      return Fail(kErrTransportFailure, "The server at " + settings_.address.hostPort +
-                                            " did not answer within " +
-                                            std::to_string(settings_.timeout.count()) + " seconds");
-    }
+    if (type == 0) return FailLate(messageId, answered);
     if (type < 0) {
       const int code = ResultCodeOf(ld_);
       const std::string diagnostic = DiagnosticOf(ld_);
       Close();
       return FailWith(code, diagnostic, "Reading from " + settings_.address.hostPort);
     }
+    answered = true;
     for (LDAPMessage* message = ldap_first_message(ld_, chain.get()); message != nullptr;
          message = ldap_next_message(ld_, message)) {
-      if (TakeMessage(message, result)) return CompleteRanges(result.entries);
+      switch (TakeMessage(message, result)) {
+        case Taken::kDone:
+          return CompleteRanges(result.entries, deadline);
+        case Taken::kBroken:
+          Abandon(messageId);
+          return false;
+        case Taken::kMore:
+          break;
+      }
+      if (result.entries.size() > maxEntries) {
+        result.entries.resize(maxEntries);
+        result.truncated = true;
+        Abandon(messageId);
+        return true;
+      }
     }
   }
 }
 
-bool LdapConnection::TakeMessage(LDAPMessage* message, LdapResult& result) {
+LdapConnection::Taken LdapConnection::TakeMessage(LDAPMessage* message, LdapResult& result) {
+  const std::string from = "The server at " + settings_.address.hostPort + " sent ";
   switch (ldap_msgtype(message)) {
-    case LDAP_RES_SEARCH_ENTRY:
-      result.entries.emplace_back();
-      ReadEntry(ld_, message, result.entries.back());
-      return false;
+    case LDAP_RES_SEARCH_ENTRY: {
+      LdapEntry& entry = result.entries.emplace_back();
+      const EntryRead read = ReadEntry(ld_, message, entry);
+      if (read == EntryRead::kWhole) return Taken::kMore;
+      Fail(kErrRemoteFailure, from + BrokenEntryText(entry, read));
+      return Taken::kBroken;
+    }
     case LDAP_RES_SEARCH_REFERENCE: {
       char** urls = nullptr;
-      if (ldap_parse_reference(ld_, message, &urls, nullptr, 0) == LDAP_SUCCESS) {
-        for (char** u = urls; u != nullptr && *u != nullptr; ++u) result.referrals.emplace_back(*u);
-        ber_memvfree(reinterpret_cast<void**>(urls));
+      if (ldap_parse_reference(ld_, message, &urls, nullptr, 0) != LDAP_SUCCESS) {
+        Fail(kErrRemoteFailure, from + "a search reference that cannot be decoded");
+        return Taken::kBroken;
       }
-      return false;
+      for (char** u = urls; u != nullptr && *u != nullptr; ++u) result.referrals.emplace_back(*u);
+      ber_memvfree(reinterpret_cast<void**>(urls));
+      return Taken::kMore;
     }
     case LDAP_RES_SEARCH_RESULT:
       break;
     default:
-      return false;
+      return Taken::kMore;
   }
   char* diagnostic = nullptr;
   char** urls = nullptr;
   LDAPControl** controls = nullptr;
-  const int r = ldap_parse_result(ld_, message, &result.resultCode, nullptr, &diagnostic, &urls,
-                                  &controls, 0);
-  if (r != LDAP_SUCCESS) result.resultCode = r;
+  if (ldap_parse_result(ld_, message, &result.resultCode, nullptr, &diagnostic, &urls, &controls,
+                        0) != LDAP_SUCCESS) {
+    Fail(kErrRemoteFailure, from + "a search result that cannot be decoded");
+    return Taken::kBroken;
+  }
   result.diagnostic = Text(diagnostic);
   ldap_memfree(diagnostic);
   for (char** u = urls; u != nullptr && *u != nullptr; ++u) result.referrals.emplace_back(*u);
   ber_memvfree(reinterpret_cast<void**>(urls));
+  bool broken = false;
   if (controls != nullptr) {
     LDAPControl* paged = ldap_control_find(LDAP_CONTROL_PAGEDRESULTS, controls, nullptr);
     if (paged != nullptr) {
       ber_int_t estimate = 0;
       berval cookie{0, nullptr};
-      if (ldap_parse_pageresponse_control(ld_, paged, &estimate, &cookie) == LDAP_SUCCESS) {
+      // A control that cannot be read would end paging early: the list would be short. One
+      // without a value is refused before libldap reads it (which would abort the program).
+      broken = paged->ldctl_value.bv_val == nullptr ||
+               ldap_parse_pageresponse_control(ld_, paged, &estimate, &cookie) != LDAP_SUCCESS;
+      if (!broken) {
         result.pageCookie.assign(cookie.bv_val ? cookie.bv_val : "", cookie.bv_len);
         result.paged = true;
         ber_memfree(cookie.bv_val);
@@ -531,50 +650,52 @@ bool LdapConnection::TakeMessage(LDAPMessage* message, LdapResult& result) {
     }
     ldap_controls_free(controls);
   }
-  return true;
+  if (broken) {
+    Fail(kErrRemoteFailure, from + "a paged-results control that cannot be decoded");
+    return Taken::kBroken;
+  }
+  return Taken::kDone;
 }
 
-bool LdapConnection::SearchPages(const LdapSearch& search, bool paged,
-                                 std::vector<LdapEntry>& entries, LdapResult& last) {
-  std::string cookie;
+bool LdapConnection::SearchPages(const LdapSearch& search, int pageSize,
+                                 std::vector<LdapEntry>& entries, LdapResult& last,
+                                 Deadline deadline) {
+  PageRequest page{pageSize, {}};
+  PageWatch watch;
+  std::unordered_set<std::string> seen;  // a server may send an entry again; it is taken once
   std::vector<std::string> referred;
   for (;;) {
-    if (ld_ == nullptr && !Reopen()) return false;
-    AttributeList attributes(search.attributes);
-    LDAPControl* control = nullptr;
-    if (paged) {
-      berval value{static_cast<ber_len_t>(cookie.size()), cookie.data()};
-      if (ldap_create_page_control(ld_, kPageSize, cookie.empty() ? nullptr : &value, 0,
-                                   &control) != LDAP_SUCCESS) {
-        paged = false;
-      }
+    const int id = Send(search, pageSize > 0 ? &page : nullptr);
+    if (id < 0 || !Collect(id, last, deadline, search.maxEntries - entries.size())) return false;
+    if (last.truncated) {
+      return Fail(kErrListIncomplete,
+                  "Searching " + search.base + ": the server sent more than " +
+                      std::to_string(search.maxEntries) +
+                      " entries, the most one search may return; the list is incomplete. Search "
+                      "for a longer name.");
     }
-    LDAPControl* controls[] = {control, nullptr};
-    int id = -1;
-    ++requests_;
-    const int r = ldap_search_ext(ld_, search.base.c_str(), search.scope, search.filter.c_str(),
-                                  attributes.get(), 0, control ? controls : nullptr, nullptr,
-                                  nullptr, 0, &id);
-    if (control != nullptr) ldap_control_free(control);
-    if (r != LDAP_SUCCESS) {
-      const std::string diagnostic = DiagnosticOf(ld_);
-      if (ClientCodeOfLdapResult(r) == kErrTransportFailure) Close();
-      return FailWith(r, diagnostic, "Searching " + search.base);
+    size_t fresh = 0;
+    for (LdapEntry& entry : last.entries) {
+      if (!seen.insert(entry.dn).second) continue;
+      entries.push_back(std::move(entry));
+      ++fresh;
     }
-    if (!Collect(id, last)) return false;
-    for (LdapEntry& entry : last.entries) entries.push_back(std::move(entry));
     last.entries.clear();
     // The references of every page, not only of the last.
     referred.insert(referred.end(), last.referrals.begin(), last.referrals.end());
-    if (last.resultCode != LDAP_SUCCESS || !paged || !last.paged || last.pageCookie.empty()) {
+    if (last.resultCode != LDAP_SUCCESS || pageSize == 0 || !last.paged ||
+        last.pageCookie.empty()) {
       last.referrals = std::move(referred);
       return true;
     }
-    cookie = last.pageCookie;
+    if (std::optional<std::string> stuck = watch.Check(page.cookie, fresh, last.pageCookie)) {
+      return Fail(kErrRemoteFailure, "Searching " + search.base + ": " + *stuck);
+    }
+    page.cookie = last.pageCookie;
   }
 }
 
-bool LdapConnection::CompleteRanges(std::vector<LdapEntry>& entries) {
+bool LdapConnection::CompleteRanges(std::vector<LdapEntry>& entries, Deadline deadline) {
   // The parts are read with Collect too; their own results are left to this loop.
   if (completingRanges_) return true;
   completingRanges_ = true;
@@ -582,14 +703,14 @@ bool LdapConnection::CompleteRanges(std::vector<LdapEntry>& entries) {
     bool& flag;
     ~Done() { flag = false; }
   } done{completingRanges_};
-  const RangeFetch fetch = [this](const std::string& dn, const std::string& description,
-                                  LdapEntry& reply) {
+  const RangeFetch fetch = [this, deadline](const std::string& dn, const std::string& description,
+                                            LdapEntry& reply) {
     LdapSearch search;
     search.base = dn;
     search.attributes = {description};
     LdapResult part;
     const int id = Send(search);
-    if (id < 0 || !Collect(id, part)) return false;
+    if (id < 0 || !Collect(id, part, deadline, 1)) return false;
     if (part.resultCode != LDAP_SUCCESS) {
       return FailWith(part.resultCode, part.diagnostic, "Reading " + description + " of " + dn);
     }
@@ -661,13 +782,19 @@ std::vector<std::string> LdapConnection::TakeNotices() {
   return notices;
 }
 
-bool LdapConnection::SearchAll(const LdapSearch& search, std::vector<LdapEntry>& entries) {
+bool LdapConnection::SearchAll(const LdapSearch& search, std::vector<LdapEntry>& entries,
+                               Deadline deadline) {
   entries.clear();
   LdapResult last;
-  if (!SearchPages(search, true, entries, last)) return false;
-  if (RefusesPaging(last.resultCode) && entries.empty()) {
-    if (!SearchPages(search, false, entries, last)) return false;
+  int pageSize = pageSize_;
+  for (;;) {
+    if (!SearchPages(search, pageSize, entries, last, deadline)) return false;
+    // A first page refused before any entry came: smaller pages, then none. What works is kept
+    // for the searches that follow.
+    if (pageSize == 0 || !RefusesPaging(last.resultCode) || !entries.empty()) break;
+    pageSize = SmallerPageSize(pageSize);
   }
+  if (!RefusesPaging(last.resultCode) || !entries.empty()) pageSize_ = pageSize;
   // Referrals are not followed. A search the server sends elsewhere as a whole has no list. The
   // references beside the entries (continuation references) name other parts of the directory:
   // the entries that came are the list, and the user is told what was not searched. Only when
@@ -684,11 +811,15 @@ bool LdapConnection::SearchAll(const LdapSearch& search, std::vector<LdapEntry>&
   }
   if (last.resultCode == LDAP_SUCCESS) NoteUnfollowed(last.referrals);
   if (last.resultCode == LDAP_SUCCESS) return true;
-  if (IsLimit(last.resultCode)) {
+  // An administrative limit that lets no entry through is a refusal, told as the server words it.
+  if (IsLimit(last.resultCode) &&
+      (last.resultCode != LDAP_ADMINLIMIT_EXCEEDED || !entries.empty())) {
+    const char* limit = last.resultCode == LDAP_TIMELIMIT_EXCEEDED   ? "time"
+                        : last.resultCode == LDAP_SIZELIMIT_EXCEEDED ? "size"
+                                                                     : "administrative";
     return Fail(kErrListIncomplete,
-                "The server's " +
-                    std::string(last.resultCode == LDAP_TIMELIMIT_EXCEEDED ? "time" : "size") +
-                    " limit ended the search after " + std::to_string(entries.size()) +
+                "The server's " + std::string(limit) + " limit ended the search after " +
+                    std::to_string(entries.size()) +
                     " entries: the list is incomplete. Search for a longer name." +
                     (last.diagnostic.empty() ? "" : " (" + last.diagnostic + ")"));
   }

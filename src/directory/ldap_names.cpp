@@ -1,12 +1,11 @@
 #include "directory/ldap_names.h"
 
+#include <algorithm>
 #include <cctype>
 
-#include "platform/plain_text.h"
+#include "platform/case_fold.h"
 
 namespace vorlix::directory {
-
-using platform::LowerCase;
 
 namespace {
 
@@ -98,9 +97,15 @@ const KnownName* NameBook::FindDotted(const std::string& dotted) const {
   if (auto spelled = keyOfDotted_.find(dotted); spelled != keyOfDotted_.end()) {
     return Find(spelled->second);
   }
-  if (const KnownName* known = Find(NameKey(SplitDottedName(dotted, false)))) return known;
-  if (dotted.find('=') == std::string::npos) return nullptr;  // no "type=" to drop
-  return Find(NameKey(SplitDottedName(dotted, true)));
+  for (const DotEscapes escapes : {DotEscapes::kCurrent, DotEscapes::kEarlier}) {
+    if (escapes == DotEscapes::kEarlier && !ReadsOtherwiseEarlier(dotted)) break;
+    if (const KnownName* known = Find(NameKey(SplitDottedName(dotted, false, escapes))))
+      return known;
+    if (dotted.find('=') == std::string::npos) continue;  // no "type=" to drop
+    if (const KnownName* known = Find(NameKey(SplitDottedName(dotted, true, escapes))))
+      return known;
+  }
+  return nullptr;
 }
 
 std::string NameBook::DnOf(const std::string& dotted) const {
@@ -110,20 +115,36 @@ std::string NameBook::DnOf(const std::string& dotted) const {
 
 std::vector<std::string> NameBook::Guesses(const std::string& dotted) const {
   std::vector<std::string> guesses;
-  const std::vector<std::string> raw = SplitDottedName(dotted, false);
+  AddGuesses(SplitDottedName(dotted, false), guesses);
+  // A name spelled as earlier versions spelled backslashes: its DNs after the likelier ones.
+  if (ReadsOtherwiseEarlier(dotted)) {
+    AddGuesses(SplitDottedName(dotted, false, DotEscapes::kEarlier), guesses);
+  }
+  return guesses;
+}
+
+void NameBook::AddGuesses(const std::vector<std::string>& raw,
+                          std::vector<std::string>& guesses) const {
+  const size_t first = guesses.size();
+  const auto add = [&](std::string dn) {
+    if (std::find(guesses.begin() + static_cast<std::ptrdiff_t>(first), guesses.end(), dn) ==
+        guesses.end()) {
+      guesses.push_back(std::move(dn));
+    }
+  };
 
   // Typed: every component names its type.
   std::vector<NameComponent> typed;
   for (const std::string& component : raw) {
     if (auto c = TypedComponent(component)) typed.push_back(std::move(*c));
   }
-  if (typed.size() == raw.size()) guesses.push_back(LdapDnString(typed));
+  if (typed.size() == raw.size()) add(LdapDnString(typed));
 
   // Typeless: the base's types where the name ends in the base, else the usual ones.
   const size_t n = raw.size();
   bool inBase = !base_.empty() && n >= base_.size();
   for (size_t i = 0; inBase && i < base_.size(); ++i) {
-    inBase = LowerCase(raw[n - base_.size() + i]) == LowerCase(base_[i].value);
+    inBase = platform::EqualFolded(raw[n - base_.size() + i], base_[i].value);
   }
   const size_t firstOfBase = inBase ? n - base_.size() : n;
   std::vector<NameComponent> guess;
@@ -134,9 +155,7 @@ std::vector<std::string> NameBook::Guesses(const std::string& dotted) const {
                                                : "ou";
     guess.push_back(NameComponent{std::move(type), raw[i]});
   }
-  std::string dn = LdapDnString(guess);
-  if (guesses.empty() || guesses.front() != dn) guesses.push_back(std::move(dn));
-  return guesses;
+  add(LdapDnString(guess));
 }
 
 }  // namespace vorlix::directory

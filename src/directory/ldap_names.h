@@ -44,7 +44,8 @@ class NameBook {
   const KnownName* FindDn(std::string_view dn) const;
   const KnownName* FindDotted(const std::string& dotted) const;
   // The DNs a dotted name not remembered may stand for, the likeliest first: the name's own
-  // types when every component has one, then the guess. Never empty.
+  // types when every component has one, then the guess; then the same for the name read as
+  // earlier versions spelled backslashes (DotEscapes). Never empty.
   std::vector<std::string> Guesses(const std::string& dotted) const;
   // The remembered DN of a dotted name, else its first guess.
   std::string DnOf(const std::string& dotted) const;
@@ -53,6 +54,9 @@ class NameBook {
   size_t size() const { return byKey_.size(); }
 
  private:
+  // Adds the DNs that the component values may stand for, the likeliest first, to guesses.
+  void AddGuesses(const std::vector<std::string>& raw, std::vector<std::string>& guesses) const;
+
   std::vector<NameComponent> base_;
   std::unordered_map<std::string, KnownName> byKey_;  // name key -> entry
   // The keys of the exact spellings met most: the entry's DN, its typeless dotted name. Saves

@@ -87,6 +87,13 @@ class Scanner {
     if (!out.empty() && out.back() == '\r') out.remove_suffix(1);
     pos_ = end + 1;
     ++physical_;
+    // A CR that no LF follows is no line end in LDIF; a file with CR line ends would otherwise
+    // read as a single line.
+    if (out.find('\r') != std::string_view::npos) {
+      Fail(physical_,
+           "a carriage return (CR) without a line feed: LDIF lines end in LF or CR LF, not in a "
+           "CR alone; convert the file's line ends");
+    }
     return true;
   }
 

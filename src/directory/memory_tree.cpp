@@ -199,7 +199,8 @@ NameId MemoryTree::Loader::AttributeOf(size_t position, std::string_view spellin
 
 NameId MemoryTree::Loader::NumberOf(std::string_view spelling) {
   if (auto known = spellings.find(spelling); known != spellings.end()) return known->second;
-  const NameId name = tree.attributeNames_.Intern(LowerCase(spelling));
+  // Held under the first name of its type: "surname:" and "sn:" are one attribute.
+  const NameId name = tree.attributeNames_.Intern(tree.names_.CanonicalKey(std::string(spelling)));
   spellings.emplace(spelling, name);
   return name;
 }
@@ -276,12 +277,14 @@ bool MemoryTree::IndexName(uint32_t index) {
 
 const TreeEntry* MemoryTree::Find(const std::string& dotted) const {
   // The name as written first, since a value may itself hold "=" ("R=D.acme"); then, for a
-  // typed name, without its "type=" prefixes.
-  for (const bool dropTypes : {false, true}) {
-    if (const TreeEntry* entry = AtSlot(Slot(NameKey(SplitDottedName(dotted, dropTypes))))) {
-      return entry;
+  // typed name, without its "type=" prefixes; then as earlier versions spelled backslashes.
+  for (const DotEscapes escapes : {DotEscapes::kCurrent, DotEscapes::kEarlier}) {
+    if (escapes == DotEscapes::kEarlier && !ReadsOtherwiseEarlier(dotted)) break;
+    for (const bool dropTypes : {false, true}) {
+      const std::string key = NameKey(SplitDottedName(dotted, dropTypes, escapes));
+      if (const TreeEntry* entry = AtSlot(Slot(key))) return entry;
+      if (dotted.find('=') == std::string::npos) break;  // no prefix to drop
     }
-    if (dotted.find('=') == std::string::npos) break;  // no prefix to drop
   }
   return nullptr;
 }

@@ -3,20 +3,20 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/plain_text.h"
+#include "platform/case_fold.h"
 
 namespace vorlix::directory {
 
-using platform::LowerCase;
+using platform::FoldCase;
 
 namespace {
 
-// Sorts items by the key that keyOf gives, lower-casing each key once.
+// Sorts items by the key that keyOf gives, case-folding each key once.
 template <typename T, typename KeyOf>
 void SortByName(std::vector<T>& items, KeyOf keyOf) {
   std::vector<std::pair<std::string, size_t>> keys;
   keys.reserve(items.size());
-  for (size_t i = 0; i < items.size(); ++i) keys.emplace_back(LowerCase(keyOf(items[i])), i);
+  for (size_t i = 0; i < items.size(); ++i) keys.emplace_back(FoldCase(keyOf(items[i])), i);
   std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
     int order = std::strcoll(a.first.c_str(), b.first.c_str());
     if (order != 0) return order < 0;

@@ -1,7 +1,7 @@
 #pragma once
-// Sorting of names as the lookup lists them: without regard to letter case, in the user's
-// locale order (LC_COLLATE), ties broken by byte order so the result never depends on the input
-// order.
+// Sorting of names as the lookup lists them: without regard to letter case in any script
+// (platform/case_fold.h), in the user's locale order (LC_COLLATE), ties broken by byte order so
+// the result never depends on the input order.
 
 #include <string>
 #include <vector>

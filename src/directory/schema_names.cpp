@@ -1,6 +1,7 @@
 #include "directory/schema_names.h"
 
 #include <cctype>
+#include <optional>
 #include <vector>
 
 #include "directory/client_codes.h"
@@ -23,8 +24,8 @@ std::string RuleName(const std::string& programName) {
   return name;
 }
 
-// Syntaxes of the attributes the program reads, for trees without a schema.
-int32_t BuiltInSyntax(const std::string& key) {
+// Syntaxes of the attributes the program reads, for trees without a schema; nullopt for others.
+std::optional<int32_t> BuiltInSyntax(const std::string& key) {
   static const std::unordered_map<std::string, int32_t> table = {
       {"member", SYN_DIST_NAME},          {"wmnameuser", SYN_DIST_NAME},
       {"wmlastregisteredtime", SYN_TIME}, {"telephonenumber", SYN_TEL_NUMBER},
@@ -32,24 +33,55 @@ int32_t BuiltInSyntax(const std::string& key) {
       {"zeninvipaddress", SYN_CI_STRING}, {"objectclass", SYN_CLASS_NAME},
   };
   auto it = table.find(key);
-  return it == table.end() ? SYN_CI_STRING : it->second;
+  return it == table.end() ? std::nullopt : std::optional<int32_t>(it->second);
 }
 
-// Tokens of a schema definition: "(", ")", quoted texts (without quotes) and words.
-std::vector<std::string> Tokenize(const std::string& definition) {
-  std::vector<std::string> tokens;
+// Attribute types of the standard schema that have a second name, by the second name: what a
+// tree without a schema of its own means by either ("surname" is "sn"), as an LDAP server knows.
+const std::unordered_map<std::string, std::string>& StandardAliases() {
+  static const std::unordered_map<std::string, std::string> aliases = {
+      {"surname", "sn"},
+      {"commonname", "cn"},
+      {"localityname", "l"},
+      {"stateorprovincename", "st"},
+      {"streetaddress", "street"},
+      {"organizationname", "o"},
+      {"organizationalunitname", "ou"},
+      {"countryname", "c"},
+      {"gn", "givenname"},
+      {"userid", "uid"},
+      {"domaincomponent", "dc"},
+      {"rfc822mailbox", "mail"},
+      {"mobiletelephonenumber", "mobile"},
+      {"pagertelephonenumber", "pager"},
+      {"hometelephonenumber", "homephone"},
+      {"fax", "facsimiletelephonenumber"},
+  };
+  return aliases;
+}
+
+// A token of a schema definition: "(", ")", a quoted text (without its quotes) or a word. Only
+// words and brackets outside quotes are keywords and lists: DESC 'NAME' is a description.
+struct Token {
+  std::string text;
+  bool quoted = false;
+  bool Is(const char* word) const { return !quoted && text == word; }
+};
+
+std::vector<Token> Tokenize(const std::string& definition) {
+  std::vector<Token> tokens;
   size_t i = 0;
   while (i < definition.size()) {
     char c = definition[i];
     if (std::isspace(static_cast<unsigned char>(c))) {
       ++i;
     } else if (c == '(' || c == ')') {
-      tokens.emplace_back(1, c);
+      tokens.push_back({std::string(1, c)});
       ++i;
     } else if (c == '\'') {
       size_t end = definition.find('\'', i + 1);
       if (end == std::string::npos) end = definition.size();
-      tokens.push_back(definition.substr(i + 1, end - i - 1));
+      tokens.push_back({definition.substr(i + 1, end - i - 1), true});
       i = end + 1;
     } else {
       size_t start = i;
@@ -57,7 +89,7 @@ std::vector<std::string> Tokenize(const std::string& definition) {
              definition[i] != '(' && definition[i] != ')') {
         ++i;
       }
-      tokens.push_back(definition.substr(start, i - start));
+      tokens.push_back({definition.substr(start, i - start)});
     }
   }
   return tokens;
@@ -78,29 +110,29 @@ constexpr char kLargeIntegerOid[] = "1.2.840.113556.1.4.906";
 // Reads NAME (one or a list), SYNTAX and X-NDS_NAME of a definition.
 Definition ReadDefinition(const std::string& text) {
   Definition d;
-  std::vector<std::string> t = Tokenize(text);
+  std::vector<Token> t = Tokenize(text);
   for (size_t i = 0; i + 1 < t.size(); ++i) {
-    if (t[i] == "NAME") {
-      if (t[i + 1] == "(") {
-        for (size_t k = i + 2; k < t.size() && t[k] != ")"; ++k) d.names.push_back(t[k]);
+    if (t[i].Is("NAME")) {
+      if (t[i + 1].Is("(")) {
+        for (size_t k = i + 2; k < t.size() && !t[k].Is(")"); ++k) d.names.push_back(t[k].text);
       } else {
-        d.names.push_back(t[i + 1]);
+        d.names.push_back(t[i + 1].text);
       }
-    } else if (t[i] == "SUP" && t[i + 1] != "(") {
-      d.superior = t[i + 1];
-      d.superiors.push_back(t[i + 1]);
-    } else if (t[i] == "SUP") {
-      for (size_t k = i + 2; k < t.size() && t[k] != ")"; ++k) {
-        if (t[k] != "$") d.superiors.push_back(t[k]);
+    } else if (t[i].Is("SUP") && !t[i + 1].Is("(")) {
+      d.superior = t[i + 1].text;
+      d.superiors.push_back(t[i + 1].text);
+    } else if (t[i].Is("SUP")) {
+      for (size_t k = i + 2; k < t.size() && !t[k].Is(")"); ++k) {
+        if (!t[k].Is("$")) d.superiors.push_back(t[k].text);
       }
-    } else if (t[i] == "SYNTAX") {
-      d.syntaxOid = t[i + 1].substr(0, t[i + 1].find('{'));
-    } else if (t[i] == "X-NDS_NAME") {
-      d.programName = t[i + 1] == "(" && i + 2 < t.size() ? t[i + 2] : t[i + 1];
+    } else if (t[i].Is("SYNTAX")) {
+      d.syntaxOid = t[i + 1].text.substr(0, t[i + 1].text.find('{'));
+    } else if (t[i].Is("X-NDS_NAME")) {
+      d.programName = t[i + 1].Is("(") && i + 2 < t.size() ? t[i + 2].text : t[i + 1].text;
     }
   }
-  for (const std::string& token : t) {
-    if (token == "AUXILIARY" || token == "ABSTRACT") d.structural = false;
+  for (const Token& token : t) {
+    if (token.Is("AUXILIARY") || token.Is("ABSTRACT")) d.structural = false;
   }
   return d;
 }
@@ -181,15 +213,21 @@ void SchemaNames::AddObjectClass(const std::string& definition) {
 }
 
 void SchemaNames::SetOverride(const std::string& programName, const std::string& ldapName) {
-  overrides_[LowerCase(programName)] = LowerCase(ldapName);
-  if (BuiltInSyntax(RuleName(programName)) == SYN_TIME) timeTargets_.insert(LowerCase(ldapName));
+  const std::string key = LowerCase(ldapName);
+  overrides_[LowerCase(programName)] = key;
+  // The attribute named takes the syntax the program reads the name with, unless a schema or
+  // the built-in table says otherwise ("WM:NAME User=owner": owner holds names).
+  if (const std::optional<int32_t> own = BuiltInSyntax(RuleName(programName))) {
+    mappedSyntaxes_[key] = *own;
+    if (*own == SYN_TIME) timeTargets_.insert(key);
+  }
 }
 
 std::string SchemaNames::AttributeKey(const std::string& programName) const {
   const std::string lower = LowerCase(programName);
-  if (auto it = overrides_.find(lower); it != overrides_.end()) return it->second;
+  if (auto it = overrides_.find(lower); it != overrides_.end()) return CanonicalOfKey(it->second);
   if (auto it = attributeNames_.find(lower); it != attributeNames_.end()) return it->second;
-  return RuleName(programName);
+  return CanonicalOfKey(RuleName(programName));
 }
 
 std::string SchemaNames::ClassKey(const std::string& programName) const {
@@ -260,13 +298,19 @@ int32_t SchemaNames::SyntaxOf(const std::string& attributeKey) const {
     if (up == superiors_.end()) break;
     key = up->second;
   }
-  return BuiltInSyntax(attributeKey);
+  if (const std::optional<int32_t> builtIn = BuiltInSyntax(attributeKey)) return *builtIn;
+  if (auto it = mappedSyntaxes_.find(attributeKey); it != mappedSyntaxes_.end()) return it->second;
+  return SYN_CI_STRING;
 }
 
 std::string SchemaNames::CanonicalKey(const std::string& attributeName) const {
-  const std::string key = LowerCase(attributeName);
-  auto it = canonical_.find(key);
-  return it == canonical_.end() ? key : it->second;
+  return CanonicalOfKey(LowerCase(attributeName));
+}
+
+std::string SchemaNames::CanonicalOfKey(std::string key) const {
+  if (auto it = canonical_.find(key); it != canonical_.end()) return it->second;
+  if (auto it = StandardAliases().find(key); it != StandardAliases().end()) return it->second;
+  return key;
 }
 
 }  // namespace vorlix::directory

@@ -63,7 +63,8 @@ class SchemaNames {
   // Maps a program name to an LDAP name before any other rule.
   void SetOverride(const std::string& programName, const std::string& ldapName);
 
-  // The lower-cased LDAP name of a program's attribute or class name.
+  // The lower-cased LDAP name of a program's attribute (its first name, CanonicalKey) or class
+  // name.
   std::string AttributeKey(const std::string& programName) const;
   std::string ClassKey(const std::string& programName) const;
   // The program's name for an LDAP class name (the schema's X-NDS_NAME, "Group", or itself).
@@ -75,21 +76,26 @@ class SchemaNames {
   std::string BaseClassOf(const std::vector<std::string>& structuralObjectClass,
                           const std::vector<std::string>& objectClass) const;
   // The syntax of an attribute by lower-cased LDAP name: the schema's (or, without one of its
-  // own, its superior type's), else the built-in table's, else case-ignore string. An attribute
-  // of Active Directory's Large Integer syntax that a program's time attribute is mapped to
-  // ("WM:Last Registered Time=lastLogonTimestamp") is a time; other Large Integers are texts.
+  // own, its superior type's), else the built-in table's, else that of the program name mapped to
+  // it (SetOverride), else case-ignore string. An attribute of Active Directory's Large Integer
+  // syntax that a program's time attribute is mapped to ("WM:Last Registered
+  // Time=lastLogonTimestamp") is a time; other Large Integers are texts.
   int32_t SyntaxOf(const std::string& attributeKey) const;
   // Whether the attribute's values are Windows times (SyntaxOf gives a time for a Large Integer):
   // 100-nanosecond steps since 1601, to be converted (ParseWindowsTime).
   bool HoldsWindowsTime(const std::string& attributeKey) const;
-  // The lower-cased first name of an attribute type that the schema gives under several names
-  // ("commonname" -> "cn"); other names lower-cased.
+  // The lower-cased first name of an attribute type that the schema, or without one the standard
+  // schema, gives under several names ("commonname" -> "cn", "surname" -> "sn"); other names
+  // lower-cased.
   std::string CanonicalKey(const std::string& attributeName) const;
 
   // The syntax number of an LDAP SYNTAX OID; -1 when unknown.
   static int32_t SyntaxFromOid(const std::string& oid);
 
  private:
+  // CanonicalKey of a name already lower-cased.
+  std::string CanonicalOfKey(std::string key) const;
+
   std::unordered_map<std::string, std::string> attributeNames_;     // program name (lower) -> key
   std::unordered_map<std::string, std::string> classNames_;         // program name (lower) -> key
   std::unordered_map<std::string, std::string> classProgramNames_;  // key -> program name
@@ -101,6 +107,7 @@ class SchemaNames {
   std::unordered_set<std::string> notStructural_;  // auxiliary and abstract classes
   std::unordered_set<std::string> largeIntegers_;  // attribute keys of Large Integer syntax
   std::unordered_set<std::string> timeTargets_;    // keys that program times are mapped to
+  std::unordered_map<std::string, int32_t> mappedSyntaxes_;  // key an override names -> syntax
 };
 
 }  // namespace vorlix::directory

@@ -4,45 +4,36 @@
 
 #include "directory/client_codes.h"
 #include "directory/dotted_name.h"
+#include "platform/case_fold.h"
 #include "platform/plain_text.h"
 
 namespace vorlix::directory {
 
+using platform::FoldCase;
 using platform::LowerCase;
 
 namespace {
 
-char Fold(char c, bool ignoreCase) {
-  return ignoreCase ? LowerCase(c) : c;
+bool IsAscii(char c) {
+  return static_cast<unsigned char>(c) < 0x80;
 }
 
-// Compares two values for ordering: as numbers when both are, else as lower-cased texts.
-int Compare(std::string_view a, std::string_view b) {
-  long long x = 0, y = 0;
-  auto ra = std::from_chars(a.data(), a.data() + a.size(), x);
-  auto rb = std::from_chars(b.data(), b.data() + b.size(), y);
-  if (ra.ec == std::errc() && ra.ptr == a.data() + a.size() && rb.ec == std::errc() &&
-      rb.ptr == b.data() + b.size()) {
-    return x < y ? -1 : x > y ? 1 : 0;
-  }
-  return LowerCase(a).compare(LowerCase(b));
-}
-
-// The text a value is compared as: names in their typeless dotted spelling.
-std::string ComparedText(std::string_view value) {
-  auto components = ParseLdapDn(value, nullptr);
-  return components && !components->empty() ? DottedName(*components, false) : std::string(value);
-}
-
-}  // namespace
-
-bool WildcardMatch(std::string_view pattern, std::string_view text, bool ignoreCase) {
+// The match of text against pattern, byte by byte; with foldAscii A to Z match a to z.
+// sawOtherBytes tells whether a byte beyond ASCII was compared: only then can the Unicode fold
+// give another result.
+bool MatchBytes(std::string_view pattern, std::string_view text, bool foldAscii,
+                bool& sawOtherBytes) {
+  const auto fold = [foldAscii](char c) { return foldAscii ? LowerCase(c) : c; };
+  sawOtherBytes = false;
   size_t p = 0, t = 0, star = std::string_view::npos, mark = 0;
   while (t < text.size()) {
     if (p < pattern.size() && pattern[p] == '*') {
       star = p++;
       mark = t;
-    } else if (p < pattern.size() && Fold(pattern[p], ignoreCase) == Fold(text[t], ignoreCase)) {
+      continue;
+    }
+    if (p < pattern.size()) sawOtherBytes |= !IsAscii(pattern[p]) || !IsAscii(text[t]);
+    if (p < pattern.size() && fold(pattern[p]) == fold(text[t])) {
       ++p;
       ++t;
     } else if (star != std::string_view::npos) {
@@ -54,6 +45,35 @@ bool WildcardMatch(std::string_view pattern, std::string_view text, bool ignoreC
   }
   while (p < pattern.size() && pattern[p] == '*') ++p;
   return p == pattern.size();
+}
+
+// Compares two values for ordering: as numbers when both are, else as case-folded texts.
+int Compare(std::string_view a, std::string_view b) {
+  long long x = 0, y = 0;
+  auto ra = std::from_chars(a.data(), a.data() + a.size(), x);
+  auto rb = std::from_chars(b.data(), b.data() + b.size(), y);
+  if (ra.ec == std::errc() && ra.ptr == a.data() + a.size() && rb.ec == std::errc() &&
+      rb.ptr == b.data() + b.size()) {
+    return x < y ? -1 : x > y ? 1 : 0;
+  }
+  return FoldCase(a).compare(FoldCase(b));
+}
+
+// The text a value is compared as: names in their typeless dotted spelling.
+std::string ComparedText(std::string_view value) {
+  auto components = ParseLdapDn(value, nullptr);
+  return components && !components->empty() ? DottedName(*components, false) : std::string(value);
+}
+
+}  // namespace
+
+bool WildcardMatch(std::string_view pattern, std::string_view text, bool ignoreCase) {
+  // ASCII folds byte by byte. Where bytes beyond ASCII were compared, both texts are folded
+  // whole and matched again, as one letter may fold to two.
+  bool sawOtherBytes = false;
+  const bool matched = MatchBytes(pattern, text, ignoreCase, sawOtherBytes);
+  if (!ignoreCase || !sawOtherBytes) return matched;
+  return MatchBytes(FoldCase(pattern), FoldCase(text), false, sawOtherBytes);
 }
 
 class FilterParser {

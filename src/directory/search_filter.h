@@ -4,7 +4,7 @@
 //   factor     := NOT factor | ( expression ) | BASECLASS ATTRNAME(class)
 //               | PRESENT ATTRNAME | ATTRNAME (EQUAL | APPROX | GE | LE) VALUE
 // ended by END. "*" in an EQUAL value matches any run of characters; texts compare without
-// regard to case except case-exact strings.
+// regard to case in any script (platform/case_fold.h) except case-exact strings.
 
 #include <cstdint>
 #include <functional>
@@ -73,7 +73,8 @@ class SearchFilter {
   friend class FilterParser;
 };
 
-// Case-insensitive match of text against a pattern in which "*" matches any run of characters.
+// Match of text against a pattern in which "*" matches any run of characters; with ignoreCase
+// both are compared case-folded.
 bool WildcardMatch(std::string_view pattern, std::string_view text, bool ignoreCase);
 
 }  // namespace vorlix::directory

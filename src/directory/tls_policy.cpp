@@ -320,7 +320,7 @@ bool AnswersPlainLdap(const LdapAddress& address, std::chrono::seconds timeout) 
 
 }  // namespace
 
-bool ApplyTlsPolicy(LDAP* ld, CertificateCheck check, std::string& error) {
+bool ApplyTlsPolicy(LDAP* ld, bool verify, std::string& error) {
   for (const int option : kCarriedSettings) {
     const std::optional<std::string> value = GlobalText(option);
     if (value && ldap_set_option(ld, option, value->c_str()) != LDAP_OPT_SUCCESS) {
@@ -328,8 +328,7 @@ bool ApplyTlsPolicy(LDAP* ld, CertificateCheck check, std::string& error) {
       return false;
     }
   }
-  const int require =
-      check == CertificateCheck::kVerify ? LDAP_OPT_X_TLS_HARD : LDAP_OPT_X_TLS_NEVER;
+  const int require = verify ? LDAP_OPT_X_TLS_HARD : LDAP_OPT_X_TLS_NEVER;
   // The host name is checked against the subject alternative names when there are any, else
   // against the common name.
   const int names = LDAP_OPT_X_TLS_TRY;

@@ -18,9 +18,9 @@ struct LdapAddress;
 
 // Gives the handle ld (not yet connected) its own TLS settings: the CAs and the client
 // certificate that libldap's settings name, the certificate check on (and the host name checked
-// against the certificate's names), or off for kSkip. False with the reason in error when libldap
+// against the certificate's names) when verify, or off. False with the reason in error when libldap
 // refuses them (an unreadable CA file, say).
-bool ApplyTlsPolicy(LDAP* ld, CertificateCheck check, std::string& error);
+bool ApplyTlsPolicy(LDAP* ld, bool verify, std::string& error);
 
 // Whether libldap's settings name a client certificate and its key (TLS_CERT, TLS_KEY).
 bool HasClientCertificate();

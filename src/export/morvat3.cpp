@@ -159,6 +159,12 @@ bool TMorvat3::CanContinue() {
   return canContinue;
 }
 
+void TMorvat3::ReportFinishing(uint64_t done, uint64_t total) {
+  if (Aborted || !OnFinishing) return;
+  OnFinishing(*this, done, total);
+  if (Aborted) throw EMorvatStopped();
+}
+
 std::string TMorvat3::FormatValue(const std::string& text, const std::string& format,
                                   TMorvatColType type) {
   return exporter::FormatValue(text, format, type,
@@ -167,15 +173,21 @@ std::string TMorvat3::FormatValue(const std::string& text, const std::string& fo
 
 void TMorvat3Text::Execute() {
   if (FileName.empty()) throw EMorvatError("Result file name not present");
+  SaveWarnings.clear();
   EnsureOutputDirectory(FileName);
   MorvatFileStream file(FileName);
-  ExportToStream(file);  // on an error the stream's destructor drops what was written
-  // An aborted run is incomplete: it must not take the place of a good file.
+  try {
+    ExportToStream(file);  // on an error the stream's destructor drops what was written
+    // An aborted run is incomplete: it must not take the place of a good file.
+    if (!Aborted) file.Close(FinishingProgress());
+  } catch (const EMorvatStopped&) {
+    // Aborted while the file was finished.
+  }
   if (Aborted) {
     file.Discard();
     return;
   }
-  file.Close();
+  SaveWarnings = file.Warnings();
   AfterFileWritten();
 }
 

@@ -7,7 +7,9 @@
 //   when AutoCalcColWidth], WriteCaptionRow (when AllowCaptions), FirstRecord (when
 //   GoToFirstRecord), BeforeDataRows, SkipRecords, then per record FillRow, OnBeforeExportRow,
 //   WriteDataRow, OnExportedRecord, NextRecord; then AfterDataRows, EndExport, UnlockSource.
-//   EndExport and UnlockSource also run when an error passes.
+//   EndExport and UnlockSource also run when an error passes. The work that follows the last row
+//   (assembling, compressing and saving the file) reports through ReportFinishing, which stops it
+//   when a handler of OnFinishing aborts the run.
 // - Override the virtuals you need: BeginExport / EndExport (call the base first in BeginExport,
 //   and last in EndExport, which fires OnEndExport), WriteCaptionRow, WriteDataRow,
 //   ColumnCaptionText, CellText, CaptionRowText, DataRowText, NormalizeText,
@@ -26,6 +28,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "export/morvat_columns.h"
 #include "export/morvat_formats.h"
@@ -45,6 +48,7 @@ using TMorvatRecNoEvent = std::function<void(TMorvat3& sender, int recNo)>;
 using TMorvatStopEvent = std::function<void(TMorvat3& sender, bool& canContinue)>;
 using TMorvatGetTextEvent = std::function<void(TMorvat3& sender, int colNo, std::string& text)>;
 using TMorvatBeforeRowEvent = std::function<void(TMorvat3& sender, TMorvatRow& row, bool& accept)>;
+using TMorvatFinishEvent = std::function<void(TMorvat3& sender, uint64_t done, uint64_t total)>;
 
 class TMorvat3 : public MorvatSourceSettings {
  public:
@@ -68,6 +72,10 @@ class TMorvat3 : public MorvatSourceSettings {
   TMorvatStopEvent OnStopExport;       // canContinue comes in false
   TMorvatGetTextEvent OnGetExportText;
   TMorvatBeforeRowEvent OnBeforeExportRow;  // accept comes in true
+  // The work after the last row, `done` of `total` (0: unknown), up to the moment the file takes
+  // the target's place. A handler may call Abort: the work stops there, and the target stays as
+  // it was.
+  TMorvatFinishEvent OnFinishing;
 
   // Run state.
   int RecordCounter = 0;
@@ -122,6 +130,13 @@ class TMorvat3 : public MorvatSourceSettings {
   // Fires OnStopExport (canContinue coming in false), sets Aborted to the negated answer and
   // returns the answer.
   bool CanContinue();
+  // Fires OnFinishing, unless the run was aborted before (it then finishes as it always did);
+  // raises EMorvatStopped when the handler aborted it.
+  void ReportFinishing(uint64_t done, uint64_t total);
+  // ReportFinishing as the progress of a finishing step.
+  FinishProgress FinishingProgress() {
+    return [this](uint64_t done, uint64_t total) { ReportFinishing(done, total); };
+  }
   // FormatValue with this exporter's NormalizeText.
   std::string FormatValue(const std::string& text, const std::string& format, TMorvatColType type);
   std::string SourceName() const { return exporter::SourceName(ExportSource); }
@@ -139,10 +154,14 @@ class TMorvat3Text : public TMorvat3 {
   std::string FileName;
   bool ShowFile = false;
   bool PrintFile = false;
+  // What the file that Execute replaced carried and the new one could not keep (its group, its
+  // access control list, ...), one sentence each; empty when it kept everything.
+  std::vector<std::string> SaveWarnings;
 
   // Checks and creates the directory, runs into the output file (platform/output_file.h) and puts
   // it in place of FileName when the run completes without an abort, then AfterFileWritten. A
-  // failed or aborted run leaves an existing file as it was.
+  // failed or aborted run, also one aborted while the file is finished, leaves an existing file
+  // as it was.
   void Execute() override;
   // Unless Aborted: "open" on FileToShow when ShowFile, "print" on FileToPrint when PrintFile.
   virtual void AfterFileWritten();

@@ -35,4 +35,11 @@ class EMorvatError : public std::runtime_error {
   int number_;
 };
 
+// Raised when a run is stopped while its file is finished (Abort from OnFinishing): Execute
+// takes it as an abort, with no message, and the file it was to replace stays as it was.
+class EMorvatStopped : public EMorvatError {
+ public:
+  EMorvatStopped() : EMorvatError("The export was stopped") {}
+};
+
 }  // namespace vorlix::exporter

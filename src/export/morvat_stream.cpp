@@ -54,11 +54,14 @@ void MorvatFileStream::Flush() {
   WriteOut(buffer_.data(), used);
 }
 
-void MorvatFileStream::Close() {
+void MorvatFileStream::Close(const FinishProgress& progress) {
   if (!open_) return;
   try {
     Flush();
     if (failed_) throw EMorvatError(output_.WriteErrorPrefix() + ": an earlier write failed");
+    output_.Sync();
+    // The last moment to stop: from here the file takes the target's place.
+    if (progress) progress(1, 1);
     open_ = false;
     output_.Commit();
   } catch (const platform::OutputFileError& e) {

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,10 @@
 #include "platform/output_file.h"
 
 namespace vorlix::exporter {
+
+// How far the work after the last row got (assembling, compressing and saving the file): `done` of
+// `total`, total 0 when that is unknown. It may raise EMorvatStopped to stop the work there.
+using FinishProgress = std::function<void(uint64_t done, uint64_t total)>;
 
 class MorvatStream {
  public:
@@ -52,13 +57,16 @@ class MorvatFileStream : public MorvatStream {
   uint64_t Position() const override { return position_; }
   // Writes the buffer out; raises on a write error.
   void Flush();
-  // Flushes and puts the file in place of the target; raises when any write failed, the file
-  // is then discarded. Further writes are refused.
-  void Close();
+  // Flushes, makes the bytes durable, reports progress (done) as the last moment to stop, and
+  // puts the file in place of the target; raises when any write failed or progress raised, the
+  // file is then discarded. Further writes are refused.
+  void Close(const FinishProgress& progress = {});
   // Drops what was written; the target stays as it was. Further writes are refused.
   void Discard() noexcept;
   const std::string& FileName() const { return output_.FileName(); }
   bool IsStream() const { return output_.IsStream(); }
+  // What the replaced file carried and the new one could not keep, one sentence each.
+  const std::vector<std::string>& Warnings() const { return output_.Warnings(); }
 
  private:
   void WriteOut(const char* data, size_t size);

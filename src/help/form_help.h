@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+#include "help/delay_clock.h"
 #include "help/form_help_button.h"
 #include "help/help_picture.h"
 
@@ -78,6 +79,11 @@ class TFormHelp : public TFormHelpButton {
   // Milliseconds after which the pop-up closes by itself; 0 keeps it until dismissed.
   quint16 DelayInterval() const { return delayInterval_; }
   void SetDelayInterval(quint16 milliseconds) { delayInterval_ = milliseconds; }
+  // The clock that counts the delay down; empty: a QTimer.
+  void SetDelayClock(DelayClock clock) { delayClock_ = std::move(clock); }
+  std::unique_ptr<DelayCountdown> MakeDelayCountdown() const {
+    return delayClock_ ? delayClock_() : TimerCountdown();
+  }
   QColor Color() const { return color_; }
   void SetColor(QColor color) { color_ = color; }
   Qt::CursorShape Cursor() const { return cursor_; }
@@ -167,6 +173,7 @@ class TFormHelp : public TFormHelpButton {
   bool active_ = true;
   bool adjustPopupWidth_ = true;
   quint16 delayInterval_ = 0;
+  DelayClock delayClock_;
   QColor color_ = QColor(255, 255, 238);
   Qt::CursorShape cursor_ = Qt::ArrowCursor;
   QFont font_;

@@ -64,8 +64,6 @@ THelpWindow::THelpWindow(TFormHelp& component, const QString& text, QWidget* hel
   QAction* copy = copyMenu_.addAction(QStringLiteral("&Copy"));
   copy->setData(kCopyCommand);
   connect(copy, &QAction::triggered, this, &THelpWindow::Copy);
-  delay_.setSingleShot(true);
-  connect(&delay_, &QTimer::timeout, this, &THelpWindow::CloseHelp);
   connect(qApp, &QCoreApplication::aboutToQuit, this, &THelpWindow::CloseHelp);
 }
 
@@ -88,8 +86,8 @@ void THelpWindow::Build(QPoint position) {
   setFocus(Qt::ActiveWindowFocusReason);
 
   if (component_->DelayInterval() != 0) {
-    delay_.start(component_->DelayInterval());
-    if (!delay_.isActive()) {
+    delay_ = component_->MakeDelayCountdown();
+    if (!delay_->Start(component_->DelayInterval(), [this] { CloseHelp(); })) {
       CloseHelp();
       throw std::runtime_error("Not enough timers available");
     }
@@ -116,7 +114,7 @@ void THelpWindow::TearDown() {
   // From here on, events that reach the pop-up get the default handling only.
   closing_ = true;
   if (CurrentPopup() == this) CurrentPopup() = nullptr;
-  delay_.stop();
+  if (delay_ != nullptr) delay_->Stop();
   qApp->removeEventFilter(this);
   hide();
   if (hadHelpControl_ && component_ != nullptr && component_->OnHide) {

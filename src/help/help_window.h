@@ -8,9 +8,10 @@
 #include <QImage>
 #include <QMenu>
 #include <QPointer>
-#include <QTimer>
 #include <QWidget>
+#include <memory>
 
+#include "help/delay_clock.h"
 #include "help/help_picture.h"
 
 namespace vorlix::help {
@@ -39,7 +40,8 @@ class THelpWindow : public QWidget {
   const QImage& Picture() const { return picture_; }
   // Whether the picture starts from the screen beneath (else from the window background).
   bool ShowsWhatLiesBeneath() const { return fromScreen_; }
-  QTimer& DelayTimer() { return delay_; }
+  // Whether the pop-up is counting down to closing by itself.
+  bool CountingDown() const { return delay_ != nullptr && delay_->Running(); }
   QMenu& CopyMenu() { return copyMenu_; }
 
   // Puts the text without its tags on the clipboard; the pop-up stays.
@@ -71,7 +73,7 @@ class THelpWindow : public QWidget {
   QImage picture_;
   bool fromScreen_ = false;
   QMenu copyMenu_;
-  QTimer delay_;
+  std::unique_ptr<DelayCountdown> delay_;
   bool closing_ = false;
 };
 

@@ -56,7 +56,7 @@ void FormatInto(const std::string& picture, const DateParts& p, const LocaleFact
         out += facts.timeSeparator;
         break;
       case E::kAmPm:
-        out += p.hour < 12 ? "AM" : "PM";
+        out += p.hour < 12 ? facts.timeAmString : facts.timePmString;
         break;
       case E::kAP:
         out += p.hour < 12 ? "A" : "P";

@@ -6,11 +6,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+
+#include "platform/file_metadata.h"
+#include "platform/standard_streams.h"
 
 namespace vorlix::platform {
 
@@ -19,6 +23,8 @@ namespace {
 constexpr char kInUse[] = "It is in use by another program";
 constexpr int kMaxLinks = 40;       // as many as the kernel follows
 constexpr int kNameAttempts = 100;  // temporary names tried before giving up
+constexpr long kDefaultNameMax = 255;
+constexpr char kTemporaryEnd[] = ".tmp";
 
 [[noreturn]] void RaiseCreate(const std::string& fileName, const std::string& reason) {
   throw OutputFileError("Cannot create file \"" + fileName + "\". " + reason);
@@ -71,7 +77,23 @@ std::string RandomSuffix() {
   return suffix;
 }
 
+// The longest name the folder takes.
+long NameMax(const std::string& folder) {
+  const long max = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+  return max > 0 ? max : kDefaultNameMax;
+}
+
 }  // namespace
+
+std::string TemporaryFileName(const std::string& name, const std::string& suffix, long nameMax) {
+  const size_t fixed = 2 + suffix.size() + sizeof kTemporaryEnd - 1;  // the dots and the end
+  const size_t room = nameMax > static_cast<long>(fixed) ? static_cast<size_t>(nameMax) - fixed : 0;
+  size_t stem = std::min(name.size(), room);
+  // A cut inside a UTF-8 sequence moves back to its first byte.
+  if (stem < name.size())
+    while (stem > 0 && (static_cast<unsigned char>(name[stem]) & 0xC0) == 0x80) --stem;
+  return "." + name.substr(0, stem) + "." + suffix + kTemporaryEnd;
+}
 
 std::optional<int> ProcessDescriptorName(const std::string& fileName) {
   if (fileName == "/dev/stdout") return 1;
@@ -89,6 +111,9 @@ std::optional<int> ProcessDescriptorName(const std::string& fileName) {
 
 OutputFile::OutputFile(const std::string& fileName) : fileName_(fileName) {
   if (const std::optional<int> descriptor = ProcessDescriptorName(fileName)) {
+    // A descriptor the program opened itself (a connection to the directory, say) is no output.
+    if (!OpenAtStart(*descriptor))
+      RaiseCreate(fileName, "It was not open when the program started");
     OpenStream(fileName, descriptor);
     return;
   }
@@ -126,13 +151,7 @@ OutputFile::OutputFile(const std::string& fileName) : fileName_(fileName) {
     CloseTarget();
     throw;
   }
-  if (replacing) {
-    // The new file keeps the old one's owner (when this writer may give it) and permissions.
-    if (status.st_uid != ::geteuid() || status.st_gid != ::getegid()) {
-      [[maybe_unused]] const int ignored = ::fchown(fd_, status.st_uid, status.st_gid);
-    }
-    ::fchmod(fd_, status.st_mode & 07777);
-  }
+  if (replacing) warnings_ = CopyFileMetadata(targetFd_, status, fd_);
 }
 
 OutputFile::~OutputFile() {
@@ -148,8 +167,9 @@ void OutputFile::OpenStream(const std::string& path, std::optional<int> descript
 
 void OutputFile::CreateTemporary(const std::string& folder, const std::string& base,
                                  bool replacing) {
+  const long nameMax = NameMax(folder);
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    std::string name = folder + "/." + base + "." + RandomSuffix() + ".tmp";
+    std::string name = folder + "/" + TemporaryFileName(base, RandomSuffix(), nameMax);
     // Registered before it exists, so that no moment leaves it behind after a signal.
     cleanup_.emplace(name);
     fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
@@ -172,8 +192,11 @@ void OutputFile::Write(const char* data, size_t size) {
     const ssize_t n = ::write(fd_, data, size);
     if (n < 0) {
       if (errno == EINTR) continue;
-      throw OutputFileError(WriteErrorPrefix() + ": " + std::strerror(errno));
+      const int error = errno;
+      if (error == EPIPE) OnBrokenPipe();
+      throw OutputFileError(WriteErrorPrefix() + ": " + std::strerror(error));
     }
+    synced_ = false;
     data += n;
     size -= static_cast<size_t>(n);
   }
@@ -185,26 +208,34 @@ std::string OutputFile::WriteErrorPrefix() const {
   return prefix;
 }
 
+[[noreturn]] void OutputFile::Fail(const std::string& what, int error) {
+  const std::string message = WriteErrorPrefix() + ": " + what + std::strerror(error);
+  Discard();
+  throw OutputFileError(message);
+}
+
+void OutputFile::Sync() {
+  if (done_ || fd_ < 0) throw OutputFileError(WriteErrorPrefix() + ": the file is closed");
+  if (stream_ || synced_) return;
+  if (::fsync(fd_) != 0) Fail("", errno);
+  synced_ = true;
+}
+
 void OutputFile::Commit() {
   if (done_ || fd_ < 0) throw OutputFileError(WriteErrorPrefix() + ": the file is closed");
-  auto fail = [this](const std::string& what, int error) {
-    const std::string message = WriteErrorPrefix() + ": " + what + std::strerror(error);
-    Discard();
-    throw OutputFileError(message);
-  };
   if (stream_) {
     const int fd = fd_;
     fd_ = -1;
     done_ = true;
-    if (::close(fd) != 0 && errno != EINTR) fail("", errno);
+    if (::close(fd) != 0 && errno != EINTR) Fail("", errno);
     return;
   }
-  if (::fsync(fd_) != 0) fail("", errno);
+  Sync();
   const int fd = fd_;
   fd_ = -1;
-  if (::close(fd) != 0 && errno != EINTR) fail("", errno);
+  if (::close(fd) != 0 && errno != EINTR) Fail("", errno);
   if (::rename(temporary_.c_str(), target_.c_str()) != 0)
-    fail("it cannot take the place of the target: ", errno);
+    Fail("it cannot take the place of the target: ", errno);
   done_ = true;
   cleanup_.reset();
   // The rename is durable once the folder is.

@@ -1,7 +1,9 @@
 #pragma once
-// Case folding and trimming of single-byte text, as names, keys and values are compared and
-// shown throughout the program. There is one case rule, whatever the locale: the letters A to Z
-// fold to a to z, and every other byte (UTF-8 sequences included) stays as it is.
+// ASCII case folding and trimming of single-byte text. The ASCII fold is the rule where a format
+// defines case by ASCII alone (LDAP attribute and class names, configuration keys, date
+// pictures): the letters A to Z fold to a to z, and every other byte (UTF-8 sequences included)
+// stays as it is. Names and values that users type or a directory holds compare with the Unicode
+// fold of case_fold.h.
 
 #include <string>
 #include <string_view>

@@ -6,11 +6,15 @@
 
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <new>
 
 namespace vorlix::platform {
 
 namespace {
+
+constexpr std::size_t kNoLimit = std::numeric_limits<std::size_t>::max();
+constexpr std::size_t kKilobyte = 1024;
 
 // Closes a descriptor on every path.
 class Descriptor {
@@ -34,6 +38,11 @@ RegularFileText Failed(RegularFileText::Status status, std::string reason) {
   return result;
 }
 
+RegularFileText TooLarge(std::size_t maxBytes) {
+  return Failed(RegularFileText::kRefused,
+                "cannot read the file: it is larger than " + DescribeSize(maxBytes));
+}
+
 }  // namespace
 
 std::string DescribeFileType(unsigned mode) {
@@ -55,7 +64,15 @@ std::string DescribeFileType(unsigned mode) {
   }
 }
 
-RegularFileText ReadRegularFile(const std::string& path) {
+std::string DescribeSize(std::size_t bytes) {
+  if (bytes >= kKilobyte * kKilobyte && bytes % (kKilobyte * kKilobyte) == 0)
+    return std::to_string(bytes / (kKilobyte * kKilobyte)) + " MB";
+  if (bytes >= kKilobyte && bytes % kKilobyte == 0)
+    return std::to_string(bytes / kKilobyte) + " KB";
+  return std::to_string(bytes) + " bytes";
+}
+
+RegularFileText ReadSmallFile(const std::string& path, std::size_t maxBytes, Pipes pipes) {
   // O_NONBLOCK: opening a FIFO must not wait for a writer; fstat then tells what was opened.
   Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
   if (fd.get() < 0) {
@@ -68,17 +85,21 @@ RegularFileText ReadRegularFile(const std::string& path) {
     return Failed(RegularFileText::kRefused,
                   std::string("cannot open the file: ") + std::strerror(errno));
   }
-  if (!S_ISREG(info.st_mode)) {
+  const bool pipe = S_ISFIFO(info.st_mode) && pipes == Pipes::kRead;
+  if (!S_ISREG(info.st_mode) && !pipe) {
     const std::string type = DescribeFileType(info.st_mode);
     return Failed(RegularFileText::kRefused, "cannot open the file: it is " + type +
                                                  (S_ISDIR(info.st_mode) ? "" : ", not a file"));
   }
-  // Reading a regular file never waits; blocking reads keep the loop below simple.
+  if (S_ISREG(info.st_mode) && static_cast<std::size_t>(info.st_size) > maxBytes)
+    return TooLarge(maxBytes);
+  // Blocking reads from here: a regular file never waits, and a pipe is read until its writer
+  // has written everything.
   ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
 
   RegularFileText result;
   try {
-    result.text.reserve(static_cast<size_t>(info.st_size));
+    if (S_ISREG(info.st_mode)) result.text.reserve(static_cast<size_t>(info.st_size));
     char chunk[65536];
     for (;;) {
       const ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
@@ -88,6 +109,8 @@ RegularFileText ReadRegularFile(const std::string& path) {
         return Failed(RegularFileText::kRefused,
                       std::string("cannot read the file: ") + std::strerror(errno));
       }
+      // A file that grows while it is read, or a pipe, meets the limit here.
+      if (static_cast<std::size_t>(n) > maxBytes - result.text.size()) return TooLarge(maxBytes);
       result.text.append(chunk, static_cast<size_t>(n));
     }
   } catch (const std::bad_alloc&) {
@@ -97,6 +120,10 @@ RegularFileText ReadRegularFile(const std::string& path) {
   }
   result.status = RegularFileText::kRead;
   return result;
+}
+
+RegularFileText ReadRegularFile(const std::string& path) {
+  return ReadSmallFile(path, kNoLimit, Pipes::kRefused);
 }
 
 }  // namespace vorlix::platform

@@ -1,6 +1,7 @@
 #include "platform/temporary_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -65,6 +66,12 @@ NamedTemporaryFile::NamedTemporaryFile(const std::string& prefix, const std::str
 
 NamedTemporaryFile::~NamedTemporaryFile() {
   ::unlink(path_.c_str());
+}
+
+uint64_t StreamFileSize(std::FILE* file) {
+  struct stat status {};
+  if (file == nullptr || std::fflush(file) != 0 || ::fstat(::fileno(file), &status) != 0) return 0;
+  return static_cast<uint64_t>(status.st_size);
 }
 
 }  // namespace vorlix::platform

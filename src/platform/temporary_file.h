@@ -48,4 +48,8 @@ class NamedTemporaryFile {
   std::optional<RemoveOnSignal> cleanup_;
 };
 
+// The bytes a C stream's file holds with what the stream still buffers (0 when that cannot be
+// told): how far a library that writes its data into a temporary file has got.
+uint64_t StreamFileSize(std::FILE* file);
+
 }  // namespace vorlix::platform

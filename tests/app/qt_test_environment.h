@@ -11,8 +11,10 @@ class QWidget;
 
 namespace vorlix::app::testing {
 
-// Runs the event loop until `done` holds or `timeoutMs` passed; returns `done()`.
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+// Runs the event loop until `done` holds or `timeoutMs` passed; returns `done()`. The ceiling is
+// generous: on a busy machine an event may take long to arrive, and a wait that ends early
+// costs nothing.
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 120000);
 
 // Runs `action` on the first modal widget that shows up (a dialog opened with exec()).
 void OnNextModal(const std::function<void(QWidget* modal)>& action);

@@ -133,6 +133,27 @@ TEST_F(GuiExport, SaveToCsvWritesTheTableWithSemicolons) {
   EXPECT_TRUE(ReadFile(saveAnswer).contains("\"anne.sales.acme\";"));
 }
 
+TEST_F(GuiExport, AnExportOverTheTreeOrTheConfigurationInUseIsRefused) {
+  const QString tree = FreshFile(QStringLiteral("tree-in-use.ldif"));
+  ASSERT_TRUE(QFile::copy(QStringLiteral(VORLIX_TEST_DATA_DIR "/app/window-tree.ldif"), tree));
+  OpenWindow(QStringLiteral("[DIRECTORY]\nsource=%1\n").arg(tree));
+  TypeAndEnter(QStringLiteral("Sales E"));
+  const QByteArray treeBytes = ReadFile(tree);
+  const QString config = TempPath(QStringLiteral("config")) + QStringLiteral("/vorlix.ini");
+  const QByteArray configBytes = ReadFile(config);
+  for (const QString& target : {tree, config}) {
+    messages.clear();
+    saveAnswer = target;
+    window->ToolButton10()->click();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.first().startsWith(
+        QStringLiteral("Cannot export to \"%1\": it is the ").arg(target)))
+        << messages.first().toStdString();
+  }
+  EXPECT_EQ(ReadFile(tree), treeBytes);
+  EXPECT_EQ(ReadFile(config), configBytes);
+}
+
 TEST_F(GuiExport, TheDefaultFileNameIsTheShortNameOfTheChosenObject) {
   OpenWindow(TestTreeIni());
   OnNextModal([&](QWidget*) {

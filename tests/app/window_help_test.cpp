@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QWhatsThis>
 
+#include "../help/manual_delay_clock.h"
 #include "help/form_help.h"
 #include "help/help_window.h"
 #include "help/hint_property.h"
@@ -159,19 +160,23 @@ TEST_F(WindowHelpTest, CopyPutsTheTextWithoutTagsOnTheClipboardAndThePopupStays)
 }
 
 TEST_F(WindowHelpTest, DelayIntervalClosesThePopupByItself) {
+  help::testing::ManualDelayClock clock;
+  window->FormHelp()->SetDelayClock(clock.Clock());
   window->FormHelp()->SetDelayInterval(3000);
   THelpWindow* popup = PressF1Over(window->memo1());
   ASSERT_NE(popup, nullptr);
-  EXPECT_TRUE(popup->DelayTimer().isActive());
-  EXPECT_EQ(popup->DelayTimer().interval(), 3000);
-  // A shorter clock instead of three seconds.
-  popup->DelayTimer().start(1);
-  EXPECT_TRUE(WaitUntil([] { return THelpWindow::Current() == nullptr; }, 2000));
+  EXPECT_TRUE(popup->CountingDown());
+  clock.Advance(2999);
+  EXPECT_EQ(THelpWindow::Current(), popup);
+  clock.Advance(1);
+  EXPECT_EQ(THelpWindow::Current(), nullptr);
 
   window->FormHelp()->SetDelayInterval(0);
   popup = PressF1Over(window->memo1());
   ASSERT_NE(popup, nullptr);
-  EXPECT_FALSE(popup->DelayTimer().isActive());
+  EXPECT_FALSE(popup->CountingDown());
+  clock.Advance(60000);
+  EXPECT_EQ(THelpWindow::Current(), popup);
 }
 
 TEST_F(WindowHelpTest, AKeyPressClosesThePopup) {

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionComboBox>
+#include <QTest>
 
 #include "app/core/member_columns.h"
 #include "app/core_adapters.h"
@@ -144,6 +146,37 @@ TEST(GuiWindowLayout, ShortHintsAreTooltipsOfFiveButtonsAndLongHintsStayWithEver
   EXPECT_EQ(help::ShortHint(QStringLiteral("Exit")), QStringLiteral("Exit"));
   EXPECT_EQ(help::LongHint(QStringLiteral("a|b|c")), QStringLiteral("b|c"));
   EXPECT_EQ(help::ShortHint(QStringLiteral("|long")), QString());
+}
+
+TEST(GuiWindowLayout, TypingStartsInTheNameBox) {
+  TForm1 window;
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  EXPECT_EQ(QApplication::focusWidget(), window.edit1());
+  // Keys go where the window sends them: Space as the first key types a blank.
+  QTest::keyClick(window.windowHandle(), Qt::Key_Space, Qt::NoModifier);
+  for (const char key : {'S', 'a'}) QTest::keyClick(window.windowHandle(), key);
+  EXPECT_EQ(window.edit1()->text(), QStringLiteral(" Sa"));
+  EXPECT_TRUE(window.isVisible());
+}
+
+TEST(GuiWindowLayout, EveryCommandIsReachableAtTheNarrowestWidth) {
+  TForm1 window;
+  window.show();
+  ASSERT_TRUE(testing::WaitUntil([&] { return window.isVisible(); }));
+  window.resize(1, window.height());
+  ASSERT_TRUE(testing::WaitUntil([&] { return window.width() == window.minimumWidth(); }));
+  const QRect bar = window.ToolBar1()->rect();
+  const QList<QWidget*> commands = {
+      window.exitexit(),    window.edit1(),       window.ToolButton4(),  window.cb1(),
+      window.ToolButton6(), window.ToolButton9(), window.ToolButton10(), window.ToolButton12()};
+  for (QWidget* command : commands) {
+    EXPECT_TRUE(command->isVisible()) << command->objectName().toStdString();
+    EXPECT_TRUE(
+        bar.contains(QRect(command->mapTo(window.ToolBar1(), QPoint(0, 0)), command->size())))
+        << command->objectName().toStdString();
+  }
 }
 
 }  // namespace

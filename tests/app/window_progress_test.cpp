@@ -54,7 +54,8 @@ class GuiProgress : public WindowTest {
     // Each reading of the clock takes a millisecond, as if each row took that long.
     fake.step = 1ms;
     clock = fake.Clock();
-    OpenWindow(QStringLiteral("[DIRECTORY]\nsource=%1\n").arg(tree));
+    ini_ = QStringLiteral("[DIRECTORY]\nsource=%1\n").arg(tree);
+    OpenWindow(ini_);
   }
   // Runs `action` at the first moment the running command lets the window's events in.
   void WhileItRuns(const std::function<void()>& action) {
@@ -66,6 +67,7 @@ class GuiProgress : public WindowTest {
   }
 
   vorlix::testing::FakeClock fake;
+  QString ini_;
 };
 
 TEST_F(GuiProgress, ALookupCountsInTheStatusBarAndEscKeepsTheRowsReadSoFar) {
@@ -107,10 +109,21 @@ TEST_F(GuiProgress, ALookupCountsInTheStatusBarAndEscKeepsTheRowsReadSoFar) {
   EXPECT_EQ(window->PanelText(1), QStringLiteral("Generated users"));
 }
 
-TEST_F(GuiProgress, OtherCommandsWaitWhileALookupRuns) {
+TEST_F(GuiProgress, OtherCommandsAreGreyedOutAndRefusedWhileALookupRuns) {
   saveAnswer = TempPath(QStringLiteral("exports")) + QStringLiteral("/during.csv");
   QFile::remove(saveAnswer);
+  const auto commands = [this] {
+    return QList<QWidget*>{window->ToolButton4(), window->cb1(),          window->ToolButton6(),
+                           window->ToolButton9(), window->ToolButton10(), window->ToolButton12(),
+                           window->ToolButton2()};
+  };
+  QStringList enabledDuring;
+  bool readOnlyDuring = false, exitEnabledDuring = false;
   WhileItRuns([&] {
+    for (QWidget* command : commands())
+      if (command->isEnabled()) enabledDuring << command->objectName();
+    readOnlyDuring = window->edit1()->isReadOnly();
+    exitEnabledDuring = window->exitexit()->isEnabled();
     window->ToolButton4Click();  // a second Find
     window->ToolButton10()->click();
     window->ToolButton2Click();
@@ -123,6 +136,12 @@ TEST_F(GuiProgress, OtherCommandsWaitWhileALookupRuns) {
                       QPoint(header->sectionViewportPosition(1) + 10, header->height() / 2));
   });
   ListEveryone();
+  EXPECT_EQ(enabledDuring, QStringList());
+  EXPECT_TRUE(readOnlyDuring);
+  EXPECT_TRUE(exitEnabledDuring);
+  for (QWidget* command : commands())
+    EXPECT_TRUE(command->isEnabled()) << command->objectName().toStdString();
+  EXPECT_FALSE(window->edit1()->isReadOnly());
   EXPECT_TRUE(saveDialogs.isEmpty());
   EXPECT_TRUE(mailCommands.isEmpty());
   EXPECT_EQ(window->edit1()->text(), QStringLiteral("Everyone"));
@@ -140,17 +159,24 @@ TEST_F(GuiProgress, OtherCommandsWaitWhileALookupRuns) {
   EXPECT_TRUE(QFile::exists(saveAnswer));
 }
 
-TEST_F(GuiProgress, ClosingTheWindowStopsTheLookupAndClosesWhenItHasStopped) {
-  bool visibleAfterClose = false;
-  WhileItRuns([&] {
-    window->close();
-    visibleAfterClose = window->isVisible();
-  });
-  TypeAndEnter(QStringLiteral("Everyone"));
-  EXPECT_TRUE(visibleAfterClose);
-  EXPECT_LT(window->memo1()->ShownRowCount(), kMembers);
-  EXPECT_TRUE(window->PanelText(1).startsWith(QStringLiteral("Cancelled: ")));
-  EXPECT_TRUE(WaitUntil([&] { return !window->isVisible(); }));
+TEST_F(GuiProgress, ClosingTheWindowOrExitStopsTheLookupAndClosesWhenItHasStopped) {
+  for (const bool exitButton : {false, true}) {
+    SCOPED_TRACE(exitButton ? "Exit" : "the window's close");
+    if (exitButton) OpenWindow(ini_);
+    bool visibleAfterClose = false;
+    WhileItRuns([&] {
+      if (exitButton)
+        QTest::mouseClick(window->exitexit(), Qt::LeftButton);
+      else
+        window->close();
+      visibleAfterClose = window->isVisible();
+    });
+    TypeAndEnter(QStringLiteral("Everyone"));
+    EXPECT_TRUE(visibleAfterClose);
+    EXPECT_LT(window->memo1()->ShownRowCount(), kMembers);
+    EXPECT_TRUE(window->PanelText(1).startsWith(QStringLiteral("Cancelled: ")));
+    EXPECT_TRUE(WaitUntil([&] { return !window->isVisible(); }));
+  }
 }
 
 TEST_F(GuiProgress, CancelInTheExportDialogLeavesNoFileAndKeepsTheOldOne) {
@@ -243,6 +269,54 @@ TEST_F(GuiProgress, AQuickExportShowsNoDialogAndARunToTheEndWritesEverything) {
   EXPECT_EQ(dialogs.count, 1);
   EXPECT_EQ(ReadBytes(saveAnswer).count("\r\n"), kMembers + 1);
   EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+}
+
+TEST_F(GuiProgress, TheDialogFollowsTheFinishingOfTheFileAndCancelThereKeepsTheOldFile) {
+  ListEveryone();
+  struct Case {
+    QString suffix;
+    void (TForm1::*command)();
+  };
+  const Case cases[] = {
+      {QStringLiteral("xlsx"), &TForm1::ToolButton9Click},
+      {QStringLiteral("xls"), &TForm1::ToolButton9Click},
+      {QStringLiteral("pdf"), &TForm1::ToolButton2Click},
+      {QStringLiteral("csv"), &TForm1::ToolButton10Click},
+  };
+  const QString folder = TempPath(QStringLiteral("finishing"));
+  const QByteArray earlier("earlier contents\n");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.suffix.toStdString());
+    saveAnswer = folder + QStringLiteral("/members.") + c.suffix;
+    QFile file(saveAnswer);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(earlier);
+    file.close();
+    // Looks at every moment the export lets the window's events in; cancels once the dialog
+    // shows the finishing.
+    QString label;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      auto* dialog = window->findChild<QProgressDialog*>(QStringLiteral("exportProgress"));
+      if (dialog == nullptr || !dialog->labelText().startsWith(QStringLiteral("Finishing ")))
+        return;
+      label = dialog->labelText();
+      watch.stop();
+      dialog->findChild<QPushButton*>()->click();
+    });
+    watch.start(0);
+    (window.get()->*c.command)();
+    watch.stop();
+
+    EXPECT_TRUE(label.startsWith(QStringLiteral("Finishing members.") + c.suffix))
+        << label.toStdString();
+    EXPECT_EQ(ReadBytes(saveAnswer), earlier);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("members.") + c.suffix});
+    QFile::remove(saveAnswer);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_FALSE(window->Busy());
+  }
 }
 
 }  // namespace

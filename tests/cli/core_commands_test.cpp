@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "cli_runner.h"
+#include "platform/text_encoding.h"
 
 namespace vorlix::cli::testing {
 namespace {
@@ -69,6 +70,34 @@ TEST(CliCoreCommands, WorkstationGroupAndEmptyGroup) {
   EXPECT_EQ(empty.err, "0\tPlaceholder group without members\tEmpty Projects.groups.harbourline\n");
 }
 
+TEST(CliCoreCommands, TimesShowTheDateAndTheTimeInUtf8WhateverTheLocale) {
+  const auto utf8 = [](const std::string& text) {
+    char32_t c;
+    for (size_t at = 0; at < text.size();) {
+      const int length = platform::DecodeUtf8(text, at, c);
+      if (length == 0) return false;
+      at += static_cast<size_t>(length);
+    }
+    return true;
+  };
+  const std::vector<std::string> depot = {"members", "--kind", "workstation", "Depot"};
+  const CliRun us = RunCli(depot, "LC_ALL=en_US.UTF-8 TZ=UTC");
+  EXPECT_EQ(us.exitCode, 0) << us.err;
+  EXPECT_NE(us.out.find("\tsem.depot.harbourline\t01-10-2024 06:00:00 AM\t"), std::string::npos)
+      << us.out;
+  const CliRun japan = RunCli(depot, "LC_ALL=ja_JP.EUC-JP TZ=UTC");
+  EXPECT_EQ(japan.exitCode, 0) << japan.err;
+  EXPECT_TRUE(utf8(japan.out) && utf8(japan.err)) << japan.out;
+  EXPECT_EQ(japan.out.rfind("Workstation\tUser\tLast login\tIP-address\tPhone\n", 0), 0u);
+  EXPECT_NE(japan.out.find("\t2024\xE5\xB9\xB4"
+                           "01\xE6\x9C\x88"
+                           "10\xE6\x97\xA5 06\xE6\x99\x82"
+                           "00\xE5\x88\x86"
+                           "00\xE7\xA7\x92\t"),
+            std::string::npos)
+      << japan.out;
+}
+
 TEST(CliCoreCommands, MailtoListsEachShortNameOnce) {
   const CliRun group = RunCli({"mailto", "--kind", "group", "Sales", "--pick", kSales}, kPinned);
   EXPECT_EQ(group.exitCode, 0) << group.err;
@@ -98,6 +127,36 @@ TEST(CliCoreCommands, PhoneChainFromTheConfiguration) {
             "mira\\.olsen.office.harbourline\t+31 20 555 0100\t\t\t\n"
             "nina\\.wouters.office.harbourline\t+31 10 555 0200\t\t\t\n");
   std::remove(config.c_str());
+}
+
+TEST(CliCoreCommands, MembersThatCannotBeReadAreListedMarkedAndExitFive) {
+  const std::string tree = VORLIX_TEST_DATA_DIR "/core/lookup-tree.ldif";
+  const CliRun group = RunCli({"--source", tree, "members", "--kind", "group", "Mixed"}, kPinned);
+  EXPECT_EQ(group.exitCode, 5);
+  EXPECT_EQ(group.out,
+            "User\tPhone\t\t\t\n"
+            "an.sales.acme\t555-0102\t\t\t\n"
+            "big.sales.acme\t(unreadable)\t\t\t\n"
+            "gone.acme\t(unreadable)\t\t\t\n");
+  EXPECT_EQ(group.err.rfind("2 members or values could not be read; their cells show "
+                            "\"(unreadable)\". The first: Netware error -649",
+                            0),
+            0u)
+      << group.err;
+  EXPECT_TRUE(group.err.ends_with("\n3\t\tMixed Bag.acme\n")) << group.err;
+
+  // The marker of a registered user that could not be read is no recipient.
+  const CliRun mail = RunCli({"--source", tree, "mailto", "--kind", "workstation", "Far"}, kPinned);
+  EXPECT_EQ(mail.exitCode, 5);
+  EXPECT_EQ(mail.out, "MAILTO:gone;\n");
+
+  const std::string file = ::testing::TempDir() + "/unreadable-" + std::to_string(getpid());
+  const CliRun exported = RunCli(
+      {"--source", tree, "export", "--kind", "group", "Mixed", "--format", "csv", "--output", file},
+      kPinned);
+  EXPECT_EQ(exported.exitCode, 5);
+  EXPECT_NE(ReadFile(file).find("\"gone.acme\";\"(unreadable)\""), std::string::npos);
+  std::remove(file.c_str());
 }
 
 TEST(CliCoreCommands, BadInputGivesItsExitCode) {

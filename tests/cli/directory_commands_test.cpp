@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 
 #include "cli_runner.h"
@@ -45,6 +47,29 @@ TEST(CliDirectoryCommandsTest, TreeFindAndReadOnTheSampleTree) {
   EXPECT_EQ(integer.out, "0\n");
   CliRun description = RunCli({"read", "Empty Projects.groups.harbourline", "Description"});
   EXPECT_EQ(description.out, "Placeholder group without members\n");
+}
+
+TEST(CliDirectoryCommandsTest, NamesMatchWithoutRegardToCaseInEveryScript) {
+  const std::string tree = ::testing::TempDir() + "/cases-" + std::to_string(::getpid()) + ".ldif";
+  std::ofstream(tree) << "dn:\ndirectoryTreeName: CASES\n\ndn: o=x\no: x\n\n"
+                         "dn: cn=\xC3\x84rzte,o=x\nobjectClass: groupOfNames\ncn: \xC3\x84rzte\n"
+                         "member: cn=Ute,o=x\n\n"
+                         "dn: cn=\xC3\xA9quipe,o=x\nobjectClass: groupOfNames\ncn: \xC3\xA9quipe\n"
+                         "member: cn=Ute,o=x\n\n"
+                         "dn: cn=\xC3\x89quipe Nord,o=x\nobjectClass: groupOfNames\n"
+                         "cn: \xC3\x89quipe Nord\nmember: cn=Ute,o=x\n\n"
+                         "dn: cn=Ute,o=x\nobjectClass: person\ncn: Ute\nsn: U\n";
+  const CliRun doctors = RunCli({"--source", tree, "find", "--kind", "group", "\xC3\xA4r"});
+  EXPECT_EQ(doctors.exitCode, 0) << doctors.err;
+  EXPECT_EQ(doctors.out, "\xC3\x84rzte.x\n");
+  const CliRun teams =
+      RunCli({"--source", tree, "find", "--kind", "group", "\xC3\x89q"}, "LC_ALL=C.UTF-8");
+  EXPECT_EQ(teams.out, "\xC3\x89quipe Nord.x\n\xC3\xA9quipe.x\n");
+  const CliRun picked = RunCli(
+      {"--source", tree, "members", "--kind", "group", "\xC3\xA9q", "--pick", "\xC3\x89QUIPE.X"});
+  EXPECT_EQ(picked.exitCode, 0) << picked.err;
+  EXPECT_EQ(picked.err, "1\t\t\xC3\xA9quipe.x\n");
+  std::remove(tree.c_str());
 }
 
 // `count` accented letters, two UTF-8 bytes each.
@@ -145,24 +170,48 @@ TEST(CliDirectoryCommandsTest, ConfigurationAndSourceChooseTheTree) {
             0u)
       << folder.err;
 
-  // A line that cannot be read is named on stderr and skipped; the rest of the file applies.
-  std::ofstream(dir + "/vorlix-broken.ini")
-      << "[DIRECTORY]\nsource=" << dir << "/other.ldif\nnot an entry\n";
-  CliRun skipped = RunCli({"--config", dir + "/vorlix-broken.ini", "tree"});
-  EXPECT_EQ(skipped.exitCode, 0);
-  EXPECT_EQ(skipped.out, "OTHER\n");
-  EXPECT_EQ(skipped.err, "vorlix-cli: " + dir +
-                             "/vorlix-broken.ini:3: \"not an entry\" is neither a [section] "
-                             "header nor a key=value entry; the line is skipped\n");
-  // Text that cannot be read at all leaves the sample tree, and the user is told so.
-  std::ofstream(dir + "/vorlix-utf16.ini", std::ios::binary)
-      << std::string("\xFF\xFE[\0D\0I\0R\0", 10);
-  CliRun utf16 = RunCli({"--config", dir + "/vorlix-utf16.ini", "tree"});
-  EXPECT_EQ(utf16.out, "HARBOURLINE_TREE\n");
-  EXPECT_EQ(utf16.err, "vorlix-cli: " + dir +
-                           "/vorlix-utf16.ini:1: the file is UTF-16 text, which is not read; save "
-                           "it as UTF-8\nNo directory is configured, so the bundled sample tree "
-                           "is opened.\n");
+  // Each configuration's tree run: a line that cannot be used is named on stderr and skipped,
+  // and the rest of its section applies; a configuration that names a directory never opens the
+  // sample tree in its place.
+  struct Case {
+    std::string name, content;
+    int exitCode;
+    std::string out, err;  // err: the end of stderr after the file's path
+  };
+  const std::string other = "[DIRECTORY]\nsource=" + dir + "/other.ldif\n";
+  const std::vector<Case> cases = {
+      {"broken", other + "not an entry\n", 0, "OTHER\n",
+       ":3: \"not an entry\" is neither a [section] header nor a key=value entry; the line is "
+       "skipped\n"},
+      {"typo", other + "timeot=5\n", 0, "OTHER\n",
+       ":3: [DIRECTORY] unknown key \"timeot\" (known: source, base, binddn, starttls, timeout, "
+       "bind, tls_verify); the line is skipped\n"},
+      {"missing", "[DIRECTORY]\nsource=TREE\ntimeot=5\n", 3, "",
+       "/TREE: cannot open the file: No such file or directory\n"},
+      {"utf16", std::string("\xFF\xFE[\0D\0I\0R\0", 10), 3, "",
+       ": the configuration cannot be read, so the directory it names is not known\n"},
+      {"nosource", "[DIRECTORY]\nbase=o=x\n", 3, "",
+       ":1: the [DIRECTORY] section names no usable \"source\", so no directory is opened\n"},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir + "/vorlix-" + c.name + ".ini";
+    std::ofstream(path, std::ios::binary) << c.content;
+    const CliRun run = RunCli({"--config", path, "tree"});
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.name << "\n" << run.err;
+    EXPECT_EQ(run.out, c.out) << c.name;
+    EXPECT_TRUE(run.err.ends_with(c.err)) << c.name << "\n" << run.err;
+    EXPECT_EQ(c.exitCode == 3, run.err.find("Novell Client not installed?\n") != std::string::npos)
+        << c.name;
+  }
+  EXPECT_EQ(
+      RunCli({"--config", dir + "/vorlix-utf16.ini", "tree"})
+          .err.rfind("vorlix-cli: " + dir + "/vorlix-utf16.ini:1: the file is UTF-16 text", 0),
+      0u);
+  // --source names the directory itself.
+  EXPECT_EQ(
+      RunCli({"--config", dir + "/vorlix-nosource.ini", "--source", dir + "/other.ldif", "tree"})
+          .out,
+      "OTHER\n");
 
   std::ofstream(dir + "/malformed.ldif") << "dn: o=x\nchangetype: add\n";
   CliRun malformed = RunCli({"--source", dir + "/malformed.ldif", "tree"});

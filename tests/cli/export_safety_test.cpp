@@ -11,6 +11,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -185,6 +187,104 @@ TEST_F(CliExportSafety, AStreamTargetGetsTheBytesOfAFile) {
                   piped + "'"),
             0);
   EXPECT_EQ(ReadFile(piped), ReadFile((dir_ / "members.csv").string()));
+}
+
+TEST_F(CliExportSafety, AWritePastTheFileSizeLimitIsAWriteErrorThatKeepsTheOldFile) {
+  const std::string tree = BigTree(2000);
+  for (const std::string format : {"csv", "xls", "xlsx", "pdf"}) {
+    SCOPED_TRACE(format);
+    const fs::path target = dir_ / ("members." + format);
+    std::ofstream(target, std::ios::binary) << "old";
+    const std::string err = (dir_ / "err").string();
+    // Every export is larger than 2 KB; the old file is not.
+    const std::string command =
+        "ulimit -f 2; " +
+        CliCommandLine({"--source", tree, "export", "--kind", "group", "Big", "--format", format,
+                        "--output", target.string()}) +
+        " 2>" + ShellQuoted(err);
+    // An output error, not the end by SIGXFSZ (exit status 153).
+    EXPECT_EQ(Shell("bash -c " + ShellQuoted(command)), 4);
+    EXPECT_NE(ReadFile(err).find("Error writing"), std::string::npos) << ReadFile(err);
+    EXPECT_TRUE(ReadFile(target.string()) == "old");
+    fs::remove(err);
+    EXPECT_EQ(Files(), std::vector<std::string>{target.filename().string()});
+    fs::remove(target);
+  }
+}
+
+TEST_F(CliExportSafety, TheFileReachesTheDiskBeforeItsRenameAndTheFolderAfter) {
+  const fs::path folder = fs::canonical(dir_);
+  const std::string log = ::testing::TempDir() + "/sync-order-" + std::to_string(getpid());
+  const char* sanitizer = std::getenv("ASAN_OPTIONS");
+  // The recorder is loaded ahead of the sanitizer's runtime, which must allow it.
+  const std::string environment =
+      "LD_PRELOAD=" + ShellQuoted(VORLIX_SYNC_SHIM) + " VORLIX_SYNC_LOG=" + ShellQuoted(log) +
+      " ASAN_OPTIONS=" +
+      ShellQuoted(std::string(sanitizer != nullptr ? sanitizer : "") + ":verify_asan_link_order=0");
+  for (const std::string format : {"csv", "xls", "xlsx", "pdf"}) {
+    SCOPED_TRACE(format);
+    const fs::path target = folder / ("members." + format);
+    std::ofstream(target, std::ios::binary) << "old";
+    std::remove(log.c_str());
+    const CliRun run = RunCli({"export", "--kind", "workstation", "Depot", "--format", format,
+                               "--output", target.string()},
+                              environment);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::vector<std::string> calls;
+    std::istringstream lines(ReadFile(log));
+    for (std::string line; std::getline(lines, line);) calls.push_back(line);
+    const std::string temporary = (folder / ".members.").string() + format + ".";
+    const auto rename = std::find_if(calls.begin(), calls.end(), [&](const std::string& call) {
+      return call.starts_with("rename " + temporary) && call.ends_with(" " + target.string());
+    });
+    ASSERT_NE(rename, calls.end()) << ReadFile(log);
+    const std::string from = rename->substr(7, rename->find(' ', 7) - 7);
+    EXPECT_NE(std::find(calls.begin(), rename, "sync " + from), rename) << ReadFile(log);
+    EXPECT_NE(std::find(rename, calls.end(), "sync " + folder.string()), calls.end())
+        << ReadFile(log);
+    fs::remove(target);
+  }
+  std::remove(log.c_str());
+}
+
+TEST_F(CliExportSafety, AnExportOverTheTreeOrTheConfigurationInUseIsRefused) {
+  const std::string tree = BigTree(2);
+  const std::string config = (dir_ / "vorlix.ini").string();
+  std::ofstream(config) << "[DIRECTORY]\nsource=" << tree << "\n";
+  fs::create_symlink(tree, dir_ / "tree-link.csv");
+  fs::create_hard_link(config, dir_ / "config-copy.csv");
+  const std::string treeBytes = ReadFile(tree), configBytes = ReadFile(config);
+  struct Case {
+    std::string output;
+    std::string told;  // the input named in the refusal
+  };
+  const std::vector<Case> cases = {
+      {tree, "it is the tree file in use (" + tree + ")"},
+      {(dir_ / "." / "big.ldif").string(), "it is the tree file in use"},
+      {(dir_ / "tree-link.csv").string(), "it is the tree file in use"},
+      {config, "it is the configuration file in use (" + config + ")"},
+      {(dir_ / "config-copy.csv").string(), "it is the configuration file in use"},
+  };
+  for (const Case& c : cases) {
+    const CliRun run = RunCli({"--config", config, "export", "--kind", "group", "Big", "--format",
+                               "csv", "--output", c.output});
+    EXPECT_EQ(run.exitCode, 4) << c.output;
+    EXPECT_NE(run.err.find("Cannot export to \"" + c.output + "\": " + c.told), std::string::npos)
+        << run.err;
+  }
+  // Standard output appending to the tree is the tree too.
+  EXPECT_EQ(Shell(CliCommandLine({"--config", config, "export", "--kind", "group", "Big",
+                                  "--format", "csv", "--output", "-"}) +
+                  " >>" + ShellQuoted(tree) + " 2>/dev/null"),
+            4);
+  EXPECT_EQ(ReadFile(tree), treeBytes);
+  EXPECT_EQ(ReadFile(config), configBytes);
+  EXPECT_EQ(Files(), (std::vector<std::string>{"config-copy.csv", "tree-link.csv", "vorlix.ini"}));
+  // Any other file is written.
+  EXPECT_EQ(RunCli({"--config", config, "export", "--kind", "group", "Big", "--format", "csv",
+                    "--output", (dir_ / "big.csv").string()})
+                .exitCode,
+            0);
 }
 
 }  // namespace

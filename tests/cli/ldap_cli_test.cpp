@@ -10,6 +10,7 @@
 #include "../directory/ldap_test_servers.h"
 #include "cli_runner.h"
 #include "directory/dotted_name.h"
+#include "scratch_tree.h"
 
 namespace vorlix::cli::testing {
 namespace {
@@ -29,10 +30,12 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 // Runs the same command on two sources; both must end with the same exit code (exitCode when
-// given) and the same bytes on stdout and stderr. Returns the output.
+// given) and the same bytes on stdout and stderr. Returns the output. The LDAP side is a source,
+// or with ldapOption "--config" a configuration file.
 std::string ExpectSame(const std::string& embedded, const std::string& ldap,
-                       const std::vector<std::string>& command, std::optional<int> exitCode = 0) {
-  std::vector<std::string> a = {"--source", embedded}, b = {"--source", ldap};
+                       const std::vector<std::string>& command, std::optional<int> exitCode = 0,
+                       const std::string& ldapOption = "--source") {
+  std::vector<std::string> a = {"--source", embedded}, b = {ldapOption, ldap};
   a.insert(a.end(), command.begin(), command.end());
   b.insert(b.end(), command.begin(), command.end());
   const CliRun local = RunCli(a, "LC_ALL=C.UTF-8");
@@ -108,11 +111,14 @@ TEST(CliLdapTest, ASchemaWithoutProgramNamesFallsBackOnTheNamingRule) {
 TEST(CliLdapTest, AwkwardNamesAndLargeGroupsGiveWhatTheEmbeddedClientGives) {
   const LdapTestServers servers = TestServers();
   ExpectSameLookups(servers.namesLdif, servers.ldapUrl + "/o=names");
-  // 5,000 members each: reads kept in flight give the rows in the same order.
-  ExpectSame(servers.fleetLdif, servers.ldapUrl + "/o=fleet",
-             {"members", "--kind", "workstation", "Fleet Terminals"});
-  ExpectSame(servers.fleetLdif, servers.ldapUrl + "/o=fleet",
-             {"members", "--kind", "group", "Fleet Crew"});
+  // 5,000 members each: reads kept in flight give the rows in the same order. A generous
+  // timeout: reading the members of a group is one operation, slow on a busy machine.
+  const std::string config = ::testing::TempDir() + "/ldap-fleet-" + std::to_string(getpid());
+  std::ofstream(config) << "[DIRECTORY]\nsource=" << servers.ldapUrl << "/o=fleet\ntimeout=300\n";
+  ExpectSame(servers.fleetLdif, config, {"members", "--kind", "workstation", "Fleet Terminals"}, 0,
+             "--config");
+  ExpectSame(servers.fleetLdif, config, {"members", "--kind", "group", "Fleet Crew"}, 0,
+             "--config");
 }
 
 TEST(CliLdapTest, TlsChecksTheServersCertificate) {
@@ -193,6 +199,76 @@ TEST(CliLdapTest, PasswordsComeFromTheEnvironmentAndAreChecked) {
       << none.err;
 }
 
+TEST(CliLdapTest, AServerThatRefusesAnonymousSearchesGetsAnErrorNotNoMatch) {
+  const LdapTestServers servers = TestServers();
+  const std::string dir = ::testing::TempDir();
+  std::ofstream(dir + "/ldap-locked.ini")
+      << "[DIRECTORY]\nsource=" << servers.ldapUrl << "/o=locked\nbinddn=cn=admin,o=locked\n";
+  for (const std::vector<std::string>& command :
+       {std::vector<std::string>{"find", "--kind", "group", "Va"},
+        std::vector<std::string>{"members", "--kind", "group", "Vault"}}) {
+    std::vector<std::string> anonymous = {"--source", servers.ldapUrl + "/o=locked"};
+    anonymous.insert(anonymous.end(), command.begin(), command.end());
+    const CliRun refused = RunCli(anonymous);
+    EXPECT_EQ(refused.exitCode, 3) << command[0] << ": " << refused.err;
+    EXPECT_EQ(refused.out, "") << command[0];
+    EXPECT_NE(refused.err.find("Netware error -672"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("Searching o=locked: Server is unwilling to perform (53): "
+                               "authentication required"),
+              std::string::npos)
+        << refused.err;
+    // Bound, the same command finds the group.
+    std::vector<std::string> bound = {"--config", dir + "/ldap-locked.ini"};
+    bound.insert(bound.end(), command.begin(), command.end());
+    const CliRun listed = RunCli(bound, "VORLIX_LDAP_PASSWORD=" + servers.adminPassword);
+    EXPECT_EQ(listed.exitCode, 0) << command[0] << ": " << listed.err;
+  }
+}
+
+TEST(CliLdapTest, NameMappingsSurnamesAndMalformedNamesReadAlikeFromBothClients) {
+  ScratchTree tree("parity");
+  const std::string& branch = tree.Branch();
+  const auto entry = [&branch](const std::string& rdn, const std::string& body) {
+    return "dn: " + rdn + "," + branch + "\n" + body + "\n";
+  };
+  tree.Write(entry("cn=ann",
+                   "objectClass: inetOrgPerson\ncn: ann\nsn: Smith\ntelephoneNumber: 555-0100\n") +
+             entry("cn=desk1", "objectClass: device\ncn: desk1\nowner: cn=ann," + branch + "\n") +
+             entry("cn=Desks", "objectClass: zenWorkstationGroup\ncn: Desks\nmember: cn=desk1," +
+                                   branch + "\n") +
+             entry("cn=x\\5C.y", "objectClass: person\ncn: x\\.y\nsn: Dot\n"));
+  const std::string embedded = tree.File(), ldap = tree.ServerSource();
+  const std::string config = tree.TempPath("names.ini");
+  std::ofstream(config) << "[NAMES]\nWM:NAME User=owner\n";
+  // The mapped attribute holds names, as the server's schema says: the owner's phone is found.
+  const std::vector<std::string> mapped = {"--config", config,        "members",
+                                           "--kind",   "workstation", "Desks"};
+  std::vector<std::string> a = {"--source", embedded}, b = {"--source", ldap};
+  a.insert(a.end(), mapped.begin(), mapped.end());
+  b.insert(b.end(), mapped.begin(), mapped.end());
+  const CliRun local = RunCli(a, "LC_ALL=C.UTF-8 TZ=UTC"),
+               remote = RunCli(b, "LC_ALL=C.UTF-8 TZ=UTC");
+  EXPECT_EQ(local.exitCode, 0) << local.err;
+  EXPECT_EQ(remote.out, local.out);
+  EXPECT_NE(local.out.find("desk1.parity-"), std::string::npos) << local.out;
+  EXPECT_NE(local.out.find("\tann.parity-"), std::string::npos) << local.out;
+  EXPECT_NE(local.out.find("\t555-0100\n"), std::string::npos) << local.out;
+  std::remove(config.c_str());
+
+  const std::string ann = "ann." + branch.substr(3, branch.find(',') - 3) + ".scratch";
+  EXPECT_EQ(ExpectSame(embedded, ldap, {"read", ann, "Surname"}), "Smith\n");
+  EXPECT_EQ(ExpectSame(embedded, ldap, {"read", ann, "sn"}), "Smith\n");
+  for (const std::string& malformed :
+       std::vector<std::string>{"." + ann, ann + ".", "ann.." + ann.substr(4), "."}) {
+    ExpectSame(embedded, ldap, {"read", malformed, "CN"}, 64);
+  }
+  ExpectSame(embedded, ldap, {"read", "nobody." + ann.substr(4), "CN"}, 3);
+  // A common name with a backslash before a dot, as this version spells it and as earlier
+  // versions did, which escaped dots only.
+  EXPECT_EQ(ExpectSame(embedded, ldap, {"read", "x\\\\\\.y." + ann.substr(4), "CN"}), "x\\.y\n");
+  EXPECT_EQ(ExpectSame(embedded, ldap, {"read", "x\\\\.y." + ann.substr(4), "CN"}), "x\\.y\n");
+}
+
 TEST(CliLdapTest, FindTextIsNoFilter) {
   const std::string ldap = TestServers().ldapUrl + "/o=harbourline";
   for (const char* attempt : {"*)(cn=*", ")(|(cn=*", "\\", "Sales)(cn=Fin", "*"}) {
@@ -201,6 +277,68 @@ TEST(CliLdapTest, FindTextIsNoFilter) {
         << attempt;
   }
   EXPECT_EQ(RunCli({"--source", ldap, "find", "--kind", "group", "*)(cn=*"}).exitCode, 1);
+}
+
+TEST(CliLdapTest, AClosedStandardOutputIsAWriteErrorAndNothingGoesIntoTheConnection) {
+  // With a standard stream closed, the connection to the server would take its number, and the
+  // output would go to the server.
+  const std::string ldap = TestServers().ldapUrl + "/o=harbourline";
+  const std::string err = ::testing::TempDir() + "/closed-stdout-" + std::to_string(getpid());
+  const std::vector<std::string> csv = {"--format", "csv", "--output"};
+  struct Case {
+    std::vector<std::string> command;
+    std::string redirection;
+    std::string message;
+  };
+  const std::string notOpen = "\". It was not open when the program started\n";
+  const Case cases[] = {
+      {{"export", "--kind", "group", "Sales East", "--format", "csv", "--output", "-"},
+       ">&-",
+       "--output - (standard output): Cannot create file \"/dev/stdout" + notOpen},
+      {{"export", "--kind", "group", "Sales East", "--format", "csv", "--output", "/dev/fd/3"},
+       "3>&-",
+       "Cannot create file \"/dev/fd/3" + notOpen},
+      {{"members", "--kind", "group", "Sales East"},
+       ">&-",
+       "vorlix-cli: cannot write to standard output: Bad file descriptor\n"},
+      {{"tree"}, ">&-", "vorlix-cli: cannot write to standard output: Bad file descriptor\n"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"--source", ldap};
+    args.insert(args.end(), c.command.begin(), c.command.end());
+    SCOPED_TRACE(CliCommandLine(args) + " " + c.redirection);
+    EXPECT_EQ(Shell(CliCommandLine(args) + " " + c.redirection + " 2>" + ShellQuoted(err) +
+                    " </dev/null"),
+              4);
+    const std::string written = ReadFile(err);
+    EXPECT_TRUE(written.ends_with(c.message)) << written;
+  }
+  std::remove(err.c_str());
+}
+
+TEST(CliLdapTest, AReaderThatClosesThePipeEndsEveryCommandQuietlyWithEitherSource) {
+  const LdapTestServers servers = TestServers();
+  const std::string err = ::testing::TempDir() + "/closed-pipe-" + std::to_string(getpid());
+  // Each command writes far more than a pipe holds, so it meets the closed pipe.
+  const std::vector<std::vector<std::string>> commands = {
+      {"members", "--kind", "group", "Fleet Crew"},
+      {"members", "--kind", "group", "Fleet Crew", "--format", "json"},
+      {"export", "--kind", "group", "Fleet Crew", "--format", "csv", "--output", "-"},
+      {"read", "--list", "Fleet Crew.groups.fleet", "Member"},
+  };
+  for (const std::string& source : {servers.fleetLdif, servers.ldapUrl + "/o=fleet"}) {
+    for (const std::vector<std::string>& command : commands) {
+      std::vector<std::string> args = {"--source", source};
+      args.insert(args.end(), command.begin(), command.end());
+      SCOPED_TRACE(CliCommandLine(args));
+      const std::string pipeline = CliCommandLine(args) + " 2>" + ShellQuoted(err) +
+                                   " </dev/null | head -c 10 >/dev/null; exit ${PIPESTATUS[0]}";
+      // Ended as SIGPIPE ends a program: 128 + 13 in the shell.
+      EXPECT_EQ(Shell("bash -c " + ShellQuoted(pipeline)), 141);
+      EXPECT_EQ(ReadFile(err), "");
+    }
+  }
+  std::remove(err.c_str());
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 #include "cli/password_source.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 namespace vorlix::cli {
@@ -77,6 +80,45 @@ TEST(CliPasswordTest, OnlyABoundServerAsks) {
   EXPECT_FALSE(SupplyPassword(unanswered, fake.Sources(), err));
   EXPECT_NE(err.str().find("vorlix-cli: binding as cn=admin,o=acme needs a password"),
             std::string::npos);
+}
+
+TEST(CliPasswordTest, APasswordFileIsReadWithinItsLimitAndOnlyFromAFileOrAPipe) {
+  const std::string dir = ::testing::TempDir();
+  const std::string full = dir + "/cli-password-test-full-" + std::to_string(getpid());
+  const std::string over = dir + "/cli-password-test-over-" + std::to_string(getpid());
+  const std::string line = "secret\n";
+  std::ofstream(full) << line << std::string(kMaxPasswordFileBytes - line.size(), 'x');
+  std::ofstream(over) << line << std::string(kMaxPasswordFileBytes - line.size() + 1, 'x');
+  // A pipe, as the shell's <(...) hands one over.
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  ASSERT_EQ(write(ends[1], "piped\r\nrest", 11), 11);
+  close(ends[1]);
+  const std::string piped = "/dev/fd/" + std::to_string(ends[0]);
+  struct Case {
+    std::string file;
+    std::optional<std::string> password;
+    std::string problem;
+  };
+  const Case cases[] = {
+      {full, "secret", ""},
+      {piped, "piped", ""},
+      {over, std::nullopt, "cannot read the file: it is larger than 64 KB"},
+      {dir, std::nullopt, "cannot open the file: it is a folder"},
+      {"/dev/zero", std::nullopt, "cannot open the file: it is a character device, not a file"},
+  };
+  Fake fake;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    std::string problem;
+    EXPECT_EQ(ReadPassword(fake.Sources(c.file), Bound(), problem), c.password);
+    if (!c.problem.empty()) {
+      EXPECT_EQ(problem, "cannot read the password file \"" + c.file + "\": " + c.problem);
+    }
+  }
+  close(ends[0]);
+  std::remove(full.c_str());
+  std::remove(over.c_str());
 }
 
 }  // namespace

@@ -4,9 +4,14 @@
 #include "cli/progress_line.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstring>
 #include <string>
+
+#include "platform/signal_cleanup.h"
 
 namespace vorlix::cli {
 namespace {
@@ -52,6 +57,32 @@ TEST(CliProgressLine, RewritesItselfInPlaceAndBlanksItselfOut) {
   // Nothing to blank out when nothing was shown, and nothing at all when not shown.
   EXPECT_EQ(Written(true, [](ProgressLine& line) { line.Clear(); }), "");
   EXPECT_EQ(Written(false, [](ProgressLine& line) { line.Show("x"); }), "");
+}
+
+TEST(CliProgressLine, ASignalThatEndsTheProgramBlanksTheLineOut) {
+  for (int signal : {SIGINT, SIGTERM, SIGPIPE}) {
+    SCOPED_TRACE(strsignal(signal));
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+      close(ends[0]);
+      platform::InstallSignalCleanup(platform::BrokenPipe::kEndsTheProgram);
+      ProgressLine line(ends[1], true);
+      line.Show("abc");
+      raise(signal);
+      _exit(0);
+    }
+    close(ends[1]);
+    std::string bytes;
+    char chunk[256];
+    for (ssize_t n; (n = read(ends[0], chunk, sizeof chunk)) > 0;) bytes.append(chunk, size_t(n));
+    close(ends[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal);
+    EXPECT_EQ(bytes, "\rvorlix-cli: abc\r" + std::string(15, ' ') + "\r");
+  }
 }
 
 }  // namespace

@@ -128,7 +128,7 @@ TEST(DirectoryEmbeddedClientTest, ValuesThatCannotBeDeliveredAreErrorsNamingThei
   Context context = OpenDirectoryContext(client, kPlainContext).context;
   EXPECT_EQ(ReadError([&] { ReadAttributeText(client, context, "x", "Description"); }),
             "Netware error -649 (0xFFFFFD77) reading \"Description\" of \"x\": " + path +
-                ":6: the value is 5000 bytes long, more than one 4096-byte reply holds");
+                ":6: the value is 5000 bytes long, too long for one 4096-byte reply");
   EXPECT_EQ(ReadAttributeText(client, context, "x", "Telephone Number"), "1");
   EXPECT_EQ(client.LastFailureDetail(), "");  // a read that works clears it
   // The second time is the one beyond 32 bits; the first is not taken instead.

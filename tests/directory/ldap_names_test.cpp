@@ -125,8 +125,9 @@ TEST(LdapNamesTest, SourceUrlsNameAServerAndABase) {
   EXPECT_TRUE(s->secure);
   EXPECT_EQ(ParseLdapAddress("ldap://h", &error)->hostPort, "h:389");
 
+  // A server that is no host name or IP address could not be connected to.
   for (const char* bad : {"ldap:///o=x", "http://h/o=x", "ldap://h/o=x?cn", "ldap://h/o=x??sub",
-                          "ldap://h:99999999/"}) {
+                          "ldap://h:99999999/", "ldap://[[h+]x/o=x", "ldap://a%20b/o=x"}) {
     error.clear();
     EXPECT_FALSE(ParseLdapAddress(bad, &error)) << bad;
     EXPECT_NE(error.find(bad), std::string::npos) << error;

@@ -1,20 +1,22 @@
 #pragma once
-// The LDAP client as the tests start it, and the sockets of the tests' stand-in servers.
+// The LDAP client as the tests start it, what its calls raise, and the sockets of the tests'
+// stand-in servers.
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-
+#include <functional>
 #include <string>
 #include <utility>
 
+#include "../support/loopback.h"
 #include "directory/directory_layer.h"
 #include "directory/ldap_client.h"
 
 namespace vorlix::directory {
 
-inline DirectorySource Source(const std::string& url) {
+// A source for url; with timeoutSeconds, what each operation may take.
+inline DirectorySource Source(const std::string& url, int timeoutSeconds = 0) {
   DirectorySource source;
   source.source = url;
+  if (timeoutSeconds > 0) source.timeoutSeconds = timeoutSeconds;
   return source;
 }
 
@@ -34,18 +36,25 @@ struct Opened {
   Context context = kNoContext;
 };
 
-// A socket listening on 127.0.0.1 at a free port, which port tells.
-inline int ListenOnLoopback(int& port) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  listen(fd, 16);
-  socklen_t length = sizeof address;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  port = ntohs(address.sin_port);
-  return fd;
+using vorlix::testing::ListenOnLoopback;
+
+// The error a call raised (code 0: none).
+struct Outcome {
+  int32_t code = 0;
+  std::string message;
+};
+
+inline Outcome ErrorOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const DirectoryError& e) {
+    return {e.code(), e.what()};
+  }
+  return {};
+}
+
+inline bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
 }
 
 }  // namespace vorlix::directory

@@ -4,21 +4,27 @@
 #   ldap_test_server.sh start DIR   make DIR, start the servers, write DIR/servers.env
 #   ldap_test_server.sh stop DIR    stop the servers started in DIR (nothing when none runs)
 #
-# Two slapd processes listen on 127.0.0.1 on free ports:
+# Two slapd processes listen on 127.0.0.1 on free ports, with the indexes a server has out of the
+# box (objectClass only), so that nothing is faster here than on a server as users run it:
 #   main   the project's schema (with X-NDS_NAME); o=harbourline (data/sample-tree.ldif),
 #          o=fleet (5,000 workstations and crew members, a group of each size) and o=names
 #          (tests/data/directory/awkward-names.ldif), and o=faults (a few entries, and room for
 #          the referrals the fault tests add as cn=admin,o=faults with ADMIN_PASSWORD; no other
-#          test reads it). ldap:// with StartTLS and ldaps://, under a
+#          test reads it), and o=scratch (empty, for trees that a test writes under a branch of
+#          its own as cn=admin,o=scratch with ADMIN_PASSWORD and removes again). ldap:// with
+#          StartTLS and ldaps://, under a
 #          test CA made here; a size limit of 500 entries that paged searches may pass. Bound as
 #          cn=limited,o=harbourline (password LIMITED_PASSWORD) a search may return 5 entries and
-#          not page.
-#   plain  the same schema without X-NDS_NAME, o=harbourline only, ldap:// only.
+#          not page; bound as cn=pager,o=fleet (PAGER_PASSWORD) a page may hold 100 entries at
+#          most. o=locked (one group) answers only clients that have bound.
+#   plain  the same schema without X-NDS_NAME, o=harbourline only, ldap:// only, no index at all.
+# For the benchmarks: VORLIX_FLEET_SIZE sets the workstations and crew of o=fleet (default 5000),
+# VORLIX_LDAP_INDEXES the main server's indexes: "default", "none" or "names" (cn as well).
 # DIR/servers.env holds shell assignments (LDAP_URL, LDAPS_URL, PLAIN_URL, CA_FILE, OTHER_CA_FILE,
-# ADMIN_DN, ADMIN_PASSWORD, LIMITED_DN, LIMITED_PASSWORD, FLEET_LDIF, NAMES_LDIF, and from the test
-# CA a client certificate CLIENT_CERT/CLIENT_KEY, one for another host WRONG_HOST_CERT/_KEY and an
-# expired one EXPIRED_CERT/_KEY). With VORLIX_TEST_LDAP_DIR set, that folder is used instead of
-# DIR. "start" on a folder whose servers still run only checks them.
+# ADMIN_DN, ADMIN_PASSWORD, LIMITED_DN, LIMITED_PASSWORD, PAGER_DN, PAGER_PASSWORD, FLEET_LDIF,
+# NAMES_LDIF, and from the test CA a client certificate CLIENT_CERT/CLIENT_KEY, one for another
+# host WRONG_HOST_CERT/_KEY and an expired one EXPIRED_CERT/_KEY). With VORLIX_TEST_LDAP_DIR set,
+# that folder is used instead of DIR. "start" on a folder whose servers still run only checks them.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -34,7 +40,9 @@ slapd=$(command -v slapd || echo /usr/sbin/slapd)
 slapadd=$(command -v slapadd || echo /usr/sbin/slapadd)
 admin_password="vorlix-admin"
 limited_password="vorlix-limited"
-fleet_size=5000
+pager_password="vorlix-pager"
+fleet_size="${VORLIX_FLEET_SIZE:-5000}"
+indexes="${VORLIX_LDAP_INDEXES:-default}"
 
 alive() { [ -s "$1" ] && kill -0 "$(cat "$1")" 2>/dev/null; }
 
@@ -124,10 +132,11 @@ make_certificates() {
   )
 }
 
-# slapd.conf for one server: $1 folder, $2 schema file, $3 "tls" or "", then the suffixes.
+# slapd.conf for one server: $1 folder, $2 schema file, $3 "tls" or "", $4 indexes ("default",
+# "none" or "names"), then the suffixes.
 write_config() {
-  local folder="$1" schema="$2" tls="$3"
-  shift 3
+  local folder="$1" schema="$2" tls="$3" index="$4"
+  shift 4
   {
     echo "include /etc/ldap/schema/core.schema"
     echo "include /etc/ldap/schema/cosine.schema"
@@ -153,11 +162,13 @@ write_config() {
       echo "rootpw $admin_password"
       echo "directory $folder/db-$suffix"
       echo "maxsize 268435456"
-      echo "index objectClass eq"
-      echo "index cn eq,sub"
-      if [ "$suffix" = harbourline ]; then
-        echo "limits dn.exact=\"cn=limited,o=harbourline\" size.soft=5 size.hard=5 size.prtotal=disabled"
-      fi
+      [ "$index" = none ] || echo "index objectClass eq"
+      [ "$index" = names ] && echo "index cn eq,sub"
+      case "$suffix" in
+        harbourline) echo "limits dn.exact=\"cn=limited,o=harbourline\" size.soft=5 size.hard=5 size.prtotal=disabled" ;;
+        fleet) echo "limits dn.exact=\"cn=pager,o=fleet\" size.soft=500 size.hard=500 size.pr=100 size.prtotal=unlimited" ;;
+        locked) echo "require authc" ;;
+      esac
     done
   } >"$folder/slapd.conf"
   printf 'dn:\ndirectoryTreeName: HARBOURLINE_TREE\n' >"$folder/rootdse.ldif"
@@ -202,20 +213,28 @@ start() {
   # Not a group: the sample tree's lookups through either client stay the same.
   printf 'dn: cn=limited,o=harbourline\nobjectClass: person\ncn: limited\nsn: Limited\nuserPassword: %s\n\n' \
     "$limited_password" >"$dir/limited.ldif"
+  printf 'dn: cn=pager,o=fleet\nobjectClass: person\ncn: pager\nsn: Pager\nuserPassword: %s\n\n' \
+    "$pager_password" >"$dir/pager.ldif"
+  printf '%s\n' 'dn: o=locked' 'objectClass: organization' 'o: locked' '' \
+    'dn: cn=Vault,o=locked' 'objectClass: groupOfNames' 'cn: Vault' 'member: o=locked' \
+    >"$dir/locked.ldif"
   fleet_ldif >"$dir/fleet.ldif"
   server_ldif "$root/tests/data/directory/awkward-names.ldif" >"$dir/names.ldif"
   printf '%s\n' 'dn: o=faults' 'objectClass: organization' 'o: faults' '' \
     'dn: l=dock,o=faults' 'objectClass: locality' 'l: dock' '' \
     'dn: cn=crate,l=dock,o=faults' 'objectClass: device' 'cn: crate' 'description: In the dock' \
     >"$dir/faults.ldif"
+  printf '%s\n' 'dn: o=scratch' 'objectClass: organization' 'o: scratch' >"$dir/scratch.ldif"
   sed "s/X-NDS_NAME '[^']*'//" "$root/data/sample-tree.schema" >"$dir/plain/plain.schema"
 
-  write_config "$dir/main" "$root/data/sample-tree.schema" tls harbourline fleet names faults
-  write_config "$dir/plain" "$dir/plain/plain.schema" "" harbourline
-  for suffix in harbourline fleet names faults; do
+  write_config "$dir/main" "$root/data/sample-tree.schema" tls "$indexes" harbourline fleet names \
+    faults locked scratch
+  write_config "$dir/plain" "$dir/plain/plain.schema" "" none harbourline
+  for suffix in harbourline fleet names faults locked scratch; do
     "$slapadd" -q -f "$dir/main/slapd.conf" -b "o=$suffix" -l "$dir/$suffix.ldif"
   done
   "$slapadd" -q -f "$dir/main/slapd.conf" -b "o=harbourline" -l "$dir/limited.ldif"
+  "$slapadd" -q -f "$dir/main/slapd.conf" -b "o=fleet" -l "$dir/pager.ldif"
   "$slapadd" -q -f "$dir/plain/slapd.conf" -b "o=harbourline" -l "$dir/harbourline.ldif"
 
   read -r port tls_port < <(start_slapd "$dir/main" tls)
@@ -230,6 +249,8 @@ ADMIN_DN=cn=admin,o=harbourline
 ADMIN_PASSWORD=$admin_password
 LIMITED_DN=cn=limited,o=harbourline
 LIMITED_PASSWORD=$limited_password
+PAGER_DN=cn=pager,o=fleet
+PAGER_PASSWORD=$pager_password
 FLEET_LDIF=$dir/fleet.ldif
 NAMES_LDIF=$dir/names.ldif
 CLIENT_CERT=$dir/tls/client.pem

@@ -115,7 +115,7 @@ TEST_F(LdapTlsTest, LibldapsOwnSettingsCannotTurnTheCheckOff) {
 TEST_F(LdapTlsTest, TlsVerifyNoSkipsTheCheckAndSaysSoOnEveryConnection) {
   SetLibldap(LDAP_OPT_X_TLS_CACERTFILE, servers_.otherCaFile);
   DirectorySource source = Source(servers_.ldapsUrl + "/o=harbourline");
-  source.tlsVerify = CertificateCheck::kSkip;
+  source.tlsVerify = false;
   Opened d(source);
   ASSERT_TRUE(d.started) << d.client.StartupFailureReason();
   const std::string warning = "The certificate of the server at " +
@@ -161,7 +161,7 @@ TEST_F(LdapTlsTest, APasswordSentInClearIsToldOnce) {
 
 TEST_F(LdapTlsTest, AClientCertificateBindsWithSaslExternal) {
   DirectorySource external = Source(servers_.ldapsUrl + "/o=harbourline");
-  external.bind = LdapBind::kExternal;
+  external.bind = BindMethod::kExternal;
   EXPECT_TRUE(Contains(StartFailure(external),
                        "Netware error -669 (0xFFFFFD63): Binding with the client certificate "
                        "(bind=external): it needs a client certificate: name it and its key with "

@@ -52,13 +52,31 @@ TEST(DirectoryLdifTest, ReadsVersionCommentsFoldingAndBase64) {
                                {"userCertificate", std::string("\0\1", 2)}}));
   EXPECT_EQ(entries[0].lines, (std::vector<size_t>{8, 10, 11, 12}));  // where each one starts
   EXPECT_EQ(entries[1].line, 15u);
+}
 
+TEST(DirectoryLdifTest, Base64ValuesDecodeWhateverTheirLastGroupHolds) {
+  // Whole groups, and a last group with one byte over ("xx==") or two ("xxx="), each with the
+  // highest and lowest bits set; the padding may be left out.
+  const std::vector<std::pair<std::string, std::string>> values = {{"//79", "\xFF\xFE\xFD"},
+                                                                   {"YWJj", "abc"},
+                                                                   {"/w==", "\xFF"},
+                                                                   {"YQ==", "a"},
+                                                                   {"/w", "\xFF"},
+                                                                   {"+/8=", "\xFB\xFF"},
+                                                                   {"gAE=", "\x80\x01"},
+                                                                   {"YWI", "ab"},
+                                                                   {"aGVsbG8=", "hello"},
+                                                                   {"aGVs bG8", "hello"},
+                                                                   {"", ""}};
+  for (const auto& [text, bytes] : values) {
+    std::string decoded = "old";
+    EXPECT_TRUE(DecodeBase64(text, decoded)) << text;
+    EXPECT_EQ(decoded, bytes) << text;
+  }
   std::string decoded;
-  EXPECT_TRUE(DecodeBase64("aGVsbG8=", decoded));
-  EXPECT_EQ(decoded, "hello");
-  EXPECT_TRUE(DecodeBase64("aGVsbG8", decoded));
-  EXPECT_FALSE(DecodeBase64("aGV*bG8=", decoded));
-  EXPECT_FALSE(DecodeBase64("a", decoded));
+  for (const char* bad : {"aGV*bG8=", "a", "YWJjZ", "YQ==YQ=="}) {
+    EXPECT_FALSE(DecodeBase64(bad, decoded)) << bad;
+  }
 }
 
 TEST(DirectoryLdifTest, ErrorsNameTheFileTheLineAndTheFault) {
@@ -85,6 +103,14 @@ TEST(DirectoryLdifTest, ErrorsNameTheFileTheLineAndTheFault) {
             "without '='");
   EXPECT_EQ(ErrorOf("dn: cn=\"open,o=a\n"),
             "t.ldif:1: malformed name \"cn=\"open,o=a\": unterminated quoted value");
+  // LF and CR LF end lines; a CR alone does not, so a file written with CR line ends is refused
+  // at its first line rather than read as one entry.
+  const std::string crOnly =
+      "t.ldif:1: a carriage return (CR) without a line feed: LDIF lines end in LF or CR LF, not "
+      "in a CR alone; convert the file's line ends";
+  EXPECT_EQ(ErrorOf("dn:\rdirectoryTreeName: T\r\rdn: o=a\ro: a\r"), crOnly);
+  EXPECT_EQ(ErrorOf("dn: o=a\ro: a\r\n"), crOnly);
+  EXPECT_EQ(ErrorOf("dn: o=a\r\no: a\r\n\r\ndn: cn=b\ro=a\n").substr(0, 9), "t.ldif:4:");
   EXPECT_EQ(ErrorOf(""), "");
 }
 

@@ -7,6 +7,7 @@
 #include "directory/memory_tree.h"
 #include "directory/name_sort.h"
 #include "directory/schema_names.h"
+#include "directory/search_filter.h"
 #include "directory/value_conversion.h"
 
 namespace vorlix::directory {
@@ -45,6 +46,40 @@ TEST(DirectoryNamesTest, LdapNamesBecomeDottedNamesAndBack) {
   EXPECT_EQ(tree->Find("cn=R=D.o=acme"), tree->Find("R=D.acme"));
   EXPECT_EQ(tree->Find("O=acme"), tree->Find("acme"));
   EXPECT_EQ(tree->Find("D.acme"), nullptr);
+
+  // A backslash before a dot, as this version spells it and as earlier versions did (dots
+  // escaped, backslashes not). "x\\.y.acme" is now "x\" below "y"; from earlier versions it is
+  // "x\.y", which it finds when there is no "x\" below "y".
+  const auto both = MemoryTree::FromText(
+      "dn: o=acme\no: acme\n\ndn: cn=x\\5C.y,o=acme\ncn: x\n\ndn: cn=y,o=acme\ncn: y\n\n"
+      "dn: cn=x\\5C,cn=y,o=acme\ncn: x\n",
+      "t");
+  ASSERT_NE(both->Find("x\\\\.y.acme"), nullptr);
+  EXPECT_EQ(both->Find("x\\\\.y.acme")->typed(), "cn=x\\\\.cn=y.o=acme");
+  EXPECT_EQ(both->Find("x\\\\\\.y.acme")->typed(), "cn=x\\\\\\.y.o=acme");
+  const auto earlierOnly =
+      MemoryTree::FromText("dn: o=acme\no: acme\n\ndn: cn=x\\5C.y,o=acme\ncn: x\n", "t");
+  ASSERT_NE(earlierOnly->Find("x\\\\.y.acme"), nullptr);
+  EXPECT_EQ(earlierOnly->Find("x\\\\.y.acme"), earlierOnly->Find("x\\\\\\.y.acme"));
+
+  // Names no object can have.
+  EXPECT_EQ(DottedNameFault("jan\\.smith.sales"), "");
+  EXPECT_EQ(DottedNameFault("tail\\"), "");
+  EXPECT_EQ(DottedNameFault(".acme"), "it begins with a dot");
+  EXPECT_EQ(DottedNameFault("x.acme."), "it ends with a dot");
+  EXPECT_EQ(DottedNameFault("x..acme"), "it has two dots in a row");
+  EXPECT_EQ(DottedNameFault(""), "it is empty");
+
+  // Names are found without regard to case in every script.
+  const auto accented = MemoryTree::FromText(
+      "dn: o=acme\no: acme\n\ndn: cn=\xC3\x84rzte Stra\xC3\x9F"
+      "e,o=acme\ncn: x\n",
+      "t");
+  ASSERT_NE(accented->Find("\xC3\x84rzte Stra\xC3\x9F"
+                           "e.acme"),
+            nullptr);
+  EXPECT_EQ(accented->Find("\xC3\xA4RZTE STRASSE.ACME"), accented->Find("\xC3\x84rzte Stra\xC3\x9F"
+                                                                        "e.acme"));
 }
 
 TEST(DirectoryNamesTest, ProgramNamesMapToLdapNamesAndSyntaxes) {
@@ -74,6 +109,11 @@ TEST(DirectoryNamesTest, ProgramNamesMapToLdapNamesAndSyntaxes) {
   EXPECT_EQ(names.SyntaxOf("logintime"), 24);  // a directory syntax number as last arc
   EXPECT_EQ(names.ClassKey("Ship Crew"), "crew");
   EXPECT_EQ(names.ProgramClassName("CREW"), "Ship Crew");
+  // Keywords and brackets inside quotes are texts, not parts of the definition.
+  names.AddAttributeType(
+      "( 1.2.5 NAME 'fax' DESC 'NAME' SYNTAX 1.3.6.1.4.1.1466.115.121.1.22 X-NDS_NAME '(' )");
+  EXPECT_EQ(names.CanonicalKey("SYNTAX"), "syntax");
+  EXPECT_EQ(names.AttributeKey("("), "fax");
   names.SetOverride("Telephone Number", "mobile");
   EXPECT_EQ(names.AttributeKey("telephone number"), "mobile");
 
@@ -159,6 +199,42 @@ TEST(DirectoryNamesTest, LargeIntegerTimesAreTimesWhereATimeColumnIsMappedToThem
   for (const Row& row : rows) EXPECT_EQ(ParseWindowsTime(row.text), row.seconds) << row.text;
 }
 
+TEST(DirectoryNamesTest, WildcardsMatchWithoutRegardToCaseInEveryScript) {
+  struct Row {
+    const char* pattern;
+    const char* text;
+    bool ignoreCase;
+    bool matches;
+  };
+  const Row rows[] = {
+      {"\xC3\xA4r*", "\xC3\x84rzte", true, true},  // är* finds Ärzte
+      {"*ZTE", "\xC3\xA4rzte", true, true},
+      {"stra\xC3\x9F"
+       "e",
+       "STRASSE", true, true},  // ß folds to ss
+      {"strasse*",
+       "Stra\xC3\x9F"
+       "e",
+       true, true},
+      {"k*",
+       "\xE2\x84\xAA"
+       "elvin",
+       true, true},  // the Kelvin sign folds to k
+      {"a*c",
+       "a\xC3\x9F"
+       "c",
+       true, true},
+      {"ab", "ab\xC3\x9F", true, false},
+      {"\xC3\xA9quipe*", "Equipe", true, false},
+      {"A*", "a", false, false},  // case-exact
+      {"\xC3\x84*", "\xC3\xA4", false, false},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(WildcardMatch(row.pattern, row.text, row.ignoreCase), row.matches)
+        << row.pattern << " / " << row.text;
+  }
+}
+
 TEST(DirectoryNamesTest, SortIgnoresCaseAndBreaksTiesByBytes) {
   std::setlocale(LC_COLLATE, "C");
   std::vector<std::string> names = {"sales.b", "Beta.x",  "alpha.x",
@@ -166,6 +242,11 @@ TEST(DirectoryNamesTest, SortIgnoresCaseAndBreaksTiesByBytes) {
   SortNames(names);
   EXPECT_EQ(names, (std::vector<std::string>{"Alpha.x", "alpha.x", "Beta.x", "SALES.b", "Sales.b",
                                              "sales.b"}));
+  // Letters beyond ASCII sort with their other case.
+  std::vector<std::string> accented = {"\xC3\xA9quipe.x", "Zoo.x", "\xC3\x89quipe.x", "eve.x"};
+  SortNames(accented);
+  EXPECT_EQ(accented,
+            (std::vector<std::string>{"eve.x", "Zoo.x", "\xC3\x89quipe.x", "\xC3\xA9quipe.x"}));
   NameList list = {{"b", int64_t{2}}, {"A", int64_t{1}}, {"c", {}}};
   SortNames(list);
   EXPECT_EQ(list[0].text, "A");

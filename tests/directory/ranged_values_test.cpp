@@ -1,5 +1,5 @@
 // Values that a server hands out in parts ("member;range=0-1499"): the options are read, and the
-// LDAP client asks for the rest until the part that ends in "*", against a scripted server that
+// LDAP client asks for the rest until the part that ends in "*", against a stand-in server that
 // answers as Active Directory does above its limit of values per reply.
 
 #include "directory/ranged_values.h"
@@ -9,15 +9,15 @@
 #include "directory/directory_layer.h"
 #include "ldap_test_client.h"
 #include "platform/plain_text.h"
-#include "scripted_ldap_server.h"
+#include "support/fake_ldap_server.h"
 
 namespace vorlix::directory {
 namespace {
 
-using testing::ScriptedAnswer;
-using testing::ScriptedEntry;
-using testing::ScriptedLdapServer;
-using testing::ScriptedSearch;
+using vorlix::testing::FakeLdapServer;
+using vorlix::testing::LdapAnswer;
+using vorlix::testing::LdapRequest;
+using vorlix::testing::ldap_messages::Attributes;
 
 TEST(RangedValuesTest, RangeOptionsAreReadInAnyLetterCaseAndMalformedOnesAreNone) {
   struct Row {
@@ -55,31 +55,31 @@ std::string MemberDn(size_t i) {
 }
 
 // A directory whose group Big has `members` members, handed out `perPart` at a time as
-// Active Directory hands them out; `answerPart` may change the answer to a part's request.
+// Active Directory hands them out; `answerPart` may change the attributes of a part's answer.
 struct RangedDirectory {
   size_t members = 2000;
   size_t perPart = 1500;
-  std::function<void(size_t first, ScriptedEntry&)> answerPart = nullptr;
+  std::function<void(size_t first, Attributes&)> answerPart = nullptr;
 
-  ScriptedAnswer operator()(const ScriptedSearch& search) const {
+  void operator()(LdapAnswer& answer) const {
+    const LdapRequest& search = answer.request();
     if (search.base.empty()) {  // the root DSE
-      return {{{"", {{"namingContexts", {kBase}}}}}};
+      answer.Entry("", {{"namingContexts", {kBase}}});
+    } else if (platform::LowerCase(search.base) == platform::LowerCase(kGroup) &&
+               search.scope == 0) {
+      size_t first = 0;
+      for (const std::string& attribute : search.attributes) {
+        if (const std::optional<ValueRange> range = RangeOption(attribute)) first = range->first;
+      }
+      const size_t end = std::min(members, first + perPart);
+      std::vector<std::string> values;
+      for (size_t i = first; i < end; ++i) values.push_back(MemberDn(i));
+      const std::string last = end == members ? "*" : std::to_string(end - 1);
+      Attributes attributes = {{"member;range=" + std::to_string(first) + "-" + last, values}};
+      if (answerPart) answerPart(first, attributes);
+      answer.Entry(kGroup, attributes);
     }
-    if (platform::LowerCase(search.base) != platform::LowerCase(kGroup) || search.scope != 0) {
-      return {};
-    }
-    size_t first = 0;
-    for (const std::string& attribute : search.attributes) {
-      if (const std::optional<ValueRange> range = RangeOption(attribute)) first = range->first;
-    }
-    const size_t end = std::min(members, first + perPart);
-    ScriptedEntry entry{kGroup, {}};
-    std::vector<std::string> values;
-    for (size_t i = first; i < end; ++i) values.push_back(MemberDn(i));
-    const std::string last = end == members ? "*" : std::to_string(end - 1);
-    entry.attributes.push_back({"member;range=" + std::to_string(first) + "-" + last, values});
-    if (answerPart) answerPart(first, entry);
-    return {{entry}};
+    answer.Done();
   }
 };
 
@@ -91,8 +91,8 @@ struct MemberRead {
 };
 
 MemberRead ReadMembers(const RangedDirectory& directory) {
-  ScriptedLdapServer server([&](const ScriptedSearch& search) { return directory(search); });
-  Opened d(server.url() + "/" + kBase);
+  FakeLdapServer server([&](LdapAnswer& answer) { directory(answer); });
+  Opened d(server.Url(kBase));
   MemberRead read;
   if (!d.started) {
     read.message = d.client.StartupFailureReason();
@@ -128,28 +128,28 @@ TEST(RangedValuesTest, EveryPartOfARangedAttributeIsReadUntilTheOneThatEndsTheVa
 TEST(RangedValuesTest, PartsThatDoNotJoinUpFailTheReadInsteadOfShorteningIt) {
   struct Case {
     const char* what;
-    std::function<void(size_t first, ScriptedEntry&)> answer;
+    std::function<void(size_t first, Attributes&)> answer;
     const char* said;
   };
   const Case cases[] = {
       {"no values after the first part",
-       [](size_t first, ScriptedEntry& entry) {
-         if (first > 0) entry.attributes.clear();
+       [](size_t first, Attributes& attributes) {
+         if (first > 0) attributes.clear();
        },
        "end after 1500; asked for the values from 1500 on, the server sent none"},
       {"the first part again",
-       [](size_t first, ScriptedEntry& entry) {
-         if (first > 0) entry.attributes.front().first = "member;range=0-1499";
+       [](size_t first, Attributes& attributes) {
+         if (first > 0) attributes.front().first = "member;range=0-1499";
        },
        "do not join up"},
       {"a part without values that promises more",
-       [](size_t first, ScriptedEntry& entry) {
-         if (first > 0) entry.attributes.front() = {"member;range=1500-1600", {}};
+       [](size_t first, Attributes& attributes) {
+         if (first > 0) attributes.front() = {"member;range=1500-1600", {}};
        },
        "do not join up"},
       {"a first part that does not begin with the first value",
-       [](size_t first, ScriptedEntry& entry) {
-         if (first == 0) entry.attributes.front().first = "member;range=1-1500";
+       [](size_t first, Attributes& attributes) {
+         if (first == 0) attributes.front().first = "member;range=1-1500";
        },
        "not from the first"},
   };

@@ -3,12 +3,15 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <sstream>
 
 #include "export/morvat3_ascii.h"
@@ -207,22 +210,37 @@ class DesktopExporter : public TMorvat3ASCII {
 TEST_F(ExportFile, TheViewerOutlivesTheCallAndLeavesNoChildBehind) {
   fs::create_directories(dir_);
   const fs::path marker = dir_ / "opened";
+  // The stand-in viewer waits for a line on a FIFO that this test holds open, so it cannot
+  // finish before the test lets it, however the machine schedules the two.
+  const fs::path release = dir_ / "release";
+  ASSERT_EQ(mkfifo(release.c_str(), 0600), 0);
+  const int releaseEnd = open(release.c_str(), O_RDWR);
+  ASSERT_GE(releaseEnd, 0);
   {
     std::ofstream viewer(dir_ / "xdg-open");
-    viewer << "#!/bin/sh\nsleep 0.2\necho \"$1\" > '" << marker.string() << "'\n";
+    viewer << "#!/bin/sh\nread line < '" << release.string() << "'\necho \"$1\" > '"
+           << marker.string() << "'\n";
   }
   fs::permissions(dir_ / "xdg-open", fs::perms::owner_all);
   const std::string oldPath = getenv("PATH") ? getenv("PATH") : "";
   setenv("PATH", (dir_.string() + ":" + oldPath).c_str(), 1);
 
-  DesktopExporter exporter;
-  exporter.ShellVerb("open", "members.csv");
-  setenv("PATH", oldPath.c_str(), 1);
-
-  // The call returned before the viewer finished, and no child of ours is left to reap.
+  // On a thread of its own, so that a call that waited for the viewer fails instead of hanging.
+  std::future<void> call = std::async(std::launch::async, [] {
+    DesktopExporter exporter;
+    exporter.ShellVerb("open", "members.csv");
+  });
+  EXPECT_EQ(call.wait_for(std::chrono::minutes(2)), std::future_status::ready)
+      << "the call waits for the viewer";
   EXPECT_FALSE(fs::exists(marker));
+  ASSERT_EQ(write(releaseEnd, "go\n", 3), 3);
+  call.wait();
+  setenv("PATH", oldPath.c_str(), 1);
+  close(releaseEnd);
+
+  // No child of ours is left to reap, and the viewer goes on to open the file.
   EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
-  for (int i = 0; i < 100 && ReadFile(marker) != "members.csv\n"; ++i) usleep(20000);
+  for (int i = 0; i < 6000 && ReadFile(marker) != "members.csv\n"; ++i) usleep(20000);
   EXPECT_EQ(ReadFile(marker), "members.csv\n");
 }
 

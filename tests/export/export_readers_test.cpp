@@ -12,6 +12,7 @@
 #include "export/morvat3_ascii.h"
 #include "export_fixtures.h"
 #include "run_command.h"
+#include "support/csv_table.h"
 
 namespace vorlix::exporter {
 namespace {
@@ -30,47 +31,8 @@ bool Have(const std::string& program) {
   return Shell("command -v " + program + " >/dev/null 2>&1").has_value();
 }
 
-// Parses comma-separated text with double-quote quoting (what ssconvert writes).
-Table ParseCsv(const std::string& text) {
-  Table table;
-  std::vector<std::string> row;
-  std::string field;
-  bool quoted = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (quoted) {
-      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-        field += '"';
-        ++i;
-      } else if (c == '"') {
-        quoted = false;
-      } else {
-        field += c;
-      }
-    } else if (c == '"') {
-      quoted = true;
-    } else if (c == ',') {
-      row.push_back(field);
-      field.clear();
-    } else if (c == '\n' || c == '\r') {
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      row.push_back(field);
-      table.push_back(row);
-      row.clear();
-      field.clear();
-    } else {
-      field += c;
-    }
-  }
-  if (!field.empty() || !row.empty()) {
-    row.push_back(field);
-    table.push_back(row);
-  }
-  return table;
-}
+using vorlix::testing::ParseCsv;
 
-// Drops trailing empty cells, which readers leave out, and undoes gnumeric's reading of
-// date texts as dates ("2026-12-01 08:00" comes back as "2026/12/01 08:00:00").
 Table Trimmed(Table table) {
   for (auto& row : table) {
     while (!row.empty() && row.back().empty()) row.pop_back();

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "export/custom_source.h"
 #include "export/morvat3_ascii.h"
 #include "export_fixtures.h"
@@ -146,6 +149,56 @@ TEST_F(ExportSources, CustomSourceRecordsAndColumns) {
   EXPECT_THROW(RunToMemory(exporter_), EMorvatError);
   EXPECT_EQ(VariantText(TmvVariant(true)), "True");
   EXPECT_EQ(VariantText(TmvVariant(int64_t{-4})), "-4");
+}
+
+// A data set, a data grid and a custom source cannot tell their record count, so the run itself
+// stops at ExportRecCount: in the rows written, in the DIF tuple count and in the column widths.
+TEST_F(ExportSources, ExportRecCountEndsSourcesThatCannotCountTheirRecords) {
+  const std::string wide = "a-name-wider-than-any-column";
+  data_.AddRecord({"4", wide, "n4", "s4"});
+  MemoryDBGrid grid(&data_);
+  grid.AddColumn("name", "name", 40);
+  TmvCustomSource custom;
+  custom.AddColumn().SetColumnName("name");
+  custom.OnGetNextRecord = [](TmvCustomSource&, int recNo, bool& eof) { eof = recNo >= 4; };
+  custom.OnGetColumnValue = [&](TmvCustomSource&, int recNo, TmvCustomColumn&, TmvVariant& value) {
+    value = recNo == 4 ? wide : "r" + std::to_string(recNo);
+  };
+  const std::vector<std::pair<const char*, std::function<void()>>> sources = {
+      {"data set",
+       [&] {
+         exporter_.ExportSource = esDataSet;
+         exporter_.DataSet = &data_;
+         exporter_.ExportedFields = {"name"};
+       }},
+      {"data grid",
+       [&] {
+         exporter_.ExportSource = esDBGrid;
+         exporter_.DBGrid = &grid;
+       }},
+      {"custom source",
+       [&] {
+         exporter_.ExportSource = esCustom;
+         exporter_.CustomSource = &custom;
+       }},
+  };
+  for (const auto& [name, use] : sources) {
+    SCOPED_TRACE(name);
+    use();
+    exporter_.ExportRecCount = 3;
+    exporter_.SetExportType(etCSV);
+    const std::vector<std::string> csv = CrLfLines(RunToMemory(exporter_));
+    EXPECT_EQ(csv.size(), 4u);  // the captions and three records
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), wide), 0);
+
+    exporter_.SetExportType(etDIF);
+    EXPECT_NE(RunToMemory(exporter_).find("TUPLES\r\n0,4\r\n"), std::string::npos);
+
+    exporter_.SetExportType(etTXT);
+    const std::vector<std::string> txt = CrLfLines(RunToMemory(exporter_));
+    EXPECT_EQ(txt.size(), 4u);
+    EXPECT_LT(exporter_.Columns[0].Width, static_cast<int>(wide.size()));
+  }
 }
 
 TEST_F(ExportSources, ListSelectionAfterTheRun) {

@@ -3,15 +3,20 @@
 
 #include "platform/output_file.h"
 
+#include <acl/libacl.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/acl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -22,6 +27,7 @@
 #include "export/morvat_stream.h"
 #include "export_fixtures.h"
 #include "platform/signal_cleanup.h"
+#include "platform/standard_streams.h"
 
 namespace vorlix::exporter {
 namespace {
@@ -266,7 +272,7 @@ TEST_F(OutputFile, ASignalRemovesTheRegisteredFilesAndStillEndsTheProgram) {
     const pid_t child = ::fork();
     if (child == 0) {
       if (ignoreFirst) ::signal(signal, SIG_IGN);
-      platform::InstallSignalCleanup();
+      platform::InstallSignalCleanup(platform::BrokenPipe::kFailsTheWrite);
       platform::RemoveOnSignal cleanup(temporary.string());
       ::raise(signal);
       ::_exit(7);
@@ -275,8 +281,10 @@ TEST_F(OutputFile, ASignalRemovesTheRegisteredFilesAndStillEndsTheProgram) {
     ::waitpid(child, &status, 0);
     return status;
   };
-  for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
-    SCOPED_TRACE(signal);
+  // Every signal whose default action ends the program, sent by another process.
+  for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE, SIGXFSZ,
+                     SIGVTALRM, SIGPROF}) {
+    SCOPED_TRACE(strsignal(signal));
     const int status = runChild(signal, false);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal);
     EXPECT_FALSE(fs::exists(temporary));
@@ -285,6 +293,191 @@ TEST_F(OutputFile, ASignalRemovesTheRegisteredFilesAndStillEndsTheProgram) {
   const int status = runChild(SIGINT, true);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 7);
   EXPECT_TRUE(fs::exists(temporary));
+}
+
+// Runs `body` in a child process and returns what it wrote to `report`.
+std::string InChild(const std::function<void(std::string& report)>& body) {
+  int ends[2];
+  if (::pipe(ends) != 0) return "no pipe";
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(ends[0]);
+    std::string report;
+    body(report);
+    [[maybe_unused]] const ssize_t n = ::write(ends[1], report.data(), report.size());
+    ::_exit(0);
+  }
+  ::close(ends[1]);
+  std::string report;
+  char chunk[4096];
+  for (ssize_t n; (n = ::read(ends[0], chunk, sizeof chunk)) > 0;) report.append(chunk, size_t(n));
+  ::close(ends[0]);
+  ::waitpid(child, nullptr, 0);
+  return report;
+}
+
+TEST_F(OutputFile, ADescriptorThatWasClosedAtStartIsNoOutput) {
+  const std::string report = InChild([](std::string& report) {
+    ::close(STDOUT_FILENO);
+    platform::SecureStandardStreams();
+    // What now holds number 1 is /dev/null, which the program did not get from its caller.
+    struct stat one {
+    }, null{};
+    ::fstat(STDOUT_FILENO, &one);
+    ::stat("/dev/null", &null);
+    report += one.st_rdev == null.st_rdev ? "null;" : "not null;";
+    report += platform::OpenAtStart(STDOUT_FILENO) ? "1 open;" : "1 closed;";
+    report += platform::OpenAtStart(STDERR_FILENO) ? "2 open;" : "2 closed;";
+    const int later = ::open("/dev/null", O_RDONLY);
+    report += platform::OpenAtStart(later) ? "later open;" : "later closed;";
+    report += ErrorOf([] { MorvatFileStream stream("/dev/stdout"); });
+  });
+  EXPECT_EQ(report,
+            "null;1 closed;2 open;later closed;Cannot create file \"/dev/stdout\". It was not "
+            "open when the program started");
+}
+
+TEST_F(OutputFile, NamesAsLongAsTheFileSystemTakesAreCreatedAndReplaced) {
+  // "ä" is two bytes: the longest name cuts its stem between two characters.
+  const std::string umlauts = [] {
+    std::string name;
+    for (int i = 0; i < 127; ++i) name += "\xC3\xA4";
+    return name + "x";
+  }();
+  for (const std::string& name : {std::string(255, 'n'), umlauts, std::string(243, 'm')}) {
+    SCOPED_TRACE(name.size());
+    const fs::path target = dir_ / name;
+    for (const char* content : {"created", "replaced"}) {
+      MorvatFileStream stream(target.string());
+      stream.Write(content);
+      stream.Close();
+      EXPECT_EQ(ReadFile(target), content);
+    }
+    EXPECT_TRUE(TemporaryFiles(dir_).empty());
+    fs::remove(target);
+  }
+  EXPECT_EQ(platform::TemporaryFileName("members.csv", "abcdef", 255), ".members.csv.abcdef.tmp");
+  EXPECT_EQ(platform::TemporaryFileName(std::string(255, 'n'), "abcdef", 255),
+            "." + std::string(243, 'n') + ".abcdef.tmp");
+  // Cut at byte 243, inside the 122nd "ä": the stem ends before it.
+  EXPECT_EQ(platform::TemporaryFileName(umlauts, "abcdef", 255),
+            "." + umlauts.substr(0, 242) + ".abcdef.tmp");
+  EXPECT_EQ(platform::TemporaryFileName("abc", "abcdef", 14), ".ab.abcdef.tmp");
+}
+
+// The access control list of a file in its long text form.
+std::string AclText(const fs::path& path) {
+  acl_t acl = acl_get_file(path.c_str(), ACL_TYPE_ACCESS);
+  if (acl == nullptr) return "none";
+  char* text = acl_to_any_text(acl, nullptr, ',', 0);
+  const std::string result = text != nullptr ? text : "?";
+  acl_free(text);
+  acl_free(acl);
+  return result;
+}
+
+bool SetAcl(const fs::path& path, const char* text, acl_type_t type = ACL_TYPE_ACCESS) {
+  acl_t acl = acl_from_text(text);
+  const bool set = acl != nullptr && acl_set_file(path.c_str(), type, acl) == 0;
+  if (acl != nullptr) acl_free(acl);
+  return set;
+}
+
+std::string Attribute(const fs::path& path, const char* name) {
+  char value[256];
+  const ssize_t n = ::getxattr(path.c_str(), name, value, sizeof value);
+  return n < 0 ? "missing" : std::string(value, static_cast<size_t>(n));
+}
+
+// Replaces the file through an output file; the warnings, one a line.
+std::string Replace(const fs::path& file) {
+  MorvatFileStream stream(file.string());
+  stream.Write("new");
+  stream.Close();
+  std::string warnings;
+  for (const std::string& warning : stream.Warnings()) warnings += warning + "\n";
+  return warnings;
+}
+
+TEST_F(OutputFile, TheReplacedFileKeepsOwnerGroupModeAccessListAndAttributes) {
+  if (::geteuid() != 0) GTEST_SKIP() << "giving a file to another owner takes root";
+  WriteFile(file_, "old");
+  ASSERT_EQ(::chown(file_.c_str(), 1234, 5678), 0);
+  ASSERT_EQ(::chmod(file_.c_str(), 02644), 0);
+  // User 4321 may not read it, although every other user may.
+  if (!SetAcl(file_, "u::rw-,u:4321:---,g::r--,m::r--,o::r--"))
+    GTEST_SKIP() << "no access control lists here";
+  if (::setxattr(file_.c_str(), "user.origin", "kept", 4, 0) != 0)
+    GTEST_SKIP() << "no extended attributes here";
+  const std::string acl = AclText(file_);
+  EXPECT_EQ(Replace(file_), "");
+  EXPECT_EQ(ReadFile(file_), "new");
+  struct stat status {};
+  ASSERT_EQ(::stat(file_.c_str(), &status), 0);
+  EXPECT_EQ(status.st_uid, 1234u);
+  EXPECT_EQ(status.st_gid, 5678u);
+  EXPECT_EQ(status.st_mode & 07777, 02644u);
+  EXPECT_EQ(AclText(file_), acl);
+  EXPECT_EQ(Attribute(file_, "user.origin"), "kept");
+
+  // A folder whose default list admits user 4321: the new file takes the old one's list, not
+  // the folder's.
+  const fs::path folder = dir_ / "shared";
+  fs::create_directories(folder);
+  ASSERT_TRUE(SetAcl(folder, "u::rwx,u:4321:rwx,g::r-x,m::rwx,o::r-x", ACL_TYPE_DEFAULT));
+  const fs::path plain = folder / "plain.csv";
+  WriteFile(plain, "old");
+  ASSERT_TRUE(SetAcl(plain, "u::rw-,g::r--,o::---"));
+  EXPECT_EQ(Replace(plain), "");
+  EXPECT_EQ(AclText(plain), "user::rw-,group::r--,other::---");
+}
+
+TEST_F(OutputFile, AnOwnerOrGroupThatCannotBeKeptIsToldAndNeverWidensAccess) {
+  if (::geteuid() != 0) GTEST_SKIP() << "taking another user's identity takes root";
+  fs::permissions(dir_, fs::perms::all);
+  struct Case {
+    const char* what;
+    gid_t group;
+    mode_t mode;
+    mode_t expectedMode;
+    gid_t expectedGroup;
+    std::string warnings;
+  };
+  // The writer is user 4321 with group 4321, also a member of group 5678.
+  const Case cases[] = {
+      {"a group the writer belongs to is kept", 5678, 0664, 0664, 5678,
+       "its owner 1234 could not be kept (Operation not permitted); the new file belongs to "
+       "4321\n"},
+      {"another group is not, and gets no access", 5679, 0666, 0606, 4321,
+       "its owner 1234 could not be kept (Operation not permitted); the new file belongs to "
+       "4321\nits group 5679 could not be kept (Operation not permitted); the group 4321 gets no "
+       "access\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteFile(file_, "old");
+    ASSERT_EQ(::chown(file_.c_str(), 1234, c.group), 0);
+    ASSERT_EQ(::chmod(file_.c_str(), c.mode), 0);
+    const std::string warnings = InChild([&](std::string& report) {
+      const gid_t groups[] = {5678};
+      if (::setgroups(1, groups) != 0 || ::setgid(4321) != 0 || ::setuid(4321) != 0) {
+        report = "cannot change identity";
+        return;
+      }
+      try {
+        report = Replace(file_);
+      } catch (const EMorvatError& e) {
+        report = e.what();
+      }
+    });
+    EXPECT_EQ(warnings, c.warnings);
+    EXPECT_EQ(ReadFile(file_), "new");
+    struct stat status {};
+    ASSERT_EQ(::stat(file_.c_str(), &status), 0);
+    EXPECT_EQ(status.st_uid, 4321u);
+    EXPECT_EQ(status.st_gid, c.expectedGroup);
+    EXPECT_EQ(status.st_mode & 07777, c.expectedMode);
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "app/core/configuration.h"
 #include "app/core/ini_reader.h"
 #include "fuzz_support.h"
+#include "platform/plain_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace vorlix;
@@ -35,15 +36,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The reader alone: entries and problems lie on lines of the text, in file order.
   const std::string text(reinterpret_cast<const char*>(data), size);
-  size_t lines = 1;
-  for (char c : text) lines += c == '\n';
+  size_t lines = 1;  // lines end in LF, CR LF or CR
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')))
+      ++lines;
+  }
   size_t previous = 0;  // headers and entries come in file order, one per line
   const auto inOrder = [&](size_t line) {
     if (line <= previous || line > lines) fuzz::Fail("a header or entry out of file order");
     previous = line;
   };
+  bool directorySection = false;
   const auto problems = core::ReadIni(
-      text, [&](const std::string&, size_t line) { inOrder(line); },
+      text,
+      [&](const core::IniHeader& header) {
+        inOrder(header.line);
+        directorySection = directorySection || platform::EqualNoCase(header.section, "DIRECTORY");
+      },
       [&](const core::IniEntry& entry) {
         inOrder(entry.line);
         if (entry.key.empty()) fuzz::Fail("an entry without a key");
@@ -52,6 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (problem.line == 0 || problem.line > lines) fuzz::Fail("a problem outside the text");
   }
   const directory::DirectorySource source = core::DirectorySourceOf(configuration);
+  // A file that names a directory never opens the sample tree in its place.
+  if (directorySection && core::OpensSampleTree(source)) {
+    fuzz::Fail("a [DIRECTORY] section opens the sample tree");
+  }
   if (!configuration.problem.empty() && core::ConfigurationMessage(configuration, source).empty()) {
     fuzz::Fail("a problem that is not told");
   }

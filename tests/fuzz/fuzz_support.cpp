@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -35,8 +36,9 @@ const std::filesystem::path& ScratchFolder() {
   return folder;
 }
 
-// Length of the well-formed UTF-8 sequence starting at text[i]; 0 when there is none.
-size_t SequenceLength(const std::string& text, size_t i) {
+}  // namespace
+
+size_t Utf8SequenceLength(const std::string& text, size_t i) {
   const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
   const unsigned char lead = byte(i);
   if (lead < 0x80) return 1;
@@ -57,8 +59,6 @@ size_t SequenceLength(const std::string& text, size_t i) {
   return length;
 }
 
-}  // namespace
-
 std::string ScratchPath(const std::string& name) {
   return (ScratchFolder() / name).string();
 }
@@ -70,7 +70,10 @@ void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
 }
 
 void Fail(const std::string& what) {
-  std::fprintf(stderr, "fuzz expectation broken: %s\n", what.c_str());
+  // Written whole: the text may hold NUL bytes.
+  std::fputs("fuzz expectation broken: ", stderr);
+  std::fwrite(what.data(), 1, what.size(), stderr);
+  std::fputc('\n', stderr);
   std::fflush(stderr);
   std::abort();
 }
@@ -129,13 +132,13 @@ void FillListView(exporter::MemoryListView& list, const GeneratedTable& table) {
   }
 }
 
-std::string ValidUtf8(const std::string& text) {
+std::string ValidUtf8(const std::string& text, const std::string& replacement) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
-    const size_t length = SequenceLength(text, i);
+    const size_t length = Utf8SequenceLength(text, i);
     if (length == 0) {
-      out += '?';
+      out += replacement;
       ++i;
     } else {
       out.append(text, i, length);
@@ -143,6 +146,13 @@ std::string ValidUtf8(const std::string& text) {
     }
   }
   return out;
+}
+
+std::string Trimmed(const std::string& value) {
+  const auto kept = [](char c) { return static_cast<unsigned char>(c) > 0x20; };
+  const auto first = std::find_if(value.begin(), value.end(), kept);
+  const auto last = std::find_if(value.rbegin(), value.rend(), kept).base();
+  return first < last ? std::string(first, last) : std::string();
 }
 
 }  // namespace vorlix::fuzz

@@ -47,7 +47,14 @@ struct ListSource {
   exporter::MemoryListView list;
 };
 
-// The text with every byte that does not belong to a well-formed UTF-8 sequence replaced by '?'.
-std::string ValidUtf8(const std::string& text);
+// The text with every byte that does not belong to a well-formed UTF-8 sequence replaced by
+// `replacement`.
+std::string ValidUtf8(const std::string& text, const std::string& replacement = "?");
+
+// A record's value as the row takes it: without blanks and control characters at either end.
+std::string Trimmed(const std::string& value);
+
+// Length of the well-formed UTF-8 sequence starting at text[i]; 0 when there is none.
+size_t Utf8SequenceLength(const std::string& text, size_t i);
 
 }  // namespace vorlix::fuzz

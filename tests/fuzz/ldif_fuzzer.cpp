@@ -9,30 +9,16 @@
 
 #include "directory/directory_layer.h"
 #include "directory/embedded_client.h"
+#include "directory_checks.h"
 #include "fuzz_support.h"
 
 namespace {
 
 using namespace vorlix::directory;
+using vorlix::fuzz::ExpectNothingOpen;
+using vorlix::fuzz::Try;
 
 constexpr size_t kMaxObjects = 40;
-
-void ExpectNothingOpen(const EmbeddedClient& client, const char* after) {
-  if (client.OpenBuffers() != 0 || client.OpenFilters() != 0 || client.OpenIterations() != 0) {
-    vorlix::fuzz::Fail(std::string("client resources left open after ") + after);
-  }
-}
-
-// Runs one directory-layer call; its directory errors are expected answers.
-template <typename Call>
-void Try(EmbeddedClient& client, const char* what, Call call) {
-  try {
-    call();
-  } catch (const DirectoryError&) {
-  } catch (const DirectoryArgumentError&) {
-  }
-  ExpectNothingOpen(client, what);
-}
 
 // The names of every attribute the object has, read with the client's all-attributes read.
 std::vector<std::string> AttributeNames(EmbeddedClient& client, Context context,

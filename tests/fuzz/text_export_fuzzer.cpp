@@ -39,31 +39,14 @@ std::string Expected(const std::string& text, exporter::TMorvatASCIIType type) {
   return out;
 }
 
-// A record's value as the row takes it: without blanks and control characters at either end.
-std::string Trimmed(const std::string& value) {
-  const auto kept = [](char c) { return static_cast<unsigned char>(c) > 0x20; };
-  const auto first = std::find_if(value.begin(), value.end(), kept);
-  const auto last = std::find_if(value.rbegin(), value.rend(), kept).base();
-  return first < last ? std::string(first, last) : std::string();
-}
-
-std::string Describe(const fuzz::Rows& rows) {
-  std::string out;
-  for (const auto& row : rows) {
-    for (const auto& cell : row) out += "[" + cell.substr(0, 40) + "]";
-    out += "\n";
-  }
-  return out.substr(0, 2000);
-}
-
 // With guessed column types only the number of rows is known; else every value.
 void Compare(const fuzz::Rows& expected, const fuzz::Rows& read, bool typed, const char* format) {
   if (typed && read.size() != expected.size()) {
     fuzz::Fail(std::string(format) + " has the wrong number of rows");
   }
   if (!typed && expected != read) {
-    fuzz::Fail(std::string(format) + " read back differs\nexpected:\n" + Describe(expected) +
-               "read:\n" + Describe(read));
+    fuzz::Fail(std::string(format) + " read back differs\nexpected:\n" +
+               fuzz::DescribeRows(expected) + "read:\n" + fuzz::DescribeRows(read));
   }
 }
 
@@ -125,7 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (count > 0) last = std::min(last, first + static_cast<size_t>(count));
   for (size_t r = first; r < last; ++r) {
     std::vector<std::string> row;
-    for (const std::string& value : table.rows[r]) row.push_back(Expected(Trimmed(value), type));
+    for (const std::string& value : table.rows[r])
+      row.push_back(Expected(fuzz::Trimmed(value), type));
     expected.push_back(row);
   }
 

@@ -6,6 +6,15 @@
 
 namespace vorlix::fuzz {
 
+std::string DescribeRows(const Rows& rows) {
+  std::string out;
+  for (const auto& row : rows) {
+    for (const auto& cell : row) out += "[" + cell.substr(0, 40) + "]";
+    out += "\n";
+  }
+  return out.substr(0, 2000);
+}
+
 namespace {
 
 bool IsNumber(std::string_view text) {

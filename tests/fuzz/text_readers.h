@@ -12,6 +12,9 @@ namespace vorlix::fuzz {
 
 using Rows = std::vector<std::vector<std::string>>;
 
+// The first rows and the start of each value, for a failure's message.
+std::string DescribeRows(const Rows& rows);
+
 // Lines of text ended by CR LF; the last line may lack its end. A CR or LF anywhere else breaks
 // the line structure.
 std::optional<std::vector<std::string>> ReadCrLfLines(std::string_view text, std::string& error);

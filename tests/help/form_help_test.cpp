@@ -1,5 +1,6 @@
 // TFormHelp on a small form: the control at a point, F1, the right-click menu, help mode and its
-// triggers, the caption button's settings and the pop-up's life.
+// triggers, the caption button's settings and the pop-up's life: where it shows, what closes it,
+// and the tool-tips it keeps away.
 
 #include "help/form_help.h"
 
@@ -7,16 +8,21 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 #include <QWhatsThis>
+#include <stdexcept>
 
 #include "help/core/hint_choice.h"
 #include "help/help_window.h"
 #include "help/hint_property.h"
+#include "manual_delay_clock.h"
 #include "qt_test_environment.h"
 
 namespace vorlix::help {
@@ -154,6 +160,109 @@ TEST_F(HelpForm, OnShowChangesTheTextOnHideFiresAndANewPopupReplacesTheOld) {
   EXPECT_EQ(PopupText(), QStringLiteral("free text"));
   QTest::mouseClick(THelpWindow::Current(), Qt::LeftButton);
   EXPECT_EQ(hidden.size(), 3);
+}
+
+TEST_F(HelpForm, ThePopupHangsCentredBelowThePointAndStaysOnTheScreen) {
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  const auto placed = [&](QPoint point, QPoint pointer) {
+    QCursor::setPos(pointer);
+    help->ShowHelp(plain, point, QString());
+    const THelpWindow* popup = THelpWindow::Current();
+    EXPECT_EQ(popup->size(),
+              QSize(popup->Layout().placement.width, popup->Layout().placement.height));
+    return popup->geometry();
+  };
+  // At the point asked for, else at the pointer: centred on it, hanging below it.
+  const QPoint middle = screen.center();
+  QRect frame = placed(middle + QPoint(40, 30), middle);
+  EXPECT_EQ(frame.topLeft(), middle + QPoint(40 - frame.width() / 2, 30));
+  frame = placed(QPoint(-1, -1), middle);
+  EXPECT_EQ(frame.topLeft(), middle - QPoint(frame.width() / 2, 0));
+  // Near the right and bottom edges: against the right edge, lifted 20 pixels off the bottom.
+  frame = placed(screen.bottomRight() - QPoint(2, 2), middle);
+  EXPECT_EQ(frame.topLeft(),
+            QPoint(screen.right() + 1 - frame.width(), screen.bottom() + 1 - frame.height() - 20));
+  frame = placed(QPoint(screen.left() + 3, middle.y()), middle);
+  EXPECT_EQ(frame.topLeft(), QPoint(screen.left(), middle.y()));
+}
+
+TEST_F(HelpForm, ThePopupClosesByItselfOnceItsDelayHasPassed) {
+  help::testing::ManualDelayClock clock;
+  help->SetDelayClock(clock.Clock());
+  // Without a delay it stays until it is dismissed.
+  help->ShowHelpFor(plain);
+  EXPECT_FALSE(THelpWindow::Current()->CountingDown());
+  clock.Advance(60000);
+  EXPECT_EQ(PopupText(), QStringLiteral("plain help"));
+  EXPECT_TRUE(clock.Started().empty());
+
+  help->SetDelayInterval(3000);
+  help->ShowHelpFor(plain);
+  const THelpWindow* popup = THelpWindow::Current();
+  EXPECT_TRUE(popup->CountingDown());
+  EXPECT_EQ(clock.Started(), std::vector<int>{3000});
+  clock.Advance(2999);
+  EXPECT_EQ(THelpWindow::Current(), popup);
+  EXPECT_TRUE(popup->isVisible());
+  clock.Advance(1);
+  EXPECT_EQ(THelpWindow::Current(), nullptr);
+  EXPECT_FALSE(popup->isVisible());
+
+  // A pop-up that a newer one replaced takes its countdown with it.
+  help->ShowHelpFor(plain);
+  clock.Advance(2000);
+  help->ShowHelpFor(disabled);
+  clock.Advance(1000);
+  EXPECT_EQ(PopupText(), QStringLiteral("disabled help"));
+  clock.Advance(2000);
+  EXPECT_EQ(THelpWindow::Current(), nullptr);
+
+  // No timer to be had: the error reaches the caller and no pop-up stays.
+  clock.RefuseNextStart();
+  try {
+    help->ShowHelpFor(plain);
+    ADD_FAILURE() << "no error";
+  } catch (const std::runtime_error& error) {
+    EXPECT_STREQ(error.what(), "Not enough timers available");
+  }
+  EXPECT_EQ(THelpWindow::Current(), nullptr);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(form.findChildren<THelpWindow*>().isEmpty());
+}
+
+TEST_F(HelpForm, ThePopupClosesWhenItLosesTheFocusButNotToItsCopyMenu) {
+  help->ShowHelpFor(plain);
+  THelpWindow* popup = THelpWindow::Current();
+  ASSERT_TRUE(WaitUntil([&] { return popup->hasFocus(); }));
+  // The "&Copy" menu takes the focus while it shows.
+  QFocusEvent toMenu(QEvent::FocusOut, Qt::PopupFocusReason);
+  QApplication::sendEvent(popup, &toMenu);
+  EXPECT_EQ(THelpWindow::Current(), popup);
+
+  form.activateWindow();
+  EXPECT_TRUE(WaitUntil([] { return THelpWindow::Current() == nullptr; }));
+}
+
+TEST_F(HelpForm, ToolTipsStayAwayWhileThePopupShows) {
+  plain->setToolTip(QStringLiteral("a tip"));
+  const auto askForTip = [&] {
+    const QPoint local(5, 5);
+    QHelpEvent event(QEvent::ToolTip, local, plain->mapToGlobal(local));
+    QApplication::sendEvent(plain, &event);
+  };
+  askForTip();
+  ASSERT_TRUE(QToolTip::isVisible());
+  ASSERT_EQ(QToolTip::text(), QStringLiteral("a tip"));
+  // The tip on show goes when the pop-up comes (a tip fades out on a timer of its own), and no
+  // other comes while the pop-up stays.
+  help->ShowHelpFor(plain);
+  EXPECT_TRUE(WaitUntil([] { return !QToolTip::isVisible(); }));
+  askForTip();
+  EXPECT_FALSE(QToolTip::isVisible());
+  THelpWindow::Current()->CloseHelp();
+  askForTip();
+  EXPECT_TRUE(QToolTip::isVisible());
+  QToolTip::hideText();
 }
 
 TEST_F(HelpForm, RightClickOffersWhatsThisOnlyToControlsWithoutMenuOrMouseHandlers) {

@@ -33,16 +33,33 @@ QImage Paint(const QString& text, const HelpAppearance& appearance, HelpLayout* 
   return PaintHelp(laidOut, appearance, beneath ? screen : QPixmap());
 }
 
-// The rightmost column in the first text line that is not the fill colour, or -1.
-int RightmostInk(const QImage& image, const HelpLayout& layout, const QColor& fill) {
-  const int top = layout.metrics.marginV;
-  int rightmost = -1;
+// Calls visit(x, colour) for every pixel of display line `line`, from the left margin to the
+// inner frame.
+template <typename Visit>
+void ForEachPixelOfLine(const QImage& image, const HelpLayout& layout, int line, Visit visit) {
+  const int top = layout.metrics.marginV + line * layout.metrics.lineHeight;
   for (int y = top; y < top + layout.metrics.lineHeight; ++y) {
     for (int x = layout.metrics.marginH; x < layout.placement.box.right - 2; ++x) {
-      if (image.pixelColor(x, y) != fill) rightmost = std::max(rightmost, x);
+      visit(x, image.pixelColor(x, y));
     }
   }
+}
+
+// The rightmost column in the first text line that is not the fill colour, or -1.
+int RightmostInk(const QImage& image, const HelpLayout& layout, const QColor& fill) {
+  int rightmost = -1;
+  ForEachPixelOfLine(image, layout, 0, [&](int x, const QColor& colour) {
+    if (colour != fill) rightmost = std::max(rightmost, x);
+  });
   return rightmost;
+}
+
+// Pixels of exactly `ink` in display line `line`.
+int InkOfLine(const QImage& image, const HelpLayout& layout, int line, const QColor& ink) {
+  int count = 0;
+  ForEachPixelOfLine(image, layout, line,
+                     [&](int, const QColor& colour) { count += colour == ink; });
+  return count;
 }
 
 TEST(HelpPicture, BoxOutlineFillFrameAndShadowOverWhatLiesBeneath) {
@@ -103,6 +120,23 @@ TEST(HelpPicture, RunsAreDrawnInTheirStylesAndColours) {
     for (int x = 11; x < 30; ++x) redInk = redInk || red.pixelColor(x, y) == QColor(Qt::red);
   }
   EXPECT_TRUE(redInk);
+}
+
+TEST(HelpPicture, StyleAndColourRunOnIntoTheNextLine) {
+  const HelpAppearance appearance = Appearance();
+  HelpLayout layout;
+  const QImage image =
+      Paint(QStringLiteral("[red][B]HHH\r\nHHH[]\r\nHHH[def]\r\nHHH"), appearance, &layout);
+  ASSERT_EQ(layout.lines.size(), 4u);
+  const QColor red(Qt::red);
+  // Lines 1 and 2 carry the red bold of line 1; line 3 is red but no longer bold; line 4 is in
+  // the font's colour again.
+  EXPECT_GT(InkOfLine(image, layout, 0, red), 0);
+  EXPECT_EQ(InkOfLine(image, layout, 1, red), InkOfLine(image, layout, 0, red));
+  EXPECT_GT(InkOfLine(image, layout, 2, red), 0);
+  EXPECT_LT(InkOfLine(image, layout, 2, red), InkOfLine(image, layout, 1, red));
+  EXPECT_EQ(InkOfLine(image, layout, 3, red), 0);
+  EXPECT_GT(InkOfLine(image, layout, 3, appearance.fontColor), 0);
 }
 
 TEST(HelpPicture, StatusBarHintGivesOneLinePerSourceLineBlankOnesIncluded) {

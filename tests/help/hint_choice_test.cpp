@@ -93,10 +93,10 @@ TEST(HelpHintChoice, StandardTextsByModalResultThenCaption) {
             "Closes the dialog box and saves any changes you have made.");
   EXPECT_EQ(StandardButtonText(mrYes, ""),
             "Closes the dialog box and confirms the question with affirmative response (i.e: "
-            "allows to perform requested action).");
+            "allows the requested action).");
   EXPECT_EQ(StandardButtonText(mrNo, ""),
             "Closes the dialog box without confirmation of the question. (Negative response, i.e: "
-            "disallow to perform requested action.)");
+            "disallows the requested action.)");
   EXPECT_EQ(StandardButtonText(mrNone, "Apply Help"),
             "Saves all the changes you have made without closing the dialog box.");
   EXPECT_EQ(StandardButtonText(3, "help"), "");  // the caption test minds case

@@ -77,6 +77,16 @@ TEST(HelpLineLayout, EveryPieceGivesItsLinesAndBlankLinesStay) {
 TEST(HelpLineLayout, AMarginWiderThanTheSpaceStillEnds) {
   const LineLayout layout = WrapText(U"ab cd", Settings(40, 200), Measure);
   EXPECT_EQ(layout.lines, (std::vector<std::u32string>{U"a", U"b", U" ", U"cd"}));
+  // A character wider than the space takes a line of its own, and the pop-up stays as wide as
+  // that line when a later word is cut.
+  const MeasureRun wideW = [](const std::u32string& text, unsigned) {
+    int width = 0;
+    for (char32_t c : text) width += c == U'W' ? 30 : 10;
+    return width;
+  };
+  const LineLayout wide = WrapText(U"W\nab", Settings(40, 25), wideW);
+  EXPECT_EQ(wide.lines, (std::vector<std::u32string>{U"W", U"ab"}));
+  EXPECT_EQ(wide.widestEndX, 25 + 30);
 }
 
 }  // namespace

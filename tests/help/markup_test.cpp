@@ -41,11 +41,19 @@ TEST(HelpMarkup, TagsSwitchStyleAndColourAndAreNeverShown) {
   EXPECT_EQ(Scan(U"[DEFAULT]x"), (Runs{R(U"x", kUnderline)}));
 }
 
-TEST(HelpMarkup, EverySixteenColourNameIsKnown) {
-  ASSERT_EQ(kColourNames.size(), 16u);
-  EXPECT_EQ(Scan(U"[fuchsia]x"), (Runs{R(U"x", 0, {255, 0, 255})}));
-  EXPECT_EQ(Scan(U"[SILVER]x[teal]y"),
-            (Runs{R(U"x", 0, {192, 192, 192}), R(U"y", 0, {0, 128, 128})}));
+TEST(HelpMarkup, EverySixteenColourNameSetsItsColourInAnyCase) {
+  const std::vector<std::pair<std::u32string, Rgb>> colours = {
+      {U"black", {0, 0, 0}},      {U"Maroon", {128, 0, 0}},    {U"GREEN", {0, 128, 0}},
+      {U"olive", {128, 128, 0}},  {U"Navy", {0, 0, 128}},      {U"PURPLE", {128, 0, 128}},
+      {U"teal", {0, 128, 128}},   {U"Gray", {128, 128, 128}},  {U"SILVER", {192, 192, 192}},
+      {U"red", {255, 0, 0}},      {U"Lime", {0, 255, 0}},      {U"YELLOW", {255, 255, 0}},
+      {U"blue", {0, 0, 255}},     {U"Fuchsia", {255, 0, 255}}, {U"AQUA", {0, 255, 255}},
+      {U"white", {255, 255, 255}}};
+  for (const auto& [name, rgb] : colours) {
+    // The style set before stays.
+    EXPECT_EQ(Scan(U"[I][" + name + U"]x"), (Runs{R(U"x", kItalic, rgb)}))
+        << std::string(name.begin(), name.end());
+  }
 }
 
 TEST(HelpMarkup, StrayAndUnfinishedMarksStayLiteral) {

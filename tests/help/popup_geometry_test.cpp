@@ -51,6 +51,11 @@ TEST(HelpPopupGeometry, HangsCentredBelowThePointerAndStaysOnTheScreen) {
   // A zero coordinate keeps the point as the corner.
   EXPECT_EQ(PlacePopup(metrics, {0, 300}, kScreen).topLeft, (PixelPoint{0, 300}));
   EXPECT_EQ(PlacePopup(metrics, {500, 0}, kScreen).topLeft, (PixelPoint{500, 0}));
+  // Wider or taller than the screen: the right and bottom rules come last and win.
+  EXPECT_EQ(PlacePopup(Metrics(3, 1100), {500, 300}, kScreen).topLeft,
+            (PixelPoint{1024 - (1100 + 18), 300}));
+  EXPECT_EQ(PlacePopup(Metrics(60, 111), {500, 10}, kScreen).topLeft,
+            (PixelPoint{436, 768 - (60 * 13 + 22) - 20}));
   // A screen that does not start at the origin.
   const PixelRect second{1024, 0, 2048, 768};
   EXPECT_EQ(PlacePopup(metrics, {2040, 20}, second).topLeft, (PixelPoint{2048 - 129, 20}));

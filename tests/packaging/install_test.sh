@@ -2,9 +2,9 @@
 # Installs the built tree into a temporary prefix and runs the installed programs from there:
 # the sample tree is found under share/vorlix with no data beside the executable, an export is
 # written, and the configuration is looked for beside the executable, then in
-# $XDG_CONFIG_HOME (or ~/.config), in that order. Also checks the menu entry, the icon and the
-# manual page, and that the manual page describes every command, option and choice that
-# vorlix-cli's help shows.
+# $XDG_CONFIG_HOME (or ~/.config), in that order. Also checks the menu entry, the icon, the
+# AppStream metadata and the manual pages, and that vorlix-cli's manual page describes every
+# command, option and choice that vorlix-cli's help shows.
 # Usage: install_test.sh BUILD_DIR SOURCE_DIR gui|nogui
 set -euo pipefail
 build=$1 source=$2 gui=$3
@@ -20,7 +20,8 @@ expected=(bin/vorlix-cli share/vorlix/sample-tree.ldif share/vorlix/sample-tree.
           share/man/man1/vorlix-cli.1 share/bash-completion/completions/vorlix-cli)
 if [ "$gui" = gui ]; then
   expected+=(bin/vorlix share/applications/vorlix.desktop
-             share/icons/hicolor/scalable/apps/vorlix.svg)
+             share/icons/hicolor/scalable/apps/vorlix.svg share/man/man1/vorlix.1
+             share/metainfo/org.example.vorlix.metainfo.xml)
 fi
 for file in "${expected[@]}"; do [ -f "$prefix/$file" ] || fail "$file was not installed"; done
 [ -x "$cli" ] || fail "bin/vorlix-cli is not executable"
@@ -57,7 +58,7 @@ config_for BESIDE_TREE "$prefix/bin/vorlix.ini"
 [ "$(run env XDG_CONFIG_HOME="$work/xdg" "$cli" tree)" = BESIDE_TREE ] ||
   fail "vorlix.ini beside the executable did not come first"
 
-# The menu entry, the icon and the manual page are well-formed.
+# The menu entry, the icon, the AppStream metadata and the manual pages are well-formed.
 if [ "$gui" = gui ]; then
   desktop-file-validate "$prefix/share/applications/vorlix.desktop" ||
     fail "the .desktop file is not valid"
@@ -68,10 +69,14 @@ import sys, xml.etree.ElementTree as ET
 root = ET.parse(sys.argv[1]).getroot()
 sys.exit(0 if root.tag == '{http://www.w3.org/2000/svg}svg' and root.get('viewBox') else 1)
 " "$prefix/share/icons/hicolor/scalable/apps/vorlix.svg" || fail "the icon is not an SVG image"
+  appstreamcli validate --no-net --strict --pedantic \
+    "$prefix/share/metainfo/org.example.vorlix.metainfo.xml" || fail "the metainfo is not valid"
 fi
+for man_page in "$prefix"/share/man/man1/*.1; do
+  warnings=$(groff -man -Tutf8 -ww -z "$man_page" 2>&1)
+  [ -z "$warnings" ] || fail "groff warns about $(basename "$man_page"): $warnings"
+done
 man_page=$prefix/share/man/man1/vorlix-cli.1
-warnings=$(groff -man -Tutf8 -ww -z "$man_page" 2>&1)
-[ -z "$warnings" ] || fail "groff warns about the manual page: $warnings"
 manual=$(groff -man -Tutf8 -P-cbou -rLL=200n -rHY=0 "$man_page")
 help=$(run "$cli" --help)
 commands=$(sed -n '/^Subcommands:/,/^$/p' <<<"$help" | grep -oE '^  [a-z]+' | tr -d ' ')

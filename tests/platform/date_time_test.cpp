@@ -52,6 +52,8 @@ TEST(PlatformDateTime, PicturesPrintSeparatorsAndFields) {
   EXPECT_EQ(FormatDateTime("dd/mm/yyyy hh:nn:ss", t, f), "01-02-2003 09:07:05");
   EXPECT_EQ(FormatDateTime("d/m/yy h:n:s", t, f), "1-2-03 9:7:5");
   EXPECT_EQ(FormatDateTime("hh:mm", t, f), "09:07");  // m after an hour is minutes
+  EXPECT_EQ(FormatDateTime("h:mm", t, f), "9:07");
+  EXPECT_EQ(FormatDateTime("h:m", t, f), "9:7");
   EXPECT_EQ(FormatDateTime("mmm mmmm ddd dddd", t, f), "Feb February Sat Saturday");
   EXPECT_EQ(FormatDateTime("h am/pm", *EncodeDateTime(2003, 2, 1, 15), f), "3 PM");
   EXPECT_EQ(FormatDateTime("\"at\" hh", t, f), "at 09");

@@ -20,14 +20,15 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string ReadWhenThere(const fs::path& path) {
-  // The viewer runs on its own; give it a few seconds at most to leave its mark.
-  // The script writes its line in one write, so a file that is not empty is complete.
+  // The viewer runs on its own; a busy machine may take long to run it, so the wait is generous
+  // (two minutes at most). The script writes its line in one write, so a file that is not empty
+  // is complete.
   auto written = [&path] {
     std::error_code error;
     const auto size = fs::file_size(path, error);
     return !error && size > 0;
   };
-  for (int i = 0; i < 500 && !written(); ++i)
+  for (int i = 0; i < 12000 && !written(); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   std::ifstream in(path);
   std::string line;

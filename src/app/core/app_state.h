@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/core/directory_session.h"
+#include "app/core/input_files.h"
 #include "directory/directory_client.h"
 
 namespace vorlix::core {
@@ -23,11 +24,16 @@ struct AppState {
 
   directory::Context DirectoryContext = directory::kNoContext;
   std::string TreeName;  // at most 201 characters, as the context reports it
+  // The bundled sample tree is open (no configuration names a source): the caption says so.
+  bool SampleTree = false;
 
   bool PhoneChainEnabled = false;
   std::vector<std::string> PhoneAttributes;  // attribute names of the phone chain, in file order
 
   std::string CurrentObjectName;  // full name of the object whose members the table shows
+
+  // The files the program reads (configuration, tree file), which no export may replace.
+  std::vector<InputFile> InputFiles;
 
   // Takes ownership of a client, with its session, and makes it the one in use.
   void SetClient(std::unique_ptr<directory::DirectoryClient> owned) {

@@ -54,6 +54,10 @@ std::string PadWithBlanks(int available, int maximum, double factor, const TextW
   return text;
 }
 
+std::string ShownTreeName(const std::string& treeName, bool sampleTree) {
+  return sampleTree ? treeName + " (the bundled sample tree)" : treeName;
+}
+
 std::string CaptionMainText(const std::string& treeName) {
   return std::string(" ") + kCaptionVersion + " - " + treeName;
 }

@@ -27,6 +27,10 @@ int WindowsVersionCode();  // of the running system
 // `available`, then cut to `maximum` characters. available <= 0 or maximum <= 0: empty.
 std::string PadWithBlanks(int available, int maximum, double factor, const TextWidth& measure);
 
+// The tree name as the caption shows it: the bundled sample tree is marked as such, so that
+// nobody takes it for the directory they meant to open.
+std::string ShownTreeName(const std::string& treeName, bool sampleTree);
+
 // " " + kCaptionVersion + " - " followed by the tree name.
 std::string CaptionMainText(const std::string& treeName);
 

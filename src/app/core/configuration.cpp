@@ -1,6 +1,9 @@
 #include "app/core/configuration.h"
 
 #include <algorithm>
+#include <map>
+#include <optional>
+#include <string_view>
 
 #include "app/core/ini_reader.h"
 #include "directory/ldap_filter.h"
@@ -25,146 +28,236 @@ std::string Trim(const std::string& text) {
   return text.substr(first, last - first + 1);
 }
 
+std::string Quoted(const std::string& text) {
+  return "\"" + text + "\"";
+}
+
 struct Collected {
-  bool phoneSeen = false;
-  std::string phone;
+  std::string phone = "0";
   std::vector<std::string> phoneAttributes;
   size_t directoryLine = 0;  // line of the first "[DIRECTORY]" header; 0 when there is none
-  bool sourceSeen = false, baseSeen = false, bindDnSeen = false, startTlsSeen = false,
-       timeoutSeen = false, bindSeen = false, tlsVerifySeen = false;
+  bool sourceGiven = false;
   directory::DirectorySource directory;
-  IniProblem directoryProblem;            // first bad entry of the DIRECTORY section
-  std::vector<IniProblem> namesProblems;  // NAMES lines that were skipped
+  std::map<std::string, size_t> sectionLines;  // lower-cased section: line of its first header
+  std::map<std::string, size_t> keyLines;      // section and key: line of the value taken
+  std::vector<IniProblem> problems;
 };
 
-void NoteDirectoryProblem(Collected& c, size_t line, const std::string& what) {
-  if (c.directoryProblem.what.empty()) c.directoryProblem = {line, what};
+// Takes the value of a known key's entry into what is collected; returns what is wrong with the
+// value, empty when it was taken.
+using ValueTaker = std::string (*)(Collected&, const IniEntry& entry);
+
+// A yes/no value; nullopt for anything else.
+std::optional<bool> YesOrNo(const std::string& text) {
+  if (EqualNoCase(text, "yes") || EqualNoCase(text, "true") || text == "1") return true;
+  if (EqualNoCase(text, "no") || EqualNoCase(text, "false") || text == "0") return false;
+  return std::nullopt;
 }
 
-// "bind" and "tls_verify" of the DIRECTORY section; false for any other key.
-bool TakeSecurityEntry(Collected& c, const IniEntry& entry) {
-  const std::string& key = entry.key;
-  const std::string& text = entry.value;
-  if (EqualNoCase(key, "bind")) {
-    if (c.bindSeen) NoteDirectoryProblem(c, entry.line, "\"bind\" is given twice");
-    c.bindSeen = true;
-    if (EqualNoCase(text, "simple")) {
-      c.directory.bind = directory::LdapBind::kSimple;
-    } else if (EqualNoCase(text, "gssapi")) {
-      c.directory.bind = directory::LdapBind::kGssapi;
-    } else if (EqualNoCase(text, "external")) {
-      c.directory.bind = directory::LdapBind::kExternal;
-    } else {
-      NoteDirectoryProblem(c, entry.line,
-                           "\"bind\" must be simple, gssapi or external, not \"" + text + "\"");
-    }
-    return true;
+std::string TakePhone(Collected& c, const IniEntry& entry) {
+  const std::string& value = entry.value;
+  if (!platform::ParseInt32(value)) {
+    return "\"phone\" must be a whole number (0: off, any other: on), not " + Quoted(value);
   }
-  if (EqualNoCase(key, "tls_verify")) {
-    if (c.tlsVerifySeen) NoteDirectoryProblem(c, entry.line, "\"tls_verify\" is given twice");
-    c.tlsVerifySeen = true;
-    if (EqualNoCase(text, "no")) {
-      c.directory.tlsVerify = directory::CertificateCheck::kSkip;
-    } else if (EqualNoCase(text, "yes")) {
-      c.directory.tlsVerify = directory::CertificateCheck::kVerify;
-    } else {
-      NoteDirectoryProblem(c, entry.line, "\"tls_verify\" must be yes or no, not \"" + text + "\"");
-    }
-    return true;
-  }
-  return false;
+  c.phone = value;
+  return {};
 }
 
-// "starttls" and "timeout" of the DIRECTORY section; false for any other key.
-bool TakeConnectionEntry(Collected& c, const IniEntry& entry) {
-  const std::string& key = entry.key;
-  const std::string& text = entry.value;
-  if (EqualNoCase(key, "starttls")) {
-    if (c.startTlsSeen) NoteDirectoryProblem(c, entry.line, "\"starttls\" is given twice");
-    c.startTlsSeen = true;
-    if (EqualNoCase(text, "yes") || EqualNoCase(text, "true") || text == "1") {
-      c.directory.startTls = true;
-    } else if (EqualNoCase(text, "no") || EqualNoCase(text, "false") || text == "0") {
-      c.directory.startTls = false;
-    } else {
-      NoteDirectoryProblem(c, entry.line, "\"starttls\" must be yes or no, not \"" + text + "\"");
-    }
-    return true;
-  }
-  if (EqualNoCase(key, "timeout")) {
-    if (c.timeoutSeen) NoteDirectoryProblem(c, entry.line, "\"timeout\" is given twice");
-    c.timeoutSeen = true;
-    const auto seconds = platform::ParseInt32(text);
-    if (!seconds || *seconds < 1 || *seconds > 3600) {
-      NoteDirectoryProblem(
-          c, entry.line,
-          "\"timeout\" must be a number of seconds from 1 to 3600, not \"" + text + "\"");
-    } else {
-      c.directory.timeoutSeconds = *seconds;
-    }
-    return true;
-  }
-  return false;
+std::string TakePhoneAttribute(Collected& c, const IniEntry& entry) {
+  c.phoneAttributes.push_back(entry.value);
+  return {};
 }
 
-// One line of the NAMES section, "Program Name=ldapName"; a line that is not of that form is
-// skipped with a problem.
-void TakeNameEntry(Collected& c, const IniEntry& entry) {
-  const std::string& program = entry.key;
+std::string TakeSource(Collected& c, const IniEntry& entry) {
+  const std::string& value = entry.value;
+  if (Trim(value).empty()) return "\"source\" has no value";
+  c.directory.source = value;
+  c.sourceGiven = true;
+  return {};
+}
+
+std::string TakeBase(Collected& c, const IniEntry& entry) {
+  c.directory.base = entry.value;
+  return {};
+}
+
+std::string TakeBindDn(Collected& c, const IniEntry& entry) {
+  c.directory.bindDn = entry.value;
+  return {};
+}
+
+// A yes/no value of the key `name` into `into`.
+std::string TakeYesOrNo(const char* name, const IniEntry& entry, bool& into) {
+  const std::optional<bool> on = YesOrNo(entry.value);
+  if (!on) return Quoted(name) + " must be yes or no, not " + Quoted(entry.value);
+  into = *on;
+  return {};
+}
+
+std::string TakeStartTls(Collected& c, const IniEntry& entry) {
+  return TakeYesOrNo("starttls", entry, c.directory.startTls);
+}
+
+std::string TakeTimeout(Collected& c, const IniEntry& entry) {
+  const std::string& value = entry.value;
+  const auto seconds = platform::ParseInt32(value);
+  if (!seconds || *seconds < 1 || *seconds > 3600) {
+    return "\"timeout\" must be a number of seconds from 1 to 3600, not " + Quoted(value);
+  }
+  c.directory.timeoutSeconds = *seconds;
+  return {};
+}
+
+std::string TakeBind(Collected& c, const IniEntry& entry) {
+  const std::string& value = entry.value;
+  using directory::BindMethod;
+  if (EqualNoCase(value, "simple")) {
+    c.directory.bind = BindMethod::kSimple;
+  } else if (EqualNoCase(value, "gssapi")) {
+    c.directory.bind = BindMethod::kGssapi;
+  } else if (EqualNoCase(value, "external")) {
+    c.directory.bind = BindMethod::kExternal;
+  } else {
+    return "\"bind\" must be simple, gssapi or external, not " + Quoted(value);
+  }
+  return {};
+}
+
+std::string TakeTlsVerify(Collected& c, const IniEntry& entry) {
+  return TakeYesOrNo("tls_verify", entry, c.directory.tlsVerify);
+}
+
+std::string RefusePassword(Collected&, const IniEntry&) {
+  return "\"password\" is refused: passwords are never stored in the configuration file (the "
+         "window asks for it; vorlix-cli reads --password-file or VORLIX_LDAP_PASSWORD)";
+}
+
+// One line of the NAMES section, "Program Name=ldapName".
+std::string TakeName(Collected& c, const IniEntry& entry) {
   const std::string& ldap = entry.value;
-  std::string problem;
-  if (ldap.empty()) {
-    problem = "\"" + program + "=\" is not \"Program Name=ldapName\"";
-  } else if (!directory::IsAttributeDescription(ldap)) {
-    problem = "\"" + program + "\" is mapped to \"" + ldap +
-              "\", which is no LDAP name (letters, digits and hyphens)";
+  if (ldap.empty()) return Quoted(entry.key + "=") + " is not \"Program Name=ldapName\"";
+  if (!directory::IsAttributeDescription(ldap)) {
+    return Quoted(entry.key) + " is mapped to " + Quoted(ldap) +
+           ", which is no LDAP name (letters, digits and hyphens)";
   }
-  if (!problem.empty()) {
-    c.namesProblems.push_back({entry.line, "[NAMES] " + problem + "; the line is skipped"});
+  c.directory.names.emplace(entry.key, ldap);
+  return {};
+}
+
+// What happens to a key given twice in its section.
+enum class Repeats {
+  kFirstWins,  // the first value taken is used, later lines are skipped
+  kEachTaken,  // every line is taken in file order ("PHONE": the keys only give the order)
+};
+
+// One key of a section; an empty key stands for every key of the section.
+struct KnownKey {
+  const char* section;
+  const char* key;
+  ValueTaker take;
+  Repeats repeats = Repeats::kFirstWins;
+  bool listed = true;  // named in the list of known keys
+};
+
+// Every key the configuration knows, by section. A new key is one line here.
+const std::vector<KnownKey>& KnownKeys() {
+  static const std::vector<KnownKey> keys = {
+      {"SYSTEM", "phone", TakePhone},
+      {"PHONE", "", TakePhoneAttribute, Repeats::kEachTaken},
+      {"DIRECTORY", "source", TakeSource},
+      {"DIRECTORY", "base", TakeBase},
+      {"DIRECTORY", "binddn", TakeBindDn},
+      {"DIRECTORY", "starttls", TakeStartTls},
+      {"DIRECTORY", "timeout", TakeTimeout},
+      {"DIRECTORY", "bind", TakeBind},
+      {"DIRECTORY", "tls_verify", TakeTlsVerify},
+      {"DIRECTORY", "password", RefusePassword, Repeats::kFirstWins, false},
+      {"NAMES", "", TakeName},
+  };
+  return keys;
+}
+
+// The known section named so (any letter case), as the table spells it; nullptr when unknown.
+const char* KnownSection(const std::string& name) {
+  for (const KnownKey& known : KnownKeys()) {
+    if (EqualNoCase(known.section, name)) return known.section;
+  }
+  return nullptr;
+}
+
+// "a, b, c": the sections (section null), or the listed keys of one section, in table order.
+std::string KnownList(const char* section) {
+  std::vector<std::string_view> names;
+  for (const KnownKey& known : KnownKeys()) {
+    std::string_view name;
+    if (section == nullptr) {
+      name = known.section;
+    } else if (known.listed && std::string_view(known.section) == section) {
+      name = known.key;
+    }
+    if (!name.empty() && std::find(names.begin(), names.end(), name) == names.end()) {
+      names.push_back(name);
+    }
+  }
+  std::string list;
+  for (const std::string_view name : names) list.append(list.empty() ? "" : ", ").append(name);
+  return list;
+}
+
+const KnownKey* KnownKeyOf(const char* section, const std::string& key) {
+  for (const KnownKey& known : KnownKeys()) {
+    if (std::string_view(known.section) == section &&
+        (known.key[0] == '\0' || EqualNoCase(known.key, key)))
+      return &known;
+  }
+  return nullptr;
+}
+
+void OnHeader(Collected& c, const IniHeader& header) {
+  const char* section = KnownSection(header.section);
+  if (section != nullptr && EqualNoCase(section, "DIRECTORY") && c.directoryLine == 0) {
+    c.directoryLine = header.line;
+  }
+  if (!header.readable) return;  // told by the reader
+  if (section == nullptr) {
+    c.problems.push_back({header.line, "unknown section [" + header.section + "] (known: " +
+                                           KnownList(nullptr) + "); its entries are skipped"});
     return;
   }
-  c.directory.names[program] = ldap;
-}
-
-void TakeDirectoryEntry(Collected& c, const IniEntry& entry) {
-  const std::string& key = entry.key;
-  auto take = [&](bool& seen, std::string& into) {
-    if (seen) {
-      NoteDirectoryProblem(c, entry.line, "\"" + key + "\" is given twice");
-      return;
-    }
-    seen = true;
-    into = entry.value;
-  };
-  if (EqualNoCase(key, "source")) {
-    take(c.sourceSeen, c.directory.source);
-  } else if (EqualNoCase(key, "base")) {
-    take(c.baseSeen, c.directory.base);
-  } else if (EqualNoCase(key, "binddn")) {
-    take(c.bindDnSeen, c.directory.bindDn);
-  } else if (EqualNoCase(key, "password")) {
-    NoteDirectoryProblem(c, entry.line, "a password is never read from the file");
-  } else if (!TakeConnectionEntry(c, entry) && !TakeSecurityEntry(c, entry)) {
-    NoteDirectoryProblem(c, entry.line,
-                         "unknown key \"" + key +
-                             "\" (known: source, base, binddn, starttls, timeout, bind, "
-                             "tls_verify)");
+  const auto [first, isNew] = c.sectionLines.emplace(section, header.line);
+  if (!isNew) {
+    c.problems.push_back({header.line, "[" + std::string(section) +
+                                           "] appears again (first on line " +
+                                           std::to_string(first->second) +
+                                           "); its entries are merged into that section"});
   }
 }
 
 void OnEntry(Collected& c, const IniEntry& entry) {
-  if (EqualNoCase(entry.section, "SYSTEM")) {
-    if (EqualNoCase(entry.key, "phone") && !c.phoneSeen) {
-      c.phoneSeen = true;
-      c.phone = entry.value;
-    }
-  } else if (EqualNoCase(entry.section, "PHONE")) {
-    c.phoneAttributes.push_back(entry.value);
-  } else if (EqualNoCase(entry.section, "DIRECTORY")) {
-    TakeDirectoryEntry(c, entry);
-  } else if (EqualNoCase(entry.section, "NAMES")) {
-    TakeNameEntry(c, entry);
+  const char* section = KnownSection(entry.section);
+  if (section == nullptr) return;  // told once, at its header
+  const auto skip = [&](const std::string& what) {
+    c.problems.push_back(
+        {entry.line, "[" + std::string(section) + "] " + what + "; the line is skipped"});
+  };
+  const KnownKey* known = KnownKeyOf(section, entry.key);
+  if (known == nullptr) {
+    skip("unknown key " + Quoted(entry.key) + " (known: " + KnownList(section) + ")");
+    return;
   }
+  const std::string slot = std::string(section) + '\x1f' + platform::LowerCase(entry.key);
+  if (known->repeats == Repeats::kFirstWins) {
+    if (const auto first = c.keyLines.find(slot); first != c.keyLines.end()) {
+      skip(Quoted(entry.key) + " is given again; the value of line " +
+           std::to_string(first->second) + " is used");
+      return;
+    }
+  }
+  if (const std::string problem = known->take(c, entry); !problem.empty()) {
+    skip(problem);
+    return;
+  }
+  c.keyLines.emplace(slot, entry.line);
 }
 
 bool IsUrl(const std::string& source) {
@@ -190,10 +283,15 @@ std::string ProblemText(const std::string& path, const std::vector<IniProblem>& 
   return text;
 }
 
+// The file, when it is a regular file of at most kMaxConfigurationBytes.
+platform::RegularFileText ReadConfigurationFile(const std::string& path) {
+  return platform::ReadSmallFile(path, kMaxConfigurationBytes, platform::Pipes::kRefused);
+}
+
 }  // namespace
 
 std::string ConfigurationFileProblem(const std::string& path) {
-  const platform::RegularFileText file = platform::ReadRegularFile(path);
+  const platform::RegularFileText file = ReadConfigurationFile(path);
   return file.status == platform::RegularFileText::kRead ? std::string()
                                                          : path + ": " + file.reason;
 }
@@ -204,44 +302,40 @@ Configuration LoadConfiguration(const std::string& path) {
 
 Configuration LoadConfiguration(const std::string& path, const std::string& baseDirectory) {
   Configuration config;
-  const platform::RegularFileText file = platform::ReadRegularFile(path);
+  const platform::RegularFileText file = ReadConfigurationFile(path);
   if (file.status == platform::RegularFileText::kMissing) return config;
   if (file.status != platform::RegularFileText::kRead) {
     config.problem = path + ": " + file.reason;
+    config.directory.refusal =
+        path + ": the configuration cannot be read, so the directory it names is not known";
     return config;
   }
 
   Collected collected;
   std::vector<IniProblem> problems = ReadIni(
-      file.text,
-      [&](const std::string& section, size_t line) {
-        if (collected.directoryLine == 0 && EqualNoCase(section, "DIRECTORY")) {
-          collected.directoryLine = line;
-        }
-      },
+      file.text, [&](const IniHeader& header) { OnHeader(collected, header); },
       [&](const IniEntry& entry) { OnEntry(collected, entry); });
+  if (IsUtf16Text(file.text)) {
+    config.directory.refusal =
+        path + ": the configuration cannot be read, so the directory it names is not known";
+  }
+  problems.insert(problems.end(), collected.problems.begin(), collected.problems.end());
 
   config.names = collected.directory.names;
-  problems.insert(problems.end(), collected.namesProblems.begin(), collected.namesProblems.end());
   const auto phone = platform::ParseInt32(collected.phone);
   if (phone && *phone != 0) {
     config.PhoneChainEnabled = true;
     config.PhoneAttributes = collected.phoneAttributes;
   }
 
-  if (collected.directoryLine != 0) {
-    if (collected.directoryProblem.what.empty() && Trim(collected.directory.source).empty()) {
-      collected.directoryProblem = {collected.directoryLine, "the section has no \"source\""};
-    }
-    if (!collected.directoryProblem.what.empty()) {
-      problems.push_back(
-          {collected.directoryProblem.line,
-           "[DIRECTORY] " + collected.directoryProblem.what + "; the section is not used"});
-    } else {
-      config.hasDirectory = true;
-      config.directory = collected.directory;
-      config.directory.source = Resolve(Trim(collected.directory.source), baseDirectory);
-    }
+  if (collected.directoryLine != 0 && !collected.sourceGiven) {
+    config.directory.refusal = path + ":" + std::to_string(collected.directoryLine) +
+                               ": the [DIRECTORY] section names no usable \"source\", so no "
+                               "directory is opened";
+  } else if (collected.sourceGiven) {
+    config.hasDirectory = true;
+    config.directory = collected.directory;
+    config.directory.source = Resolve(Trim(collected.directory.source), baseDirectory);
   }
   std::stable_sort(problems.begin(), problems.end(),
                    [](const IniProblem& a, const IniProblem& b) { return a.line < b.line; });
@@ -253,7 +347,7 @@ std::string ConfigurationMessage(const Configuration& configuration,
                                  const directory::DirectorySource& source) {
   if (configuration.problem.empty()) return {};
   std::string message = configuration.problem;
-  if (source.source.empty() || source.source == directory::SampleTreePath()) {
+  if (OpensSampleTree(source)) {
     message += "\nNo directory is configured, so the bundled sample tree is opened.";
   }
   return message;
@@ -267,13 +361,18 @@ void ApplyPhoneSettings(const Configuration& configuration, AppState& state) {
 
 directory::DirectorySource DirectorySourceOf(const Configuration& configuration) {
   directory::DirectorySource source;
-  if (configuration.hasDirectory) {
+  if (configuration.hasDirectory || !configuration.directory.refusal.empty()) {
     source = configuration.directory;
   } else {
     source.source = directory::SampleTreePath();
   }
   source.names = configuration.names;
   return source;
+}
+
+bool OpensSampleTree(const directory::DirectorySource& source) {
+  return source.refusal.empty() &&
+         (source.source.empty() || source.source == directory::SampleTreePath());
 }
 
 }  // namespace vorlix::core

@@ -1,9 +1,10 @@
 #pragma once
 // The configuration file "vorlix.ini": "SYSTEM"/"phone" and the "PHONE" chain, the "DIRECTORY"
 // section that chooses the directory source (for an LDAP server also base, binddn, starttls,
-// timeout, bind=simple|gssapi|external and tls_verify=yes|no), and the "NAMES" section that maps
-// single names.
+// timeout, bind and tls_verify), and the "NAMES" section that maps single names. The keys each
+// section knows are one table (configuration.cpp). A file larger than 1 MB is refused unread.
 
+#include <cstddef>
 #include <map>
 #include <string>
 #include <vector>
@@ -12,6 +13,8 @@
 #include "directory/directory_source.h"
 
 namespace vorlix::core {
+
+inline constexpr std::size_t kMaxConfigurationBytes = 1024 * 1024;
 
 struct Configuration {
   // "SYSTEM"/"phone" read as an integer (not an integer: 0); any non-zero value turns it on.
@@ -23,15 +26,19 @@ struct Configuration {
   // whichever directory is opened ("Telephone Number=mobile").
   std::map<std::string, std::string> names;
 
-  // A "DIRECTORY" section was given and is sound. Its source is absolute (a relative path is
-  // taken relative to the executable's directory) or an ldap:// / ldaps:// URL.
+  // A "DIRECTORY" section names a source. It is absolute (a relative path is taken relative to
+  // the executable's directory) or an ldap:// / ldaps:// URL.
   bool hasDirectory = false;
+  // The source and its settings. When the file names a directory that cannot be known (a
+  // "DIRECTORY" section without a usable source, a file that cannot be read), its refusal says
+  // why and no directory opens: the bundled sample tree never stands in for it.
   directory::DirectorySource directory;
 
-  // What the user must be told about the file, one line per problem ("vorlix.ini:3: ..."):
-  // lines that could not be read or "NAMES" lines that map to no LDAP name (skipped; the rest of
-  // the file applies), a "DIRECTORY" section that is not used, a file that could not be read at
-  // all. Empty when there is nothing to tell.
+  // What the user must be told about the file, one line per problem ("vorlix.ini:3: ..."): every
+  // line that cannot be used (unreadable, an unknown section or key, a bad value, a key given
+  // again, a password), each skipped while the rest of its section applies; a section given
+  // again, whose entries are merged; a file that could not be read at all. Empty when there is
+  // nothing to tell.
   std::string problem;
 };
 
@@ -47,10 +54,10 @@ std::string ConfigurationPath();
 std::string ConfigurationFileProblem(const std::string& path);
 
 // Reads the file at `path`. A missing file gives the defaults and no problem; a file that cannot
-// be read (a folder, a device, no permission, UTF-16 text) gives the defaults and a problem.
-// Lines that cannot be read are skipped, each with a problem; the rest of the file applies. A
-// "DIRECTORY" section with a bad entry or without "source" is not used (a problem says why).
-// Relative directory sources are resolved against `baseDirectory`.
+// be read (a folder, a device, no permission, UTF-16 text) gives the defaults, a problem and a
+// directory refusal. Lines that cannot be used are skipped, each with a problem; the rest of
+// their section applies. Of a key given twice the first usable value wins. Relative directory
+// sources are resolved against `baseDirectory`.
 Configuration LoadConfiguration(const std::string& path, const std::string& baseDirectory);
 Configuration LoadConfiguration(const std::string& path);  // base: the executable's directory
 
@@ -63,7 +70,11 @@ std::string ConfigurationMessage(const Configuration& configuration,
 // replaces PhoneAttributes; a chain that is off leaves the state as it is.
 void ApplyPhoneSettings(const Configuration& configuration, AppState& state);
 
-// The configured directory source, or the bundled sample tree when none is configured.
+// The configured directory source (with its refusal, when it cannot be known), or the bundled
+// sample tree when the configuration names none.
 directory::DirectorySource DirectorySourceOf(const Configuration& configuration);
+
+// Whether the source opens the bundled sample tree.
+bool OpensSampleTree(const directory::DirectorySource& source);
 
 }  // namespace vorlix::core

@@ -16,21 +16,14 @@ std::string_view Trim(std::string_view text) {
 
 // A line as a problem quotes it: the first bytes of it, in double quotes.
 std::string Quoted(std::string_view line) {
-  std::string quoted = "\"" + std::string(line.substr(0, kQuotedLength));
+  std::string quoted = "\"";
+  quoted += line.substr(0, kQuotedLength);
   if (line.size() > kQuotedLength) quoted += "...";
   return quoted + "\"";
 }
 
 bool IsComment(std::string_view trimmed) {
   return !trimmed.empty() && (trimmed[0] == ';' || trimmed[0] == '#');
-}
-
-// UTF-16 in either byte order, with or without its byte-order mark: ASCII text in it has a NUL
-// beside every character.
-bool LooksLikeUtf16(std::string_view text) {
-  if (text.size() < 2) return false;
-  if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") return true;
-  return text[0] == '\0' || text[1] == '\0';
 }
 
 // The value without a comment that follows it after a blank.
@@ -45,12 +38,11 @@ std::string_view WithoutComment(std::string_view value) {
 
 }  // namespace
 
-std::vector<IniProblem> ReadIni(
-    std::string_view text,
-    const std::function<void(const std::string& section, size_t line)>& onHeader,
-    const std::function<void(const IniEntry&)>& onEntry) {
+std::vector<IniProblem> ReadIni(std::string_view text,
+                                const std::function<void(const IniHeader&)>& onHeader,
+                                const std::function<void(const IniEntry&)>& onEntry) {
   std::vector<IniProblem> problems;
-  if (LooksLikeUtf16(text)) {
+  if (IsUtf16Text(text)) {
     problems.push_back({1, "the file is UTF-16 text, which is not read; save it as UTF-8"});
     return problems;
   }
@@ -62,12 +54,12 @@ std::vector<IniProblem> ReadIni(
   size_t lineNumber = 0;
   size_t position = 0;
   while (position < text.size()) {
-    size_t end = text.find('\n', position);
+    // A line ends in LF, CR LF or a CR alone.
+    size_t end = text.find_first_of("\r\n", position);
     if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(position, end - position);
-    position = end + 1;
+    const std::string_view line = text.substr(position, end - position);
+    position = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
     ++lineNumber;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     const std::string_view trimmed = Trim(line);
     if (trimmed.empty() || IsComment(trimmed)) continue;
 
@@ -85,6 +77,7 @@ std::vector<IniProblem> ReadIni(
                              (name.empty() ? " has no name" : " has no closing \"]\"") +
                              "; the entries under it, up to the next section, are skipped"});
         skipSection = true;
+        if (!name.empty()) onHeader(IniHeader{std::string(name), lineNumber, false});
         continue;
       }
       const std::string_view rest = Trim(trimmed.substr(close + 1));
@@ -94,7 +87,7 @@ std::vector<IniProblem> ReadIni(
       section = std::string(name);
       inSection = true;
       skipSection = false;
-      onHeader(section, lineNumber);
+      onHeader(IniHeader{section, lineNumber, true});
       continue;
     }
     const size_t equals = trimmed.find('=');
@@ -120,6 +113,14 @@ std::vector<IniProblem> ReadIni(
                      std::string(WithoutComment(Trim(trimmed.substr(equals + 1)))), lineNumber});
   }
   return problems;
+}
+
+// UTF-16 in either byte order, with or without its byte-order mark: ASCII text in it has a NUL
+// beside every character.
+bool IsUtf16Text(std::string_view text) {
+  if (text.size() < 2) return false;
+  if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") return true;
+  return text[0] == '\0' || text[1] == '\0';
 }
 
 }  // namespace vorlix::core

@@ -1,7 +1,7 @@
 #pragma once
 // Reads ini-style text the way a Windows profile reader takes it, line by line: "[section]"
 // headers, "key=value" entries (key and value trimmed), comment lines beginning with ";" or "#",
-// blank lines. Lines may be of any length and end in LF or CR LF; a UTF-8 byte-order mark is
+// blank lines. Lines may be of any length and end in LF, CR LF or CR; a UTF-8 byte-order mark is
 // skipped. A value loses a comment that follows it after a blank (" ; note").
 //
 // A line that cannot be read is skipped with a problem naming its line, and reading goes on with
@@ -25,16 +25,26 @@ struct IniEntry {
   size_t line = 0;
 };
 
+struct IniHeader {
+  std::string section;  // as written between the brackets, trimmed
+  size_t line = 0;
+  // false for a header without its closing "]": the entries under it are skipped, but the
+  // section it was meant to open is known.
+  bool readable = true;
+};
+
 struct IniProblem {
   size_t line = 0;
   std::string what;
 };
 
-// Calls onHeader for every readable section header and onEntry for every readable entry, in file
-// order; returns the problems in file order.
-std::vector<IniProblem> ReadIni(
-    std::string_view text,
-    const std::function<void(const std::string& section, size_t line)>& onHeader,
-    const std::function<void(const IniEntry&)>& onEntry);
+// Calls onHeader for every section header with a name (also one without its "]") and onEntry for
+// every readable entry, in file order; returns the problems in file order.
+std::vector<IniProblem> ReadIni(std::string_view text,
+                                const std::function<void(const IniHeader&)>& onHeader,
+                                const std::function<void(const IniEntry&)>& onEntry);
+
+// Whether the text is UTF-16, which ReadIni does not read.
+bool IsUtf16Text(std::string_view text);
 
 }  // namespace vorlix::core

@@ -18,6 +18,7 @@ constexpr char kNamingAttribute[] = "CN";
 constexpr char kNoUserPhone[] = "  -";
 constexpr char kBrokenChainPhone[] = " -  ";
 constexpr char kMember[] = "Member";
+constexpr char kDescription[] = "Description";
 constexpr char kPhone[] = "Telephone Number";
 constexpr char kUser[] = "WM:NAME User";
 constexpr char kRegistered[] = "WM:Last Registered Time";
@@ -52,40 +53,109 @@ directory::DirectoryError WithOrigin(const directory::DirectoryError& error, con
                         (where.empty() ? "" : " (" + where + ")"));
 }
 
-// Fills `row` with the values the kind calls for, cell by cell. A read error names the member
-// whose row it ends and, for an object that does not exist, where its name came from.
-void FillRow(const AppState& state, const std::string& group, MemberRow& row, int kind) {
+// The members and values a lookup could not read: how many, and the first reason.
+struct Unreadable {
+  size_t count = 0;
+  std::string first;
+  void Note(const std::string& reason) {
+    if (count++ == 0) first = reason;
+  }
+};
+
+// Whether a failed read is the fault of one member alone: its object, or one it names, does not
+// exist, or a value does not fit its syntax or a reply. Such a fault marks a cell and the lookup
+// goes on; any other (the connection, the server, the client) ends it.
+bool IsMemberFault(int32_t code) {
+  return code == directory::kErrNoSuchEntry || code == directory::kErrSyntaxViolation ||
+         code == directory::kErrInsufficientBuffer;
+}
+
+// The error of a read for member's row as the user is told it: naming the member whose row it is
+// and, for an object that does not exist, where its name came from.
+directory::DirectoryError Traced(const directory::DirectoryError& error, const AppState& state,
+                                 const std::string& group, const MemberRow& row, int kind) {
+  const std::string& member = row.caption;
+  if (NamedByValue(error, member)) return WithOrigin(error, state, group, kMember);
+  if (kind == kKindWorkstationGroup && !row.cells[0].empty() && !row.CellUnreadable(1) &&
+      NamedByValue(error, row.cells[0])) {
+    return WithOrigin(error, state, member, kUser);
+  }
+  if (error.object() != member) {
+    return error.Extended("; while listing member \"" + member + "\" of \"" + group + "\"");
+  }
+  return error;
+}
+
+void MarkUnreadable(MemberRow& row, int cell) {
+  row.cells[static_cast<size_t>(cell - 1)] = kUnreadableMarker;
+  row.unreadableCells = static_cast<uint8_t>(row.unreadableCells | (1u << (cell - 1)));
+}
+
+// Fills `row` with the values the kind calls for, cell by cell. A read that fails for a fault of
+// this member alone marks its cell and is noted in `unreadable`, and the other cells are still
+// read; a member that does not exist has all its cells marked. Other errors end the lookup.
+void FillRow(const AppState& state, const std::string& group, MemberRow& row, int kind,
+             Unreadable& unreadable) {
   directory::DirectoryClient& client = *state.client;
   const directory::Context context = state.DirectoryContext;
   const std::string& member = row.caption;
-  try {
-    if (kind == kKindGroup) {
-      row.cells[0] = LookupPhone(state, member);
-    } else if (kind == kKindWorkstationGroup) {
-      row.cells[0] = directory::ReadAttributeText(client, context, member, kUser);
-      row.rawTime = directory::ReadAttributeInteger(client, context, member, kRegistered, 0);
-      row.cells[1] = directory::FormatTimeStamp(row.rawTime);
-      row.cells[2] =
-          WithoutBrackets(directory::ReadAttributeText(client, context, member, kAddress));
-      row.cells[3] = row.cells[0].empty() ? kNoUserPhone : LookupPhone(state, row.cells[0]);
+  const int cellsFilled = kind == kKindWorkstationGroup ? 4 : kind == kKindGroup ? 1 : 0;
+  // Reads cell `cell` (1 to 4) with `read`; false when the member does not exist.
+  const auto readCell = [&](int cell, const auto& read) {
+    try {
+      row.cells[static_cast<size_t>(cell - 1)] = read();
+      return true;
+    } catch (const directory::DirectoryError& error) {
+      const directory::DirectoryError traced = Traced(error, state, group, row, kind);
+      if (!IsMemberFault(error.code())) throw traced;
+      unreadable.Note(traced.what());
+      const bool missing = NamedByValue(error, member);
+      for (int c = cell; c <= (missing ? cellsFilled : cell); ++c) MarkUnreadable(row, c);
+      return !missing;
+    } catch (const directory::DirectoryArgumentError& error) {
+      unreadable.Note(error.what());
+      MarkUnreadable(row, cell);
+      return true;
     }
-  } catch (const directory::DirectoryError& error) {
-    if (NamedByValue(error, member)) throw WithOrigin(error, state, group, kMember);
-    if (kind == kKindWorkstationGroup && !row.cells[0].empty() &&
-        NamedByValue(error, row.cells[0])) {
-      throw WithOrigin(error, state, member, kUser);
+  };
+  if (kind == kKindGroup) {
+    readCell(1, [&] { return LookupPhone(state, member); });
+  } else if (kind == kKindWorkstationGroup) {
+    const bool exists =
+        readCell(1, [&] { return directory::ReadAttributeText(client, context, member, kUser); }) &&
+        readCell(2,
+                 [&] {
+                   row.rawTime =
+                       directory::ReadAttributeInteger(client, context, member, kRegistered, 0);
+                   return directory::FormatTimeStamp(row.rawTime);
+                 }) &&
+        readCell(3, [&] {
+          return WithoutBrackets(directory::ReadAttributeText(client, context, member, kAddress));
+        });
+    if (!exists) return;
+    if (row.CellUnreadable(1)) {
+      MarkUnreadable(row, 4);  // the user is not known, nor is the user's phone
+    } else {
+      readCell(4, [&] {
+        return row.cells[0].empty() ? std::string(kNoUserPhone) : LookupPhone(state, row.cells[0]);
+      });
     }
-    if (error.object() != member) {
-      throw error.Extended("; while listing member \"" + member + "\" of \"" + group + "\"");
-    }
-    throw;
   }
 }
 
+// Tells the user once about what the lookup could not read, and puts it in the result.
+void TellUnreadable(const Unreadable& unreadable, LookupResult& result, LookupUi& ui) {
+  if (unreadable.count == 0) return;
+  result.unreadable = unreadable.count;
+  result.firstUnreadable = unreadable.first;
+  ui.messages.ShowMessage(UnreadableNotice(unreadable.count, unreadable.first));
+}
+
 // The reads FillRow makes, announced to the client before the member list is read (a client over
-// a network keeps them in flight): the member's own values, then the phone of a user.
+// a network keeps them in flight): the member's own values, then the phone of a user. The object's
+// description is read with its members.
 directory::ReadAheadPlan PlanOfRows(const AppState& state, const std::string& object, int kind) {
-  directory::ReadAheadPlan plan{object, kMember, {}};
+  directory::ReadAheadPlan plan{object, kMember, {}, {kDescription}};
   if (kind != kKindGroup && kind != kKindWorkstationGroup) return plan;
   if (kind == kKindWorkstationGroup) plan.steps.push_back({{kUser, kRegistered, kAddress}, kUser});
   if (!state.PhoneChainEnabled) {
@@ -135,7 +205,7 @@ LookupResult RunLookup(AppState& state, const std::string& typed, int kind, Look
   const directory::NameList memberList =
       directory::ReadAttributeList(client, context, object, kMember, ';');
   ui.cursor.Show();
-  ui.statusBar.SetPanel(1, directory::ReadAttributeText(client, context, object, "Description"));
+  ui.statusBar.SetPanel(1, directory::ReadAttributeText(client, context, object, kDescription));
   const std::vector<std::string> members = SortedTexts(memberList);
   ui.statusBar.SetPanel(0, std::to_string(members.size()));
 
@@ -153,11 +223,12 @@ LookupResult RunLookup(AppState& state, const std::string& typed, int kind, Look
     }
   } countPanel{ui.statusBar, std::to_string(members.size())};
   size_t listed = 0;
+  Unreadable unreadable;
   for (const std::string& member : members) {
     MemberRow row;
     row.caption = member;
     try {
-      FillRow(state, object, row, kind);
+      FillRow(state, object, row, kind, unreadable);
     } catch (...) {
       // The row was already there when the read failed: it stays with the cells read so far.
       ui.table.AddRow(row);
@@ -174,9 +245,11 @@ LookupResult RunLookup(AppState& state, const std::string& typed, int kind, Look
       countPanel.counting = false;
       ui.statusBar.SetPanel(1, CancelledListNotice(listed, members.size()));
       result.status = LookupStatus::Cancelled;
+      TellUnreadable(unreadable, result, ui);
       return result;
     }
   }
+  TellUnreadable(unreadable, result, ui);
   return result;
 }
 
@@ -188,6 +261,13 @@ std::optional<std::string> OverlongLookupText(const std::string& typed) {
   if (characters <= kMaxLookupText) return std::nullopt;
   return "The name to look up is " + std::to_string(characters) + " characters long; at most " +
          std::to_string(kMaxLookupText) + " characters can be searched for.";
+}
+
+std::string UnreadableNotice(size_t count, const std::string& firstReason) {
+  const bool one = count == 1;
+  return std::to_string(count) + (one ? " member or value" : " members or values") +
+         " could not be read; " + (one ? "its cell shows" : "their cells show") + " \"" +
+         kUnreadableMarker + "\". The first: " + firstReason;
 }
 
 std::string CancelledListNotice(size_t listed, size_t total) {

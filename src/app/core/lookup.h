@@ -55,6 +55,10 @@ struct LookupResult {
   // What the directory client had to tell during the lookup, also shown as the status bar's
   // notice (parts of the directory that were not searched, ...).
   std::vector<std::string> notices;
+  // Members that do not exist and values that could not be read, each marked in its row (Listed
+  // and Cancelled); the user was told once, with the first reason.
+  size_t unreadable = 0;
+  std::string firstUnreadable;
 };
 
 // The message refusing `typed` when it has more than kMaxLookupText characters (not bytes: an
@@ -68,8 +72,14 @@ std::string CancelledListNotice(size_t listed, size_t total);
 // The directory client's notices as one line for the status bar; empty when there are none.
 std::string NoticeLine(const std::vector<std::string>& notices);
 
+// What the user is told after a lookup that could not read `count` members or values: how many,
+// how they are marked, and the first reason.
+std::string UnreadableNotice(size_t count, const std::string& firstReason);
+
 // The Find command over `typed` and the kind chosen (0 group, 1 workstation group,
-// 2 application).
+// 2 application). A member that does not exist, or a value of it that cannot be read, does not end
+// the lookup: its row is listed with kUnreadableMarker in the cells that could not be read, and
+// the user is told once at the end. Errors of the connection or the server end it.
 LookupResult ToolButton4Click(AppState& state, const std::string& typed, int kind, LookupUi& ui);
 
 // The phone text of a user: its "Telephone Number", or with the chain on the value at the end of

@@ -1,5 +1,6 @@
 #include "app/core/mail.h"
 
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -12,25 +13,34 @@ namespace {
 
 constexpr char kMailPrefix[] = "MAILTO:";
 
-// Escapes the characters that would end the address list or start header fields.
+// Whether a byte goes into the command as it is: letters, digits and the characters an address
+// of a MAILTO: command may hold without encoding (RFC 6068), but for "," and ";", which separate
+// recipients.
+bool PlainInCommand(unsigned char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+         std::string_view("-._~!$'()*+=:@&/").find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+}  // namespace
+
 std::string EncodeRecipient(const std::string& name) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(name.size());
   for (const char c : name) {
     const auto u = static_cast<unsigned char>(c);
-    if (c == '?' || c == '#' || c == '%' || u < 0x20 || u == 0x7F) {
+    if (PlainInCommand(u)) {
+      out += c;
+    } else {
       out += '%';
       out += kHex[u >> 4];
       out += kHex[u & 0x0F];
-    } else {
-      out += c;
     }
   }
   return out;
 }
 
-}  // namespace
+namespace {}  // namespace
 
 std::string ShortName(const std::string& name) {
   // The dotted name's own reading: "\." a plain dot, "\\" a backslash.
@@ -43,7 +53,8 @@ MailCommand BuildMailCommand(const IMemberTable& table, int kind, size_t limit) 
   const int count = table.RowCount();
   for (int i = 0; i < count; ++i) {
     const MemberRow row = table.Row(i);
-    if (!row.checked) continue;
+    // A registered user that could not be read has the marker in its place, no name.
+    if (!row.checked || (kind != kKindGroup && row.CellUnreadable(1))) continue;
     std::string name = ShortName(kind == kKindGroup ? row.caption : row.cells[0]);
     if (name.empty() || !seen.insert(name).second) continue;
     names.push_back(std::move(name));

@@ -9,7 +9,10 @@ StartupResult RunStartupStep(AppState& state, const Configuration& configuration
   const directory::DirectorySource source = DirectorySourceOf(configuration);
   const std::string notice = ConfigurationMessage(configuration, source);
   if (!notice.empty()) result.messages.push_back(notice);
-  if (state.client == nullptr) state.SetClient(directory::MakeDirectoryClient(source));
+  if (state.client == nullptr) {
+    state.SetClient(directory::MakeDirectoryClient(source));
+    state.SampleTree = OpensSampleTree(source);
+  }
   directory::DirectoryClient& client = *state.client;
   if (state.session == nullptr) state.session = std::make_unique<DirectorySession>(client);
 

@@ -191,7 +191,7 @@ void TMorvat3PDF::EndExport() {
     if (y_ != box_.Top) VerticalRules();
     WriteFooterLines();
     doc.EndPage();
-    doc.EndDoc();
+    doc.EndDoc(FinishingProgress());
   }
   document_ = nullptr;
   TMorvat3FormatText::EndExport();

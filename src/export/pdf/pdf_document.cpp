@@ -11,6 +11,7 @@ namespace {
 // "stream" keyword, which must be followed by CR LF (or LF): a CR alone there is not valid
 // PDF and readers complain about it.
 constexpr std::string_view kHeader = "%PDF-1.3\r";
+constexpr uint64_t kProgressStep = 64;  // objects written between two progress reports
 const PdfTemplate kStreamBegin("%d 0 obj\r<< /Length %d 0 R >>\rstream\r\n");
 constexpr std::string_view kStreamEnd = "endstream\rendobj\r";
 const PdfTemplate kLengthObject("%d 0 obj\r%d \rendobj\r");
@@ -138,7 +139,7 @@ TColor TPDFDocument::SetFillColor(TColor color) {
   return previous;
 }
 
-void TPDFDocument::EndDoc() {
+void TPDFDocument::EndDoc(const FinishProgress& progress) {
   EndPage();
 
   const int outlines = AllocateObject();
@@ -162,6 +163,13 @@ void TPDFDocument::EndDoc() {
   for (int i = 0; i < pageCount; ++i) kKid.Append(kids, {counter + 2 + i});
   const int pageTree = AllocateObject();
   Write(kPageTree, {pageTree, pageCount, kids});
+  // The bulk of what is left: a page object a page, then the cross-reference entry of every
+  // object (those so far, the pages' and the catalog's).
+  const uint64_t total = uint64_t(pageCount) + uint64_t(ObjNumber()) + uint64_t(pageCount) + 1;
+  uint64_t done = 0;
+  auto step = [&] {
+    if (++done % kProgressStep == 0 && progress) progress(done, total);
+  };
   std::string contents;
   for (int contentObject : pages_) {
     const int page = AllocateObject();
@@ -170,6 +178,7 @@ void TPDFDocument::EndDoc() {
     Write(kPage,
           {page, pageTree, resources, mediaBox_.Left, mediaBox_.Bottom, mediaBox_.Right,
            mediaBox_.Top, trimBox_.Left, trimBox_.Bottom, trimBox_.Right, trimBox_.Top, contents});
+    step();
   }
 
   const int catalog = AllocateObject();
@@ -177,10 +186,14 @@ void TPDFDocument::EndDoc() {
 
   const std::int64_t xref = sink_.Size();
   Write(kXrefHead, {ObjNumber() + 1});
-  for (std::int64_t offset : offsets_) Write(kXrefEntry, {offset});
+  for (std::int64_t offset : offsets_) {
+    Write(kXrefEntry, {offset});
+    step();
+  }
   Write(kTrailer, {ObjNumber() + 1, catalog, xref});
   sink_.Append(kEndOfFile);
   sink_.Flush();
+  if (progress) progress(total, total);
 }
 
 }  // namespace vorlix::exporter::pdf

@@ -57,8 +57,10 @@ class TPDFDocument {
   // Write the stroke / fill colour (even when unchanged) and return the previous one.
   TColor SetLineColor(TColor color);
   TColor SetFillColor(TColor color);
-  // Closes the open page and writes the trailing structures; the file is complete.
-  void EndDoc();
+  // Closes the open page and writes the trailing structures; the file is complete. Reports the
+  // page objects and cross-reference entries written of all of them to `progress`, which may
+  // raise to stop.
+  void EndDoc(const FinishProgress& progress = {});
 
   int ObjNumber() const { return static_cast<int>(offsets_.size()); }
   int PageCount() const { return static_cast<int>(pages_.size()); }

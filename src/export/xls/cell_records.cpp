@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "export/cell_text_limit.h"
 #include "export/xls/sheet_checks.h"
 #include "export/xls/text_codec.h"
 
@@ -56,8 +57,25 @@ void CellRecords::WriteCell(uint16_t id, int row, int col, uint16_t xf, Fill&& f
   book_.CurrentSheet().Widen(row, col);
 }
 
+namespace {
+
+// The letters of a sheet column: A to Z, then AA, AB and so on.
+std::string ColumnLetters(int col) {
+  std::string letters;
+  for (int n = col + 1; n > 0; n = (n - 1) / 26) {
+    letters.insert(letters.begin(), static_cast<char>('A' + (n - 1) % 26));
+  }
+  return letters;
+}
+
+}  // namespace
+
 void CellRecords::Label(int row, int col, uint16_t xf, const std::string& text) {
   Check(row, col);
+  if (text.size() > kMaxCellCharacters) {
+    const std::string name = columnName_ ? columnName_(col) : std::string();
+    CheckCellText(row + 1, name.empty() ? ColumnLetters(col) : name, text);
+  }
   Utf16FromUtf8(text, scratch_);
   const uint32_t index = book_.Sst().AddString(scratch_);
   WriteCell(rid::kLabelSst, row, col, xf, [&](BiffBytes& d) { d.U32(index); });

@@ -4,6 +4,7 @@
 // that DIMENSIONS covers every cell written.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -14,15 +15,20 @@ namespace vorlix::exporter::xls {
 
 class CellRecords {
  public:
-  // Cells of the current sheet of `book`; `sheetTitle` names the sheet in the limit errors.
-  CellRecords(WorkbookWriter& book, const std::string& sheetTitle)
-      : book_(book), title_(sheetTitle) {}
+  // The caption of a sheet column as the text-length error names it (its letters when empty).
+  using ColumnName = std::function<std::string(int col)>;
+
+  // Cells of the current sheet of `book`; `sheetTitle` names the sheet in the limit errors,
+  // `columnName` the column of a text too long for its cell.
+  CellRecords(WorkbookWriter& book, const std::string& sheetTitle, ColumnName columnName = nullptr)
+      : book_(book), title_(sheetTitle), columnName_(std::move(columnName)) {}
 
   // Raises the sheet's row or column limit error when (row, col) lies outside the sheet; every
   // writer below checks first.
   void Check(int row, int col) const;
 
-  // LABELSST: the text (UTF-8) as an entry of the shared string table.
+  // LABELSST: the text (UTF-8) as an entry of the shared string table. A text longer than a cell
+  // holds is refused (export/cell_text_limit.h).
   void Label(int row, int col, uint16_t xf, const std::string& text);
   // NUMBER.
   void Number(int row, int col, uint16_t xf, double value);
@@ -42,6 +48,7 @@ class CellRecords {
 
   WorkbookWriter& book_;
   const std::string& title_;
+  ColumnName columnName_;
   std::u16string scratch_;  // UTF-16 form of the text being written
 };
 

@@ -107,6 +107,10 @@ void WriteSector(std::vector<uint8_t>& sector, XlsByteSink& out) {
 
 }  // namespace
 
+uint64_t CompoundFileSize(uint64_t streamSize) {
+  return (1 + uint64_t{PlanLayout(streamSize).totalSectors}) * kSectorSize;  // header first
+}
+
 void WriteCompoundFile(const XlsStream& workbook, XlsByteSink& out) {
   const uint64_t streamSize = workbook.Size();
   if (streamSize > 0xFFFFFFFFull)
@@ -194,16 +198,22 @@ void WriteCompoundFile(const XlsStream& workbook, XlsByteSink& out) {
 
 namespace {
 
-// Hands the container's bytes to the buffered output file.
+// Hands the container's bytes to the buffered output file and tells how far it got.
 class FileSink : public XlsByteSink {
  public:
-  explicit FileSink(MorvatFileStream& file) : file_(file) {}
+  FileSink(MorvatFileStream& file, const FinishProgress& progress, uint64_t total)
+      : file_(file), progress_(progress), total_(total) {}
   void Write(const void* data, size_t size) override {
     file_.Write(static_cast<const char*>(data), size);
+    written_ += size;
+    if (progress_) progress_(written_, total_);
   }
 
  private:
   MorvatFileStream& file_;
+  const FinishProgress& progress_;
+  uint64_t total_;
+  uint64_t written_ = 0;
 };
 
 }  // namespace
@@ -219,12 +229,13 @@ void CompoundFile::Open(const std::string& fileName) {
   stream_ = XlsStream(XlsStream::Storage::TemporaryFile, fileName);
 }
 
-void CompoundFile::Close() {
+void CompoundFile::Close(const FinishProgress& progress) {
   if (file_ == nullptr) return;
   try {
-    FileSink sink(*file_);
+    FileSink sink(*file_, progress, CompoundFileSize(stream_.Size()));
     WriteCompoundFile(stream_, sink);
-    file_->Close();
+    file_->Close(progress);
+    warnings_ = file_->Warnings();
   } catch (...) {
     Discard();
     throw;

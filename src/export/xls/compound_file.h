@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "export/morvat_stream.h"
 #include "export/xls/xls_stream.h"
@@ -28,20 +29,26 @@ class CompoundFile {
   // The Workbook stream.
   XlsStream& Stream() { return stream_; }
   // Writes the container with the stream's current bytes and puts the file in place of the
-  // target. Raises EMorvatError naming the file and the reason; the target then stays as it
-  // was.
-  void Close();
+  // target, reporting the bytes written of the file's size to `progress` (which may raise to
+  // stop). Raises EMorvatError naming the file and the reason; the target then stays as it was.
+  void Close(const FinishProgress& progress = {});
   // Drops the file without raising (for error paths and aborted runs); the target stays as it
   // was.
   void Discard() noexcept;
   bool IsOpen() const { return file_ != nullptr; }
+  // What the replaced file carried and the new one could not keep, once Close has run.
+  const std::vector<std::string>& Warnings() const { return warnings_; }
 
  private:
   std::unique_ptr<MorvatFileStream> file_;
+  std::vector<std::string> warnings_;
   XlsStream stream_;
 };
 
 // Writes the compound file image of a single "Workbook" stream to out.
 void WriteCompoundFile(const XlsStream& workbook, XlsByteSink& out);
+
+// The size in bytes of that image for a stream of `streamSize` bytes.
+uint64_t CompoundFileSize(uint64_t streamSize);
 
 }  // namespace vorlix::exporter::xls

@@ -62,14 +62,21 @@ void TMorvat3XLS::Execute() {
   // Every check that can refuse the run comes before the file is opened.
   CheckSheets();
 
+  SaveWarnings.clear();
   CompoundFile file;
   file.Open(FileName);
   bool complete = false;
   try {
-    WorkbookWriter book(file.Stream());
-    complete = RunSteps(book);
+    {
+      WorkbookWriter book(file.Stream());
+      complete = RunSteps(book);
+    }
+    if (complete && !Aborted) file.Close(FinishingProgress());
   } catch (const RunStop&) {
     // Stopped: nothing of the run is kept.
+    complete = false;
+  } catch (const EMorvatStopped&) {
+    // Aborted while the file was finished.
   }
   // A stopped or aborted run is incomplete: it must not take the place of a good file. (An
   // error passes on, and the file's destructor drops it just the same.)
@@ -77,7 +84,7 @@ void TMorvat3XLS::Execute() {
     file.Discard();
     return;
   }
-  file.Close();
+  SaveWarnings = file.Warnings();
   AfterFileWritten();
 }
 

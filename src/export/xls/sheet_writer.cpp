@@ -40,7 +40,10 @@ SheetWriter::SheetWriter(WorkbookWriter& book, TxlsSheet& sheet, int sheetIndex,
       events_(events),
       measure_(measure),
       zeroWidth_(xls::ZeroWidth(measure)),
-      cells_(book, sheet.Title) {}
+      cells_(book, sheet.Title, [this](int col) {
+        const int i = col - sheet_.StartDataCol;
+        return i >= 0 && i < sheet_.Columns.Count() ? sheet_.Columns[i].Caption : std::string();
+      }) {}
 
 // --- Preparing the columns ---
 
@@ -239,8 +242,7 @@ void SheetWriter::WriteDataCell(int i, std::string& text, uint16_t xf) {
         text = platform::FormatDateTime(column.Format, d);
         cells_.Label(row_, col, xf, text);
       } else {
-        // January and February 1900: the spreadsheet counts a 29 February 1900.
-        const double serial = d > 60 ? d : d - 1;
+        const double serial = SpreadsheetSerial(d);
         cells_.Number(row_, col, xf, serial);
         totals_[i].Add(serial);
       }

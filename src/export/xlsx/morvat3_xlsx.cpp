@@ -1,10 +1,8 @@
 #include "export/xlsx/morvat3_xlsx.h"
 
 #include <algorithm>
-#include <cstring>
 #include <fstream>
 #include <memory>
-#include <system_error>
 
 #include "export/morvat_messages.h"
 #include "export/morvat_strings.h"
@@ -13,7 +11,6 @@
 #include "export/xlsx/xlsx_text.h"
 #include "platform/date_time.h"
 #include "platform/number_picture.h"
-#include "platform/temporary_file.h"
 #include "platform/text_encoding.h"
 
 namespace vorlix::exporter::xlsx {
@@ -28,15 +25,10 @@ bool IsDateTime(TMorvatColType type) {
   return type == ectDate || type == ectTime || type == ectDateTime;
 }
 
-// A file of the system's temporary folder for the library to write the workbook into.
-std::unique_ptr<platform::NamedTemporaryFile> WorkbookScratchFile() {
-  try {
-    return std::make_unique<platform::NamedTemporaryFile>("vorlix-export-", ".xlsx");
-  } catch (const std::system_error& e) {
-    throw EMorvatError(std::string("Cannot create a temporary file: ") +
-                       std::strerror(e.code().value()));
-  }
-}
+// The finishing work: the library's packaging, then the copy into the output file.
+constexpr uint64_t kFinishSteps = 1000;
+constexpr uint64_t kPackagingSteps = 900;
+constexpr size_t kCopyChunk = 64 * 1024;
 
 }  // namespace
 
@@ -64,20 +56,34 @@ void TMorvat3XLSX::Execute() {
 }
 
 void TMorvat3XLSX::RunExport() {
-  const auto file = WorkbookScratchFile();
-  WriteWorkbook(file->Path());
+  XlsxBook book(FileName.empty() ? std::string("the workbook") : FileName);
+  WriteWorkbook(book);
   if (Aborted) return;
-  std::ifstream in(file->Path(), std::ios::binary);
-  std::vector<char> chunk(64 * 1024);
+  book.Close([this](uint64_t done, uint64_t total) {
+    ReportFinishing(total == 0 ? 0 : done * kPackagingSteps / total, total == 0 ? 0 : kFinishSteps);
+  });
+  CopyWorkbook(book.Path());
+}
+
+void TMorvat3XLSX::CopyWorkbook(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  in.seekg(0, std::ios::end);
+  const uint64_t size = std::max<uint64_t>(static_cast<uint64_t>(in.tellg()), 1);
+  in.seekg(0);
+  std::vector<char> chunk(kCopyChunk);
+  uint64_t copied = 0;
   while (in) {
     in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
     Writer->Stream.Write(chunk.data(), static_cast<size_t>(in.gcount()));
+    copied += static_cast<uint64_t>(in.gcount());
+    ReportFinishing(
+        kPackagingSteps + std::min(copied, size) * (kFinishSteps - kPackagingSteps) / size,
+        kFinishSteps);
   }
-  if (in.bad()) throw EMorvatError("Cannot read the temporary file \"" + file->Path() + "\"");
+  if (in.bad()) throw EMorvatError("Cannot read the temporary file \"" + path + "\"");
 }
 
-void TMorvat3XLSX::WriteWorkbook(const std::string& path) {
-  XlsxBook book(path, FileName.empty() ? path : FileName);
+void TMorvat3XLSX::WriteWorkbook(XlsxBook& book) {
   book.AddSheet(Options.SheetTitle);
   book.SetPageHeader(Options.PageHeader);
   book.SetPageFooter(Options.PageFooter);
@@ -88,7 +94,6 @@ void TMorvat3XLSX::WriteWorkbook(const std::string& path) {
   book_ = &book;
   row_ = 0;
   TMorvat3FormatText::RunExport();
-  if (!Aborted) book.Close();
 }
 
 void TMorvat3XLSX::BeginExport() {
@@ -126,16 +131,8 @@ int TMorvat3XLSX::NextRow() {
 }
 
 void TMorvat3XLSX::WriteText(int row, int column, const std::string& text, int format) {
-  const std::string cell = StoredCellText(text);
-  if (cell.size() > kMaxCellCharacters) {
-    const std::size_t characters = platform::CharacterCount(text);
-    if (characters > kMaxCellCharacters)
-      throw EMorvatError("Row " + std::to_string(row + 1) + ", column \"" +
-                         Columns[column].Caption + "\": the text has " +
-                         std::to_string(characters) + " characters, more than the " +
-                         std::to_string(kMaxCellCharacters) + " a cell can hold");
-  }
-  book_->WriteText(row, column, cell, format);
+  CheckCellText(row + 1, Columns[column].Caption, text);
+  book_->WriteText(row, column, StoredCellText(text), format);
 }
 
 void TMorvat3XLSX::WriteCaptionRow() {
@@ -180,8 +177,7 @@ void TMorvat3XLSX::WriteCell(int row, int i, const std::string& text) {
       // Before the sheet's first day: the formatted text, as the .xls exporter writes it.
       WriteText(row, i, platform::FormatDateTime(column.Format, *value), format);
     } else {
-      // January and February 1900: the spreadsheet counts a 29 February 1900.
-      book_->WriteNumber(row, i, *value > 60 ? *value : *value - 1, format);
+      book_->WriteNumber(row, i, xls::SpreadsheetSerial(*value), format);
     }
   } else if (column.ColType == ectBoolean) {
     book_->WriteBoolean(row, i, SameText(text, Formats.BooleanTrue()), format);

@@ -5,13 +5,15 @@
 // such, everything else as text. The workbook is written with libxlsxwriter in its
 // constant-memory mode into a temporary file, then copied into the run's output file, which
 // takes the place of FileName only when the run succeeds (platform/output_file.h); a stream target
-// (a pipe, standard output) works too.
+// (a pipe, standard output) works too. Both the library's packaging and the copy report through
+// OnFinishing, and an Abort there stops them.
 
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "export/cell_text_limit.h"
 #include "export/morvat3.h"
 #include "export/xlsx/xlsx_book.h"
 
@@ -20,7 +22,7 @@ namespace vorlix::exporter::xlsx {
 // What one sheet of the format holds.
 inline constexpr int kMaxRows = 1048576;
 inline constexpr int kMaxColumns = 16384;
-inline constexpr int kMaxCellCharacters = 32767;
+using exporter::kMaxCellCharacters;  // export/cell_text_limit.h
 
 struct TXlsxOptions {
   std::string SheetTitle = "Sheet1";
@@ -58,8 +60,10 @@ class TMorvat3XLSX : public TMorvat3FormatText {
  private:
   // Raises the row-limit error when the source's known record count does not fit.
   void CheckKnownRowCount();
-  // Runs the export into a workbook at `path` and writes it, unless the run was aborted.
-  void WriteWorkbook(const std::string& path);
+  // Runs the export into the workbook.
+  void WriteWorkbook(XlsxBook& book);
+  // Copies the written workbook into the run's stream.
+  void CopyWorkbook(const std::string& path);
   // The row about to be written; raises the row-limit error when the sheet is full.
   int NextRow();
   // A text cell; raises when the text is longer than a cell holds.

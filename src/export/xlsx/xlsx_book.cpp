@@ -2,10 +2,20 @@
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
 
 #include "export/morvat_messages.h"
 #include "export/xlsx/xlsx_text.h"
+#include "platform/temporary_file.h"
+#include "platform/thread_reads.h"
 
 namespace vorlix::exporter::xlsx {
 
@@ -30,21 +40,68 @@ std::string Sectioned(const std::string& text) {
   return "&C" + ValidUtf8(text);
 }
 
+// How often the caller hears how the packaging goes.
+constexpr std::chrono::milliseconds kProgressInterval{100};
+// The packaging reads the sheet's data twice: once to copy it into the sheet's XML, fast, then
+// to compress it, which is most of the time.
+constexpr uint64_t kCopySteps = XlsxBook::kCloseSteps / 10;
+
+// A file of the system's temporary folder for the library to write the workbook into.
+std::shared_ptr<platform::NamedTemporaryFile> WorkbookFile() {
+  try {
+    return std::make_shared<platform::NamedTemporaryFile>("vorlix-export-", ".xlsx");
+  } catch (const std::system_error& e) {
+    throw EMorvatError(std::string("Cannot create a temporary file: ") +
+                       std::strerror(e.code().value()));
+  }
+}
+
+// Packagings the caller stopped waiting for; each is waited for before the program ends.
+class LeftPackagings {
+ public:
+  static void Keep(std::thread worker) {
+    static LeftPackagings left;
+    std::lock_guard<std::mutex> lock(left.mutex_);
+    left.workers_.push_back(std::move(worker));
+  }
+  ~LeftPackagings() {
+    for (std::thread& worker : workers_) worker.join();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::thread> workers_;
+};
+
 }  // namespace
 
-XlsxBook::XlsxBook(const std::string& path, const std::string& shownName)
-    : path_(path), shownName_(shownName) {
+// What the packaging thread and its caller share; the thread holds it until it is done.
+struct XlsxBook::Packaging {
+  lxw_workbook* book = nullptr;
+  std::shared_ptr<platform::NamedTemporaryFile> file;  // removed once neither needs it
+  platform::ThreadReadCounter reads;
+  std::mutex mutex;
+  std::condition_variable finished;
+  bool done = false;
+  lxw_error result = LXW_NO_ERROR;
+};
+
+XlsxBook::XlsxBook(const std::string& shownName) : file_(WorkbookFile()), shownName_(shownName) {
   lxw_workbook_options options{};
   options.constant_memory = LXW_TRUE;
   options.tmpdir = nullptr;       // the system's temporary folder; the files are unlinked at once
   options.use_zip64 = LXW_FALSE;  // readers know the plain form; a sheet stays far below 4 GB
-  book_ = workbook_new_opt(path_.c_str(), &options);
+  book_ = workbook_new_opt(file_->Path().c_str(), &options);
   if (book_ == nullptr)
     throw EMorvatError("Cannot create file \"" + shownName_ + "\". Out of memory");
 }
 
 XlsxBook::~XlsxBook() {
   if (book_ != nullptr) lxw_workbook_free(book_);
+}
+
+const std::string& XlsxBook::Path() const {
+  return file_->Path();
 }
 
 void XlsxBook::Check(int error, const std::string& what) const {
@@ -126,10 +183,56 @@ void XlsxBook::WriteBlank(int row, int column, int format) {
             row, column);
 }
 
-void XlsxBook::Close() {
-  lxw_workbook* book = book_;
+uint64_t XlsxBook::SheetBytes() const {
+  // The library's temporary file of the rows written so far (a field of its public sheet).
+  return platform::StreamFileSize(sheet_ != nullptr ? sheet_->optimize_tmpfile : nullptr);
+}
+
+std::pair<uint64_t, uint64_t> XlsxBook::PackagingProgress(const Packaging& packaging,
+                                                          uint64_t sheetBytes) {
+  const std::optional<uint64_t> read = packaging.reads.BytesRead();
+  if (!read || sheetBytes == 0) return {0, 0};
+  const uint64_t copied = std::min(*read, sheetBytes);
+  const uint64_t compressed = std::min(*read - copied, sheetBytes);
+  // Short of the end until the work says it is done.
+  const uint64_t done =
+      copied * kCopySteps / sheetBytes + compressed * (kCloseSteps - kCopySteps) / sheetBytes;
+  return {std::min(done, kCloseSteps - 1), kCloseSteps};
+}
+
+void XlsxBook::Close(const FinishProgress& progress) {
+  const uint64_t sheetBytes = SheetBytes();
+  auto packaging = std::make_shared<Packaging>();
+  packaging->book = book_;
+  packaging->file = file_;
   book_ = nullptr;  // closing frees it, whatever the outcome
-  Check(workbook_close(book), "Error writing output file \"" + shownName_ + "\"");
+  std::thread worker([packaging] {
+    packaging->reads.WatchThisThread();
+    const lxw_error result = workbook_close(packaging->book);
+    std::lock_guard<std::mutex> lock(packaging->mutex);
+    packaging->result = result;
+    packaging->done = true;
+    packaging->finished.notify_all();
+  });
+  try {
+    for (;;) {
+      if (progress) {
+        const auto [done, total] = PackagingProgress(*packaging, sheetBytes);
+        progress(done, total);
+      }
+      std::unique_lock<std::mutex> lock(packaging->mutex);
+      if (packaging->finished.wait_for(lock, kProgressInterval, [&] { return packaging->done; }))
+        break;
+    }
+  } catch (...) {
+    // Stopped waiting: the work ends on its own, and the last one holding the file removes it.
+    file_.reset();
+    LeftPackagings::Keep(std::move(worker));
+    throw;
+  }
+  worker.join();
+  Check(packaging->result, "Error writing output file \"" + shownName_ + "\"");
+  if (progress) progress(kCloseSteps, kCloseSteps);
 }
 
 }  // namespace vorlix::exporter::xlsx

@@ -61,8 +61,9 @@ std::string ValidUtf8(std::string_view text) {
 
 std::string StoredCellText(std::string_view text) {
   std::string valid = ValidUtf8(text);
-  // The common case holds neither an underscore nor the bytes of U+FFFE / U+FFFF.
-  if (valid.find('_') == std::string::npos && valid.find("\xEF\xBF") == std::string::npos)
+  // The common case holds neither an underscore, nor the bytes of U+FFFE / U+FFFF, nor a NUL.
+  if (valid.find('_') == std::string::npos && valid.find("\xEF\xBF") == std::string::npos &&
+      valid.find('\0') == std::string::npos)
     return valid;
   std::string out;
   out.reserve(valid.size() + 16);
@@ -74,6 +75,10 @@ std::string StoredCellText(std::string_view text) {
     if (valid.compare(i, 3, "\xEF\xBF\xBE") == 0 || valid.compare(i, 3, "\xEF\xBF\xBF") == 0) {
       out += valid[i + 2] == '\xBE' ? "_xFFFE_" : "_xFFFF_";
       i += 2;
+      continue;
+    }
+    if (valid[i] == '\0') {
+      out += "_x0000_";  // the library takes texts up to their first NUL
       continue;
     }
     out.push_back(valid[i]);

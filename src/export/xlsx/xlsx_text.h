@@ -13,8 +13,8 @@ std::string ValidUtf8(std::string_view text);
 
 // The text of a cell: valid UTF-8 in which a literal "_xHHHH_" is protected as "_x005F_xHHHH_",
 // so that a spreadsheet does not read it as an escaped character, and the two characters
-// XML cannot carry (U+FFFE, U+FFFF) are written in that escaped form. Control characters are
-// escaped by the library.
+// XML cannot carry (U+FFFE, U+FFFF) and NUL, which would end the text for the library, are
+// written in that escaped form. Other control characters are escaped by the library.
 std::string StoredCellText(std::string_view text);
 
 }  // namespace vorlix::exporter::xlsx

@@ -19,10 +19,10 @@ std::string StandardButtonText(int modalResult, std::string_view caption) {
       return "Closes the dialog box without saving any changes you have made.";
     case mrYes:
       return "Closes the dialog box and confirms the question with affirmative response (i.e: "
-             "allows to perform requested action).";
+             "allows the requested action).";
     case mrNo:
       return "Closes the dialog box without confirmation of the question. (Negative response, "
-             "i.e: disallow to perform requested action.)";
+             "i.e: disallows the requested action.)";
     default:
       break;
   }

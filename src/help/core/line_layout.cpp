@@ -51,7 +51,9 @@ LineLayout WrapText(std::u32string_view text, const WrapSettings& settings,
           cut = true;
         } else {
           candidate.remove_suffix(1);
-          layout.widestEndX = settings.popupWidth;
+          // At least the wrapping width; a single character wider than the space, kept on a
+          // line of its own before, keeps its width.
+          layout.widestEndX = std::max(layout.widestEndX, settings.popupWidth);
         }
       }
       layout.widestEndX = std::max(layout.widestEndX, MeasureEndX(candidate, settings, measure));

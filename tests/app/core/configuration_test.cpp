@@ -40,7 +40,13 @@ TEST_F(CoreConfiguration, PhoneIsAnIntegerAndAnythingElseCountsZero) {
   EXPECT_TRUE(Load("[system]\nPhone = 2 \n").PhoneChainEnabled);  // names ignore case
   const Configuration off = Load("[SYSTEM]\nphone=yes\n[PHONE]\n1=L\n");
   EXPECT_TRUE(off.PhoneAttributes.empty());
-  EXPECT_TRUE(off.problem.empty());
+  EXPECT_NE(off.problem.find(":2: [SYSTEM] \"phone\" must be a whole number (0: off, any other: "
+                             "on), not \"yes\"; the line is skipped"),
+            std::string::npos)
+      << off.problem;
+  // The first usable value wins.
+  EXPECT_TRUE(Load("[SYSTEM]\nphone=yes\nphone=1\n").PhoneChainEnabled);
+  EXPECT_FALSE(Load("[SYSTEM]\nphone=0\nphone=1\n").PhoneChainEnabled);
 }
 
 TEST_F(CoreConfiguration, PhoneChainKeepsFileOrder) {
@@ -92,7 +98,10 @@ TEST_F(CoreConfiguration, UnreadableLinesAreSkippedOneByOneAndNamed) {
                 path + ":8: \"=nameless\" has no key before \"=\"; the line is skipped\n" + path +
                 ":10: \"2: Telephone Number\" is neither a [section] header nor a "
                 "key=value entry; the line is skipped\n" +
-                path + ":11: \"stray\" after the section header is ignored");
+                path + ":11: \"stray\" after the section header is ignored\n" + path +
+                ":11: [SYSTEM] appears again (first on line 1); its entries are merged into that "
+                "section\n" +
+                path + ":12: [SYSTEM] unknown key \"x\" (known: phone); the line is skipped");
 
   // Entries before the first header, NUL bytes, and the count beyond ten problems.
   std::string many = "phone=1\n[SYSTEM]\nphone=1\nx" + std::string(1, '\0') + "=1\n";
@@ -119,24 +128,61 @@ TEST_F(CoreConfiguration, FilesThatCannotBeReadAreNamedAndNeverSilentlyReplaced)
   EXPECT_EQ(folder.problem, dir_.string() + ": cannot open the file: it is a folder");
   EXPECT_EQ(ConfigurationFileProblem(dir_.string()), folder.problem);
 
+  // A file that cannot be read may name a directory: none opens, the sample tree least of all.
+  EXPECT_FALSE(OpensSampleTree(DirectorySourceOf(folder)));
+  EXPECT_EQ(
+      DirectorySourceOf(folder).refusal,
+      dir_.string() + ": the configuration cannot be read, so the directory it names is not known");
+
   // UTF-16, with or without its mark, is named rather than read as garbage.
   const std::string utf16 = std::string("\xFF\xFE[\0S\0Y\0S\0", 10);
   EXPECT_NE(Load(utf16).problem.find(":1: the file is UTF-16 text"), std::string::npos);
+  EXPECT_FALSE(OpensSampleTree(DirectorySourceOf(Load(utf16))));
   EXPECT_NE(Load(std::string("[\0D\0", 4)).problem.find(":1: the file is UTF-16 text"),
             std::string::npos);
 
-  // The message before the directory opens says when the sample tree stands in.
-  const Configuration unclosed = Load("[DIRECTORY\nsource=/srv/tree.ldif\n");
-  EXPECT_FALSE(unclosed.hasDirectory);
-  const std::string message = ConfigurationMessage(unclosed, DirectorySourceOf(unclosed));
-  EXPECT_NE(message.find("vorlix.ini:1: the section header \"[DIRECTORY\" has no closing"),
-            std::string::npos)
-      << message;
-  EXPECT_NE(message.find("the bundled sample tree is opened"), std::string::npos) << message;
+  // A directory section that cannot be used opens no directory; the message says why the
+  // section's lines were skipped, and never that the sample tree stands in.
+  for (const char* content : {"[DIRECTORY\nsource=/srv/tree.ldif\n", "[DIRECTORY]\n",
+                              "[DIRECTORY]\nbase=o=acme\nsource=\n"}) {
+    const Configuration unusable = Load(content);
+    EXPECT_FALSE(unusable.hasDirectory) << content;
+    const directory::DirectorySource source = DirectorySourceOf(unusable);
+    EXPECT_FALSE(OpensSampleTree(source)) << content;
+    EXPECT_EQ(source.refusal, (dir_ / "vorlix.ini").string() +
+                                  ":1: the [DIRECTORY] section names no usable \"source\", so "
+                                  "no directory is opened");
+    EXPECT_EQ(ConfigurationMessage(unusable, source), unusable.problem);
+  }
+  EXPECT_NE(Load("[DIRECTORY\nsource=/srv/tree.ldif\n")
+                .problem.find("vorlix.ini:1: the section header \"[DIRECTORY\" has no closing"),
+            std::string::npos);
+
+  // Without a directory section the sample tree opens, and a message with other problems says so.
+  const Configuration system = Load("[SYSTEM]\nphone=on\n");
+  EXPECT_TRUE(OpensSampleTree(DirectorySourceOf(system)));
+  EXPECT_NE(ConfigurationMessage(system, DirectorySourceOf(system))
+                .find("\nNo directory is configured, so the bundled sample tree is opened."),
+            std::string::npos);
   directory::DirectorySource chosen;
   chosen.source = "/srv/tree.ldif";  // given some other way: no word of the sample
-  EXPECT_EQ(ConfigurationMessage(unclosed, chosen), unclosed.problem);
+  EXPECT_EQ(ConfigurationMessage(system, chosen), system.problem);
   EXPECT_EQ(ConfigurationMessage(Load("[SYSTEM]\n"), DirectorySourceOf(Load(""))), "");
+}
+
+TEST_F(CoreConfiguration, AFileBeyondTheSizeLimitOrADeviceIsRefusedUnread) {
+  // A directory, then comment lines up to exactly the limit: read. One byte more: refused.
+  std::string text = "[DIRECTORY]\nsource=/srv/tree.ldif\n";
+  const std::string comment = ";" + std::string(62, 'c') + "\n";
+  while (text.size() + comment.size() <= kMaxConfigurationBytes) text += comment;
+  text += std::string(kMaxConfigurationBytes - text.size(), '\n');
+  EXPECT_TRUE(Load(text).hasDirectory) << Load(text).problem;
+  const Configuration over = Load(text + "\n");
+  EXPECT_FALSE(over.hasDirectory);
+  EXPECT_EQ(over.problem,
+            (dir_ / "vorlix.ini").string() + ": cannot read the file: it is larger than 1 MB");
+  EXPECT_EQ(LoadConfiguration("/dev/zero", "/opt/vorlix").problem,
+            "/dev/zero: cannot open the file: it is a character device, not a file");
 }
 
 TEST_F(CoreConfiguration, DirectorySectionChoosesTheSource) {
@@ -158,25 +204,51 @@ TEST_F(CoreConfiguration, DirectorySectionChoosesTheSource) {
   EXPECT_NE(DirectorySourceOf(Load("")).source.find("sample-tree.ldif"), std::string::npos);
 }
 
-TEST_F(CoreConfiguration, BrokenDirectorySectionIsNamedAndIgnored) {
-  const auto expectProblem = [&](const std::string& content, const std::string& what) {
-    const Configuration c = Load(content);
-    EXPECT_FALSE(c.hasDirectory) << content;
-    EXPECT_NE(c.problem.find(what), std::string::npos) << c.problem;
+TEST_F(CoreConfiguration, EachUnusableLineIsSkippedAndTheRestOfItsSectionApplies) {
+  struct Case {
+    std::string content;
+    std::string problem;  // the one line told, after "vorlix.ini:"
   };
-  expectProblem("[DIRECTORY]\nsource=a.ldif\nhost=x\n", "unknown key \"host\"");
-  expectProblem("[DIRECTORY]\nsource=a.ldif\nsource=b.ldif\n", "given twice");
-  expectProblem("[DIRECTORY]\nsource=ldap://x\npassword=secret\n", "password");
-  expectProblem("[DIRECTORY]\nbase=o=acme\n", "no \"source\"");
-  expectProblem("[DIRECTORY]\n", "no \"source\"");
-  expectProblem("[DIRECTORY]\nsource a.ldif\n", "vorlix.ini:2: \"source a.ldif\"");
-  expectProblem("[DIRECTORY]\nsource a.ldif\n", "vorlix.ini:1: [DIRECTORY] the section has no");
-  expectProblem("[SYSTEM]\n[DIRECTORY]\nsource=a.ldif\nhost=x\n",
-                "vorlix.ini:4: [DIRECTORY] unknown key \"host\" (known: source, base, binddn, "
-                "starttls, timeout, bind, tls_verify); "
-                "the section is not used");
+  const std::string known =
+      "(known: source, base, binddn, starttls, timeout, bind, tls_verify); the line is skipped";
+  const std::vector<Case> cases = {
+      {"[DIRECTORY]\nsource=a.ldif\ntimeot=5\nbase=o=x\n",
+       "3: [DIRECTORY] unknown key \"timeot\" " + known},
+      {"[DIRECTORY]\nsource=a.ldif\nsource=b.ldif\nbase=o=x\n",
+       "3: [DIRECTORY] \"source\" is given again; the value of line 2 is used; the line is "
+       "skipped"},
+      {"[DIRECTORY]\nsource=a.ldif\npassword=secret\nbase=o=x\n",
+       "3: [DIRECTORY] \"password\" is refused: passwords are never stored in the configuration "
+       "file (the window asks for it; vorlix-cli reads --password-file or VORLIX_LDAP_PASSWORD); "
+       "the line is skipped"},
+      {"[DIRECTORY]\nsource=a.ldif\ntimeout=abc\nbase=o=x\n",
+       "3: [DIRECTORY] \"timeout\" must be a number of seconds from 1 to 3600, not \"abc\"; the "
+       "line is skipped"},
+      {"[DIRECTORY]\nsource=a.ldif\n[SYSTEM]\nphone=0\n[directory]\nbase=o=x\n",
+       "5: [DIRECTORY] appears again (first on line 1); its entries are merged into that "
+       "section"},
+      {"[DIRECTORY]\rsource=a.ldif\r\rbase=o=x\rtimeout=abc\r",
+       "5: [DIRECTORY] \"timeout\" must be a number of seconds from 1 to 3600, not \"abc\"; the "
+       "line is skipped"},
+      {"[DIRECTORY]\r\nsource=a.ldif\r\nbind=kerberos\r\nbase=o=x\r\n",
+       "3: [DIRECTORY] \"bind\" must be simple, gssapi or external, not \"kerberos\"; the line is "
+       "skipped"},
+      {"[TOOLS]\nsource=x\n[DIRECTORY]\nsource=a.ldif\nbase=o=x\n",
+       "1: unknown section [TOOLS] (known: SYSTEM, PHONE, DIRECTORY, NAMES); its entries are "
+       "skipped"},
+  };
+  for (const Case& c : cases) {
+    const Configuration config = Load(c.content);
+    EXPECT_EQ(config.problem, (dir_ / "vorlix.ini").string() + ":" + c.problem) << c.content;
+    EXPECT_TRUE(config.hasDirectory) << c.content;
+    EXPECT_EQ(config.directory.source, "/opt/vorlix/a.ldif") << c.content;
+    EXPECT_EQ(config.directory.base, "o=x") << c.content;
+    EXPECT_EQ(config.directory.timeoutSeconds, 10) << c.content;
+    EXPECT_TRUE(config.directory.password.empty()) << c.content;
+    EXPECT_FALSE(OpensSampleTree(DirectorySourceOf(config))) << c.content;
+  }
 
-  // The phone settings of an otherwise sound file still apply.
+  // The phone settings of an otherwise broken file still apply.
   const Configuration c = Load("[SYSTEM]\nphone=1\n[DIRECTORY]\nsource=a.ldif\nhost=x\n");
   EXPECT_TRUE(c.PhoneChainEnabled);
 }
@@ -184,28 +256,25 @@ TEST_F(CoreConfiguration, BrokenDirectorySectionIsNamedAndIgnored) {
 TEST_F(CoreConfiguration, LdapConnectionSettingsAndTheirMistakes) {
   const Configuration set = Load(
       "[DIRECTORY]\nsource=ldaps://dir.example/o=acme\nstarttls=YES\n"
-      "timeout=3\n");
+      "timeout=3\nbind=GSSAPI\ntls_verify=no\n");
   ASSERT_TRUE(set.hasDirectory) << set.problem;
+  EXPECT_TRUE(set.problem.empty()) << set.problem;
   EXPECT_TRUE(set.directory.startTls);
   EXPECT_EQ(set.directory.timeoutSeconds, 3);
-  EXPECT_EQ(set.directory.bind, directory::LdapBind::kSimple);
-  EXPECT_EQ(set.directory.tlsVerify, directory::CertificateCheck::kVerify);
-  const Configuration plain = Load("[DIRECTORY]\nsource=ldap://dir.example\n");
+  EXPECT_EQ(set.directory.bind, directory::BindMethod::kGssapi);
+  EXPECT_FALSE(set.directory.tlsVerify);
+  const Configuration plain = Load("[DIRECTORY]\nsource=ldap://dir.example\nbind=external\n");
   EXPECT_FALSE(plain.directory.startTls);
   EXPECT_EQ(plain.directory.timeoutSeconds, 10);
-  const Configuration kerberos =
-      Load("[DIRECTORY]\nsource=ldap://dc1.example\nbind=GSSAPI\ntls_verify=no\n");
-  ASSERT_TRUE(kerberos.hasDirectory) << kerberos.problem;
-  EXPECT_EQ(kerberos.directory.bind, directory::LdapBind::kGssapi);
-  EXPECT_EQ(kerberos.directory.tlsVerify, directory::CertificateCheck::kSkip);
-  EXPECT_EQ(Load("[DIRECTORY]\nsource=ldaps://x\nbind=external\n").directory.bind,
-            directory::LdapBind::kExternal);
-  for (const char* bad :
-       {"starttls=maybe", "timeout=0", "timeout=ten", "timeout=86400", "starttls=no\nstarttls=no",
-        "bind=kerberos", "bind=simple\nbind=simple", "tls_verify=never", "tls_verify=off"}) {
+  EXPECT_EQ(plain.directory.bind, directory::BindMethod::kExternal);
+  EXPECT_TRUE(plain.directory.tlsVerify);
+  for (const char* bad : {"starttls=maybe", "timeout=0", "timeout=ten", "timeout=86400",
+                          "tls_verify=off-ish", "tls_verify=never", "bind=kerberos"}) {
     const Configuration c = Load(std::string("[DIRECTORY]\nsource=ldap://x\n") + bad + "\n");
-    EXPECT_FALSE(c.hasDirectory) << bad;
-    EXPECT_NE(c.problem.find(": [DIRECTORY] \""), std::string::npos) << c.problem;
+    EXPECT_TRUE(c.hasDirectory) << bad;
+    EXPECT_NE(c.problem.find(":3: [DIRECTORY] \""), std::string::npos) << c.problem;
+    EXPECT_EQ(c.directory.timeoutSeconds, 10);
+    EXPECT_TRUE(c.directory.tlsVerify);
   }
 }
 
@@ -225,6 +294,13 @@ TEST_F(CoreConfiguration, NamesSectionMapsSingleNamesForEitherDirectory) {
       << c.problem;
   EXPECT_NE(c.problem.find("vorlix.ini:6: [NAMES] \"Description\" is mapped to \"not a name\""),
             std::string::npos);
+  // A name mapped twice keeps its first mapping, in any letter case.
+  const Configuration twice = Load("[NAMES]\nTelephone Number=mobile\ntelephone number=pager\n");
+  EXPECT_EQ(twice.names, (std::map<std::string, std::string>{{"Telephone Number", "mobile"}}));
+  EXPECT_NE(twice.problem.find(":3: [NAMES] \"telephone number\" is given again; the value of "
+                               "line 2 is used; the line is skipped"),
+            std::string::npos)
+      << twice.problem;
 
   const Configuration both =
       Load("[DIRECTORY]\nsource=ldap://x\n[NAMES]\nTelephone Number=mobile\n");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <set>
@@ -239,7 +240,13 @@ TEST_F(CoreLookup, TheAnnouncedReadsAreTheReadsMade) {
     }
     EXPECT_TRUE(plan.steps.back().follow.empty());
     for (const auto& [object, attribute] : recorder.reads) {
-      if (object == state_.CurrentObjectName) continue;  // Member, Description
+      if (object == state_.CurrentObjectName) {  // all of it announced: the object is read once
+        EXPECT_TRUE(
+            attribute == plan.listAttribute ||
+            std::count(plan.objectAttributes.begin(), plan.objectAttributes.end(), attribute) != 0)
+            << attribute;
+        continue;
+      }
       if (members.count(object)) {
         EXPECT_TRUE(first.count(attribute)) << object << " " << attribute;
       } else {
@@ -273,43 +280,99 @@ TEST_F(CoreLookup, PhoneChainFollowsTheAttributesAndMarksWhereItBreaks) {
   EXPECT_EQ(w_.table.Rows()[2].cells[3], " -  ");
 }
 
-TEST_F(CoreLookup, DirectoryErrorKeepsTheRowsAddedSoFarAndSaysWhere) {
-  const LookupResult result = Find("Broken");
-  EXPECT_EQ(result.status, LookupStatus::DirectoryError);
+TEST_F(CoreLookup, MembersThatCannotBeReadAreMarkedAndTheLookupGoesOn) {
+  using Row = std::vector<std::string>;
+  const std::string x = kUnreadableMarker;
+  struct Case {
+    std::string text;
+    int kind;
+    std::vector<Row> table;
+    size_t unreadable;
+    std::string first;  // the reason told
+  };
+  const std::vector<Case> cases = {
+      {"Broken",
+       kKindGroup,
+       {{"an.sales.acme", "555-0102", "", "", ""}, {"zz.sales.acme", x, "", "", ""}},
+       1,
+       "Netware error -601 (0xFFFFFDA7) reading \"Telephone Number\" of \"zz.sales.acme\": no "
+       "such object; it is named by \"Member\" of \"Broken Team.acme\" (" +
+           kTree + ":85)"},
+      {"Ghost",
+       kKindWorkstationGroup,
+       {{"ws1.it.acme", "jan\\.smith.sales.acme", "01-15-2024 09:30:00", "10.1.2.3", "555-0101"},
+        {"ws4.it.acme", "ghost.sales.acme", "01-01-1970 00:00:00", "", x}},
+       1,
+       "Netware error -601 (0xFFFFFDA7) reading \"Telephone Number\" of \"ghost.sales.acme\": no "
+       "such object; it is named by \"WM:NAME User\" of \"ws4.it.acme\" (" +
+           kTree + ":126)"},
+      // A day that February does not have is refused with its line, not read as 1 March.
+      {"Clock",
+       kKindWorkstationGroup,
+       {{"ws3.it.acme", "an.sales.acme", "12-31-1999 23:00:00", "", "555-0102"},
+        {"ws5.it.acme", "an.sales.acme", x, "10.0.0.5", "555-0102"}},
+       1,
+       "Netware error -613 (0xFFFFFD9B) reading \"WM:Last Registered Time\" of \"ws5.it.acme\": " +
+           kTree +
+           ":132: \"20240230093000Z\" is not a valid time (a Generalized Time such as "
+           "20240115103000Z, or seconds since 1970)"},
+      // The empty name is no member; a value longer than a reply is one value unread.
+      {"Mixed",
+       kKindGroup,
+       {{"an.sales.acme", "555-0102", "", "", ""},
+        {"big.sales.acme", x, "", "", ""},
+        {"gone.acme", x, "", "", ""}},
+       2,
+       "Netware error -649 (0xFFFFFD77) reading \"Telephone Number\" of \"big.sales.acme\": " +
+           kTree + ":154: the value is 5000 bytes long, more than one 4096-byte reply holds"},
+      {"Far",
+       kKindWorkstationGroup,
+       {{"ws-gone.it.acme", x, x, x, x}, {"ws7.it.acme", "gone.acme", x, "10.0.0.7", x}},
+       3,
+       "Netware error -601 (0xFFFFFDA7) reading \"WM:NAME User\" of \"ws-gone.it.acme\": no such "
+       "object; it is named by \"Member\" of \"Far PCs.it.acme\" (" +
+           kTree + ":175)"},
+  };
+  for (const Case& c : cases) {
+    w_.messages.shown.clear();
+    const LookupResult result = Find(c.text, c.kind);
+    EXPECT_EQ(result.status, LookupStatus::Listed) << c.text;
+    EXPECT_EQ(Table(), c.table) << c.text;
+    EXPECT_EQ(result.unreadable, c.unreadable) << c.text;
+    EXPECT_EQ(result.firstUnreadable, c.first) << c.text;
+    EXPECT_EQ(w_.messages.shown, std::vector<std::string>{UnreadableNotice(c.unreadable, c.first)})
+        << c.text;
+    EXPECT_EQ(w_.statusBar.panels[0], std::to_string(c.table.size())) << c.text;
+    for (const MemberRow& row : w_.table.Rows()) {
+      for (int cell = 1; cell <= 4; ++cell) {
+        EXPECT_EQ(row.CellUnreadable(cell), row.cells[cell - 1] == x) << row.caption << cell;
+      }
+    }
+    EXPECT_FALSE(w_.cursor.busy);
+  }
+  EXPECT_EQ(UnreadableNotice(2, "why"),
+            "2 members or values could not be read; their cells show \"(unreadable)\". The "
+            "first: why");
+  EXPECT_EQ(Find("Staff East").unreadable, 0u);
+}
+
+TEST_F(CoreLookup, AConnectionErrorStillEndsTheLookupWithTheRowsAddedSoFar) {
+  directory::testing::FaultClient failing(*state_.client);
+  state_.client = &failing;
+  // The first reads are the search, the member list and the description; then one per member.
+  failing.FailOn("dsReadEntry", 4, directory::kErrTransportFailure);
+  w_.choice.answer = "Staff.acme";
+  const LookupResult listed = Find("Staff", kKindGroup);
+  state_.client = state_.ownedClient.get();
+  EXPECT_EQ(listed.status, LookupStatus::DirectoryError);
+  EXPECT_EQ(listed.unreadable, 0u);
   ASSERT_EQ(w_.messages.shown.size(), 1u);
-  EXPECT_EQ(w_.messages.shown[0],
-            "Netware error -601 (0xFFFFFDA7) reading \"Telephone Number\" of \"zz.sales.acme\": "
-            "no such object; it is named by \"Member\" of \"Broken Team.acme\" (" +
-                kTree + ":85)");
-  EXPECT_EQ(w_.statusBar.panels[0], "2");
-  ASSERT_EQ(w_.table.RowCount(), 2);
-  EXPECT_EQ(w_.table.Row(0).caption, "an.sales.acme");
-  EXPECT_EQ(w_.table.Row(0).cells[0], "555-0102");
-  EXPECT_EQ(w_.table.Row(1).caption, "zz.sales.acme");  // the row whose read failed
-  EXPECT_FALSE(w_.cursor.busy);
+  EXPECT_EQ(w_.messages.shown[0].rfind("Netware error -625 (0xFFFFFD8F)", 0), 0u)
+      << w_.messages.shown[0];
+  EXPECT_LT(w_.table.RowCount(), 4);
+}
 
-  // A registered user that does not exist: named by the workstation's attribute.
-  EXPECT_EQ(Find("Ghost", kKindWorkstationGroup).status, LookupStatus::DirectoryError);
-  EXPECT_EQ(w_.messages.shown.back(),
-            "Netware error -601 (0xFFFFFDA7) reading \"Telephone Number\" of "
-            "\"ghost.sales.acme\": no such object; it is named by \"WM:NAME User\" of "
-            "\"ws4.it.acme\" (" +
-                kTree + ":126)");
-  ASSERT_EQ(w_.table.RowCount(), 2);
-  EXPECT_EQ(w_.table.Row(1).cells[0], "ghost.sales.acme");
-
-  // A day that February does not have is refused with its line, not read as 1 March.
-  EXPECT_EQ(Find("Clock", kKindWorkstationGroup).status, LookupStatus::DirectoryError);
-  EXPECT_EQ(w_.messages.shown.back(),
-            "Netware error -613 (0xFFFFFD9B) reading \"WM:Last Registered Time\" of "
-            "\"ws5.it.acme\": " +
-                kTree +
-                ":132: \"20240230093000Z\" is not a valid time (a Generalized Time such as "
-                "20240115103000Z, or seconds since 1970)");
-  ASSERT_EQ(w_.table.RowCount(), 2);
-  EXPECT_EQ(w_.table.Row(0).caption, "ws3.it.acme");
-  EXPECT_EQ(w_.table.Row(1).cells[0], "an.sales.acme");  // read before the time failed
-
+TEST_F(CoreLookup, PhoneChainValueNamingNoObjectIsTracedToItsAttribute) {
   // The phone chain: a chain value naming no object is traced to its attribute.
   state_.PhoneChainEnabled = true;
   state_.PhoneAttributes = {"Telephone Number", "Description"};
@@ -355,7 +418,7 @@ TEST_F(CoreLookup, TypedTextIsSearchedAsTypedAndOverlongTextRefused) {
 
   // An empty text matches every group: several, so the choice is shown.
   EXPECT_EQ(Find("").status, LookupStatus::NotChosen);
-  EXPECT_EQ(w_.choice.shown.size(), 7u);
+  EXPECT_EQ(w_.choice.shown.size(), 8u);
 }
 
 }  // namespace

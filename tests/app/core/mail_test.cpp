@@ -82,6 +82,54 @@ TEST(CoreMail, LongListIsCutAtANameBoundaryAndCountsTheNamesLeftOut) {
   EXPECT_EQ(BuildMailCommand(table, kKindGroup, 7 + 2000).namesLeftOut, 0);
 }
 
+// The text of a percent-encoded command part, as the mail program reads it.
+std::string PercentDecoded(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size()) {
+      out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+TEST(CoreMail, TheLimitHoldsForTheEncodedCommandAndEveryNameDecodesBack) {
+  MemberTableModel table;
+  // 70 names with blanks: 14 characters each, 18 once their blanks are encoded.
+  for (int i = 0; i < 70; ++i) table.AddRow(Row("Anne Marie " + std::to_string(100 + i) + ".acme"));
+  table.AddRow(Row("J\xC3\xB6rg, Boss;x.acme"));
+  table.AddRow(Row("tail\\\\.acme"));  // a short name ending in a backslash
+  const MailCommand mail = BuildMailCommand(table, kKindGroup);
+  EXPECT_LE(mail.command.size(), kMaxMailCommand);
+  EXPECT_EQ(mail.namesListed + mail.namesLeftOut, 72);
+  EXPECT_GT(mail.namesLeftOut, 0);
+  for (const char c : mail.command) {
+    EXPECT_TRUE(c > ' ' && static_cast<unsigned char>(c) < 0x7F) << mail.command;
+  }
+  const std::string prefix = "MAILTO:";
+  ASSERT_EQ(mail.command.rfind(prefix, 0), 0u);
+  std::vector<std::string> decoded;
+  std::string rest = mail.command.substr(prefix.size());
+  for (size_t end; (end = rest.find(';')) != std::string::npos; rest.erase(0, end + 1))
+    decoded.push_back(PercentDecoded(rest.substr(0, end)));
+  std::vector<std::string> expected;
+  for (int i = 0; i < mail.namesListed; ++i) expected.push_back(ShortName(table.Row(i).caption));
+  EXPECT_EQ(decoded, expected);
+  EXPECT_EQ(decoded.front(), "Anne Marie 100");
+  // Cut at 1,000 encoded characters: with the names taken as typed it would reach 1,267.
+  EXPECT_EQ(mail.namesListed, 52);
+  const MailCommand whole = BuildMailCommand(table, kKindGroup, 100000);
+  EXPECT_EQ(whole.namesLeftOut, 0);
+  EXPECT_TRUE(whole.command.ends_with(";J%C3%B6rg%2C%20Boss%3Bx;tail%5C;")) << whole.command;
+
+  EXPECT_EQ(EncodeRecipient("J\xC3\xB6rg, Boss;x"), "J%C3%B6rg%2C%20Boss%3Bx");
+  EXPECT_EQ(PercentDecoded(EncodeRecipient("a\\")), "a\\");
+  EXPECT_EQ(EncodeRecipient("o'neil+list@x.org"), "o'neil+list@x.org");
+}
+
 TEST(CoreMail, MailBeforeALookupDoesNothing) {
   AppState state;
   MemberTableModel table;

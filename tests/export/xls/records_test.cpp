@@ -125,6 +125,20 @@ TEST(XlsSharedStrings, ContinuePlanKeepsStringsWhole) {
   EXPECT_EQ(r[1].data.size(), 8026u);
   EXPECT_EQ(U16(r[1].data, 0), 4000);  // no flags byte in front of a whole string
   EXPECT_EQ(ReadSst(r), (std::vector<std::u16string>{a, b, c}));
+
+  // A string that ends on the record's last byte (8 + 8003 + 213 = 8224) stays in it.
+  TsstStrings full;
+  const std::u16string last(105, u'f');
+  full.AddString(a);
+  full.AddString(last);
+  EXPECT_EQ(full.RecordPlan(), (std::vector<uint16_t>{8224}));
+  full.AddString(c);
+  EXPECT_EQ(full.RecordPlan(), (std::vector<uint16_t>{8224, 23}));
+  XlsBuffer fullOut;
+  full.SaveToStream(fullOut);
+  r = ParseRecords(fullOut.Bytes());
+  ASSERT_EQ(r.size(), 3u);
+  EXPECT_EQ(ReadSst(r), (std::vector<std::u16string>{a, last, c}));
 }
 
 TEST(XlsSharedStrings, LongStringsAreCutBetweenCharacters) {

@@ -233,6 +233,9 @@ TEST_F(XlsWorkbook, TypedCellsAndTheEarly1900Rule) {
   ASSERT_EQ(booleans.size(), 2u);
   EXPECT_EQ(booleans[0].data[6], 1);
   EXPECT_EQ(booleans[1].data[6], 0);
+  // The byte after the value marks a Boolean; 1 would make the cell an error value.
+  EXPECT_EQ(booleans[0].data[7], 0);
+  EXPECT_EQ(booleans[1].data[7], 0);
   // The time alone becomes text in the date format; the null string stays text.
   std::vector<Record> labels = Only(s, rid::kLabelSst);
   ASSERT_EQ(labels.size(), 2u);
@@ -253,6 +256,28 @@ TEST_F(XlsWorkbook, TypedCellsAndTheEarly1900Rule) {
                                                                                    "0\0",
                                                                                    20));
   EXPECT_EQ(Only(s, rid::kBlank).size(), 1u);  // the empty boolean
+}
+
+// The spreadsheet counts a 29 February 1900, so every moment before 1 March 1900 is one day
+// lower in its serial numbers; a data set ends at ExportRecCount by the sheet's own count.
+TEST_F(XlsWorkbook, EarlyDatesGetTheSpreadsheetsSerialsAndADataSetEndsAtExportRecCount) {
+  const std::vector<std::pair<std::string, double>> dates = {
+      {"1900-01-01", 1},          {"1900-02-27", 58}, {"1900-02-28", 59},
+      {"1900-02-28 12:00", 59.5}, {"1900-03-01", 61}, {"1900-03-01 06:00", 61.25}};
+  MemoryDataSet data;
+  data.AddField("when", ftDateTime);
+  for (const auto& [text, serial] : dates) data.AddRecord({text});
+  data.AddRecord({"2000-01-01"});
+  data.SetActive(true);
+  TMorvat3XLS exporter;
+  exporter.DataSet = &data;
+  exporter.AllowCaptions = false;
+  exporter.ExportRecCount = static_cast<int>(dates.size());
+  std::vector<Record> numbers = Only(SheetRecords(Write(exporter), 0), rid::kNumber);
+  ASSERT_EQ(numbers.size(), dates.size());
+  for (size_t i = 0; i < dates.size(); ++i) {
+    EXPECT_EQ(F64(numbers[i].data, 6), dates[i].second) << dates[i].first;
+  }
 }
 
 TEST_F(XlsWorkbook, HeaderLinesStartColumnAndAutomaticWidths) {

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "../export_fixtures.h"
 #include "../xls/xls_test_support.h"
 #include "app/core/exporter_settings.h"
 #include "export/custom_source.h"
@@ -19,6 +20,7 @@
 #include "platform/date_time.h"
 #include "support/member_table.h"
 #include "support/memory_sources.h"
+#include "support/xlsx_sheet_reader.h"
 #include "xlsx_test_support.h"
 
 namespace vorlix::exporter::xlsx {
@@ -161,6 +163,37 @@ TEST(XlsxExporter, TypedColumnsKeepTheirTypes) {
             "42\t2.5\tdatetime.datetime(2024, 10, 7, 6, 15)\tTrue\t'007'\n"
             // A text that is no number or date stays as it is; an empty cell stays empty.
             "'n/a'\t-0.125\t'not a date'\tFalse\tNone\n");
+}
+
+// The spreadsheet counts a 29 February 1900: every moment before 1 March 1900 is one day lower
+// in its serial numbers, and a moment before its first day stays text.
+TEST(XlsxExporter, EarlyDatesGetTheSpreadsheetsSerials) {
+  TempDir dir;
+  const exporter::testing::PinnedLocale locale;  // years of four digits
+  const std::vector<std::pair<std::string, std::string>> dates = {{"1900-01-01", "1"},
+                                                                  {"1900-02-28", "59"},
+                                                                  {"1900-02-28 12:00", "59.5"},
+                                                                  {"1900-03-01", "61"},
+                                                                  {"1900-03-01 06:00", "61.25"}};
+  MemoryDataSet data;
+  data.AddField("when", ftDateTime);
+  for (const auto& [when, serial] : dates) data.AddRecord({when});
+  data.SetActive(true);
+  TMorvat3XLSX exporter;
+  exporter.DataSet = &data;
+  exporter.AllowCaptions = false;
+  exporter.FileName = (dir / "early.xlsx").string();
+  exporter.Execute();
+  std::string error;
+  const std::optional<vorlix::testing::XlsxCells> cells =
+      vorlix::testing::ReadXlsxSheet(exporter.FileName, error);
+  ASSERT_TRUE(cells) << error;
+  ASSERT_EQ(cells->size(), dates.size());
+  for (size_t i = 0; i < dates.size(); ++i) {
+    EXPECT_EQ((*cells)[i], (std::vector<vorlix::testing::XlsxCell>{
+                               {vorlix::testing::XlsxCell::kNumber, dates[i].second}}))
+        << dates[i].first;
+  }
 }
 
 TEST(XlsxExporter, ExportToStreamGivesTheSameWorkbook) {

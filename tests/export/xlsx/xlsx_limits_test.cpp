@@ -1,10 +1,12 @@
 // What a sheet cannot hold: more rows than 1,048,576 and longer texts than 32,767 characters
-// are refused with a message that says so, and a file of the name keeps its bytes.
+// (in .xls as in .xlsx) are refused with a message that says so, and a file of the name keeps its
+// bytes.
 
 #include <gtest/gtest.h>
 
 #include "../xls/xls_test_support.h"
 #include "export/custom_source.h"
+#include "export/xls/morvat3_xls.h"
 #include "export/xlsx/morvat3_xlsx.h"
 #include "support/memory_sources.h"
 #include "xlsx_test_support.h"
@@ -86,20 +88,53 @@ TEST(XlsxLimits, TheLastRowFitsAndTheNextOneDoesNot) {
   EXPECT_EQ(FolderEntries(dir.Path()), std::vector<std::string>{"rows.xlsx"});
 }
 
-TEST(XlsxLimits, ACellTakesAtMost32767Characters) {
-  TempDir dir;
-  MemoryListView list;
-  list.AddColumn("Note", 100);
-  list.AddItem("short");
-  list.AddItem(std::string(kMaxCellCharacters, 'x') + "\xC3\xA9");
-  TMorvat3XLSX exporter;
-  exporter.ExportSource = esListView;
-  exporter.ListView = &list;
-  exporter.FileName = (dir / "long.xlsx").string();
-  EXPECT_EQ(ExecuteError(exporter),
-            "Row 3, column \"Note\": the text has 32768 characters, more than the 32767 a cell "
-            "can hold");
-  EXPECT_TRUE(FolderEntries(dir.Path()).empty());
+TEST(XlsxLimits, BothWorkbookFormatsRefuseATextLongerThanACellHolds) {
+  const std::string accent = "\xC3\xA9", emoji = "\xF0\x9F\x98\x80";  // U+1F600: two units
+  std::string pairs;
+  for (size_t i = 0; i < kMaxCellCharacters / 2; ++i) pairs += emoji;
+  struct Case {
+    std::string text;
+    std::string error;  // empty: written
+  };
+  const std::string refusal =
+      "Row 3, column \"Note\": the text has 32768 characters, more than "
+      "the 32767 a cell can hold";
+  const std::vector<Case> cases = {
+      {std::string(kMaxCellCharacters - 1, 'x') + accent, ""},
+      {std::string(kMaxCellCharacters, 'x') + accent, refusal},
+      {std::string(36000, 'y'),
+       "Row 3, column \"Note\": the text has 36000 characters, more "
+       "than the 32767 a cell can hold"},
+      {pairs + "z", ""},
+      {pairs + emoji,
+       "Row 3, column \"Note\": the text has 32768 characters, more than the "
+       "32767 a cell can hold"},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    MemoryListView list;
+    list.AddColumn("Note", 100);
+    list.AddItem("short");
+    list.AddItem(c.text);
+    TMorvat3XLSX xlsx;
+    xlsx.ExportSource = esListView;
+    xlsx.ListView = &list;
+    xlsx.FileName = (dir / "long.xlsx").string();
+    xls::TMorvat3XLS sheet;
+    sheet.ExportSource = esListView;
+    sheet.ListView = &list;
+    sheet.FileName = (dir / "long.xls").string();
+    EXPECT_EQ(ExecuteError(xlsx), c.error) << c.text.size();
+    std::string xlsError;
+    try {
+      sheet.Execute();
+    } catch (const EMorvatError& e) {
+      xlsError = e.what();
+    }
+    EXPECT_EQ(xlsError, c.error) << c.text.size();
+    const std::vector<std::string> written = {"long.xls", "long.xlsx"};
+    EXPECT_EQ(FolderEntries(dir.Path()), c.error.empty() ? written : std::vector<std::string>{});
+  }
 }
 
 }  // namespace

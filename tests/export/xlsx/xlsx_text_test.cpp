@@ -28,6 +28,8 @@ TEST(XlsxText, TextsThatLookEscapedAreProtected) {
                            "b\xEF\xBF\xBF"),
             "a_xFFFE_b_xFFFF_");
   EXPECT_EQ(StoredCellText("\xEF\xBF\xBD"), "\xEF\xBF\xBD");  // U+FFFD is fine
+  // A NUL would end the text where the library takes it: the rest stays, behind its escape.
+  EXPECT_EQ(StoredCellText(std::string("a\0b\0", 4)), "a_x0000_b_x0000_");
   EXPECT_EQ(StoredCellText("caf\xE9_x0041_"), "caf\xC3\xA9_x005F_x0041_");
 }
 
