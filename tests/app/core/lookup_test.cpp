@@ -324,7 +324,7 @@ TEST_F(CoreLookup, MembersThatCannotBeReadAreMarkedAndTheLookupGoesOn) {
         {"gone.acme", x, "", "", ""}},
        2,
        "Netware error -649 (0xFFFFFD77) reading \"Telephone Number\" of \"big.sales.acme\": " +
-           kTree + ":154: the value is 5000 bytes long, more than one 4096-byte reply holds"},
+           kTree + ":154: the value is 5000 bytes long, too long for one 4096-byte reply"},
       {"Far",
        kKindWorkstationGroup,
        {{"ws-gone.it.acme", x, x, x, x}, {"ws7.it.acme", "gone.acme", x, "10.0.0.7", x}},
