@@ -40,6 +40,7 @@ start_server() {
     "$root/tests/directory/ldap_test_server.sh" start "$dir" >/dev/null
   # shellcheck disable=SC1091
   . "$dir/servers.env"
+  server_pid=$(cat "$dir/main/slapd.pid")
 }
 
 ldapsearch_calls() {
@@ -64,36 +65,8 @@ one_by_one() {
     wMNAMEUser wMLastRegisteredTime zENINVIPAddress
 }
 
-# CPU seconds used so far by the main slapd (user and system).
-slapd_cpu() {
-  local pid fields
-  pid=$(cat "$dir/main/slapd.pid")
-  read -r -a fields <"/proc/$pid/stat"
-  awk -v u="${fields[13]}" -v s="${fields[14]}" -v hz="$(getconf CLK_TCK)" 'BEGIN { printf "%.3f", (u + s) / hz }'
-}
-
-# CPU seconds of one run of a function of this script: its own processes and the server's, which
-# the machine's other load does not change as it changes wall time.
-cpu_of() {
-  local s0 own
-  s0=$(slapd_cpu)
-  own=$(/usr/bin/time -f '%U %S' bash -c "$(declare -f "$1"); build='$build' work='$work'; $*" \
-    2>&1 >/dev/null | tail -1)
-  awk -v s0="$s0" -v s1="$(slapd_cpu)" -v own="$own" \
-    'BEGIN { split(own, t, " "); printf "%.3f", (s1 - s0) + t[1] + t[2] }'
-}
-
-# Median wall time in seconds of `runs` runs of a command (its output discarded).
-median() {
-  local times=() start end
-  for _ in $(seq "$runs"); do
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1
-    end=$(date +%s%N)
-    times+=("$(((end - start) / 1000))")
-  done
-  printf '%s\n' "${times[@]}" | sort -n | awk '{ t[NR] = $1 } END { printf "%.3f", t[int((NR + 1) / 2)] / 1e6 }'
-}
+# shellcheck source=bench/directory/timing.sh
+. "$root/bench/directory/timing.sh"
 
 printf '%-8s %-9s %11s %11s %7s %13s %13s\n' members indexes ldapsearch vorlix ratio \
   "CPU search" "CPU vorlix"

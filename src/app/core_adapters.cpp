@@ -4,6 +4,13 @@
 
 namespace vorlix::app {
 
+namespace {
+
+// The notice's widest, in pixels; the panels keep the rest of the bar.
+constexpr int kNoticeWidth = 320;
+
+}  // namespace
+
 void QtBusyCursor::Show() {
   if (shown_) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -34,6 +41,21 @@ StatusPanels::StatusPanels(QStatusBar* bar) {
     panels_[i] = label;
   }
   panels_[0]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  notice_ = new QLabel(bar);
+  notice_->setObjectName(QStringLiteral("sbarNotice"));
+  notice_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  notice_->setTextFormat(Qt::PlainText);
+  notice_->setContentsMargins(2, 0, 2, 0);
+  notice_->setMaximumWidth(kNoticeWidth);
+  notice_->hide();
+  bar->addPermanentWidget(notice_);
+}
+
+void StatusPanels::SetNotice(const std::string& text) {
+  const QString notice = QString::fromStdString(text);
+  notice_->setToolTip(notice);
+  notice_->setText(notice_->fontMetrics().elidedText(notice, Qt::ElideRight, kNoticeWidth - 8));
+  notice_->setVisible(!notice.isEmpty());
 }
 
 void StatusPanels::SetPanel(core::StatusPanel panel, const std::string& text) {

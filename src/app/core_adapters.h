@@ -25,16 +25,20 @@ class QtBusyCursor : public core::IBusyCursor {
   bool shown_ = false;
 };
 
-// sbar's three panels: 50 pixels right-aligned, 450 pixels, and the rest of the width.
+// sbar's three panels: 50 pixels right-aligned, 450 pixels, and the rest of the width; and at
+// the right end, shown only while there is one, the notice (cut to fit, whole in its tooltip).
 class StatusPanels : public core::IStatusBar {
  public:
   explicit StatusPanels(QStatusBar* bar);
   void SetPanel(core::StatusPanel panel, const std::string& text) override;
+  void SetNotice(const std::string& text) override;
   QString PanelText(int index) const;
   QLabel* Panel(int index) const { return panels_.at(static_cast<size_t>(index)); }
+  QString NoticeText() const { return notice_->toolTip(); }
 
  private:
   std::array<QLabel*, 3> panels_{};
+  QLabel* notice_ = nullptr;
 };
 
 // The choice among several objects in TForm2, centred over the main window. The hourglass is

@@ -233,6 +233,7 @@ void TForm1::startTimer() {
   AskDirectoryPassword(configuration);
   const core::StartupResult result = core::RunStartupStep(state_, configuration);
   for (const std::string& message : result.messages) ShowMessage(message);
+  panels_->SetNotice(core::NoticeLine(result.notices));
   if (!result.clientStarted) {
     // Nothing else runs; closing the main window ends the program (the shutdown still runs).
     close();

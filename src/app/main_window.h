@@ -92,6 +92,7 @@ class TForm1 : public QMainWindow, public core::IMessageSink {
   bool StopRequested() const;
 
   QString PanelText(int index) const { return panels_->PanelText(index); }
+  QString NoticeText() const { return panels_->NoticeText(); }
   const core::AppState& State() const { return state_; }
   // The member table's column captions, as the last kind change or lookup left them.
   const core::ColumnCaptions& Captions() const { return captions_; }

@@ -20,6 +20,11 @@
 namespace vorlix::cli {
 namespace {
 
+// The client's notices, one line each on stderr.
+void TellNotices(directory::DirectoryClient& client, std::ostream& err) {
+  for (const std::string& notice : client.TakeNotices()) err << "vorlix-cli: " << notice << '\n';
+}
+
 // Reads the configuration, starts the client's session, runs the command; the session ends on the
 // way out.
 int RunCommand(const ParsedCommandLine& parsed, CliOptions& options, std::ostream& out,
@@ -44,28 +49,29 @@ int RunCommand(const ParsedCommandLine& parsed, CliOptions& options, std::ostrea
 
   const auto client = directory::MakeDirectoryClient(options.source);
   core::DirectorySession session(*client);
-  switch (session.Start()) {
-    case core::SessionStart::ClientMissing:
-      err << core::kClientMissingMessage << '\n' << client->StartupFailureReason() << '\n';
-      return kExitDirectoryError;
-    case core::SessionStart::ContextFailed:
-      err << "vorlix-cli: the directory context could not be opened\n";
-      return kExitDirectoryError;
-    case core::SessionStart::Open:
-      break;
+  const core::SessionStart start = session.Start();
+  if (start == core::SessionStart::ClientMissing) {
+    err << core::kClientMissingMessage << '\n' << client->StartupFailureReason() << '\n';
+  }
+  TellNotices(*client, err);
+  if (start == core::SessionStart::ClientMissing) return kExitDirectoryError;
+  if (start == core::SessionStart::ContextFailed) {
+    err << "vorlix-cli: the directory context could not be opened\n";
+    return kExitDirectoryError;
   }
 
   ProgressLine progress(STDERR_FILENO, ShowsProgress(STDERR_FILENO, options.global.quiet));
   CliContext context{options, *client, session.Context(), out, err, progress};
+  int exitCode = kExitDirectoryError;
   try {
     // The progress line goes before anything else reaches stderr, an error's message included.
     struct ClearOnExit {
       ProgressLine& line;
       ~ClearOnExit() { line.Clear(); }
     } clear{progress};
-    return parsed.run(context);
+    exitCode = parsed.run(context);
   } catch (const UsageError& error) {
-    return ReportUsageError(error.what(), parsed.usage, err);
+    exitCode = ReportUsageError(error.what(), parsed.usage, err);
   } catch (const directory::DirectoryError& error) {
     err << error.what() << '\n';
   } catch (const directory::DirectoryArgumentError& error) {
@@ -73,7 +79,9 @@ int RunCommand(const ParsedCommandLine& parsed, CliOptions& options, std::ostrea
   } catch (const std::exception& error) {
     err << "vorlix-cli: " << error.what() << '\n';
   }
-  return kExitDirectoryError;
+  // What a lookup did not tell already (a find's or a read's parts not searched).
+  TellNotices(*client, err);
+  return exitCode;
 }
 
 int Run(int argc, char** argv) {

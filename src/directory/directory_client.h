@@ -139,6 +139,10 @@ class DirectoryClient {
   // file where the fault lies and what is wrong there ("tree.ldif:40: ..."), for a directory
   // server what the server said; empty when it cannot say. Error messages add it.
   virtual std::string LastFailureDetail() const { return {}; }
+  // What the user should know that is no failure, since the last call, each once: for a
+  // directory server a certificate check that is off, a password sent in clear, parts of the
+  // directory that searches did not follow. This default has none.
+  virtual std::vector<std::string> TakeNotices() { return {}; }
   // Where in its source the value of object's attribute is given, as the client hands it out
   // ("tree.ldif:57"); empty when it cannot say or has no such value. Tells a user where a name
   // that leads nowhere comes from.

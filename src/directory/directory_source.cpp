@@ -25,7 +25,8 @@ bool IsLdapSource(const std::string& source) {
 }
 
 bool NeedsPassword(const DirectorySource& source) {
-  return IsLdapSource(source.source) && !source.bindDn.empty() && source.password.empty();
+  return IsLdapSource(source.source) && source.bind == BindMethod::kSimple &&
+         !source.bindDn.empty() && source.password.empty();
 }
 
 std::string PasswordPrompt(const DirectorySource& source) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "directory/client_codes.h"
 #include "directory/dotted_name.h"
 #include "directory/ldap_names.h"
 
@@ -10,7 +11,6 @@ namespace vorlix::directory {
 namespace {
 
 constexpr int kScopeBase = 0;
-constexpr int kScopeOneLevel = 1;
 constexpr int kLdapSuccess = 0;
 
 bool Covers(const std::vector<std::string>& fetched, const std::vector<std::string>& wanted) {

@@ -26,11 +26,12 @@ namespace {
 constexpr const char* kNamingTypes[] = {"cn", "ou", "o", "l", "dc", "uid", "c", "st"};
 
 // The lower-cased base class of an entry.
-std::string BaseClassOf(const LdapEntry& entry) {
+std::string BaseClassOf(const SchemaNames& names, const LdapEntry& entry) {
   static const std::vector<std::string> kNone;
   const LdapAttribute* structural = entry.Find("structuralobjectclass");
   const LdapAttribute* classes = entry.Find("objectclass");
-  return BaseClassKey(structural ? structural->values : kNone, classes ? classes->values : kNone);
+  return names.BaseClassOf(structural ? structural->values : kNone,
+                           classes ? classes->values : kNone);
 }
 
 bool Covers(const std::vector<std::string>& have, const std::vector<std::string>& wanted) {
@@ -341,8 +342,15 @@ struct LdapClient::State {
       }
       return typedName ? DottedOf(known->dn, true) : known->dotted;
     };
+    // Windows times become seconds since 1970 first.
+    const bool windowsTime = out.syntax == SYN_TIME && names.HoldsWindowsTime(key);
     for (const std::string& text : texts) {
-      auto value = ConvertValue(out.syntax, text, typed, spell);
+      std::optional<FetchedValue> value;
+      if (!windowsTime) {
+        value = ConvertValue(out.syntax, text, typed, spell);
+      } else if (const std::optional<int64_t> seconds = ParseWindowsTime(text)) {
+        value = ConvertValue(out.syntax, std::to_string(*seconds), typed, spell);
+      }
       if (failure) return Failed(*failure);
       if (!value) {
         last = LdapFailure{kErrSyntaxViolation, "The value \"" + text + "\" of " + attribute.name +
@@ -383,6 +391,8 @@ int32_t LdapClient::calStartup(int32_t, int32_t) {
       std::chrono::seconds(s.source.timeoutSeconds > 0 ? s.source.timeoutSeconds : 10);
   settings.bindDn = s.source.bindDn;
   settings.password = s.source.password;
+  settings.bind = s.source.bind;
+  settings.tlsVerify = s.source.tlsVerify;
   if (!s.connection.Open(settings)) {
     s.startupFailure = FailureLine(s.connection.failure());
     return kErrClientNotStarted;
@@ -417,6 +427,7 @@ int32_t LdapClient::calStartup(int32_t, int32_t) {
 
   std::vector<std::string> contexts;
   if (const LdapAttribute* nc = root.Find("namingcontexts")) contexts = nc->values;
+  s.connection.SetNamingContexts(contexts);
   const std::string base = !address->base.empty() ? address->base : s.source.base;
   s.roots = !base.empty() ? std::vector<std::string>{base} : contexts;
   s.book = NameBook(s.roots.size() == 1 ? s.roots.front() : "");
@@ -457,6 +468,10 @@ int32_t LdapClient::TreeName(std::string& name) {
 
 const SchemaNames& LdapClient::Names() const {
   return state_->names;
+}
+
+std::vector<std::string> LdapClient::TakeNotices() {
+  return state_->connection.TakeNotices();
 }
 
 std::string LdapClient::LastFailureDetail() const {
@@ -586,7 +601,7 @@ int32_t LdapClient::FindObjects(const std::string& base, int32_t scope, const Se
     }
     for (const LdapEntry& entry : entries) {
       s.book.Remember(entry.dn);
-      const std::string baseClass = BaseClassOf(entry);
+      const std::string baseClass = BaseClassOf(s.names, entry);
       if (required && baseClass != *required) continue;  // a subclass matched objectClass
       found.push_back(FoundObject{DottedOf(entry.dn, typed), s.names.ProgramClassName(baseClass)});
     }

@@ -33,6 +33,7 @@ class LdapClient : public BufferedClient {
 
   void dsReadAhead(Context context, const ReadAheadPlan& plan) override;
   std::string LastFailureDetail() const override;
+  std::vector<std::string> TakeNotices() override;
 
   // Testing aid: LDAP requests sent since start-up (single reads, searches and batches).
   size_t RequestsSent() const;

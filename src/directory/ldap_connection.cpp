@@ -2,8 +2,6 @@
 
 #include <fcntl.h>
 #include <ldap.h>
-#include <netdb.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -18,6 +16,10 @@
 #include <unordered_set>
 
 #include "directory/client_codes.h"
+#include "directory/ldap_names.h"
+#include "directory/ranged_values.h"
+#include "directory/sasl_bind.h"
+#include "directory/tls_policy.h"
 #include "platform/plain_text.h"
 
 namespace vorlix::directory {
@@ -120,31 +122,6 @@ bool RefusesPaging(int code) {
          code == LDAP_ADMINLIMIT_EXCEEDED;
 }
 
-// Whether a TCP connection to host:port can be made within timeout.
-bool TcpReachable(const std::string& host, int port, std::chrono::seconds timeout) {
-  addrinfo hints{};
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return false;
-  bool reached = false;
-  for (addrinfo* a = found; a != nullptr && !reached; a = a->ai_next) {
-    const int fd = socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) continue;
-    if (connect(fd, a->ai_addr, a->ai_addrlen) == 0) {
-      reached = true;
-    } else if (errno == EINPROGRESS) {
-      pollfd p{fd, POLLOUT, 0};
-      int error = 0;
-      socklen_t length = sizeof error;
-      reached = poll(&p, 1, static_cast<int>(timeout.count() * 1000)) == 1 &&
-                getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
-    }
-    close(fd);
-  }
-  freeaddrinfo(found);
-  return reached;
-}
-
 // libldap's connection callback: hands a new connection's socket to the watchdog, if one watches.
 int OnConnected(LDAP*, Sockbuf* sb, LDAPURLDesc*, sockaddr*, ldap_conncb* callbacks) {
   auto* watchdog = *static_cast<HandshakeWatchdog**>(callbacks->lc_arg);
@@ -175,7 +152,7 @@ class AttributeFinder {
       const auto [at, added] = byKey_.emplace(key, attributes_.size());
       if (!added) return attributes_[at->second];
     }
-    attributes_.push_back(LdapAttribute{std::move(name), std::move(key), {}});
+    attributes_.push_back(LdapAttribute{std::move(name), std::move(key), {}, std::nullopt});
     return attributes_.back();
   }
 
@@ -208,13 +185,16 @@ EntryRead ReadEntry(LDAP* ld, LDAPMessage* message, LdapEntry& entry) {
     }
     if (name.bv_val == nullptr) break;  // no attribute left
     std::string base(name.bv_val, name.bv_len);
+    const std::optional<ValueRange> range = RangeOption(base);
     base.resize(base.find(';') == std::string::npos ? base.size() : base.find(';'));
-    // Options such as ";binary" are dropped; their values join the attribute's own.
+    // Options such as ";binary" are dropped; their values join the attribute's own. A ";range="
+    // part is completed when the whole result has come.
     std::string key = LowerCase(base);
     LdapAttribute& attribute = finder.FindOrAdd(std::move(base), std::move(key));
     for (berval* v = values; v != nullptr && v->bv_val != nullptr; ++v) {
       attribute.values.emplace_back(v->bv_val, v->bv_len);
     }
+    if (range) attribute.range = range;
     ber_memfree(values);
   }
   ber_free(ber, 0);
@@ -349,25 +329,15 @@ bool LdapConnection::FailWith(int ldapResult, const std::string& diagnostic,
   const int32_t code = ClientCodeOfLdapResult(ldapResult);
   const bool noConnection = ldapResult == LDAP_SERVER_DOWN || ldapResult == LDAP_CONNECT_ERROR;
   if (noConnection && (settings_.address.secure || settings_.startTls)) {
-    return Fail(code, TlsFailureReason(what));
+    return Fail(
+        code, ExplainTlsFailure(settings_.address, settings_.startTls && !settings_.address.secure,
+                                settings_.timeout, what, DescriptionOf(ldapResult)));
   }
   std::string message = what + ": " + DescriptionOf(ldapResult);
   if (!diagnostic.empty() && diagnostic != ldap_err2string(ldapResult)) {
     message += ": " + diagnostic;
   }
   return Fail(code, message);
-}
-
-std::string LdapConnection::TlsFailureReason(const std::string& what) const {
-  const LdapAddress& address = settings_.address;
-  const std::string& hostPort = address.hostPort;
-  if (!TcpReachable(address.host, address.port, settings_.timeout)) {
-    return what + ": cannot reach the server at " + hostPort;
-  }
-  return what + ": the TLS connection to " + hostPort +
-         " failed: the server's certificate was not accepted. It must be signed by a CA that "
-         "TLS_CACERT in ldap.conf (or LDAPTLS_CACERT) names, be valid today, and be issued for " +
-         address.host + ".";
 }
 
 bool LdapConnection::Open(const LdapSettings& settings) {
@@ -398,8 +368,14 @@ bool LdapConnection::Connect() {
   callbacks_ = std::make_unique<ldap_conncb>(ldap_conncb{OnConnected, OnClosed, &watchdog_});
   ldap_set_option(ld_, LDAP_OPT_CONNECT_CB, callbacks_.get());
 
-  // Connect now (and secure the connection), under the watchdog.
   const bool startTls = settings_.startTls && !settings_.address.secure;
+  const bool tls = startTls || settings_.address.secure;
+  if (std::string error; tls && !ApplyTlsPolicy(ld_, settings_.tlsVerify, error)) {
+    Close();
+    return Fail(kErrTransportFailure, where + ": " + error);
+  }
+
+  // Connect now (and secure the connection), under the watchdog.
   bool timedOut = false;
   {
     HandshakeWatchdog watchdog(settings_.timeout);
@@ -410,6 +386,11 @@ bool LdapConnection::Connect() {
     timedOut = watchdog.Fired();
   }
   if (r == LDAP_SUCCESS) {
+    if (tls && !settings_.tlsVerify) {
+      notices_.push_back("The certificate of the server at " + settings_.address.hostPort +
+                         " is not checked (tls_verify=no): whoever sits between vorlix and the "
+                         "server can read and change what passes.");
+    }
     Sockbuf* sb = nullptr;
     ber_len_t maxMessage = kMaxMessageBytes;
     if (ldap_get_option(ld_, LDAP_OPT_SOCKBUF, &sb) == LDAP_OPT_SUCCESS && sb != nullptr) {
@@ -428,11 +409,17 @@ bool LdapConnection::Connect() {
 }
 
 bool LdapConnection::Bind() {
+  if (settings_.bind != BindMethod::kSimple) return BindSasl();
   if (settings_.bindDn.empty()) return true;  // anonymous: operations need no bind
   const std::string what = "Binding as " + settings_.bindDn;
   if (settings_.password.empty()) {
     // An empty password would make an unauthenticated bind, which servers take as anonymous.
     return Fail(kErrFailedAuthentication, what + ": no password was given");
+  }
+  if (!settings_.address.secure && !settings_.startTls && !clearPasswordTold_) {
+    clearPasswordTold_ = true;
+    notices_.push_back("The password for " + settings_.bindDn + " travels unencrypted to " +
+                       settings_.address.hostPort + ": use ldaps:// or starttls=yes.");
   }
   berval credentials{static_cast<ber_len_t>(settings_.password.size()), settings_.password.data()};
   int id = -1;
@@ -467,6 +454,33 @@ bool LdapConnection::Bind() {
     return FailWith(code, text, what);
   }
   return true;
+}
+
+bool LdapConnection::BindSasl() {
+  const bool external = settings_.bind == BindMethod::kExternal;
+  const bool tls = settings_.address.secure || settings_.startTls;
+  const std::string what = external ? "Binding with the client certificate (bind=external)"
+                                    : "Binding with Kerberos (bind=gssapi)";
+  if (external && (!tls || !HasClientCertificate())) {
+    Close();
+    return Fail(kErrFailedAuthentication,
+                what + ": it needs " +
+                    (tls ? "" : "a TLS connection (ldaps:// or starttls=yes) and ") +
+                    "a client certificate: name it and its key with LDAPTLS_CERT and "
+                    "LDAPTLS_KEY, or with TLS_CERT and TLS_KEY in ~/.ldaprc");
+  }
+  std::string diagnostic;
+  const int r = SaslBind(ld_, external ? SaslMechanism::kExternal : SaslMechanism::kGssapi,
+                         tls ? Transport::kTls : Transport::kPlain, diagnostic);
+  if (r == LDAP_SUCCESS) return true;
+  Close();
+  const int32_t code = ClientCodeOfLdapResult(r);
+  if (code == kErrTransportFailure) return FailWith(r, diagnostic, what);
+  // The SASL library's own failures (no ticket, no mechanism module) are failed binds too.
+  std::string message = what + " to " + settings_.address.hostPort + ": " + DescriptionOf(r);
+  if (!diagnostic.empty()) message += ": " + diagnostic;
+  if (!external && r == LDAP_LOCAL_ERROR) message += " (a Kerberos ticket comes from kinit)";
+  return Fail(kErrFailedAuthentication, message);
 }
 
 void LdapConnection::Close() {
@@ -564,7 +578,7 @@ bool LdapConnection::Collect(int messageId, LdapResult& result, Deadline deadlin
          message = ldap_next_message(ld_, message)) {
       switch (TakeMessage(message, result)) {
         case Taken::kDone:
-          return true;
+          return CompleteRanges(result.entries, deadline);
         case Taken::kBroken:
           Abandon(messageId);
           return false;
@@ -681,6 +695,93 @@ bool LdapConnection::SearchPages(const LdapSearch& search, int pageSize,
   }
 }
 
+bool LdapConnection::CompleteRanges(std::vector<LdapEntry>& entries, Deadline deadline) {
+  // The parts are read with Collect too; their own results are left to this loop.
+  if (completingRanges_) return true;
+  completingRanges_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{completingRanges_};
+  const RangeFetch fetch = [this, deadline](const std::string& dn, const std::string& description,
+                                            LdapEntry& reply) {
+    LdapSearch search;
+    search.base = dn;
+    search.attributes = {description};
+    LdapResult part;
+    const int id = Send(search);
+    if (id < 0 || !Collect(id, part, deadline, 1)) return false;
+    if (part.resultCode != LDAP_SUCCESS) {
+      return FailWith(part.resultCode, part.diagnostic, "Reading " + description + " of " + dn);
+    }
+    reply = part.entries.empty() ? LdapEntry{} : std::move(part.entries.front());
+    return true;
+  };
+  std::string why;
+  switch (CompleteRangedValues(entries, fetch, why)) {
+    case RangeOutcome::kComplete:
+      return true;
+    case RangeOutcome::kFetchFailed:
+      return false;
+    case RangeOutcome::kBrokenAnswer:
+      break;
+  }
+  return Fail(kErrRemoteFailure, why);
+}
+
+void LdapConnection::SetNamingContexts(const std::vector<std::string>& dns) {
+  namingContextKeys_.clear();
+  for (const std::string& dn : dns) {
+    if (std::optional<std::string> key = DnKey(dn)) namingContextKeys_.push_back(std::move(*key));
+  }
+}
+
+bool LdapConnection::OnlyNamingContexts(const std::vector<std::string>& urls) const {
+  for (const std::string& url : urls) {
+    LDAPURLDesc* raw = nullptr;
+    const int r = ldap_url_parse(url.c_str(), &raw);
+    std::unique_ptr<LDAPURLDesc, UrlDeleter> parsed(raw);
+    const std::optional<std::string> key =
+        r == LDAP_URL_SUCCESS ? DnKey(Text(parsed->lud_dn)) : std::nullopt;
+    if (!key || std::find(namingContextKeys_.begin(), namingContextKeys_.end(), *key) ==
+                    namingContextKeys_.end()) {
+      return false;
+    }
+  }
+  return true;
+}
+
+void LdapConnection::NoteUnfollowed(const std::vector<std::string>& urls) {
+  for (const std::string& url : urls) {
+    // Where a reference points, without the scope and filter it adds ("??base"): searches of
+    // every scope then name the same place once.
+    const std::string place = url.substr(0, url.find('?'));
+    if (std::find(unfollowed_.begin(), unfollowed_.end(), place) == unfollowed_.end()) {
+      unfollowed_.push_back(place);
+    }
+  }
+}
+
+std::vector<std::string> LdapConnection::TakeNotices() {
+  // At most this many URLs are listed; the rest are counted.
+  constexpr size_t kListed = 5;
+  std::vector<std::string> notices = std::move(notices_);
+  notices_.clear();
+  if (!unfollowed_.empty()) {
+    std::string urls;
+    for (size_t i = 0; i < unfollowed_.size() && i < kListed; ++i) {
+      urls += (i == 0 ? "" : ", ") + unfollowed_[i];
+    }
+    if (unfollowed_.size() > kListed) {
+      urls += " and " + std::to_string(unfollowed_.size() - kListed) + " more";
+    }
+    notices.push_back("Not searched: the server refers other parts of the directory to " + urls +
+                      ", and referrals are not followed.");
+    unfollowed_.clear();
+  }
+  return notices;
+}
+
 bool LdapConnection::SearchAll(const LdapSearch& search, std::vector<LdapEntry>& entries,
                                Deadline deadline) {
   entries.clear();
@@ -694,16 +795,21 @@ bool LdapConnection::SearchAll(const LdapSearch& search, std::vector<LdapEntry>&
     pageSize = SmallerPageSize(pageSize);
   }
   if (!RefusesPaging(last.resultCode) || !entries.empty()) pageSize_ = pageSize;
-  // Referrals are not followed: a search the server sends elsewhere, as a whole or in part (a
-  // reference among the entries), has an incomplete list.
-  if (last.resultCode == LDAP_REFERRAL ||
-      (last.resultCode == LDAP_SUCCESS && !last.referrals.empty())) {
+  // Referrals are not followed. A search the server sends elsewhere as a whole has no list. The
+  // references beside the entries (continuation references) name other parts of the directory:
+  // the entries that came are the list, and the user is told what was not searched. Only when
+  // nothing came and a reference leads to more than another naming context of this server may
+  // the entries asked for lie behind it: then the list is incomplete.
+  const bool behindReference = last.resultCode == LDAP_SUCCESS && !last.referrals.empty() &&
+                               entries.empty() && !OnlyNamingContexts(last.referrals);
+  if (last.resultCode == LDAP_REFERRAL || behindReference) {
     return Fail(kErrListIncomplete,
                 "The server refers " +
                     std::string(last.resultCode == LDAP_REFERRAL ? "the" : "part of the") +
                     " search below " + search.base + " to " + ReferredTo(last.referrals) +
                     "; referrals are not followed, so the list is incomplete");
   }
+  if (last.resultCode == LDAP_SUCCESS) NoteUnfollowed(last.referrals);
   if (last.resultCode == LDAP_SUCCESS) return true;
   // An administrative limit that lets no entry through is a refusal, told as the server words it.
   if (IsLimit(last.resultCode) &&

@@ -1,11 +1,14 @@
 #pragma once
 // One connection to an LDAP server over libldap: connecting with a timeout, TLS (ldaps:// or
-// StartTLS, certificates checked as libldap's ldap.conf and LDAPTLS_* settings say), a simple or
-// anonymous bind, and searches sent without waiting, so that many can be in flight, whose results
-// are then collected one request at a time. Collecting ends at a deadline that bounds a whole
-// operation, however slowly the server trickles its answer, and takes no more entries than the
-// caller can use. Referrals are never chased. Failures carry the client's result code and a text
-// for the user.
+// StartTLS, the certificate always checked against the CAs that libldap's settings name;
+// tls_policy.h), a simple, anonymous, Kerberos (GSSAPI) or client-certificate (EXTERNAL) bind,
+// and searches sent without waiting, so that many can be in flight, whose results are then
+// collected one request at a time. Collecting ends at a deadline that bounds a whole operation,
+// however slowly the server trickles its answer, and takes no more entries than the caller can
+// use. Values that come in ranges are read whole (ranged_values.h). Referrals are never chased.
+// Failures carry the client's result code and a text for the user; what the user should know
+// besides (a check that is off, a password sent in clear, references not followed) is kept as
+// notices.
 
 #include <chrono>
 #include <cstdint>
@@ -15,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "directory/directory_source.h"
 #include "directory/ldap_paging.h"
 
 typedef struct ldap LDAP;            // NOLINT: libldap's own declarations
@@ -48,6 +52,8 @@ struct LdapSettings {
   std::chrono::seconds timeout{10};  // connecting, and each whole operation
   std::string bindDn;                // empty: anonymous
   std::string password;
+  BindMethod bind = BindMethod::kSimple;
+  bool tlsVerify = true;  // false only by an explicit tls_verify=no
 };
 
 // A failed LDAP call: the client's code for it and what the user is told.
@@ -62,10 +68,20 @@ int32_t ClientCodeOfLdapResult(int ldapResult);
 // Where referrals point, for messages: the first URL, and how many more there are.
 std::string ReferredTo(const std::vector<std::string>& referrals);
 
+// The part of an attribute's values that a reply holds ("member;range=0-1499"): the index of the
+// first and of the last; no last ("*") when the part runs to the end.
+struct ValueRange {
+  uint32_t first = 0;
+  std::optional<uint32_t> last;
+};
+
 struct LdapAttribute {
   std::string name;  // as the server named it, options ("cn;lang-en") dropped
   std::string key;   // the name lower-cased
   std::vector<std::string> values;
+  // Set while only a part of the values has come (ranged_values.h); a collected search result
+  // holds every value.
+  std::optional<ValueRange> range;
 };
 
 struct LdapEntry {
@@ -127,21 +143,32 @@ class LdapConnection {
   // abandons the request and marks the result truncated. False with failure() set when the
   // connection failed, an entry or the result could not be decoded (the failure names the entry),
   // or the deadline passed before the result was complete (then the connection is closed); a
-  // result code of the server's own is not a failure here.
+  // result code of the server's own is not a failure here. Values of the entries that came in
+  // ranges are read whole.
   bool Collect(int messageId, LdapResult& result, Deadline deadline, size_t maxEntries);
   // Drops a sent search whose result is no longer wanted.
   void Abandon(int messageId);
 
   // A whole search before the deadline, page by page (the paged-results control, not critical;
   // smaller pages when the server refuses the size, no pages when it refuses them all). A server
-  // result other than success is a failure; a size or time limit, or a referral for the whole
-  // search or a part of it, is kErrListIncomplete (entries keeps what came). More than
-  // search.maxEntries entries, or pages that make no progress, are a failure.
+  // result other than success is a failure; a size or time limit, a referral for the whole search,
+  // or references where nothing else came and the entries asked for may lie behind them, is
+  // kErrListIncomplete (entries keeps what came). References beside entries that came are kept
+  // for TakeNotices. More than search.maxEntries entries, or pages that make no progress, are a
+  // failure.
   bool SearchAll(const LdapSearch& search, std::vector<LdapEntry>& entries, Deadline deadline);
 
   // The page size that searches use: it starts at kFirstPageSize and shrinks for a server that
   // refuses larger pages; 0 when the server takes no paged search at all.
   int PageSize() const { return pageSize_; }
+
+  // The naming contexts the server holds (its root DSE's namingContexts). A continuation
+  // reference to one of them names another part of the directory, not entries of the search.
+  void SetNamingContexts(const std::vector<std::string>& dns);
+  // What the user should be told that is no failure, each once, since the last call: the
+  // certificate check that is off (every connection), the password sent in clear (once), the
+  // references that searches did not follow (one line for all of them).
+  std::vector<std::string> TakeNotices();
 
   const LdapFailure& failure() const { return failure_; }
   const LdapSettings& settings() const { return settings_; }
@@ -151,13 +178,11 @@ class LdapConnection {
  private:
   bool Connect();
   bool Bind();
+  bool BindSasl();
   bool Fail(int32_t code, std::string message);
   // The failure for a libldap or server result code, with the server's diagnostic when it gave
   // one; `what` says what was being done.
   bool FailWith(int ldapResult, const std::string& diagnostic, const std::string& what);
-  // Why a secured connection could not be made: a server that answers over TCP but not over TLS
-  // has a certificate that was not accepted.
-  std::string TlsFailureReason(const std::string& what) const;
   bool SearchPages(const LdapSearch& search, int pageSize, std::vector<LdapEntry>& entries,
                    LdapResult& last, Deadline deadline);
   enum class Taken { kMore, kDone, kBroken };
@@ -166,6 +191,11 @@ class LdapConnection {
   Taken TakeMessage(LDAPMessage* message, LdapResult& result);
   // The failure of a search that outlived its deadline; `answered`: some of its answer came.
   bool FailLate(int messageId, bool answered);
+  // Asks for the values that ranged attributes of entries left at the server, before the
+  // deadline. False with failure() set when they cannot be had.
+  bool CompleteRanges(std::vector<LdapEntry>& entries, Deadline deadline);
+  bool OnlyNamingContexts(const std::vector<std::string>& urls) const;
+  void NoteUnfollowed(const std::vector<std::string>& urls);
 
   LDAP* ld_ = nullptr;
   std::unique_ptr<ldap_conncb> callbacks_;  // libldap keeps a pointer to it
@@ -173,6 +203,11 @@ class LdapConnection {
   LdapSettings settings_;
   LdapFailure failure_;
   size_t requests_ = 0;
+  bool completingRanges_ = false;
+  std::vector<std::string> namingContextKeys_;
+  std::vector<std::string> unfollowed_;  // referral URLs not followed, each once
+  std::vector<std::string> notices_;
+  bool clearPasswordTold_ = false;
   int pageSize_ = kFirstPageSize;
 };
 

@@ -100,7 +100,12 @@ struct Definition {
   std::string programName;
   std::string syntaxOid;
   std::string superior;  // SUP: the type whose syntax an attribute type without SYNTAX has
+  std::vector<std::string> superiors;  // SUP of a class: one, or a list
+  bool structural = true;              // no AUXILIARY or ABSTRACT
 };
+
+// Active Directory's Large Integer syntax (64-bit numbers, Windows times among them).
+constexpr char kLargeIntegerOid[] = "1.2.840.113556.1.4.906";
 
 // Reads NAME (one or a list), SYNTAX and X-NDS_NAME of a definition.
 Definition ReadDefinition(const std::string& text) {
@@ -115,11 +120,19 @@ Definition ReadDefinition(const std::string& text) {
       }
     } else if (t[i].Is("SUP") && !t[i + 1].Is("(")) {
       d.superior = t[i + 1].text;
+      d.superiors.push_back(t[i + 1].text);
+    } else if (t[i].Is("SUP")) {
+      for (size_t k = i + 2; k < t.size() && !t[k].Is(")"); ++k) {
+        if (!t[k].Is("$")) d.superiors.push_back(t[k].text);
+      }
     } else if (t[i].Is("SYNTAX")) {
       d.syntaxOid = t[i + 1].text.substr(0, t[i + 1].text.find('{'));
     } else if (t[i].Is("X-NDS_NAME")) {
       d.programName = t[i + 1].Is("(") && i + 2 < t.size() ? t[i + 2].text : t[i + 1].text;
     }
+  }
+  for (const Token& token : t) {
+    if (token.Is("AUXILIARY") || token.Is("ABSTRACT")) d.structural = false;
   }
   return d;
 }
@@ -175,6 +188,7 @@ void SchemaNames::AddAttributeType(const std::string& definition) {
   const std::string key = LowerCase(d.names.front());
   int32_t syntax = SyntaxFromOid(d.syntaxOid);
   for (const std::string& name : d.names) {
+    if (d.syntaxOid == kLargeIntegerOid) largeIntegers_.insert(LowerCase(name));
     if (syntax >= 0) syntaxes_[LowerCase(name)] = syntax;
     if (d.syntaxOid.empty() && !d.superior.empty())
       superiors_[LowerCase(name)] = LowerCase(d.superior);
@@ -187,6 +201,11 @@ void SchemaNames::AddObjectClass(const std::string& definition) {
   Definition d = ReadDefinition(definition);
   if (d.names.empty()) return;
   const std::string key = LowerCase(d.names.front());
+  for (const std::string& name : d.names) {
+    std::vector<std::string>& superiors = classSuperiors_[LowerCase(name)];
+    for (const std::string& superior : d.superiors) superiors.push_back(LowerCase(superior));
+    if (!d.structural) notStructural_.insert(LowerCase(name));
+  }
   if (!d.programName.empty()) {
     classNames_[LowerCase(d.programName)] = key;
     classProgramNames_[key] = d.programName;
@@ -200,6 +219,7 @@ void SchemaNames::SetOverride(const std::string& programName, const std::string&
   // the built-in table says otherwise ("WM:NAME User=owner": owner holds names).
   if (const std::optional<int32_t> own = BuiltInSyntax(RuleName(programName))) {
     mappedSyntaxes_[key] = *own;
+    if (*own == SYN_TIME) timeTargets_.insert(key);
   }
 }
 
@@ -224,7 +244,51 @@ std::string SchemaNames::ProgramClassName(const std::string& ldapName) const {
   return ldapName;
 }
 
+std::string SchemaNames::BaseClassOf(const std::vector<std::string>& structuralObjectClass,
+                                     const std::vector<std::string>& objectClass) const {
+  const std::vector<std::string>& listed =
+      structuralObjectClass.empty() ? objectClass : structuralObjectClass;
+  std::vector<std::string> candidates;
+  for (const std::string& value : listed) {
+    std::string key = LowerCase(value);
+    if (key != "top" && !notStructural_.contains(key)) candidates.push_back(std::move(key));
+  }
+  // Whether `ancestor` is a superior of `key`, up the schema's SUP chains (a few steps suffice; a
+  // loop in a broken schema ends there).
+  auto derivesFrom = [this](const std::string& key, const std::string& ancestor) {
+    std::vector<std::string> level{key};
+    for (int depth = 0; depth < 16 && !level.empty(); ++depth) {
+      std::vector<std::string> next;
+      for (const std::string& k : level) {
+        auto up = classSuperiors_.find(k);
+        if (up == classSuperiors_.end()) continue;
+        for (const std::string& superior : up->second) {
+          if (superior == ancestor) return true;
+          next.push_back(superior);
+        }
+      }
+      level = std::move(next);
+    }
+    return false;
+  };
+  std::vector<std::string> lowest;
+  for (const std::string& candidate : candidates) {
+    bool isSuperior = false;
+    for (const std::string& other : candidates) {
+      isSuperior = isSuperior || (other != candidate && derivesFrom(other, candidate));
+    }
+    if (!isSuperior) lowest.push_back(candidate);
+  }
+  if (lowest.size() == 1) return lowest.front();
+  return BaseClassKey(structuralObjectClass, objectClass);
+}
+
+bool SchemaNames::HoldsWindowsTime(const std::string& attributeKey) const {
+  return largeIntegers_.contains(attributeKey) && timeTargets_.contains(attributeKey);
+}
+
 int32_t SchemaNames::SyntaxOf(const std::string& attributeKey) const {
+  if (HoldsWindowsTime(attributeKey)) return SYN_TIME;
   // An attribute type without a syntax of its own has its superior's ("member" SUP
   // distinguishedName); a few steps suffice, and a loop in a broken schema ends there.
   std::string key = attributeKey;

@@ -138,6 +138,18 @@ std::optional<int64_t> ParseGeneralizedTime(std::string_view text) {
   return days * 86400 + *hour * 3600 + *minute * 60 + second - offset;
 }
 
+std::optional<int64_t> ParseWindowsTime(std::string_view text) {
+  // 100-nanosecond steps from 1601-01-01 to 1970-01-01, and per second.
+  constexpr int64_t kStepsTo1970 = 116444736000000000;
+  constexpr int64_t kStepsPerSecond = 10000000;
+  const std::optional<int64_t> steps = ParseNumber<int64_t>(text);
+  if (!steps || *steps < 0) return std::nullopt;
+  if (*steps == 0 || *steps == std::numeric_limits<int64_t>::max()) return 0;
+  // Floor division: a time before 1970 stays before it.
+  const int64_t since1970 = *steps - kStepsTo1970;
+  return since1970 / kStepsPerSecond - (since1970 % kStepsPerSecond < 0 ? 1 : 0);
+}
+
 std::optional<FetchedValue> ConvertValue(int32_t syntax, std::string_view text, bool typedNames,
                                          const NameSpelling& spell) {
   FetchedValue v;

@@ -48,6 +48,12 @@ std::string RefusalReason(int32_t syntax, std::string_view text);
 // for a text that is neither, or names a date that does not exist.
 std::optional<int64_t> ParseGeneralizedTime(std::string_view text);
 
+// Seconds since 1970 of a Windows time (Active Directory's Large Integer times such as
+// lastLogonTimestamp: 100-nanosecond steps since 1601-01-01 00:00 UTC, in decimal). 0 and the
+// largest value, which mean "never", give 0, the time of a value that is not there. nullopt for a
+// text that is no such number.
+std::optional<int64_t> ParseWindowsTime(std::string_view text);
+
 // A value's bytes inside a reply, and back. DecodeValue returns false on a short buffer.
 std::string EncodeValue(int32_t syntax, const FetchedValue& value);
 bool DecodeValue(int32_t syntax, std::string_view bytes, FetchedValue& value);

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "app/core/member_columns.h"
+#include "app/core_adapters.h"
 #include "app/hints.h"
 #include "app/main_window.h"
 #include "app/tool_separator.h"
@@ -87,6 +88,26 @@ TEST(GuiWindowLayout, TableAndStatusBarStartWithTheirColumnsAndPanels) {
   EXPECT_TRUE(panel0->alignment() & Qt::AlignRight);
   EXPECT_EQ(panel1->width(), 450);
   EXPECT_GT(panel2->width(), 100);
+}
+
+TEST(GuiWindowLayout, TheNoticeShowsBesideThePanelsOnlyWhileThereIsOne) {
+  TForm1 window;
+  window.show();
+  ASSERT_TRUE(testing::WaitUntil([&] { return window.isVisible(); }));
+  auto* notice = window.findChild<QLabel*>(QStringLiteral("sbarNotice"));
+  ASSERT_NE(notice, nullptr);
+  EXPECT_FALSE(notice->isVisible());
+
+  StatusPanels panels(window.sbar());
+  const std::string text(300, 'n');
+  panels.SetNotice(text);
+  EXPECT_TRUE(panels.NoticeText() == QString::fromStdString(text));
+  QLabel* shown = window.sbar()->findChildren<QLabel*>(QStringLiteral("sbarNotice")).last();
+  EXPECT_TRUE(shown->isVisible());
+  EXPECT_LT(shown->width(), window.sbar()->width() / 2);  // cut to fit, whole in the tooltip
+  EXPECT_EQ(shown->toolTip().size(), 300);
+  panels.SetNotice("");
+  EXPECT_FALSE(shown->isVisible());
 }
 
 TEST(GuiWindowLayout, ShortHintsAreTooltipsOfFiveButtonsAndLongHintsStayWithEveryControl) {

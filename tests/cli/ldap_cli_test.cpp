@@ -133,15 +133,37 @@ TEST(CliLdapTest, TlsChecksTheServersCertificate) {
       {"--config", dir + "/ldap-starttls.ini", "members", "--kind", "group", "Finance"}};
   const std::string expected =
       RunCli({"--source", kSample, "members", "--kind", "group", "Finance"}).out;
+  // libldap's own settings cannot turn the check off: neither the variable nor an ldaprc in the
+  // current folder.
+  std::ofstream(dir + "/ldaprc") << "TLS_REQCERT never\nTLS_REQSAN never\n";
+  const std::string weakened[] = {other + " LDAPTLS_REQCERT=never",
+                                  "cd " + ShellQuoted(dir) + " && " + other};
   for (const auto& args : secured) {
     const CliRun good = RunCli(args, trusted);
     EXPECT_EQ(good.exitCode, 0) << good.err;
     EXPECT_EQ(good.out, expected);
-    const CliRun bad = RunCli(args, other);
-    EXPECT_EQ(bad.exitCode, 3);
-    EXPECT_NE(bad.err.find("the server's certificate was not accepted"), std::string::npos)
-        << bad.err;
+    EXPECT_EQ(good.err.find("vorlix-cli:"), std::string::npos) << good.err;
+    for (const std::string& environment : {other, weakened[0], weakened[1]}) {
+      const CliRun bad = RunCli(args, environment);
+      EXPECT_EQ(bad.exitCode, 3) << environment;
+      EXPECT_NE(bad.err.find("the server's certificate was not accepted: it is not signed by a CA "
+                             "that vorlix trusts"),
+                std::string::npos)
+          << bad.err;
+    }
   }
+  // Only the configuration can, and then every run says so.
+  std::ofstream(dir + "/ldaps-unchecked.ini")
+      << "[DIRECTORY]\nsource=" << servers.ldapsUrl << "/o=harbourline\ntls_verify=no\n";
+  const CliRun unchecked = RunCli(
+      {"--config", dir + "/ldaps-unchecked.ini", "members", "--kind", "group", "Finance"}, other);
+  EXPECT_EQ(unchecked.exitCode, 0) << unchecked.err;
+  EXPECT_EQ(unchecked.out, expected);
+  EXPECT_EQ(unchecked.err.find("vorlix-cli: The certificate of the server at " +
+                               servers.ldapsUrl.substr(std::string("ldaps://").size()) +
+                               " is not checked (tls_verify=no)"),
+            0u)
+      << unchecked.err;
 }
 
 TEST(CliLdapTest, PasswordsComeFromTheEnvironmentAndAreChecked) {
@@ -155,9 +177,13 @@ TEST(CliLdapTest, PasswordsComeFromTheEnvironmentAndAreChecked) {
   EXPECT_EQ(right.out, "HARBOURLINE_TREE\n");
   const CliRun wrong = RunCli(tree, "VORLIX_LDAP_PASSWORD=wrong");
   EXPECT_EQ(wrong.exitCode, 3);
+  // The password went over plain LDAP: the user is told, also when it was wrong.
   EXPECT_EQ(wrong.err,
             "Novell Client not installed?\nNetware error -669 (0xFFFFFD63): Binding as " +
-                servers.adminDn + ": Invalid credentials (49)\n");
+                servers.adminDn + ": Invalid credentials (49)\nvorlix-cli: The password for " +
+                servers.adminDn + " travels unencrypted to " +
+                servers.ldapUrl.substr(std::string("ldap://").size()) +
+                ": use ldaps:// or starttls=yes.\n");
   // A password file wins over the variable.
   const std::string file = dir + "/ldap-bind-password";
   std::ofstream(file) << servers.adminPassword << "\n";

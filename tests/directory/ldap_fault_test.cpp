@@ -1,7 +1,8 @@
 // The LDAP client where the server sends it elsewhere or stops answering: referrals are reported,
-// never followed; a server that goes silent in the middle of a session ends each operation with
-// an error, and the client still shuts down. The tests wait for the calls to return; how long they
-// take is no business of theirs.
+// never followed (a search keeps what it found beside a reference and tells what it passed); a
+// server that goes silent in the middle of a session ends each operation with an error, and the
+// client still shuts down. The tests wait for the calls to return; how long they take is no
+// business of theirs.
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -224,16 +225,31 @@ TEST(LdapFaultTest, AReferralIsReportedWhereverItIsMetAndNeverFollowed) {
   EXPECT_EQ(ErrorOf([&] { ReadAttributeText(d.client, d.context, "away.faults", "CN"); }).code,
             kErrRemoteFailure);
 
-  // A search over the referral, or below it, is an incomplete list, never a short one; a search
-  // that does not reach it is whole.
-  for (const char* base : {"[root]", "faults", "away.faults"}) {
+  // A search below the referral is sent elsewhere as a whole, and one that found nothing beside
+  // it may miss what lies behind it: an incomplete list, never a short one.
+  for (const auto& [base, pattern] :
+       {std::pair{"away.faults", ""}, std::pair{"faults", "dee"}, std::pair{"[root]", "dee"}}) {
     const Outcome find =
-        ErrorOf([&] { FindObjectsByName(d.client, d.context, base, "", "CN", ""); });
-    EXPECT_EQ(find.code, kErrListIncomplete) << base;
+        ErrorOf([&] { FindObjectsByName(d.client, d.context, base, "", "CN", pattern); });
+    EXPECT_EQ(find.code, kErrListIncomplete) << base << " " << pattern;
     EXPECT_TRUE(Contains(find.message, where)) << find.message;
     EXPECT_TRUE(Contains(find.message, "the list is incomplete")) << find.message;
   }
+  // A search that passes the referral lists what it found and tells, once, what it did not
+  // follow; a search that does not reach it is whole and says nothing.
+  d.client.TakeNotices();
+  for (const char* base : {"[root]", "faults"}) {
+    const NameList found = FindObjectsByName(d.client, d.context, base, "", "CN", "");
+    ASSERT_EQ(found.size(), 1u) << base;
+    EXPECT_EQ(found[0].text, "crate.dock.faults");
+    EXPECT_EQ(FindObjectsByName(d.client, d.context, base, "", "CN", "c").size(), 1u);
+    const std::vector<std::string> notices = d.client.TakeNotices();
+    ASSERT_EQ(notices.size(), 1u) << base;
+    EXPECT_EQ(notices[0], "Not searched: the server refers other parts of the directory to " +
+                              where + "/o=elsewhere, and referrals are not followed.");
+  }
   EXPECT_EQ(FindObjectsByName(d.client, d.context, "dock.faults", "", "CN", "").size(), 1u);
+  EXPECT_TRUE(d.client.TakeNotices().empty());
 
   EXPECT_EQ(elsewhere.Connections(), 0);
 }

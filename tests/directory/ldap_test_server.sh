@@ -22,8 +22,9 @@
 # VORLIX_LDAP_INDEXES the main server's indexes: "default", "none" or "names" (cn as well).
 # DIR/servers.env holds shell assignments (LDAP_URL, LDAPS_URL, PLAIN_URL, CA_FILE, OTHER_CA_FILE,
 # ADMIN_DN, ADMIN_PASSWORD, LIMITED_DN, LIMITED_PASSWORD, PAGER_DN, PAGER_PASSWORD, FLEET_LDIF,
-# NAMES_LDIF). With VORLIX_TEST_LDAP_DIR set, that folder
-# is used instead of DIR. "start" on a folder whose servers still run only checks them.
+# NAMES_LDIF, and from the test CA a client certificate CLIENT_CERT/CLIENT_KEY, one for another
+# host WRONG_HOST_CERT/_KEY and an expired one EXPIRED_CERT/_KEY). With VORLIX_TEST_LDAP_DIR set,
+# that folder is used instead of DIR. "start" on a folder whose servers still run only checks them.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -116,6 +117,17 @@ make_certificates() {
     printf 'subjectAltName=IP:127.0.0.1,DNS:localhost\nbasicConstraints=CA:FALSE\n' >server.ext
     openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 \
       -extfile server.ext -out server.pem 2>/dev/null
+    # From the same CA: a certificate for another host, one that has expired, and a client's.
+    issue() { # name subject extensions days
+      openssl req -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -subj "$2" \
+        -keyout "$1.key" -out "$1.csr" 2>/dev/null
+      printf '%s\nbasicConstraints=CA:FALSE\n' "$3" >"$1.ext"
+      openssl x509 -req -in "$1.csr" -CA ca.pem -CAkey ca.key -CAcreateserial -days "$4" \
+        -extfile "$1.ext" -out "$1.pem" 2>/dev/null
+    }
+    issue wrong-host "/CN=elsewhere.example" "subjectAltName=DNS:elsewhere.example" 2
+    issue expired "/CN=localhost" "subjectAltName=IP:127.0.0.1,DNS:localhost" -1
+    issue client "/O=harbourline/CN=vorlix client" "extendedKeyUsage=clientAuth" 2
     chmod 600 ./*.key
   )
 }
@@ -139,6 +151,8 @@ write_config() {
       echo "TLSCACertificateFile $dir/tls/ca.pem"
       echo "TLSCertificateFile $dir/tls/server.pem"
       echo "TLSCertificateKeyFile $dir/tls/server.key"
+      # A client may show a certificate (for a SASL EXTERNAL bind); none is needed.
+      echo "TLSVerifyClient allow"
     fi
     for suffix in "$@"; do
       mkdir -p "$folder/db-$suffix"
@@ -239,6 +253,12 @@ PAGER_DN=cn=pager,o=fleet
 PAGER_PASSWORD=$pager_password
 FLEET_LDIF=$dir/fleet.ldif
 NAMES_LDIF=$dir/names.ldif
+CLIENT_CERT=$dir/tls/client.pem
+CLIENT_KEY=$dir/tls/client.key
+WRONG_HOST_CERT=$dir/tls/wrong-host.pem
+WRONG_HOST_KEY=$dir/tls/wrong-host.key
+EXPIRED_CERT=$dir/tls/expired.pem
+EXPIRED_KEY=$dir/tls/expired.key
 EOF
 }
 

@@ -23,6 +23,10 @@ struct LdapTestServers {
   std::string pagerDn, pagerPassword;      // in o=fleet: pages of at most 100 entries
   std::string fleetLdif;                   // o=fleet as loaded, for the embedded client
   std::string namesLdif;                   // o=names as loaded
+  // From the servers' CA: a client certificate, one for another host, one that has expired.
+  std::string clientCert, clientKey;
+  std::string wrongHostCert, wrongHostKey;
+  std::string expiredCert, expiredKey;
 };
 
 inline std::string LdapTestDir() {
@@ -42,11 +46,13 @@ inline LdapTestServers TestServers() {
                                << ": run tests/directory/ldap_test_server.sh start DIR first "
                                   "(ctest does so itself)";
   return LdapTestServers{
-      values["LDAP_URL"],       values["LDAPS_URL"],      values["PLAIN_URL"],
-      values["CA_FILE"],        values["OTHER_CA_FILE"],  values["ADMIN_DN"],
-      values["ADMIN_PASSWORD"], values["LIMITED_DN"],     values["LIMITED_PASSWORD"],
-      values["PAGER_DN"],       values["PAGER_PASSWORD"], values["FLEET_LDIF"],
-      values["NAMES_LDIF"]};
+      values["LDAP_URL"],        values["LDAPS_URL"],      values["PLAIN_URL"],
+      values["CA_FILE"],         values["OTHER_CA_FILE"],  values["ADMIN_DN"],
+      values["ADMIN_PASSWORD"],  values["LIMITED_DN"],     values["LIMITED_PASSWORD"],
+      values["PAGER_DN"],        values["PAGER_PASSWORD"], values["FLEET_LDIF"],
+      values["NAMES_LDIF"],      values["CLIENT_CERT"],    values["CLIENT_KEY"],
+      values["WRONG_HOST_CERT"], values["WRONG_HOST_KEY"], values["EXPIRED_CERT"],
+      values["EXPIRED_KEY"]};
 }
 
 }  // namespace vorlix::testing

@@ -8,6 +8,7 @@
 #include "directory/name_sort.h"
 #include "directory/schema_names.h"
 #include "directory/search_filter.h"
+#include "directory/value_conversion.h"
 
 namespace vorlix::directory {
 namespace {
@@ -120,6 +121,82 @@ TEST(DirectoryNamesTest, ProgramNamesMapToLdapNamesAndSyntaxes) {
   EXPECT_EQ(SchemaNames::SyntaxFromOid("1.3.6.1.4.1.1466.115.121.1.15"), 3);
   EXPECT_EQ(SchemaNames::SyntaxFromOid("1.2.3.99"), -1);
   EXPECT_EQ(SchemaNames::SyntaxFromOid("garbage"), -1);
+}
+
+TEST(DirectoryNamesTest, TheBaseClassIsTheMostSpecificClassWhicheverWayTheServerListsThem) {
+  struct Row {
+    std::vector<std::string> structural, classes;
+    const char* base;
+  };
+  // Without a schema the order of the list tells: from "top" down, or up to "top".
+  const Row unordered[] = {
+      {{}, {"groupOfNames", "top"}, "groupofnames"},
+      {{}, {"top", "person", "organizationalPerson", "user", "computer"}, "computer"},
+      {{"top", "group"}, {"top", "group"}, "group"},  // a whole chain as structuralObjectClass
+      {{"inetOrgPerson"}, {"top", "posixAccount"}, "inetorgperson"},
+      {{}, {"Top"}, ""},
+  };
+  SchemaNames none;
+  for (const Row& row : unordered) {
+    EXPECT_EQ(none.BaseClassOf(row.structural, row.classes), row.base) << row.base;
+    EXPECT_EQ(BaseClassKey(row.structural, row.classes), row.base) << row.base;
+  }
+  // With a schema its derivations tell, in any order, and auxiliary classes do not count.
+  SchemaNames schema;
+  for (const char* definition :
+       {"( 2.5.6.6 NAME 'person' SUP top STRUCTURAL )",
+        "( 2.5.6.7 NAME 'organizationalPerson' SUP person STRUCTURAL )",
+        "( 1.2.840.113556.1.5.9 NAME 'user' SUP organizationalPerson STRUCTURAL )",
+        "( 1.2.840.113556.1.3.30 NAME 'computer' SUP user STRUCTURAL )",
+        "( 2.16.840.1.113730.3.2.2 NAME 'inetOrgPerson' SUP ( organizationalPerson ) )",
+        "( 1.3.6.1.1.1.2.0 NAME 'posixAccount' SUP top AUXILIARY )"}) {
+    schema.AddObjectClass(definition);
+  }
+  const Row ordered[] = {
+      {{}, {"computer", "top", "user", "person", "organizationalPerson"}, "computer"},
+      {{},
+       {"top", "person", "organizationalPerson", "inetOrgPerson", "posixAccount"},
+       "inetorgperson"},
+      {{"top", "person", "organizationalPerson", "user"}, {}, "user"},
+  };
+  for (const Row& row : ordered) {
+    EXPECT_EQ(schema.BaseClassOf(row.structural, row.classes), row.base) << row.base;
+  }
+}
+
+TEST(DirectoryNamesTest, LargeIntegerTimesAreTimesWhereATimeColumnIsMappedToThem) {
+  SchemaNames names;
+  names.AddAttributeType(
+      "( 1.2.840.113556.1.4.1696 NAME 'lastLogonTimestamp' SYNTAX '1.2.840.113556.1.4.906' "
+      "SINGLE-VALUE )");
+  names.AddAttributeType(
+      "( 1.2.840.113556.1.2.120 NAME 'uSNChanged' SYNTAX "
+      "'1.2.840.113556.1.4.906' SINGLE-VALUE )");
+  EXPECT_EQ(names.SyntaxOf("lastlogontimestamp"), SYN_CI_STRING);  // the number as written
+  names.SetOverride("WM:Last Registered Time", "lastLogonTimestamp");
+  names.SetOverride("Description", "uSNChanged");
+  EXPECT_EQ(names.SyntaxOf("lastlogontimestamp"), SYN_TIME);
+  EXPECT_TRUE(names.HoldsWindowsTime("lastlogontimestamp"));
+  EXPECT_EQ(names.SyntaxOf("usnchanged"), SYN_CI_STRING);
+  EXPECT_FALSE(names.HoldsWindowsTime("usnchanged"));
+
+  struct Row {
+    const char* text;
+    std::optional<int64_t> seconds;
+  };
+  const Row rows[] = {
+      {"116444736000000000", 0},
+      {"133497504000000000", 1705276800},
+      {"133497504009999999", 1705276800},
+      {"116444735990000000", -1},
+      {"0", 0},
+      {"9223372036854775807", 0},
+      {"-1", std::nullopt},
+      {"1.5", std::nullopt},
+      {"", std::nullopt},
+      {"99999999999999999999", std::nullopt},
+  };
+  for (const Row& row : rows) EXPECT_EQ(ParseWindowsTime(row.text), row.seconds) << row.text;
 }
 
 TEST(DirectoryNamesTest, WildcardsMatchWithoutRegardToCaseInEveryScript) {

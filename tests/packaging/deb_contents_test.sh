@@ -13,7 +13,7 @@ trap 'rm -rf "$work"' EXIT
 cli=$(package_file vorlix-cli)
 gui=$(package_file vorlix)
 
-# What each package holds, exactly; configuration profiles as packaging/examples has them.
+# What each package holds, exactly.
 expect_paths() {
   local deb=$1
   shift
@@ -22,13 +22,10 @@ expect_paths() {
   got=$(package_paths "$deb")
   [ "$got" = "$want" ] || fail "$(basename "$deb") holds"$'\n'"$got"$'\n'"instead of"$'\n'"$want"
 }
-examples=()
-for file in "$source"/packaging/examples/*; do
-  examples+=("/usr/share/doc/vorlix-cli/examples/$(basename "$file")")
-done
 expect_paths "$cli" /usr/bin/vorlix-cli /usr/share/bash-completion/completions/vorlix-cli \
   /usr/share/doc/vorlix-cli/README.md.gz /usr/share/doc/vorlix-cli/changelog.gz \
-  /usr/share/doc/vorlix-cli/copyright "${examples[@]}" /usr/share/man/man1/vorlix-cli.1.gz \
+  /usr/share/doc/vorlix-cli/copyright /usr/share/doc/vorlix-cli/examples/README \
+  /usr/share/doc/vorlix-cli/examples/active-directory.ini /usr/share/man/man1/vorlix-cli.1.gz \
   /usr/share/vorlix/sample-tree.ldif /usr/share/vorlix/sample-tree.schema
 expect_paths "$gui" /usr/bin/vorlix /usr/share/applications/vorlix.desktop \
   /usr/share/doc/vorlix/changelog.gz /usr/share/doc/vorlix/copyright \

@@ -144,10 +144,11 @@ LookupResult ListMembers(AppState& state, const std::string& typed, Kind kind, L
   }
   ui.table.Clear();
   for (const StatusPanel panel : kStatusPanels) ui.statusBar.SetPanel(panel, "");
+  ui.statusBar.SetNotice("");
   if (state.client == nullptr) return result;  // not started: nothing to search
 
   try {
-    return RunLookup(state, typed, kind, ui);
+    result = RunLookup(state, typed, kind, ui);
   } catch (const directory::DirectoryError& error) {
     result.status = LookupStatus::DirectoryError;
     result.message = error.what();
@@ -155,8 +156,17 @@ LookupResult ListMembers(AppState& state, const std::string& typed, Kind kind, L
     result.status = LookupStatus::DirectoryError;
     result.message = error.what();
   }
-  ui.messages.ShowMessage(result.message);
+  if (result.status == LookupStatus::DirectoryError) ui.messages.ShowMessage(result.message);
+  // What the client had to tell during the lookup is told once, whichever way it ended.
+  result.notices = state.client->TakeNotices();
+  ui.statusBar.SetNotice(NoticeLine(result.notices));
   return result;
+}
+
+std::string NoticeLine(const std::vector<std::string>& notices) {
+  std::string line;
+  for (const std::string& notice : notices) line += (line.empty() ? "" : " ") + notice;
+  return line;
 }
 
 }  // namespace vorlix::core

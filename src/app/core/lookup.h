@@ -69,6 +69,9 @@ struct LookupResult {
   std::string message;               // the message shown, for DirectoryError and Refused
   // The listing's head, once the member list was read (Listed and Cancelled).
   std::optional<Listing> listing;
+  // What the directory client had to tell during the lookup, also shown as the status bar's
+  // notice (parts of the directory that were not searched, ...).
+  std::vector<std::string> notices;
   // Members that do not exist and values that could not be read, each marked in its row (Listed
   // and Cancelled); the user was told once, with the first reason.
   size_t unreadable = 0;
@@ -82,6 +85,9 @@ std::optional<std::string> OverlongLookupText(const std::string& typed);
 // The description panel after a cancelled lookup: how many of the members are listed, and that the
 // list is incomplete.
 std::string CancelledListNotice(size_t listed, size_t total);
+
+// The directory client's notices as one line for the status bar; empty when there are none.
+std::string NoticeLine(const std::vector<std::string>& notices);
 
 // What the user is told after a lookup that could not read `count` members or values: how many,
 // how they are marked, and the first reason.

@@ -17,10 +17,13 @@ StartupResult RunStartupStep(AppState& state, const Configuration& configuration
   if (state.session == nullptr) state.session = std::make_unique<DirectorySession>(client);
 
   const SessionStart start = state.session->Start();
+  result.notices = client.TakeNotices();
   if (start == SessionStart::ClientMissing) {
     std::string message = kClientMissingMessage;
     const std::string reason = client.StartupFailureReason();
     if (!reason.empty()) message += "\n" + reason;
+    for (const std::string& notice : result.notices) message += "\n" + notice;
+    result.notices.clear();
     result.messages.push_back(message);
     return result;
   }

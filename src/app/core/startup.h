@@ -22,6 +22,10 @@ struct StartupResult {
   // Texts to show in message boxes, in order (the client failure with its reason on a second
   // line, a directory error, a broken "DIRECTORY" section).
   std::vector<std::string> messages;
+  // What the directory client had to tell when it connected (a certificate check that is off, a
+  // password sent in clear), for the status bar's notice; with a client that did not start they
+  // end its message instead.
+  std::vector<std::string> notices;
 };
 
 // Creates the client for the configured source when the state has none, starts its session

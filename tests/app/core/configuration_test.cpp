@@ -268,8 +268,8 @@ TEST_F(CoreConfiguration, LdapConnectionSettingsAndTheirMistakes) {
   EXPECT_EQ(plain.directory.timeoutSeconds, 10);
   EXPECT_EQ(plain.directory.bind, directory::BindMethod::kExternal);
   EXPECT_TRUE(plain.directory.tlsVerify);
-  for (const char* bad :
-       {"starttls=maybe", "timeout=0", "timeout=ten", "timeout=86400", "tls_verify=off-ish"}) {
+  for (const char* bad : {"starttls=maybe", "timeout=0", "timeout=ten", "timeout=86400",
+                          "tls_verify=off-ish", "tls_verify=never", "bind=kerberos"}) {
     const Configuration c = Load(std::string("[DIRECTORY]\nsource=ldap://x\n") + bad + "\n");
     EXPECT_TRUE(c.hasDirectory) << bad;
     EXPECT_NE(c.problem.find(":3: [DIRECTORY] \""), std::string::npos) << c.problem;

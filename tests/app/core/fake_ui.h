@@ -17,9 +17,11 @@ namespace vorlix::core::testing {
 
 struct FakeStatusBar : IStatusBar {
   std::array<std::string, 3> panels{"old 0", "old 1", "old 2"};
+  std::string notice = "old notice";
   void SetPanel(StatusPanel panel, const std::string& text) override {
     panels.at(static_cast<size_t>(PanelIndex(panel))) = text;
   }
+  void SetNotice(const std::string& text) override { notice = text; }
 };
 
 // Answers with a fixed choice (none: cancelled) and records what it was shown.

@@ -44,6 +44,25 @@ class ReadRecorder : public directory::testing::FaultClient {
   std::string attribute;
 };
 
+// Passes every call on; each search adds a notice, as a directory server's references would.
+class NoticingClient : public directory::testing::FaultClient {
+ public:
+  using FaultClient::FaultClient;
+  int32_t dsSearchTree(directory::Context c, const std::string& b, int32_t s, int32_t al,
+                       directory::Buffer f, int32_t i, int32_t a, directory::Buffer l,
+                       directory::Iteration& it, int32_t t, int32_t n,
+                       directory::Buffer r) override {
+    pending.push_back("searched below " + b);
+    return FaultClient::dsSearchTree(c, b, s, al, f, i, a, l, it, t, n, r);
+  }
+  std::vector<std::string> TakeNotices() override {
+    std::vector<std::string> taken;
+    taken.swap(pending);
+    return taken;
+  }
+  std::vector<std::string> pending;
+};
+
 const std::string kTree = std::string(VORLIX_TEST_DATA_DIR) + "/core/lookup-tree.ldif";
 
 Configuration TreeConfiguration(const std::string& path = kTree) {
@@ -117,6 +136,27 @@ TEST_F(CoreLookup, StartupReadsTheTreeAndShutdownRunsOnce) {
       << failed.messages[0];
   EXPECT_GT(failed.messages[0].size(), std::string("Novell Client not installed?\n").size());
   Shutdown(missing);
+}
+
+TEST_F(CoreLookup, TheClientsNoticesAreToldOnceAfterEachLookupHoweverItEnds) {
+  NoticingClient noticing(*state_.client);
+  state_.client = &noticing;
+  const LookupResult listed = Find("staff east");
+  EXPECT_EQ(listed.status, LookupStatus::Listed);
+  EXPECT_EQ(listed.notices, std::vector<std::string>{"searched below [root]"});
+  EXPECT_EQ(w_.statusBar.notice, "searched below [root]");
+
+  noticing.pending = {"one.", "two."};
+  noticing.FailOn("dsSearchTree", 2, directory::kErrTransportFailure);
+  const LookupResult failed = Find("staff east");
+  EXPECT_EQ(failed.status, LookupStatus::DirectoryError);
+  EXPECT_EQ(w_.statusBar.notice, "one. two. searched below [root]");
+
+  // Nothing to tell: the notice of the lookup before goes.
+  noticing.FailOn("dsFilterNew", noticing.Calls("dsFilterNew") + 1, directory::kErrInvalidRequest);
+  EXPECT_EQ(Find("staff east").status, LookupStatus::DirectoryError);
+  EXPECT_TRUE(w_.statusBar.notice.empty());
+  EXPECT_EQ(w_.messages.shown.size(), 2u);
 }
 
 TEST_F(CoreLookup, SeveralMatchesGoToTheChoiceAndTheChosenGroupIsListed) {
