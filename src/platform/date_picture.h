@@ -78,8 +78,8 @@ struct PictureElementForm {
   NameLength name = NameLength::kShort;         // kName
   char LocaleFacts::*separator = nullptr;       // kSeparator
   std::string LocaleFacts::*pattern = nullptr;  // kLocalePattern
-  std::string_view formatCode;  // kAmPm, kAP, kNumber, kName: the code of a spreadsheet's
-                                // number format that shows the same ("yyyy", "AM/PM", "000")
+  std::string_view formatCode = {};  // kAmPm, kAP, kNumber, kName: the code of a spreadsheet's
+                                     // number format that shows the same ("yyyy", "AM/PM", "000")
 };
 
 // The table's row of an element.
