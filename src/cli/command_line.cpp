@@ -15,15 +15,16 @@ namespace {
 
 constexpr char kProgram[] = "vorlix-cli";
 
-struct CommandSpec {
+// A command's entry in the command table: its word, its line in help, and what declares it.
+struct CommandTableEntry {
   const char* name;
   const char* summary;
   CommandDeclaration declare;
 };
 
 // Every command, in the order help lists them. A new command is one line here.
-const std::vector<CommandSpec>& Commands() {
-  static const std::vector<CommandSpec> commands = {
+const std::vector<CommandTableEntry>& Commands() {
+  static const std::vector<CommandTableEntry> commands = {
       {"tree", "print the tree name", DeclareTree},
       {"find", "full names of the matching objects, sorted", DeclareFind},
       {"read", "an attribute as text, as a list or as an integer", DeclareRead},
@@ -138,9 +139,9 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, GlobalOpti
   app.fallthrough();  // global options may also follow the command word
   AddGlobalOptions(app, options);
   std::vector<std::pair<const CLI::App*, CommandRun>> runs;
-  for (const CommandSpec& spec : Commands()) {
-    CLI::App* command = app.add_subcommand(spec.name, spec.summary);
-    runs.emplace_back(command, spec.declare(*command));
+  for (const CommandTableEntry& entry : Commands()) {
+    CLI::App* command = app.add_subcommand(entry.name, entry.summary);
+    runs.emplace_back(command, entry.declare(*command));
   }
 
   ParsedCommandLine parsed;

@@ -98,7 +98,7 @@ void TMorvat3::RunExport() {
 
 void TMorvat3::BeginExport() {
   Columns.Clear();
-  Columns.Fill(false);
+  Columns.Fill(BlobFields::kLeftOut);
   Row.Build();
   Aborted = false;
   if (ExportSource == esListView && ListView) {
@@ -132,9 +132,9 @@ void TMorvat3::FillRow() {
   }
 }
 
-std::string TMorvat3::DataRowText(bool needFormat) {
+std::string TMorvat3::DataRowText(CellFormat format) {
   std::string text;
-  for (int i = 0; i < Row.Count(); ++i) text += Row[i].GetValue(needFormat);
+  for (int i = 0; i < Row.Count(); ++i) text += Row[i].GetValue(format);
   return text;
 }
 

@@ -101,7 +101,7 @@ class TMorvat3 : public MorvatSourceSettings {
   virtual void WriteCaptionRow() {}
   // Reads the record in hand into the row (OnGetExportText may change each text).
   virtual void FillRow();
-  virtual std::string DataRowText(bool needFormat);
+  virtual std::string DataRowText(CellFormat format);
   virtual void WriteDataRow() {}
   virtual std::string ColumnCaptionText(int index);
   virtual std::string CellText(TMorvatCol& col);

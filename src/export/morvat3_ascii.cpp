@@ -185,8 +185,8 @@ std::string TMorvat3ASCII::CaptionRowText() {
   return EndRow(TMorvat3FormatText::CaptionRowText());
 }
 
-std::string TMorvat3ASCII::DataRowText(bool needFormat) {
-  return EndRow(TMorvat3FormatText::DataRowText(needFormat));
+std::string TMorvat3ASCII::DataRowText(CellFormat format) {
+  return EndRow(TMorvat3FormatText::DataRowText(format));
 }
 
 void TMorvat3ASCII::WriteCaptionRow() {
@@ -195,7 +195,7 @@ void TMorvat3ASCII::WriteCaptionRow() {
 }
 
 void TMorvat3ASCII::WriteDataRow() {
-  Writer->Write(DataRowText(true));
+  Writer->Write(DataRowText(CellFormat::kFormatted));
 }
 
 std::string TMorvat3ASCII::Quote(const std::string& text) const {

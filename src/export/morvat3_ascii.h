@@ -29,7 +29,7 @@ class TMorvat3ASCII : public TMorvat3FormatText {
   void EndExport() override;
   std::string CaptionRowText() override;
   void WriteCaptionRow() override;
-  std::string DataRowText(bool needFormat) override;
+  std::string DataRowText(CellFormat format) override;
   void WriteDataRow() override;
   std::string ColumnCaptionText(int index) override;
   std::string CellText(TMorvatCol& col) override;

@@ -7,6 +7,7 @@
 #include "export/custom_source.h"
 #include "platform/number_picture.h"
 #include "platform/plain_text.h"
+#include "platform/text_encoding.h"
 
 namespace vorlix::exporter {
 
@@ -44,7 +45,7 @@ void TMorvatColumns::ResetAggregateIndexes() {
   for (auto& column : columns_) column->AggregateIndex = 0;
 }
 
-void TMorvatColumns::Fill(bool includeBlobs) {
+void TMorvatColumns::Fill(BlobFields blobs) {
   Clear();
   settings_.ReadFrom(*owner_);
   const TMorvatFormats* formats = owner_->FormatsOption("Formats");
@@ -59,7 +60,7 @@ void TMorvatColumns::Fill(bool includeBlobs) {
   captions_ = readList("Captions");
   columnsAlign_ = readList("ColumnsAlign");
   onFetchedRecord_ = owner_->RecNoEventOption("OnFetchedRecord");
-  includeBlobs_ = includeBlobs;
+  blobs_ = blobs;
 
   switch (settings_.ExportSource) {
     case esListView:
@@ -108,7 +109,8 @@ void TMorvatColumns::FillListView(IMorvatListView& list) {
 }
 
 bool TMorvatColumns::LeavesOut(IMorvatDataSet& dataSet, int field) const {
-  if (settings_.ExportedFields.Empty() && !includeBlobs_ && IsBlobField(dataSet.FieldType(field)))
+  if (settings_.ExportedFields.Empty() && blobs_ == BlobFields::kLeftOut &&
+      IsBlobField(dataSet.FieldType(field)))
     return true;
   return settings_.OnlyVisibleFields && !dataSet.FieldVisible(field);
 }
@@ -251,7 +253,8 @@ void TMorvatColumns::Finish(TMorvatColumn& column, const std::string& sourceCapt
 
 void TMorvatColumns::CalcColWidths() {
   for (auto& column : columns_)
-    column->Width = std::max(column->Width, TextLength(column->Caption));
+    column->Width =
+        std::max(column->Width, static_cast<int>(platform::CharacterCount(column->Caption)));
 
   MorvatSourceCursor cursor(settings_, counter_);
   MorvatSavedPosition saved(cursor);
@@ -265,7 +268,7 @@ void TMorvatColumns::CalcColWidths() {
       // Measured as the row will hold it: without blanks and control characters at the ends.
       std::string text = FormatValue(platform::TrimControls(cursor.GetColumnValue(*column)),
                                      column->Format, column->ColType, normalize_);
-      column->Width = std::max(column->Width, TextLength(text));
+      column->Width = std::max(column->Width, static_cast<int>(platform::CharacterCount(text)));
     }
     cursor.NextRecord();
     if (onFetchedRecord_) onFetchedRecord_(counter_);

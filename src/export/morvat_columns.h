@@ -24,6 +24,9 @@ class TMorvatColumn {
   int AggregateIndex = 0;  // set by the spreadsheet writer
 };
 
+// Whether a data set's binary fields become columns when no field list names the columns.
+enum class BlobFields { kLeftOut, kIncluded };
+
 class TMorvatColumns {
  public:
   // `normalize` is the owner's NormalizeText, used by the width pass.
@@ -33,7 +36,7 @@ class TMorvatColumns {
   TMorvatColumns& operator=(const TMorvatColumns&) = delete;
 
   // Empties the collection and rebuilds it from the owner's options.
-  void Fill(bool includeBlobs = false);
+  void Fill(BlobFields blobs = BlobFields::kLeftOut);
   // The width pass: raises each Width to its caption's length and to the longest formatted
   // value of the records in range, judged with the options read at the last Fill and a
   // counter of its own; the source position is restored afterwards.
@@ -77,7 +80,7 @@ class TMorvatColumns {
   std::optional<MorvatStringList> userFormats_, columnsWidth_, captions_, columnsAlign_;
   std::function<void(int)> onFetchedRecord_;
   int counter_ = 0;
-  bool includeBlobs_ = false;
+  BlobFields blobs_ = BlobFields::kLeftOut;
 };
 
 }  // namespace vorlix::exporter

@@ -40,9 +40,8 @@ class IMorvatOptionOwner {
   virtual std::function<void(int)> RecNoEventOption(std::string_view) const { return {}; }
 };
 
-// The source settings of an exporter or a sheet (defaults of the exporter).
-class MorvatSourceSettings : public IMorvatOptionOwner {
- public:
+// The source settings of an exporter or a sheet (defaults of the exporter), as plain fields.
+struct MorvatSourceFields {
   TMorvatSource ExportSource = esDataSet;
   IMorvatDataSet* DataSet = nullptr;
   TmvCustomSource* CustomSource = nullptr;
@@ -57,7 +56,11 @@ class MorvatSourceSettings : public IMorvatOptionOwner {
   bool OnlyVisibleFields = false;
   bool AutoCalcStrType = false;
   int CaptionRow = -1;
+};
 
+// The source settings, answered by their option names.
+class MorvatSourceSettings : public IMorvatOptionOwner, public MorvatSourceFields {
+ public:
   // Answers "ExportSource", the five source names, "ExportedFields", "OnlyVisibleFields",
   // "AutoCalcStrType", "CaptionRow", "SkipRecCount" and "ExportRecCount".
   std::optional<int> IntegerOption(std::string_view name) const override;

@@ -6,12 +6,13 @@
 
 namespace vorlix::exporter {
 
-std::string TMorvatCol::GetValue(bool needFormat) {
+std::string TMorvatCol::GetValue(CellFormat format) {
   const TMorvatColumns& columns = row_->Columns();
   if (IsNull) {
     const TMorvatFormats* formats = columns.Formats();
     Data = row_->Normalize(formats ? formats->NullString() : std::string());
-  } else if (needFormat && ColumnIndex >= 0 && ColumnIndex < columns.Count()) {
+  } else if (format == CellFormat::kFormatted && ColumnIndex >= 0 &&
+             ColumnIndex < columns.Count()) {
     const TMorvatColumn& column = columns[ColumnIndex];
     Data = FormatValue(Data, column.Format, column.ColType,
                        [this](const std::string& text) { return row_->Normalize(text); });

@@ -13,6 +13,9 @@ namespace vorlix::exporter {
 
 class TMorvatRow;
 
+// Whether a cell's text is formatted by its column's Format and ColType or taken as read.
+enum class CellFormat { kAsRead, kFormatted };
+
 class TMorvatCol {
  public:
   std::string Name;     // the column name, trimmed
@@ -21,10 +24,10 @@ class TMorvatCol {
   bool IsNull = false;  // the source value is null (data-set fields only)
   TMorvatRow& Row() const { return *row_; }
 
-  // The cell's final text: a null value becomes the normalized NullString, otherwise with
-  // needFormat the value is formatted by its column's Format and ColType (Data is updated);
+  // The cell's final text: a null value becomes the normalized NullString, otherwise when
+  // kFormatted the value is formatted by its column's Format and ColType (Data is updated);
   // then the exporter's CellText gives its final form.
-  std::string GetValue(bool needFormat);
+  std::string GetValue(CellFormat format);
 
  private:
   friend class TMorvatRow;

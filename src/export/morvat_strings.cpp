@@ -12,13 +12,6 @@ int CompareText(std::string_view a, std::string_view b) {
   return platform::CompareNoCase(a, b);
 }
 
-int TextLength(std::string_view text) {
-  int length = 0;
-  for (char c : text)
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++length;
-  return length;
-}
-
 std::string LineBreaksToBlanks(std::string_view text, bool tabs) {
   if (text.find_first_of(tabs ? "\r\n\t" : "\r\n") == std::string_view::npos)
     return std::string(text);

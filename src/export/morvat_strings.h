@@ -1,6 +1,6 @@
 #pragma once
 // String lists with "name=value" lines, and the text helpers the engine shares
-// (case-insensitive comparison and keys, character counts).
+// (case-insensitive comparison and keys, line breaks).
 
 #include <initializer_list>
 #include <optional>
@@ -14,10 +14,6 @@ namespace vorlix::exporter {
 // (platform/plain_text.h, whose LowerCase gives the matching key).
 bool SameText(std::string_view a, std::string_view b);
 int CompareText(std::string_view a, std::string_view b);
-
-// Length in characters: UTF-8 continuation bytes do not count, so that widths and padding
-// line up for texts beyond ASCII.
-int TextLength(std::string_view text);
 
 // The text with each line break (CR LF, a lone CR, a lone LF) replaced by one blank, and each
 // TAB as well when `tabs` is set: how a line-based layout keeps a value on its own line.

@@ -1,6 +1,8 @@
 #include "export/morvat_writer.h"
 
-#include "export/morvat_strings.h"
+#include <algorithm>
+
+#include "platform/text_encoding.h"
 
 namespace vorlix::exporter {
 
@@ -25,21 +27,27 @@ void TMorvatWriter::CharLine(char ch, int count) {
   WriteLn(std::string(count > 0 ? static_cast<size_t>(count) : 0, ch));
 }
 
+namespace {
+
+// How many characters the text falls short of `width`; none when it is as wide or wider.
+int Shortfall(const std::string& text, int width) {
+  return std::max(0, width - static_cast<int>(platform::CharacterCount(text)));
+}
+
+}  // namespace
+
 std::string TMorvatWriter::PadLeft(const std::string& text, char ch, int width) {
-  int d = width - TextLength(text);
-  if (d <= 0) return text;
+  const int d = Shortfall(text, width);
   return std::string(d, ch) + text;
 }
 
 std::string TMorvatWriter::PadRight(const std::string& text, char ch, int width) {
-  int d = width - TextLength(text);
-  if (d <= 0) return text;
+  const int d = Shortfall(text, width);
   return text + std::string(d, ch);
 }
 
 std::string TMorvatWriter::PadCenter(const std::string& text, char ch, int width) {
-  int d = width - TextLength(text);
-  if (d <= 0) return text;
+  const int d = Shortfall(text, width);
   int front = d / 2;
   return std::string(front, ch) + text + std::string(d - front, ch);
 }

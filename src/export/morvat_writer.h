@@ -30,7 +30,7 @@ class TMorvatWriter {
   // A line of `count` copies of `ch`.
   void CharLine(char ch, int count);
 
-  // Pad operations count characters (UTF-8 aware) and never shorten a text.
+  // Pad operations count characters as platform::CharacterCount does and never shorten a text.
   static std::string PadLeft(const std::string& text, char ch, int width);
   static std::string PadRight(const std::string& text, char ch, int width);
   // (width - length) / 2 copies in front (rounded toward zero), the rest behind.

@@ -1,6 +1,7 @@
 #include "platform/date_picture.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/plain_text.h"
 
@@ -22,6 +23,88 @@ size_t RunLength(std::string_view s, size_t pos) {
 }
 
 using E = PictureElement;
+using S = ElementShows;
+using P = DatePart;
+
+constexpr PictureElementForm kForms[] = {
+    {.element = E::kText, .shows = S::kText},
+    {.element = E::kDateSeparator,
+     .shows = S::kSeparator,
+     .separator = &LocaleFacts::dateSeparator},
+    {.element = E::kTimeSeparator,
+     .shows = S::kSeparator,
+     .separator = &LocaleFacts::timeSeparator},
+    {.element = E::kAmPm, .shows = S::kAmPm, .formatCode = "AM/PM"},
+    {.element = E::kAP, .shows = S::kAP, .formatCode = "A/P"},
+    {.element = E::kYear2,
+     .shows = S::kNumber,
+     .part = P::kYearInCentury,
+     .digits = 2,
+     .formatCode = "yy"},
+    {.element = E::kYear4,
+     .shows = S::kNumber,
+     .part = P::kYear,
+     .digits = 4,
+     .formatCode = "yyyy"},
+    {.element = E::kMonth, .shows = S::kNumber, .part = P::kMonth, .formatCode = "m"},
+    {.element = E::kMonth2,
+     .shows = S::kNumber,
+     .part = P::kMonth,
+     .digits = 2,
+     .formatCode = "mm"},
+    {.element = E::kMonthShortName, .shows = S::kName, .part = P::kMonth, .formatCode = "mmm"},
+    {.element = E::kMonthLongName,
+     .shows = S::kName,
+     .part = P::kMonth,
+     .name = NameLength::kLong,
+     .formatCode = "mmmm"},
+    {.element = E::kDay, .shows = S::kNumber, .part = P::kDay, .formatCode = "d"},
+    {.element = E::kDay2, .shows = S::kNumber, .part = P::kDay, .digits = 2, .formatCode = "dd"},
+    {.element = E::kDayShortName, .shows = S::kName, .part = P::kWeekday, .formatCode = "ddd"},
+    {.element = E::kDayLongName,
+     .shows = S::kName,
+     .part = P::kWeekday,
+     .name = NameLength::kLong,
+     .formatCode = "dddd"},
+    {.element = E::kShortDate,
+     .shows = S::kLocalePattern,
+     .pattern = &LocaleFacts::shortDateFormat},
+    {.element = E::kHour, .shows = S::kNumber, .part = P::kHour, .formatCode = "h"},
+    {.element = E::kHour2, .shows = S::kNumber, .part = P::kHour, .digits = 2, .formatCode = "hh"},
+    // Minutes are "m" and "mm" in a number format, which reads them so after an hour.
+    {.element = E::kMinute, .shows = S::kNumber, .part = P::kMinute, .formatCode = "m"},
+    {.element = E::kMinute2,
+     .shows = S::kNumber,
+     .part = P::kMinute,
+     .digits = 2,
+     .formatCode = "mm"},
+    {.element = E::kSecond, .shows = S::kNumber, .part = P::kSecond, .formatCode = "s"},
+    {.element = E::kSecond2,
+     .shows = S::kNumber,
+     .part = P::kSecond,
+     .digits = 2,
+     .formatCode = "ss"},
+    // A number format shows fractions of a second as digits after the seconds.
+    {.element = E::kMillisecond, .shows = S::kNumber, .part = P::kMillisecond, .formatCode = "0"},
+    {.element = E::kMillisecond3,
+     .shows = S::kNumber,
+     .part = P::kMillisecond,
+     .digits = 3,
+     .formatCode = "000"},
+    {.element = E::kShortTime,
+     .shows = S::kLocalePattern,
+     .pattern = &LocaleFacts::shortTimeFormat},
+    {.element = E::kLongTime, .shows = S::kLocalePattern, .pattern = &LocaleFacts::longTimeFormat},
+    {.element = E::kDateAndTime, .shows = S::kDateAndTime},
+};
+
+// Each row sits at its element's position, so that FormOf is an index.
+constexpr bool RowsInElementOrder() {
+  for (size_t i = 0; i < std::size(kForms); ++i)
+    if (static_cast<size_t>(kForms[i].element) != i) return false;
+  return std::size(kForms) == static_cast<size_t>(E::kDateAndTime) + 1;
+}
+static_assert(RowsInElementOrder(), "one row per picture element, in the enumeration's order");
 
 // The field of a letter run at the start of the picture's rest: its element (nullopt-like
 // kText for a character that is no field), how many characters it takes, and whether it is an
@@ -65,6 +148,10 @@ Field ReadField(std::string_view picture, size_t i, bool afterHour) {
 }
 
 }  // namespace
+
+const PictureElementForm& FormOf(PictureElement element) {
+  return kForms[static_cast<size_t>(element)];
+}
 
 void ForEachPictureElement(std::string_view picture,
                            const std::function<void(const PictureToken&)>& visit) {

@@ -3,7 +3,10 @@
 // shared by printing a value with it and by rewriting it in another program's syntax.
 
 #include <functional>
+#include <string>
 #include <string_view>
+
+#include "platform/locale_facts.h"
 
 namespace vorlix::platform {
 
@@ -36,6 +39,51 @@ enum class PictureElement {
   kLongTime,        // "tt": the locale's long time picture
   kDateAndTime,     // "c": short date, and the long time when the time is not zero
 };
+
+// How an element is shown; a printer and a translator to another syntax each handle these few
+// ways instead of every element.
+enum class ElementShows {
+  kText,           // the token's text as it is
+  kSeparator,      // the locale's separator named by `separator`
+  kAmPm,           // the locale's mark before or after noon
+  kAP,             // "A" or "P"
+  kNumber,         // a part of the date as a number, with zeros in front up to `digits`
+  kName,           // the English name of the month or weekday, short or long
+  kLocalePattern,  // the locale's picture named by `pattern`, read in turn
+  kDateAndTime,    // the short date, then a blank and the long time unless the time is zero
+};
+
+// The part of a date-time that a number or a name shows.
+enum class DatePart {
+  kNone,
+  kYear,
+  kYearInCentury,  // the year's last two digits
+  kMonth,
+  kDay,
+  kWeekday,
+  kHour,  // in 12-hour form when the picture holds an am/pm mark
+  kMinute,
+  kSecond,
+  kMillisecond,
+};
+
+enum class NameLength { kShort, kLong };
+
+// One row of the element table: everything about an element that its readers need.
+struct PictureElementForm {
+  PictureElement element;
+  ElementShows shows;
+  DatePart part = DatePart::kNone;              // kNumber, kName
+  int digits = 0;                               // kNumber: at least this many (0: as needed)
+  NameLength name = NameLength::kShort;         // kName
+  char LocaleFacts::*separator = nullptr;       // kSeparator
+  std::string LocaleFacts::*pattern = nullptr;  // kLocalePattern
+  std::string_view formatCode = {};  // kAmPm, kAP, kNumber, kName: the code of a spreadsheet's
+                                     // number format that shows the same ("yyyy", "AM/PM", "000")
+};
+
+// The table's row of an element.
+const PictureElementForm& FormOf(PictureElement element);
 
 struct PictureToken {
   PictureElement element;

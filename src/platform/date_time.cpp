@@ -39,96 +39,69 @@ std::string Pad(int value, int width) {
   return s;
 }
 
+// The value of a part of the date, with hours in 12-hour form when `twelveHour` is set.
+int PartValue(const DateParts& p, DatePart part, bool twelveHour) {
+  switch (part) {
+    case DatePart::kYear:
+      return p.year;
+    case DatePart::kYearInCentury:
+      return p.year % 100;
+    case DatePart::kMonth:
+      return p.month;
+    case DatePart::kDay:
+      return p.day;
+    case DatePart::kWeekday:
+      return p.dayOfWeek;
+    case DatePart::kHour:
+      if (!twelveHour) return p.hour;
+      return p.hour % 12 == 0 ? 12 : p.hour % 12;
+    case DatePart::kMinute:
+      return p.minute;
+    case DatePart::kSecond:
+      return p.second;
+    case DatePart::kMillisecond:
+      return p.millisecond;
+    case DatePart::kNone:
+      break;
+  }
+  return 0;
+}
+
+const char* PartName(const DateParts& p, DatePart part, NameLength length) {
+  const bool isLong = length == NameLength::kLong;
+  if (part == DatePart::kMonth) return (isLong ? kLongMonths : kShortMonths)[p.month - 1];
+  return (isLong ? kLongDays : kShortDays)[p.dayOfWeek - 1];
+}
+
 void FormatInto(const std::string& picture, const DateParts& p, const LocaleFacts& facts,
                 std::string& out, int depth) {
   if (depth > 2) return;  // "c" inside a locale pattern must not recurse without end
   const bool twelveHour = PictureHasAmPm(picture);
   ForEachPictureElement(picture, [&](const PictureToken& token) {
-    using E = PictureElement;
-    switch (token.element) {
-      case E::kText:
+    const PictureElementForm& form = FormOf(token.element);
+    switch (form.shows) {
+      case ElementShows::kText:
         out += token.text;
         break;
-      case E::kDateSeparator:
-        out += facts.dateSeparator;
+      case ElementShows::kSeparator:
+        out += facts.*form.separator;
         break;
-      case E::kTimeSeparator:
-        out += facts.timeSeparator;
-        break;
-      case E::kAmPm:
+      case ElementShows::kAmPm:
         out += p.hour < 12 ? facts.timeAmString : facts.timePmString;
         break;
-      case E::kAP:
+      case ElementShows::kAP:
         out += p.hour < 12 ? "A" : "P";
         break;
-      case E::kYear2:
-        out += Pad(p.year % 100, 2);
+      case ElementShows::kNumber:
+        out += Pad(PartValue(p, form.part, twelveHour), form.digits);
         break;
-      case E::kYear4:
-        out += Pad(p.year, 4);
+      case ElementShows::kName:
+        out += PartName(p, form.part, form.name);
         break;
-      case E::kMonth:
-        out += std::to_string(p.month);
+      case ElementShows::kLocalePattern:
+        FormatInto(facts.*form.pattern, p, facts, out, depth + 1);
         break;
-      case E::kMonth2:
-        out += Pad(p.month, 2);
-        break;
-      case E::kMonthShortName:
-        out += kShortMonths[p.month - 1];
-        break;
-      case E::kMonthLongName:
-        out += kLongMonths[p.month - 1];
-        break;
-      case E::kDay:
-        out += std::to_string(p.day);
-        break;
-      case E::kDay2:
-        out += Pad(p.day, 2);
-        break;
-      case E::kDayShortName:
-        out += kShortDays[p.dayOfWeek - 1];
-        break;
-      case E::kDayLongName:
-        out += kLongDays[p.dayOfWeek - 1];
-        break;
-      case E::kShortDate:
-        FormatInto(facts.shortDateFormat, p, facts, out, depth + 1);
-        break;
-      case E::kHour:
-      case E::kHour2: {
-        int hour = p.hour;
-        if (twelveHour) {
-          hour %= 12;
-          if (hour == 0) hour = 12;
-        }
-        out += token.element == E::kHour ? std::to_string(hour) : Pad(hour, 2);
-        break;
-      }
-      case E::kMinute:
-        out += std::to_string(p.minute);
-        break;
-      case E::kMinute2:
-        out += Pad(p.minute, 2);
-        break;
-      case E::kSecond:
-        out += std::to_string(p.second);
-        break;
-      case E::kSecond2:
-        out += Pad(p.second, 2);
-        break;
-      case E::kMillisecond:
-        out += std::to_string(p.millisecond);
-        break;
-      case E::kMillisecond3:
-        out += Pad(p.millisecond, 3);
-        break;
-      case E::kShortTime:
-        FormatInto(facts.shortTimeFormat, p, facts, out, depth + 1);
-        break;
-      case E::kLongTime:
-        FormatInto(facts.longTimeFormat, p, facts, out, depth + 1);
-        break;
-      case E::kDateAndTime:
+      case ElementShows::kDateAndTime:
         FormatInto(facts.shortDateFormat, p, facts, out, depth + 1);
         if (p.hour || p.minute || p.second || p.millisecond) {
           out += ' ';

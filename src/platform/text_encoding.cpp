@@ -53,6 +53,10 @@ std::size_t CharacterCount(std::string_view text) {
   std::size_t count = 0;
   char32_t ignored;
   for (std::size_t at = 0; at < text.size(); ++count) {
+    if (static_cast<std::uint8_t>(text[at]) < 0x80) {  // ASCII, the common case: no decoding
+      ++at;
+      continue;
+    }
     const int length = DecodeUtf8(text, at, ignored);
     at += length > 0 ? static_cast<std::size_t>(length) : 1;
   }

@@ -11,7 +11,7 @@ namespace {
 class ExportColumns : public testing::ListExportTest {
  protected:
   TMorvatColumns& Build() {
-    exporter_.Columns.Fill(false);
+    exporter_.Columns.Fill(BlobFields::kLeftOut);
     return exporter_.Columns;
   }
 };

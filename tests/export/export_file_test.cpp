@@ -257,6 +257,12 @@ TEST_F(ExportFile, WriterHelpers) {
   EXPECT_EQ(TMorvatWriter::PadCenter("ab", '.', 7), "..ab...");
   EXPECT_EQ(TMorvatWriter::PadLeft("abc", '.', 2), "abc");
   EXPECT_EQ(TMorvatWriter::PadRight("grüße", '.', 6), "grüße.");
+  EXPECT_EQ(TMorvatWriter::PadRight("\xA3"
+                                    "5",
+                                    '.', 4),
+            "\xA3"
+            "5..");  // Windows-1252 "£5"
+  EXPECT_EQ(TMorvatWriter::PadLeft("\x80\x80\x80", '.', 4), ".\x80\x80\x80");
 }
 
 }  // namespace

@@ -115,6 +115,21 @@ TEST_F(ExportTextLayout, TxtWidthPassMeasuresValuesAsTheRowHoldsThem) {
             (std::vector<std::string>{"    222,222 ", "222,221,111 "}));  // numbers go right
 }
 
+TEST_F(ExportTextLayout, TxtWidthsCountWhatTheReaderSeesAsOneCharacter) {
+  // A Windows-1252 "£5", three Windows-1252 euro signs and a UTF-8 "grüße": 2, 3 and 5 wide.
+  OneColumn(8, {"\xA3"
+                "5",
+                "\x80\x80\x80",
+                "gr\xC3\xBC\xC3\x9F"
+                "e"});
+  exporter_.AllowCaptions = false;
+  EXPECT_EQ(CrLfLines(RunToMemory(exporter_)), (std::vector<std::string>{"\xA3"
+                                                                         "5    ",
+                                                                         "\x80\x80\x80   ",
+                                                                         "gr\xC3\xBC\xC3\x9F"
+                                                                         "e "}));
+}
+
 TEST_F(ExportTextLayout, TxtWidthComesOnlyFromTheExportedRecords) {
   // A data set whose skipped first record holds the longest value.
   MemoryDataSet data;

@@ -150,7 +150,7 @@ void TMorvat3PDF::WriteDataRow() {
   const int pad = doc.CharsWidth(size, Options.ColSpacing / 2);
   for (int i = 0; i < Columns.Count(); ++i) {
     const TMorvatColumn& column = Columns[i];
-    const std::string value = Row[i].GetValue(true);
+    const std::string value = Row[i].GetValue(CellFormat::kFormatted);
     TMorvatColAlign align = column.ColAlign;
     TColor background = clWhite;
     TColor color = dataFont.FontColor;

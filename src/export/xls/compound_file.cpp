@@ -98,11 +98,116 @@ void PutFreeDirectoryEntry(Bytes& out) {
   out.Zeros(68).U32(kNoStream).U32(kNoStream).U32(kNoStream).Zeros(48);
 }
 
-// Hands a sector of bytes to out and starts the next one.
-void WriteSector(std::vector<uint8_t>& sector, XlsByteSink& out) {
-  sector.resize(kSectorSize);
-  out.Write(sector.data(), sector.size());
-  sector.clear();
+// Collects one sector's bytes at a time and hands each whole sector to out.
+class SectorWriter {
+ public:
+  explicit SectorWriter(XlsByteSink& out) : out_(out), put_(sector_) {
+    sector_.reserve(kSectorSize);
+  }
+  Bytes& Put() { return put_; }
+  // Pads the sector with zeros, hands it on and starts the next one.
+  void EndSector() {
+    sector_.resize(kSectorSize);
+    out_.Write(sector_.data(), sector_.size());
+    sector_.clear();
+  }
+
+ private:
+  XlsByteSink& out_;
+  std::vector<uint8_t> sector_;
+  Bytes put_;
+};
+
+// Header: signature, no class id, version 3.62, little-endian, 512-byte sectors and 64-byte mini
+// sectors, then where the FAT, directory, mini FAT and DIFAT are, and the first 109 FAT sector
+// numbers.
+void WriteHeader(const Layout& l, SectorWriter& sectors) {
+  static const uint8_t kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+  Bytes& put = sectors.Put();
+  put.Bytes(kSignature, sizeof kSignature).Zeros(16);
+  put.U16(0x003E).U16(0x0003).U16(0xFFFE).U16(9).U16(6).Zeros(6);
+  put.U32(0);  // directory sectors: always 0 in version 3
+  put.U32(l.fatSectors).U32(l.firstDirectory).U32(0).U32(kMiniStreamCutoff);
+  put.U32(l.miniFatSectors > 0 ? l.firstMiniFat : kEndOfChain).U32(l.miniFatSectors);
+  put.U32(l.difatSectors > 0 ? l.firstDifat : kEndOfChain).U32(l.difatSectors);
+  for (uint32_t i = 0; i < kHeaderDifatEntries; ++i)
+    put.U32(i < l.fatSectors ? l.firstFat + i : kFreeSect);
+  sectors.EndSector();
+}
+
+// The FAT: one entry per sector of the file, free entries at the end.
+std::vector<uint32_t> PlanFat(const Layout& l) {
+  std::vector<uint32_t> fat(uint64_t{l.fatSectors} * kEntriesPerFatSector, kFreeSect);
+  for (uint32_t i = 0; i < l.fatSectors; ++i) fat[l.firstFat + i] = kFatSect;
+  for (uint32_t i = 0; i < l.difatSectors; ++i) fat[l.firstDifat + i] = kDifSect;
+  auto chain = [&](uint32_t first, uint32_t count) {
+    for (uint32_t i = 0; i < count; ++i)
+      fat[first + i] = i + 1 < count ? first + i + 1 : kEndOfChain;
+  };
+  chain(l.firstDirectory, 1);
+  chain(l.firstMiniFat, l.miniFatSectors);
+  chain(l.firstData, l.dataSectors);
+  return fat;
+}
+
+// The FAT sectors, then the DIFAT sectors: the FAT sectors beyond the header's 109, 127 a
+// sector, then the link to the next.
+void WriteFat(const Layout& l, SectorWriter& sectors) {
+  const std::vector<uint32_t> fat = PlanFat(l);
+  Bytes& put = sectors.Put();
+  for (uint32_t s = 0; s < l.fatSectors; ++s) {
+    for (uint32_t i = 0; i < kEntriesPerFatSector; ++i)
+      put.U32(fat[uint64_t{s} * kEntriesPerFatSector + i]);
+    sectors.EndSector();
+  }
+  for (uint32_t s = 0; s < l.difatSectors; ++s) {
+    for (uint32_t i = 0; i < kFatNumbersPerDifatSector; ++i) {
+      uint64_t fatNumber = kHeaderDifatEntries + uint64_t{s} * kFatNumbersPerDifatSector + i;
+      put.U32(fatNumber < l.fatSectors ? l.firstFat + static_cast<uint32_t>(fatNumber) : kFreeSect);
+    }
+    put.U32(s + 1 < l.difatSectors ? l.firstDifat + s + 1 : kEndOfChain);
+    sectors.EndSector();
+  }
+}
+
+// The directory: the root entry (owner of the mini stream) and the Workbook stream.
+void WriteDirectory(const Layout& l, uint64_t streamSize, SectorWriter& sectors) {
+  const bool empty = streamSize == 0;
+  uint32_t rootStart = l.mini && !empty ? l.firstData : kEndOfChain;
+  uint64_t rootSize = l.mini ? l.miniStreamSize : 0;
+  uint32_t bookStart = empty ? kEndOfChain : (l.mini ? 0 : l.firstData);
+  Bytes& put = sectors.Put();
+  PutDirectoryEntry(put, u"Root Entry", 5, 1, rootStart, rootSize);
+  PutDirectoryEntry(put, u"Workbook", 2, kNoStream, bookStart, streamSize);
+  PutFreeDirectoryEntry(put);
+  PutFreeDirectoryEntry(put);
+  sectors.EndSector();
+}
+
+// The mini FAT: one chain over the Workbook's mini sectors.
+void WriteMiniFat(const Layout& l, SectorWriter& sectors) {
+  const uint32_t miniSectors = static_cast<uint32_t>(l.miniStreamSize / kMiniSectorSize);
+  Bytes& put = sectors.Put();
+  for (uint32_t s = 0; s < l.miniFatSectors; ++s) {
+    for (uint32_t i = 0; i < kEntriesPerFatSector; ++i) {
+      uint32_t m = s * kEntriesPerFatSector + i;
+      put.U32(m < miniSectors ? (m + 1 < miniSectors ? m + 1 : kEndOfChain) : kFreeSect);
+    }
+    sectors.EndSector();
+  }
+}
+
+// The stream's bytes, padded to whole sectors.
+void WriteStreamSectors(const XlsStream& workbook, const Layout& l, XlsByteSink& out) {
+  workbook.ForEachChunk([&](const uint8_t* p, size_t n) { out.Write(p, n); });
+  uint64_t written = workbook.Size();
+  const uint64_t padded = uint64_t{l.dataSectors} * kSectorSize;
+  const std::vector<uint8_t> zeros(kSectorSize, 0);
+  while (written < padded) {
+    size_t n = static_cast<size_t>(std::min<uint64_t>(padded - written, kSectorSize));
+    out.Write(zeros.data(), n);
+    written += n;
+  }
 }
 
 }  // namespace
@@ -116,84 +221,12 @@ void WriteCompoundFile(const XlsStream& workbook, XlsByteSink& out) {
   if (streamSize > 0xFFFFFFFFull)
     throw std::runtime_error("The workbook is too large for a compound file of version 3");
   const Layout l = PlanLayout(streamSize);
-
-  // FAT: one entry per sector of the file, free entries at the end.
-  std::vector<uint32_t> fat(uint64_t{l.fatSectors} * kEntriesPerFatSector, kFreeSect);
-  for (uint32_t i = 0; i < l.fatSectors; ++i) fat[l.firstFat + i] = kFatSect;
-  for (uint32_t i = 0; i < l.difatSectors; ++i) fat[l.firstDifat + i] = kDifSect;
-  auto chain = [&](uint32_t first, uint32_t count) {
-    for (uint32_t i = 0; i < count; ++i)
-      fat[first + i] = i + 1 < count ? first + i + 1 : kEndOfChain;
-  };
-  chain(l.firstDirectory, 1);
-  chain(l.firstMiniFat, l.miniFatSectors);
-  chain(l.firstData, l.dataSectors);
-
-  std::vector<uint8_t> sector;
-  sector.reserve(kSectorSize);
-  Bytes put(sector);
-  // Header: signature, no class id, version 3.62, little-endian, 512-byte sectors and 64-byte
-  // mini sectors, then where the FAT, directory, mini FAT and DIFAT are, and the first 109 FAT
-  // sector numbers.
-  static const uint8_t kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-  put.Bytes(kSignature, sizeof kSignature).Zeros(16);
-  put.U16(0x003E).U16(0x0003).U16(0xFFFE).U16(9).U16(6).Zeros(6);
-  put.U32(0);  // directory sectors: always 0 in version 3
-  put.U32(l.fatSectors).U32(l.firstDirectory).U32(0).U32(kMiniStreamCutoff);
-  put.U32(l.miniFatSectors > 0 ? l.firstMiniFat : kEndOfChain).U32(l.miniFatSectors);
-  put.U32(l.difatSectors > 0 ? l.firstDifat : kEndOfChain).U32(l.difatSectors);
-  for (uint32_t i = 0; i < kHeaderDifatEntries; ++i)
-    put.U32(i < l.fatSectors ? l.firstFat + i : kFreeSect);
-  WriteSector(sector, out);
-
-  // FAT sectors.
-  for (uint32_t s = 0; s < l.fatSectors; ++s) {
-    for (uint32_t i = 0; i < kEntriesPerFatSector; ++i)
-      put.U32(fat[uint64_t{s} * kEntriesPerFatSector + i]);
-    WriteSector(sector, out);
-  }
-  // DIFAT sectors: the FAT sectors beyond the header's 109, 127 a sector, then the link.
-  for (uint32_t s = 0; s < l.difatSectors; ++s) {
-    for (uint32_t i = 0; i < kFatNumbersPerDifatSector; ++i) {
-      uint64_t fatNumber = kHeaderDifatEntries + uint64_t{s} * kFatNumbersPerDifatSector + i;
-      put.U32(fatNumber < l.fatSectors ? l.firstFat + static_cast<uint32_t>(fatNumber) : kFreeSect);
-    }
-    put.U32(s + 1 < l.difatSectors ? l.firstDifat + s + 1 : kEndOfChain);
-    WriteSector(sector, out);
-  }
-  // Directory: the root entry (owner of the mini stream) and the Workbook stream.
-  {
-    const bool empty = streamSize == 0;
-    uint32_t rootStart = l.mini && !empty ? l.firstData : kEndOfChain;
-    uint64_t rootSize = l.mini ? l.miniStreamSize : 0;
-    uint32_t bookStart = empty ? kEndOfChain : (l.mini ? 0 : l.firstData);
-    PutDirectoryEntry(put, u"Root Entry", 5, 1, rootStart, rootSize);
-    PutDirectoryEntry(put, u"Workbook", 2, kNoStream, bookStart, streamSize);
-    PutFreeDirectoryEntry(put);
-    PutFreeDirectoryEntry(put);
-    WriteSector(sector, out);
-  }
-  // Mini FAT: one chain over the Workbook's mini sectors.
-  if (l.miniFatSectors > 0) {
-    uint32_t miniSectors = static_cast<uint32_t>(l.miniStreamSize / kMiniSectorSize);
-    for (uint32_t s = 0; s < l.miniFatSectors; ++s) {
-      for (uint32_t i = 0; i < kEntriesPerFatSector; ++i) {
-        uint32_t m = s * kEntriesPerFatSector + i;
-        put.U32(m < miniSectors ? (m + 1 < miniSectors ? m + 1 : kEndOfChain) : kFreeSect);
-      }
-      WriteSector(sector, out);
-    }
-  }
-  // The stream's bytes, padded to whole sectors.
-  workbook.ForEachChunk([&](const uint8_t* p, size_t n) { out.Write(p, n); });
-  uint64_t written = streamSize;
-  uint64_t padded = uint64_t{l.dataSectors} * kSectorSize;
-  sector.assign(kSectorSize, 0);
-  while (written < padded) {
-    size_t n = static_cast<size_t>(std::min<uint64_t>(padded - written, kSectorSize));
-    out.Write(sector.data(), n);
-    written += n;
-  }
+  SectorWriter sectors(out);
+  WriteHeader(l, sectors);
+  WriteFat(l, sectors);
+  WriteDirectory(l, streamSize, sectors);
+  WriteMiniFat(l, sectors);
+  WriteStreamSectors(workbook, l, out);
 }
 
 namespace {

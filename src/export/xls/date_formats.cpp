@@ -36,93 +36,31 @@ void Separator(char separator, std::string& out) {
     Literal(separator, out);
 }
 
-// The elements are those FormatDateTime reads, so both show the same fields.
+// The elements and their codes come from the table FormatDateTime reads, so both show the same
+// fields.
 void Translate(const std::string& picture, const platform::LocaleFacts& facts, std::string& out,
                int depth) {
   if (depth > 2) return;  // "c" inside a locale pattern must not recurse without end
   platform::ForEachPictureElement(picture, [&](const platform::PictureToken& token) {
-    using E = platform::PictureElement;
-    switch (token.element) {
-      case E::kText:
+    using S = platform::ElementShows;
+    const platform::PictureElementForm& form = platform::FormOf(token.element);
+    switch (form.shows) {
+      case S::kText:
         Text(token.text, out);
         break;
-      case E::kDateSeparator:
-        Separator(facts.dateSeparator, out);
+      case S::kSeparator:
+        Separator(facts.*form.separator, out);
         break;
-      case E::kTimeSeparator:
-        Separator(facts.timeSeparator, out);
+      case S::kAmPm:
+      case S::kAP:
+      case S::kNumber:
+      case S::kName:
+        out += form.formatCode;
         break;
-      case E::kAmPm:
-        out += "AM/PM";
+      case S::kLocalePattern:
+        Translate(facts.*form.pattern, facts, out, depth + 1);
         break;
-      case E::kAP:
-        out += "A/P";
-        break;
-      case E::kYear2:
-        out += "yy";
-        break;
-      case E::kYear4:
-        out += "yyyy";
-        break;
-      case E::kMonth:
-        out += "m";
-        break;
-      case E::kMonth2:
-        out += "mm";
-        break;
-      case E::kMonthShortName:
-        out += "mmm";
-        break;
-      case E::kMonthLongName:
-        out += "mmmm";
-        break;
-      case E::kDay:
-        out += "d";
-        break;
-      case E::kDay2:
-        out += "dd";
-        break;
-      case E::kDayShortName:
-        out += "ddd";
-        break;
-      case E::kDayLongName:
-        out += "dddd";
-        break;
-      case E::kShortDate:
-        Translate(facts.shortDateFormat, facts, out, depth + 1);
-        break;
-      case E::kHour:
-        out += "h";
-        break;
-      case E::kHour2:
-        out += "hh";
-        break;
-      // Minutes: "m" and "mm" read as minutes after an hour here as there.
-      case E::kMinute:
-        out += "m";
-        break;
-      case E::kMinute2:
-        out += "mm";
-        break;
-      case E::kSecond:
-        out += "s";
-        break;
-      case E::kSecond2:
-        out += "ss";
-        break;
-      case E::kMillisecond:
-        out += "0";
-        break;
-      case E::kMillisecond3:
-        out += "000";
-        break;
-      case E::kShortTime:
-        Translate(facts.shortTimeFormat, facts, out, depth + 1);
-        break;
-      case E::kLongTime:
-        Translate(facts.longTimeFormat, facts, out, depth + 1);
-        break;
-      case E::kDateAndTime:
+      case S::kDateAndTime:
         // A format cannot leave out a zero time as the program does; it shows it.
         Translate(facts.shortDateFormat, facts, out, depth + 1);
         out += ' ';

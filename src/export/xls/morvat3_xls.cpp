@@ -132,7 +132,7 @@ void TMorvat3XLS::CheckSheet(TxlsSheet& sheet) const {
   ValidateSheetSettings(sheet);
   // The size is checked on the columns the sheet would get; the run fills them again.
   sheet.Columns.Clear();
-  sheet.Columns.Fill(false);
+  sheet.Columns.Fill(BlobFields::kLeftOut);
   const bool rowsMayBeLeftOut = OnBeforeExportRow || OnAdvancedBeforeExportRow;
   CheckSheetSize(sheet, rowsMayBeLeftOut ? std::nullopt : source.KnownRecordCount());
 }
@@ -173,7 +173,7 @@ bool TMorvat3XLS::ExportSheet(WorkbookWriter& book, TxlsSheet& sheet, int index)
   // Prepare the sheet: columns, row, cell styles, widths, the list-view range.
   sheet.RecordCounter = 0;
   sheet.Columns.Clear();
-  sheet.Columns.Fill(false);
+  sheet.Columns.Fill(BlobFields::kLeftOut);
   sheet.Row.Build();
   CellEvents events = *this;
   if (OnGetExportText)

@@ -31,7 +31,7 @@ void CaptionButtonMachine::Release() {
   events_.HoldMouse(false);
   if (!pressed_) return;
   pressed_ = false;
-  RunClick(false);
+  RunClick(ClickFrom::kButton);
   if (settings.hasDropdown) events_.ShowDropdown();
   events_.Redraw();
 }
@@ -41,7 +41,7 @@ void CaptionButtonMachine::SystemMenuCommand() {
     events_.DropdownCommand();
     return;
   }
-  RunClick(true);
+  RunClick(ClickFrom::kSystemMenu);
   events_.Redraw();
 }
 
@@ -52,8 +52,8 @@ void CaptionButtonMachine::SetDown(bool down) {
   events_.Redraw();
 }
 
-void CaptionButtonMachine::RunClick(bool fromSystemMenu) {
-  if (fromSystemMenu) {
+void CaptionButtonMachine::RunClick(ClickFrom from) {
+  if (from == ClickFrom::kSystemMenu) {
     events_.BeforeSystemMenuClick();
   } else {
     events_.BeforeClick();
@@ -67,7 +67,7 @@ void CaptionButtonMachine::RunClick(bool fromSystemMenu) {
       events_.ButtonUp();
     }
   }
-  if (fromSystemMenu) {
+  if (from == ClickFrom::kSystemMenu) {
     events_.SystemMenuClick();
   } else {
     events_.Click();

@@ -54,7 +54,9 @@ class CaptionButtonMachine {
   bool HoldsMouse() const { return holding_; }
 
  private:
-  void RunClick(bool fromSystemMenu);
+  // Where a click came from: the button itself or its system-menu entry.
+  enum class ClickFrom { kButton, kSystemMenu };
+  void RunClick(ClickFrom from);
 
   CaptionButtonEvents& events_;
   bool down_ = false;

@@ -9,6 +9,7 @@
 #include "export/xls/date_formats.h"
 #include "export/xls/morvat3_xls.h"
 #include "export/xls/workbook_writer.h"
+#include "platform/date_time.h"
 #include "platform/locale_facts.h"
 #include "support/memory_sources.h"
 #include "xls_test_support.h"
@@ -502,6 +503,42 @@ TEST(XlsDateFormats, PicturesBecomeSpreadsheetFormats) {
   EXPECT_EQ(SpreadsheetDateFormat("'Week' ww \"at\" a/p", facts), "\"Week\" \\w\\w \"at\" A/P");
   facts.dateSeparator = 'x';
   EXPECT_EQ(SpreadsheetDateFormat("yy/m", facts), "yy\\xm");
+}
+
+TEST(XlsDateFormats, EveryFieldPrintsAndTranslatesToTheSameField) {
+  // Tuesday, 5 March 2024, 19:08:09.045.
+  const double when = *platform::EncodeDateTime(2024, 3, 5, 19, 8, 9, 45);
+  const platform::LocaleFacts facts;
+  struct Row {
+    const char* picture;
+    const char* printed;
+    const char* format;
+  };
+  for (const Row& row : std::initializer_list<Row>{
+           {"yy", "24", "yy"},
+           {"yyyy", "2024", "yyyy"},
+           {"m", "3", "m"},
+           {"mm", "03", "mm"},
+           {"mmm", "Mar", "mmm"},
+           {"mmmm", "March", "mmmm"},
+           {"d", "5", "d"},
+           {"dd", "05", "dd"},
+           {"ddd", "Tue", "ddd"},
+           {"dddd", "Tuesday", "dddd"},
+           {"h", "19", "h"},
+           {"hh", "19", "hh"},
+           {"h:n", "19:8", "h:m"},
+           {"hh:nn", "19:08", "hh:mm"},
+           {"s", "9", "s"},
+           {"ss", "09", "ss"},
+           {"zzz", "045", "000"},
+           {"h am/pm", "7 PM", "h AM/PM"},
+           {"hh a/p", "07 P", "hh A/P"},
+       }) {
+    SCOPED_TRACE(row.picture);
+    EXPECT_EQ(platform::FormatDateTime(row.picture, when, facts), row.printed);
+    EXPECT_EQ(SpreadsheetDateFormat(row.picture, facts), row.format);
+  }
 }
 
 TEST_F(XlsWorkbook, AggregatesCarryTheirResults) {
