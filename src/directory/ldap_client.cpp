@@ -200,9 +200,6 @@ struct LdapClient::State {
   // fetched ahead, else read alone under each DN the name may stand for, else found level by level.
   int32_t EntryOf(const std::string& object, const std::vector<std::string>& keys, bool all,
                   LdapEntry& direct, const LdapEntry*& entry, std::string& entryKey) {
-    const std::vector<std::string> request = all            ? std::vector<std::string>{}
-                                             : keys.empty() ? std::vector<std::string>{"1.1"}
-                                                            : keys;
     const KnownName* known = book.FindDotted(object);
     std::vector<std::string> candidates =
         known ? std::vector<std::string>{known->dn} : book.Guesses(object);
@@ -234,6 +231,9 @@ struct LdapClient::State {
         }
       }
       int resultCode = LDAP_SUCCESS;
+      const std::vector<std::string> request = all            ? std::vector<std::string>{}
+                                               : keys.empty() ? std::vector<std::string>{"1.1"}
+                                                              : keys;
       if (const int32_t r = ReadOne(dn, request, direct, resultCode); r != kOk) return r;
       if (resultCode == LDAP_SUCCESS) {
         entry = &direct;
