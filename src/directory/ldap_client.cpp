@@ -71,7 +71,7 @@ struct LdapClient::State {
   explicit State(DirectorySource s) : source(std::move(s)) {
     // Every entry that arrives is remembered under its name.
     fetcher.keyOf = [this](const LdapEntry& entry) {
-      const KnownName* known = book.Remember(entry.dn);
+      const KnownName* known = book.RememberNew(entry.dn);
       return known ? std::string_view(known->key) : std::string_view();
     };
     fetcher.onArrival = [this](int step, const std::vector<const LdapEntry*>& entries) {

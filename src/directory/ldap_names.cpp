@@ -61,26 +61,30 @@ NameBook::NameBook(const std::string& baseDn) {
 }
 
 const KnownName* NameBook::Remember(const std::string& dn, std::string* key) {
-  if (auto spelled = byDn_.find(dn); spelled != byDn_.end()) {
-    if (key) *key = spelled->second->key;
-    return spelled->second;
-  }
+  const KnownName* known = FindSpelling(dn);
+  if (!known) known = RememberNew(dn);
+  if (known && key) *key = known->key;
+  return known;
+}
+
+const KnownName* NameBook::RememberNew(const std::string& dn) {
   auto components = ParseLdapDn(dn, nullptr);
   if (!components || components->empty()) return nullptr;
   const auto [at, added] = byKey_.try_emplace(ComponentsKey(*components));
   KnownName& known = at->second;
-  if (added) known.key = at->first;
-  if (known.dn != dn) {
-    known.dn = dn;
-    known.dotted = DottedName(*components, false);
+  if (added) {
+    known.key = at->first;
+  } else if (known.dn == dn || FindSpelling(dn)) {
+    return &known;  // met in this spelling before (a name new to the book never was)
   }
+  known.dn = dn;
+  known.dotted = DottedName(*components, false);
   byDn_.emplace(spellings_.Copy(dn), &known);
   if (auto dotted = byDotted_.find(known.dotted); dotted != byDotted_.end()) {
     dotted->second = &known;
   } else {
     byDotted_.emplace(spellings_.Copy(known.dotted), &known);
   }
-  if (key) *key = known.key;
   return &known;
 }
 

@@ -39,6 +39,9 @@ class NameBook {
   // An entry's own DN, as the server spelled it; what is now known under its key (stored in key
   // when given). nullptr for a string that is no DN.
   const KnownName* Remember(const std::string& dn, std::string* key = nullptr);
+  // Remember for a DN that is most likely new (an entry as it arrives): the same outcome, without
+  // first looking for the spelling.
+  const KnownName* RememberNew(const std::string& dn);
   // The remembered entry of a name key, of a DN in any spelling, or of a dotted name (as
   // written, then without "type=" prefixes); nullptr when none is remembered.
   const KnownName* Find(const std::string& key) const;

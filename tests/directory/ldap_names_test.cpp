@@ -89,6 +89,24 @@ TEST(LdapNamesTest, AnEntryRespelledKeepsEveryNameItWasFoundUnder) {
   EXPECT_EQ(book.FindDotted("Jan.Sales.Acme"), first);
   EXPECT_EQ(book.FindDotted("JAN.SALES.ACME"), first);
   EXPECT_EQ(book.size(), 1u);
+  // An entry as it arrives is remembered alike: a spelling met before stays as it was, a new one
+  // is shown from then on.
+  for (const bool arriving : {false, true}) {
+    const auto remember = [&](const std::string& dn) {
+      return arriving ? book.RememberNew(dn) : book.Remember(dn);
+    };
+    const std::string fresh = arriving ? "cn=jan,ou=sales,o=acme" : "cn=JAN,ou=sales,o=acme";
+    const std::string shown = first->dn;
+    EXPECT_EQ(remember("cn=Jan,ou=Sales,o=Acme"), first);
+    EXPECT_EQ(first->dn, shown);
+    EXPECT_EQ(remember(fresh), first);
+    EXPECT_EQ(first->dn, fresh);
+    EXPECT_EQ(first->dotted, arriving ? "jan.sales.acme" : "JAN.sales.acme");
+    EXPECT_EQ(book.FindSpelling(fresh), first);
+    EXPECT_EQ(remember(shown)->dn, fresh);
+    EXPECT_EQ(remember("cn=,o=acme"), nullptr);
+  }
+  EXPECT_EQ(book.size(), 1u);
 
   // Moved into another book (a client that starts again), everything is still found; cleared,
   // nothing is.
@@ -97,7 +115,7 @@ TEST(LdapNamesTest, AnEntryRespelledKeepsEveryNameItWasFoundUnder) {
   moved = std::move(book);
   ASSERT_NE(moved.FindSpelling("cn=ws1999,ou=Sales,o=Acme"), nullptr);
   EXPECT_EQ(moved.FindDotted("ws7.Sales.Acme")->dn, "cn=ws7,ou=Sales,o=Acme");
-  EXPECT_EQ(moved.FindDotted("jan.sales.acme")->dn, "CN=JAN,OU=SALES,O=ACME");
+  EXPECT_EQ(moved.FindDotted("jan.sales.acme")->dn, "cn=jan,ou=sales,o=acme");
   moved.Clear();
   EXPECT_EQ(moved.FindSpelling("cn=ws7,ou=Sales,o=Acme"), nullptr);
   EXPECT_EQ(moved.FindDotted("Jan.Sales.Acme"), nullptr);
