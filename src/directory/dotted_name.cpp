@@ -1,5 +1,6 @@
 #include "directory/dotted_name.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "platform/case_fold.h"
@@ -30,6 +31,7 @@ std::optional<std::vector<NameComponent>> ParseLdapDn(std::string_view dn, std::
   };
   std::vector<NameComponent> components;
   if (dn.find_first_not_of(' ') == std::string_view::npos) return components;
+  components.reserve(static_cast<size_t>(std::count(dn.begin(), dn.end(), '=')));
   size_t i = 0;
   while (i <= dn.size()) {
     NameComponent component;

@@ -26,13 +26,16 @@ std::vector<std::string> Requested(const std::vector<std::string>& attributes) {
 
 }  // namespace
 
-EntryFetcher::Slot* EntryFetcher::FindSlot(const std::string& key, size_t group) {
-  auto found = slots_.find(key);
-  if (found == slots_.end()) return nullptr;
-  for (Slot& slot : found->second) {
+EntryFetcher::Slot* EntryFetcher::FindSlot(Record& record, size_t group) {
+  for (Slot& slot : record.slots) {
     if (slot.group == group) return &slot;
   }
   return nullptr;
+}
+
+bool EntryFetcher::HasWanted(const Record& record) {
+  return std::any_of(record.slots.begin(), record.slots.end(),
+                     [](const Slot& slot) { return slot.wanted; });
 }
 
 size_t EntryFetcher::GroupOf(const std::string& parentKey, const std::string& parentDn,
@@ -50,9 +53,10 @@ size_t EntryFetcher::GroupOf(const std::string& parentKey, const std::string& pa
   return at->second;
 }
 
-std::string EntryFetcher::KeyOf(const LdapEntry& entry) const {
+std::string_view EntryFetcher::KeyOf(const LdapEntry& entry) const {
   if (keyOf) return keyOf(entry);
-  return DnKey(entry.dn).value_or(entry.dn);
+  defaultKey_ = DnKey(entry.dn).value_or(entry.dn);
+  return defaultKey_;
 }
 
 void EntryFetcher::Want(const std::vector<std::string>& dns,
@@ -65,9 +69,8 @@ void EntryFetcher::Want(const std::vector<std::string>& dns,
   for (const std::string& dn : dns) {
     auto components = ParseLdapDn(dn, nullptr);
     if (!components || components->empty()) continue;
-    const std::string key = ComponentsKey(*components);
-    std::vector<Slot>& slots = slots_[key];
-    if (attributes.empty() && !slots.empty()) continue;  // any fetch gives the name
+    Record& record = records_[ComponentsKey(*components)];
+    if (attributes.empty() && HasWanted(record)) continue;  // any fetch gives the name
     const bool sameParent =
         !touched.empty() &&
         std::equal(components->begin() + 1, components->end(), lastParent.begin(), lastParent.end(),
@@ -79,32 +82,33 @@ void EntryFetcher::Want(const std::vector<std::string>& dns,
       group = GroupOf(ComponentsKey(lastParent), LdapDnString(lastParent), attributes);
     }
     if (touched.empty() || touched.back() != group) touched.push_back(group);
-    if (Slot* known = FindSlot(key, group)) {
+    Group& g = groups_[group];
+    if (Slot* known = FindSlot(record, group)) {
+      if (!known->wanted) {  // come with a scan before anybody wanted it
+        known->wanted = true;
+        known->dn = names_.Copy(dn);
+        g.wanted.push_back(&record);
+      }
       if (std::find(known->steps.begin(), known->steps.end(), step) == known->steps.end()) {
         known->steps.push_back(step);
         if (known->state == SlotState::kFetched) arrivals[step].push_back(known->entry);
       }
       continue;
     }
-    Group& g = groups_[group];
     Slot slot;
     slot.group = group;
-    slot.dn = LdapDnString(*components);
+    slot.dn = names_.Copy(dn);
     slot.steps.push_back(step);
-    g.keys.push_back(key);
-    if (auto come = g.entries.find(key); come != g.entries.end()) {
-      slot.state = SlotState::kFetched;
-      slot.entry = come->second;
-      arrivals[step].push_back(come->second);
-    } else if (g.scan == Scan::kRunning) {
+    g.wanted.push_back(&record);
+    if (g.scan == Scan::kRunning) {
       slot.state = SlotState::kScanning;
     } else if (g.scan == Scan::kDone) {
       slot.state = SlotState::kMissing;  // the whole container has been listed
     } else {
-      readQueue_.emplace_back(key, group);
+      readQueue_.emplace_back(&record, group);
       ++g.queued;
     }
-    slots.push_back(std::move(slot));
+    record.slots.push_back(std::move(slot));
   }
   for (size_t group : touched) {
     if (groups_[group].scan == Scan::kNone && groups_[group].queued >= kScanFrom) StartScan(group);
@@ -113,13 +117,23 @@ void EntryFetcher::Want(const std::vector<std::string>& dns,
   Deliver(arrivals);
 }
 
-void EntryFetcher::Arrive(size_t group, const std::string& key, const LdapEntry* entry,
+bool EntryFetcher::Arrive(size_t group, std::string_view key, LdapEntry& entry,
                           Arrivals& arrivals) {
-  Slot* slot = FindSlot(key, group);
-  if (!slot || slot->state == SlotState::kFetched) return;
+  auto found = records_.find(key);
+  if (found == records_.end()) found = records_.emplace(std::string(key), Record{}).first;
+  Record& record = found->second;
+  Slot* slot = FindSlot(record, group);
+  if (!slot) {
+    slot = &record.slots.emplace_back();
+    slot->group = group;
+    slot->wanted = false;
+  } else if (slot->entry != nullptr) {
+    return false;
+  }
   slot->state = SlotState::kFetched;
-  slot->entry = entry;
-  for (int step : slot->steps) arrivals[step].push_back(entry);
+  slot->entry = &entries_.emplace_back(std::move(entry));
+  for (int step : slot->steps) arrivals[step].push_back(slot->entry);
+  return true;
 }
 
 void EntryFetcher::Deliver(const Arrivals& arrivals) {
@@ -131,8 +145,8 @@ void EntryFetcher::StartScan(size_t group) {
   Group& g = groups_[group];
   g.scan = Scan::kRunning;
   g.page = PageRequest{connection_.PageSize(), {}};
-  for (const std::string& key : g.keys) {
-    Slot* slot = FindSlot(key, group);
+  for (Record* record : g.wanted) {
+    Slot* slot = FindSlot(*record, group);
     if (slot->state == SlotState::kQueued) slot->state = SlotState::kScanning;
   }
   g.queued = 0;
@@ -158,26 +172,27 @@ void EntryFetcher::GiveUpScan(size_t group) {
   Group& g = groups_[group];
   g.scan = Scan::kGivenUp;
   EndScan(group);
-  for (const std::string& key : g.keys) {
-    Slot* slot = FindSlot(key, group);
+  for (Record* record : g.wanted) {
+    Slot* slot = FindSlot(*record, group);
     if (slot->state != SlotState::kScanning) continue;
     slot->state = SlotState::kQueued;
-    readQueue_.emplace_back(key, group);
+    readQueue_.emplace_back(record, group);
     ++g.queued;
   }
 }
 
 size_t EntryFetcher::ScanAllowance(const Group& group) const {
-  const size_t allowed = kScanRatio * group.keys.size() + kScanSlack;
+  const size_t allowed = kScanRatio * group.wanted.size() + kScanSlack;
   return allowed > group.seen ? allowed - group.seen : 0;
 }
 
-void EntryFetcher::SendRead(const std::string& key, size_t group) {
-  Slot* slot = FindSlot(key, group);
+void EntryFetcher::SendRead(Record& record, size_t group) {
+  Slot* slot = FindSlot(record, group);
   Group& g = groups_[group];
   --g.queued;
   LdapSearch search;
-  search.base = slot->dn;
+  // Named as a server spells it; Want took only what parses as a DN.
+  search.base = LdapDnString(ParseLdapDn(slot->dn, nullptr).value_or(std::vector<NameComponent>{}));
   search.scope = kScopeBase;
   search.attributes = Requested(g.attributes);
   search.maxEntries = 1;
@@ -189,7 +204,7 @@ void EntryFetcher::SendRead(const std::string& key, size_t group) {
   }
   slot->state = SlotState::kReading;
   slot->message = id;
-  inFlight_.push_back(Request{group, id, key});
+  inFlight_.push_back(Request{group, id, &record});
 }
 
 void EntryFetcher::SendPage(size_t group) {
@@ -204,7 +219,7 @@ void EntryFetcher::SendPage(size_t group) {
     return;
   }
   g.pageInFlight = true;
-  inFlight_.push_back(Request{group, id, {}});
+  inFlight_.push_back(Request{group, id, nullptr});
 }
 
 void EntryFetcher::Refill() {
@@ -212,10 +227,10 @@ void EntryFetcher::Refill() {
     if (activeScan_ != kNoScan && !groups_[activeScan_].pageInFlight) {
       SendPage(activeScan_);
     } else if (!readQueue_.empty()) {
-      const auto [key, group] = readQueue_.front();
+      const auto [record, group] = readQueue_.front();
       readQueue_.pop_front();
-      if (const Slot* slot = FindSlot(key, group); slot && slot->state == SlotState::kQueued) {
-        SendRead(key, group);
+      if (const Slot* slot = FindSlot(*record, group); slot && slot->state == SlotState::kQueued) {
+        SendRead(*record, group);
       }
     } else {
       break;
@@ -233,7 +248,7 @@ bool EntryFetcher::MakeRoom(Deadline deadline) {
 bool EntryFetcher::Collect(size_t index, Deadline deadline) {
   const Request request = inFlight_[index];
   LdapResult result;
-  const size_t maxEntries = request.key.empty() ? ScanAllowance(groups_[request.group]) : 1;
+  const size_t maxEntries = request.record ? 1 : ScanAllowance(groups_[request.group]);
   const bool collected = connection_.Collect(request.message, result, deadline, maxEntries);
   if (!collected && !connection_.IsOpen()) {
     // The connection is gone, and every request in flight with it.
@@ -243,7 +258,7 @@ bool EntryFetcher::Collect(size_t index, Deadline deadline) {
   }
   inFlight_.erase(inFlight_.begin() + static_cast<std::ptrdiff_t>(index));
   Arrivals arrivals;
-  if (request.key.empty()) {
+  if (!request.record) {
     TakePage(request.group, collected, result, arrivals);
   } else {
     TakeRead(request, collected, result, arrivals);
@@ -257,18 +272,15 @@ void EntryFetcher::TakeRead(const Request& request, bool collected, LdapResult& 
                             Arrivals& arrivals) {
   if (!collected) {  // the entry cannot be decoded: the failure names it
     failure_ = connection_.failure();
-    FindSlot(request.key, request.group)->state = SlotState::kFailed;
+    FindSlot(*request.record, request.group)->state = SlotState::kFailed;
     return;
   }
   if (result.resultCode == kLdapSuccess && result.entries.size() == 1 && !result.truncated) {
-    const LdapEntry& entry = entries_.emplace_back(std::move(result.entries.front()));
-    const std::string key = KeyOf(entry);
-    if (groups_[request.group].entries.emplace(key, &entry).second) {
-      Arrive(request.group, key, &entry, arrivals);
-    }
+    LdapEntry& entry = result.entries.front();
+    Arrive(request.group, KeyOf(entry), entry, arrivals);
   }
   // Not come (or come under another name): a read alone says why.
-  Slot* slot = FindSlot(request.key, request.group);
+  Slot* slot = FindSlot(*request.record, request.group);
   if (slot->state == SlotState::kReading) slot->state = SlotState::kMissing;
 }
 
@@ -291,12 +303,7 @@ void EntryFetcher::TakePage(size_t group, bool collected, LdapResult& result, Ar
   }
   size_t fresh = 0;
   for (LdapEntry& entry : result.entries) {
-    const std::string key = KeyOf(entry);
-    if (g.entries.count(key) != 0) continue;
-    const LdapEntry& stored = entries_.emplace_back(std::move(entry));
-    g.entries.emplace(key, &stored);
-    Arrive(group, key, &stored, arrivals);
-    ++fresh;
+    if (Arrive(group, KeyOf(entry), entry, arrivals)) ++fresh;
   }
   g.seen += result.entries.size();
   if (g.scan != Scan::kRunning) return;  // the next page could not be asked for
@@ -307,8 +314,8 @@ void EntryFetcher::TakePage(size_t group, bool collected, LdapResult& result, Ar
   }
   if (!more) {
     g.scan = Scan::kDone;
-    for (const std::string& key : g.keys) {
-      Slot* slot = FindSlot(key, group);
+    for (Record* record : g.wanted) {
+      Slot* slot = FindSlot(*record, group);
       if (slot->state == SlotState::kScanning) slot->state = SlotState::kMissing;
     }
     EndScan(group);
@@ -324,7 +331,7 @@ void EntryFetcher::TakePage(size_t group, bool collected, LdapResult& result, Ar
 
 void EntryFetcher::DropPage(size_t group) {
   auto at = std::find_if(inFlight_.begin(), inFlight_.end(),
-                         [&](const Request& r) { return r.group == group && r.key.empty(); });
+                         [&](const Request& r) { return r.group == group && !r.record; });
   if (at == inFlight_.end()) return;
   connection_.Abandon(at->message);
   inFlight_.erase(at);
@@ -333,16 +340,16 @@ void EntryFetcher::DropPage(size_t group) {
 
 void EntryFetcher::FailInFlight() {
   for (const Request& request : inFlight_) {
-    if (!request.key.empty()) {
-      Slot* slot = FindSlot(request.key, request.group);
+    if (request.record) {
+      Slot* slot = FindSlot(*request.record, request.group);
       if (slot->state == SlotState::kReading) slot->state = SlotState::kFailed;
       continue;
     }
     Group& g = groups_[request.group];
     g.pageInFlight = false;
     g.scan = Scan::kGivenUp;
-    for (const std::string& key : g.keys) {
-      Slot* slot = FindSlot(key, request.group);
+    for (Record* record : g.wanted) {
+      Slot* slot = FindSlot(*record, request.group);
       if (slot->state == SlotState::kScanning) slot->state = SlotState::kFailed;
     }
     EndScan(request.group);
@@ -353,18 +360,19 @@ void EntryFetcher::FailInFlight() {
 EntryFetcher::Status EntryFetcher::GetByKey(const std::string& key,
                                             const std::vector<std::string>& attributes,
                                             const LdapEntry*& entry, Deadline deadline) {
-  auto found = slots_.find(key);
-  if (found == slots_.end()) return Status::kUnknown;
-  size_t pick = found->second.size();
-  for (size_t i = 0; i < found->second.size(); ++i) {
-    const Slot& slot = found->second[i];
-    if (!Covers(groups_[slot.group].attributes, attributes)) continue;
-    if (pick == found->second.size() || slot.state == SlotState::kFetched) pick = i;
+  auto found = records_.find(key);
+  if (found == records_.end()) return Status::kUnknown;
+  Record& record = found->second;
+  size_t pick = record.slots.size();
+  for (size_t i = 0; i < record.slots.size(); ++i) {
+    const Slot& slot = record.slots[i];
+    if (!slot.wanted || !Covers(groups_[slot.group].attributes, attributes)) continue;
+    if (pick == record.slots.size() || slot.state == SlotState::kFetched) pick = i;
   }
-  if (pick == found->second.size()) return Status::kUnknown;
+  if (pick == record.slots.size()) return Status::kUnknown;
   for (;;) {
-    // Found again each time: what arrives meanwhile may queue more slots.
-    Slot& slot = slots_.at(key)[pick];
+    // Taken again each time: what arrives meanwhile may add slots, which moves them.
+    Slot& slot = record.slots[pick];
     const size_t group = slot.group;
     switch (slot.state) {
       case SlotState::kFetched:
@@ -375,7 +383,7 @@ EntryFetcher::Status EntryFetcher::GetByKey(const std::string& key,
       case SlotState::kFailed:
         return Status::kFailed;
       case SlotState::kQueued:
-        if (MakeRoom(deadline)) SendRead(key, group);
+        if (MakeRoom(deadline)) SendRead(record, group);
         break;
       case SlotState::kReading:
       case SlotState::kScanning: {
@@ -384,7 +392,7 @@ EntryFetcher::Status EntryFetcher::GetByKey(const std::string& key,
         const size_t scan = reading ? group : activeScan_;
         const int message = slot.message;
         auto at = std::find_if(inFlight_.begin(), inFlight_.end(), [&](const Request& r) {
-          return r.group == scan && (reading ? r.message == message : r.key.empty());
+          return r.group == scan && (reading ? r.message == message : !r.record);
         });
         if (at != inFlight_.end()) {
           Collect(static_cast<size_t>(at - inFlight_.begin()), deadline);
@@ -403,7 +411,8 @@ void EntryFetcher::Clear() {
   for (const Request& request : inFlight_) connection_.Abandon(request.message);
   groups_.clear();
   groupIndex_.clear();
-  slots_.clear();
+  records_.clear();
+  names_ = TextArena();
   entries_.clear();
   readQueue_.clear();
   waitingScans_.clear();

@@ -16,10 +16,13 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "directory/ldap_connection.h"
+#include "directory/text_arena.h"
+#include "directory/text_hash.h"
 
 namespace vorlix::directory {
 
@@ -55,8 +58,9 @@ class EntryFetcher {
   Status GetByKey(const std::string& key, const std::vector<std::string>& attributes,
                   const LdapEntry*& entry, Deadline deadline);
 
-  // The name key of an entry that arrived (default: of its DN).
-  std::function<std::string(const LdapEntry& entry)> keyOf;
+  // The name key of an entry that arrived (default: of its DN). The text must stay as it is until
+  // the next call.
+  std::function<std::string_view(const LdapEntry& entry)> keyOf;
   // Called with the entries wanted for a step as they arrive (each entry once a step).
   std::function<void(int step, const std::vector<const LdapEntry*>& entries)> onArrival;
 
@@ -66,42 +70,49 @@ class EntryFetcher {
 
  private:
   enum class SlotState { kQueued, kReading, kScanning, kFetched, kMissing, kFailed };
-  // One wanted entry with one set of attributes.
+  // One entry of one group: wanted (with the steps it was wanted for), or only come with a scan.
   struct Slot {
     size_t group = 0;
-    std::string dn;  // as it was named
+    std::string_view dn;  // as it was named (in names_); empty for an entry that only came
     SlotState state = SlotState::kQueued;
+    bool wanted = true;
     int message = -1;  // of its base read
     const LdapEntry* entry = nullptr;
     std::vector<int> steps;
+  };
+  // Everything known under one name key: found with one look-up, and then by its address (the
+  // records of an unordered map stay where they are).
+  struct Record {
+    std::vector<Slot> slots;
   };
   enum class Scan { kNone, kRunning, kDone, kGivenUp };
   // The wanted entries of one container with one set of attributes.
   struct Group {
     std::string parentDn;
     std::vector<std::string> attributes;
-    std::vector<std::string> keys;  // of its slots, in the order they were wanted
-    size_t queued = 0;              // slots waiting for their base read to be sent
+    std::vector<Record*> wanted;  // the records of its wanted slots, in the order they were wanted
+    size_t queued = 0;            // slots waiting for their base read to be sent
     Scan scan = Scan::kNone;
     bool pageInFlight = false;
     PageRequest page;
     PageWatch watch;
-    size_t seen = 0;                                            // entries the scan has returned
-    std::unordered_map<std::string, const LdapEntry*> entries;  // key -> entry come so far
+    size_t seen = 0;  // entries the scan has returned
   };
   struct Request {
     size_t group;
     int message;
-    std::string key;  // empty for a page of the group's scan
+    Record* record;  // nullptr for a page of the group's scan
   };
   using Arrivals = std::map<int, std::vector<const LdapEntry*>>;
 
-  Slot* FindSlot(const std::string& key, size_t group);
+  static Slot* FindSlot(Record& record, size_t group);
+  static bool HasWanted(const Record& record);
   size_t GroupOf(const std::string& parentKey, const std::string& parentDn,
                  const std::vector<std::string>& attributes);
-  std::string KeyOf(const LdapEntry& entry) const;
-  // An entry came for group: kept, and every slot waiting for it is fetched.
-  void Arrive(size_t group, const std::string& key, const LdapEntry* entry, Arrivals& arrivals);
+  std::string_view KeyOf(const LdapEntry& entry) const;
+  // An entry came for group: kept (moved from) and its slot fetched, the slot made when nobody
+  // wanted the entry; false, and nothing kept, when an entry came for that slot before.
+  bool Arrive(size_t group, std::string_view key, LdapEntry& entry, Arrivals& arrivals);
   void Deliver(const Arrivals& arrivals);
 
   void StartScan(size_t group);
@@ -111,7 +122,7 @@ class EntryFetcher {
   void GiveUpScan(size_t group);
   size_t ScanAllowance(const Group& group) const;
 
-  void SendRead(const std::string& key, size_t group);
+  void SendRead(Record& record, size_t group);
   void SendPage(size_t group);
   // Sends what waits while the window has room: the next page of the scan first, then base reads.
   void Refill();
@@ -129,9 +140,11 @@ class EntryFetcher {
   LdapConnection& connection_;
   std::deque<Group> groups_;  // a deque: groups stay where they are
   std::unordered_map<std::string, size_t> groupIndex_;
-  std::unordered_map<std::string, std::vector<Slot>> slots_;  // name key -> its slots
+  TextMap<Record> records_;        // name key -> what is known under it
   std::deque<LdapEntry> entries_;  // a deque: entries handed out stay where they are
-  std::deque<std::pair<std::string, size_t>> readQueue_;  // key and group of base reads to send
+  std::deque<std::pair<Record*, size_t>> readQueue_;  // record and group of base reads to send
+  mutable std::string defaultKey_;                    // KeyOf's text when keyOf is not set
+  TextArena names_;                                   // the DNs of the slots
   static constexpr size_t kNoScan = static_cast<size_t>(-1);
   size_t activeScan_ = kNoScan;      // the group whose container is being searched
   std::deque<size_t> waitingScans_;  // groups whose containers are to be searched after it

@@ -72,9 +72,8 @@ struct LdapClient::State {
   explicit State(DirectorySource s) : source(std::move(s)) {
     // Every entry that arrives is remembered under its name.
     fetcher.keyOf = [this](const LdapEntry& entry) {
-      std::string key;
-      book.Remember(entry.dn, &key);
-      return key;
+      const KnownName* known = book.RememberNew(entry.dn);
+      return known ? std::string_view(known->key) : std::string_view();
     };
     fetcher.onArrival = [this](int step, const std::vector<const LdapEntry*>& entries) {
       Arrived(step, entries);
@@ -202,9 +201,6 @@ struct LdapClient::State {
   // fetched ahead, else read alone under each DN the name may stand for, else found level by level.
   int32_t EntryOf(const std::string& object, const std::vector<std::string>& keys, bool all,
                   LdapEntry& direct, const LdapEntry*& entry, std::string& entryKey) {
-    const std::vector<std::string> request = all            ? std::vector<std::string>{}
-                                             : keys.empty() ? std::vector<std::string>{"1.1"}
-                                                            : keys;
     const KnownName* known = book.FindDotted(object);
     std::vector<std::string> candidates =
         known ? std::vector<std::string>{known->dn} : book.Guesses(object);
@@ -236,6 +232,9 @@ struct LdapClient::State {
         }
       }
       int resultCode = LDAP_SUCCESS;
+      const std::vector<std::string> request = all            ? std::vector<std::string>{}
+                                               : keys.empty() ? std::vector<std::string>{"1.1"}
+                                                              : keys;
       if (const int32_t r = ReadOne(dn, request, direct, resultCode); r != kOk) return r;
       if (resultCode == LDAP_SUCCESS) {
         entry = &direct;
@@ -315,20 +314,29 @@ struct LdapClient::State {
   // The values of one attribute in fetched layout; names shown as their entries spell them.
   int32_t Convert(const LdapAttribute& attribute, const std::string& key,
                   const std::string& entryKey, bool typed, ReadAttribute& out) {
-    std::vector<std::string> texts = attribute.values;
-    if (out.syntax == SYN_DIST_NAME) {
-      // The empty name holds the place of the member an empty group must have.
-      std::erase_if(texts, [](const std::string& t) { return t.empty(); });
-      QueueNamed(texts, entryKey, key);
+    // The entry's own values, copied only to drop the empty name, which holds the place of the
+    // member an empty group must have.
+    const bool names = out.syntax == SYN_DIST_NAME;
+    const std::vector<std::string>* shown = &attribute.values;
+    std::vector<std::string> kept;
+    if (names && std::count(shown->begin(), shown->end(), "") > 0) {
+      kept = attribute.values;
+      std::erase_if(kept, [](const std::string& t) { return t.empty(); });
+      shown = &kept;
     }
+    const std::vector<std::string>& texts = *shown;
+    if (names) QueueNamed(texts, entryKey, key);
     std::optional<LdapFailure> failure;
     const NameSpelling spell = [&](std::string_view dn, bool typedName) -> std::string {
-      const KnownName* known = book.FindDn(dn);
+      const KnownName* known = book.FindSpelling(dn);
       if (!known) {
         auto components = ParseLdapDn(dn, nullptr);
         if (!components || components->empty()) return std::string(dn);  // no name: as written
+        const std::string nameKey = ComponentsKey(*components);
         const LdapEntry* named = nullptr;
-        switch (fetcher.GetByKey(ComponentsKey(*components), {}, named, deadline)) {
+        known = book.Find(nameKey);
+        switch (known ? EntryFetcher::Status::kUnknown
+                      : fetcher.GetByKey(nameKey, {}, named, deadline)) {
           case EntryFetcher::Status::kFetched:
             known = book.Remember(named->dn);
             break;

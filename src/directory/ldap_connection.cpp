@@ -596,19 +596,19 @@ bool LdapConnection::Collect(int messageId, LdapResult& result, Deadline deadlin
 }
 
 LdapConnection::Taken LdapConnection::TakeMessage(LDAPMessage* message, LdapResult& result) {
-  const std::string from = "The server at " + settings_.address.hostPort + " sent ";
+  const auto from = [this] { return "The server at " + settings_.address.hostPort + " sent "; };
   switch (ldap_msgtype(message)) {
     case LDAP_RES_SEARCH_ENTRY: {
       LdapEntry& entry = result.entries.emplace_back();
       const EntryRead read = ReadEntry(ld_, message, entry);
       if (read == EntryRead::kWhole) return Taken::kMore;
-      Fail(kErrRemoteFailure, from + BrokenEntryText(entry, read));
+      Fail(kErrRemoteFailure, from() + BrokenEntryText(entry, read));
       return Taken::kBroken;
     }
     case LDAP_RES_SEARCH_REFERENCE: {
       char** urls = nullptr;
       if (ldap_parse_reference(ld_, message, &urls, nullptr, 0) != LDAP_SUCCESS) {
-        Fail(kErrRemoteFailure, from + "a search reference that cannot be decoded");
+        Fail(kErrRemoteFailure, from() + "a search reference that cannot be decoded");
         return Taken::kBroken;
       }
       for (char** u = urls; u != nullptr && *u != nullptr; ++u) result.referrals.emplace_back(*u);
@@ -625,7 +625,7 @@ LdapConnection::Taken LdapConnection::TakeMessage(LDAPMessage* message, LdapResu
   LDAPControl** controls = nullptr;
   if (ldap_parse_result(ld_, message, &result.resultCode, nullptr, &diagnostic, &urls, &controls,
                         0) != LDAP_SUCCESS) {
-    Fail(kErrRemoteFailure, from + "a search result that cannot be decoded");
+    Fail(kErrRemoteFailure, from() + "a search result that cannot be decoded");
     return Taken::kBroken;
   }
   result.diagnostic = Text(diagnostic);
@@ -651,7 +651,7 @@ LdapConnection::Taken LdapConnection::TakeMessage(LDAPMessage* message, LdapResu
     ldap_controls_free(controls);
   }
   if (broken) {
-    Fail(kErrRemoteFailure, from + "a paged-results control that cannot be decoded");
+    Fail(kErrRemoteFailure, from() + "a paged-results control that cannot be decoded");
     return Taken::kBroken;
   }
   return Taken::kDone;

@@ -61,25 +61,38 @@ NameBook::NameBook(const std::string& baseDn) {
 }
 
 const KnownName* NameBook::Remember(const std::string& dn, std::string* key) {
-  if (auto spelled = keyOfDn_.find(dn); spelled != keyOfDn_.end()) {
-    if (key) *key = spelled->second;
-    return &byKey_.at(spelled->second);
-  }
+  const KnownName* known = FindSpelling(dn);
+  if (!known) known = RememberNew(dn);
+  if (known && key) *key = known->key;
+  return known;
+}
+
+const KnownName* NameBook::RememberNew(const std::string& dn) {
   auto components = ParseLdapDn(dn, nullptr);
   if (!components || components->empty()) return nullptr;
-  std::string nameKey = ComponentsKey(*components);
-  KnownName& known = byKey_[nameKey];
-  if (known.dn != dn) known = KnownName{dn, DottedName(*components, false), nameKey};
-  keyOfDn_[dn] = nameKey;
-  keyOfDotted_[known.dotted] = nameKey;
-  if (key) *key = std::move(nameKey);
+  const auto [at, added] = byKey_.try_emplace(ComponentsKey(*components));
+  KnownName& known = at->second;
+  if (added) {
+    known.key = at->first;
+  } else if (known.dn == dn || FindSpelling(dn)) {
+    return &known;  // met in this spelling before (a name new to the book never was)
+  }
+  known.dn = dn;
+  known.dotted = DottedName(*components, false);
+  byDn_.emplace(spellings_.Copy(dn), &known);
+  if (auto dotted = byDotted_.find(known.dotted); dotted != byDotted_.end()) {
+    dotted->second = &known;
+  } else {
+    byDotted_.emplace(spellings_.Copy(known.dotted), &known);
+  }
   return &known;
 }
 
 void NameBook::Clear() {
   byKey_.clear();
-  keyOfDn_.clear();
-  keyOfDotted_.clear();
+  byDn_.clear();
+  byDotted_.clear();
+  spellings_ = TextArena();
 }
 
 const KnownName* NameBook::Find(const std::string& key) const {
@@ -87,16 +100,19 @@ const KnownName* NameBook::Find(const std::string& key) const {
   return it == byKey_.end() ? nullptr : &it->second;
 }
 
+const KnownName* NameBook::FindSpelling(std::string_view dn) const {
+  auto spelled = byDn_.find(dn);
+  return spelled == byDn_.end() ? nullptr : spelled->second;
+}
+
 const KnownName* NameBook::FindDn(std::string_view dn) const {
-  if (auto spelled = keyOfDn_.find(dn); spelled != keyOfDn_.end()) return Find(spelled->second);
+  if (const KnownName* known = FindSpelling(dn)) return known;
   auto key = DnKey(dn);
   return key ? Find(*key) : nullptr;
 }
 
 const KnownName* NameBook::FindDotted(const std::string& dotted) const {
-  if (auto spelled = keyOfDotted_.find(dotted); spelled != keyOfDotted_.end()) {
-    return Find(spelled->second);
-  }
+  if (auto spelled = byDotted_.find(dotted); spelled != byDotted_.end()) return spelled->second;
   for (const DotEscapes escapes : {DotEscapes::kCurrent, DotEscapes::kEarlier}) {
     if (escapes == DotEscapes::kEarlier && !ReadsOtherwiseEarlier(dotted)) break;
     if (const KnownName* known = Find(NameKey(SplitDottedName(dotted, false, escapes))))

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "directory/dotted_name.h"
+#include "directory/text_arena.h"
 #include "directory/text_hash.h"
 
 namespace vorlix::directory {
@@ -38,10 +39,15 @@ class NameBook {
   // An entry's own DN, as the server spelled it; what is now known under its key (stored in key
   // when given). nullptr for a string that is no DN.
   const KnownName* Remember(const std::string& dn, std::string* key = nullptr);
+  // Remember for a DN that is most likely new (an entry as it arrives): the same outcome, without
+  // first looking for the spelling.
+  const KnownName* RememberNew(const std::string& dn);
   // The remembered entry of a name key, of a DN in any spelling, or of a dotted name (as
   // written, then without "type=" prefixes); nullptr when none is remembered.
   const KnownName* Find(const std::string& key) const;
   const KnownName* FindDn(std::string_view dn) const;
+  // The remembered entry of a DN spelled exactly as an entry's own DN was; no parsing.
+  const KnownName* FindSpelling(std::string_view dn) const;
   const KnownName* FindDotted(const std::string& dotted) const;
   // The DNs a dotted name not remembered may stand for, the likeliest first: the name's own
   // types when every component has one, then the guess; then the same for the name read as
@@ -57,11 +63,17 @@ class NameBook {
   // Adds the DNs that the component values may stand for, the likeliest first, to guesses.
   void AddGuesses(const std::vector<std::string>& raw, std::vector<std::string>& guesses) const;
 
+  // Spellings looked up by view, their texts kept in an arena: one allocation a block, not one
+  // a spelling.
+  using SpellingMap =
+      std::unordered_map<std::string_view, const KnownName*, TextHash, std::equal_to<>>;
+
   std::vector<NameComponent> base_;
-  std::unordered_map<std::string, KnownName> byKey_;  // name key -> entry
-  // The keys of the exact spellings met most: the entry's DN, its typeless dotted name. Saves
+  std::unordered_map<std::string, KnownName> byKey_;  // name key -> entry (which stays put)
+  // The entries of the exact spellings met most: the entry's DN, its typeless dotted name. Saves
   // parsing them again.
-  TextMap<std::string> keyOfDn_, keyOfDotted_;
+  SpellingMap byDn_, byDotted_;
+  TextArena spellings_;
 };
 
 }  // namespace vorlix::directory

@@ -70,6 +70,59 @@ TEST(LdapNamesTest, NamesNotSeenAreGuessedFromTheBaseAndTheUsualTypes) {
   EXPECT_EQ(book.DnOf("jan\\.smith.sales.acme"), "CN=Jan.Smith, OU=Sales,O=Acme");
 }
 
+TEST(LdapNamesTest, AnEntryRespelledKeepsEveryNameItWasFoundUnder) {
+  NameBook book("o=acme");
+  std::string key;
+  const KnownName* first = book.Remember("cn=Jan,ou=Sales,o=Acme", &key);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(key, first->key);
+  EXPECT_EQ(book.Remember("no dn at all"), nullptr);
+  // The server spells the same entry otherwise: the new spelling is shown, the old ones still
+  // find it, and the spelling lookup takes exact spellings only.
+  const KnownName* again = book.Remember("CN=JAN,OU=SALES,O=ACME");
+  EXPECT_EQ(again, first);
+  EXPECT_EQ(again->dn, "CN=JAN,OU=SALES,O=ACME");
+  EXPECT_EQ(again->dotted, "JAN.SALES.ACME");
+  EXPECT_EQ(book.FindSpelling("cn=Jan,ou=Sales,o=Acme"), first);
+  EXPECT_EQ(book.FindSpelling("cn=jan,ou=sales,o=acme"), nullptr);
+  EXPECT_EQ(book.FindDn("cn=jan, ou=sales, o=acme"), first);
+  EXPECT_EQ(book.FindDotted("Jan.Sales.Acme"), first);
+  EXPECT_EQ(book.FindDotted("JAN.SALES.ACME"), first);
+  EXPECT_EQ(book.size(), 1u);
+  // An entry as it arrives is remembered alike: a spelling met before stays as it was, a new one
+  // is shown from then on.
+  for (const bool arriving : {false, true}) {
+    const auto remember = [&](const std::string& dn) {
+      return arriving ? book.RememberNew(dn) : book.Remember(dn);
+    };
+    const std::string fresh = arriving ? "cn=jan,ou=sales,o=acme" : "cn=JAN,ou=sales,o=acme";
+    const std::string shown = first->dn;
+    EXPECT_EQ(remember("cn=Jan,ou=Sales,o=Acme"), first);
+    EXPECT_EQ(first->dn, shown);
+    EXPECT_EQ(remember(fresh), first);
+    EXPECT_EQ(first->dn, fresh);
+    EXPECT_EQ(first->dotted, arriving ? "jan.sales.acme" : "JAN.sales.acme");
+    EXPECT_EQ(book.FindSpelling(fresh), first);
+    EXPECT_EQ(remember(shown)->dn, fresh);
+    EXPECT_EQ(remember("cn=,o=acme"), nullptr);
+  }
+  EXPECT_EQ(book.size(), 1u);
+
+  // Moved into another book (a client that starts again), everything is still found; cleared,
+  // nothing is.
+  for (int i = 0; i < 2000; ++i) book.Remember("cn=ws" + std::to_string(i) + ",ou=Sales,o=Acme");
+  NameBook moved;
+  moved = std::move(book);
+  ASSERT_NE(moved.FindSpelling("cn=ws1999,ou=Sales,o=Acme"), nullptr);
+  EXPECT_EQ(moved.FindDotted("ws7.Sales.Acme")->dn, "cn=ws7,ou=Sales,o=Acme");
+  EXPECT_EQ(moved.FindDotted("jan.sales.acme")->dn, "cn=jan,ou=sales,o=acme");
+  moved.Clear();
+  EXPECT_EQ(moved.FindSpelling("cn=ws7,ou=Sales,o=Acme"), nullptr);
+  EXPECT_EQ(moved.FindDotted("Jan.Sales.Acme"), nullptr);
+  EXPECT_EQ(moved.size(), 0u);
+  EXPECT_NE(moved.Remember("cn=ws7,ou=Sales,o=Acme"), nullptr);
+}
+
 TEST(LdapNamesTest, FilterValuesAreEscapedAndOnlyTheStarStaysAWildcard) {
   EXPECT_EQ(EscapeFilterValue("*)(cn=**", true), "*\\29\\28cn=*");
   EXPECT_EQ(EscapeFilterValue("*)(cn=*", false), "\\2A\\29\\28cn=\\2A");
