@@ -316,16 +316,16 @@ struct LdapClient::State {
                   const std::string& entryKey, bool typed, ReadAttribute& out) {
     // The entry's own values, copied only to drop the empty name, which holds the place of the
     // member an empty group must have.
-    const bool names = out.syntax == SYN_DIST_NAME;
+    const bool namesObjects = out.syntax == SYN_DIST_NAME;
     const std::vector<std::string>* shown = &attribute.values;
     std::vector<std::string> kept;
-    if (names && std::count(shown->begin(), shown->end(), "") > 0) {
+    if (namesObjects && std::count(shown->begin(), shown->end(), "") > 0) {
       kept = attribute.values;
       std::erase_if(kept, [](const std::string& t) { return t.empty(); });
       shown = &kept;
     }
     const std::vector<std::string>& texts = *shown;
-    if (names) QueueNamed(texts, entryKey, key);
+    if (namesObjects) QueueNamed(texts, entryKey, key);
     std::optional<LdapFailure> failure;
     const NameSpelling spell = [&](std::string_view dn, bool typedName) -> std::string {
       const KnownName* known = book.FindSpelling(dn);
