@@ -19,6 +19,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, GlobalOpti
                                    std::ostream& out, std::ostream& err);
 
 // Prints "vorlix-cli: PROBLEM" and the usage lines; returns 64.
-int ReportUsageError(const std::string& problem, const std::string& usage, std::ostream& err);
+int ReportUsageError(const std::string& problem, const std::string& usage,
+                     const MessagePrinter& messages);
 
 }  // namespace vorlix::cli

@@ -108,7 +108,8 @@ TEST_F(CliProgress, EachStageCountsOnTheLineUntilTheWorkIsDone) {
     int code = -1;
     {
       ProgressLine progress(fd, kShown);
-      CliContext context{options, *client, session.Context(), out, err, progress, clock.Clock()};
+      CliContext context{options,  *client,      session.Context(), out, MessagePrinter(err),
+                         progress, clock.Clock()};
       code = parsed.run(context);
     }
     close(fd);

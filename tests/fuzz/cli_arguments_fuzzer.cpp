@@ -177,8 +177,9 @@ void CheckRecipe(const uint8_t* data, size_t size) {
 
   std::ostringstream listed, problems;
   cli::ProgressLine progress(2, kNoProgressLine);
-  cli::CliContext context{options, *tree.client, tree.session->Context(),
-                          listed,  problems,     progress};
+  cli::CliContext context{
+      options, *tree.client, tree.session->Context(), listed, cli::MessagePrinter(problems),
+      progress};
   const int code = parsed.run(context);
   if (code != cli::kExitDone) Fail("find does not list \"" + text + "\": " + problems.str());
   bool found = false;
