@@ -132,7 +132,7 @@ int ReportUsageError(const std::string& problem, const std::string& usage,
 }
 
 ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, GlobalOptions& options,
-                                   std::ostream& out, std::ostream& err) {
+                                   std::ostream& out, const MessagePrinter& messages) {
   CLI::App app("The directory lookups and exports of vorlix from a shell.", kProgramName);
   app.set_version_flag("--version", std::string(kProgramName) + " " + core::kCaptionVersion);
   app.footer(kFooter);
@@ -152,11 +152,11 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, GlobalOpti
     const std::vector<CLI::App*> seen = app.get_subcommands();
     const CLI::App* command = seen.empty() ? nullptr : seen.front();
     if (error.get_exit_code() == 0) {  // --help or --version
-      app.exit(error, out, err);
+      app.exit(error, out, out);       // help and version are written to `out` alone
       parsed.exitCode = kExitDone;
     } else {
-      parsed.exitCode = ReportUsageError(ProblemOf(app, command, error), UsageOf(app, command),
-                                         MessagePrinter(err));
+      parsed.exitCode =
+          ReportUsageError(ProblemOf(app, command, error), UsageOf(app, command), messages);
     }
     return parsed;
   }

@@ -96,7 +96,7 @@ int Run(int argc, char** argv) {
   const MessagePrinter messages(err);
 
   CliOptions options;
-  const ParsedCommandLine parsed = ParseCommandLine(argc, argv, options.global, out, err);
+  const ParsedCommandLine parsed = ParseCommandLine(argc, argv, options.global, out, messages);
   int exitCode = parsed.run ? RunCommand(parsed, options, out, messages) : parsed.exitCode;
   // Output that did not arrive is a failure, whatever the command found.
   if (!outBuffer.Finish()) {

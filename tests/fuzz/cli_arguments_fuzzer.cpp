@@ -62,8 +62,9 @@ cli::ParsedCommandLine Parse(const std::vector<std::string>& words, cli::GlobalO
   std::vector<const char*> argv = {"vorlix-cli"};
   for (const std::string& word : words) argv.push_back(word.c_str());
   std::ostringstream outStream, errStream;
-  cli::ParsedCommandLine parsed = cli::ParseCommandLine(static_cast<int>(argv.size()), argv.data(),
-                                                        options, outStream, errStream);
+  cli::ParsedCommandLine parsed =
+      cli::ParseCommandLine(static_cast<int>(argv.size()), argv.data(), options, outStream,
+                            cli::MessagePrinter(errStream));
   out = outStream.str();
   err = errStream.str();
   return parsed;
