@@ -59,7 +59,7 @@ struct CliContext {
   directory::DirectoryClient& client;
   directory::Context context;
   std::ostream& out;
-  MessagePrinter messages;            // everything for stderr
+  MessagePrinter messages;            // what goes to stderr, the progress line aside
   ProgressLine& progress;             // long lookups and exports on a terminal
   core::SteadyClock clock = nullptr;  // paces the progress line; empty: the system's
 };

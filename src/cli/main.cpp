@@ -12,7 +12,6 @@
 #include "cli/command_line.h"
 #include "cli/output_stream.h"
 #include "cli/password_source.h"
-#include "directory/directory_layer.h"
 #include "directory/directory_source.h"
 #include "platform/signal_cleanup.h"
 #include "platform/standard_streams.h"
