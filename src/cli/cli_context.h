@@ -10,6 +10,7 @@
 
 #include "app/core/configuration.h"
 #include "app/core/progress_pace.h"
+#include "cli/message_printer.h"
 #include "cli/progress_line.h"
 #include "directory/directory_client.h"
 #include "directory/directory_source.h"
@@ -58,7 +59,7 @@ struct CliContext {
   directory::DirectoryClient& client;
   directory::Context context;
   std::ostream& out;
-  std::ostream& err;
+  MessagePrinter messages;            // what goes to stderr, the progress line aside
   ProgressLine& progress;             // long lookups and exports on a terminal
   core::SteadyClock clock = nullptr;  // paces the progress line; empty: the system's
 };

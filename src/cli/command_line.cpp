@@ -8,12 +8,11 @@
 #include "cli/directory_commands.h"
 #include "cli/export_command.h"
 #include "cli/members_command.h"
+#include "cli/message_printer.h"
 
 namespace vorlix::cli {
 
 namespace {
-
-constexpr char kProgram[] = "vorlix-cli";
 
 // A command's entry in the command table: its word, its line in help, and what declares it.
 struct CommandTableEntry {
@@ -75,16 +74,16 @@ std::string Synopsis(const CLI::App& app) {
 
 // The usage lines for an error: the command's own, or every command's when none was chosen.
 std::string UsageOf(const CLI::App& app, const CLI::App* command) {
-  const std::string start = std::string("usage: ") + kProgram + Synopsis(app);
+  const std::string start = std::string("usage: ") + kProgramName + Synopsis(app);
   if (command != nullptr) {
-    return start + " " + command->get_name() + Synopsis(*command) + "\nRun \"" + kProgram + " " +
-           command->get_name() + " --help\" for details.\n";
+    return start + " " + command->get_name() + Synopsis(*command) + "\nRun \"" + kProgramName +
+           " " + command->get_name() + " --help\" for details.\n";
   }
   std::string usage = start + " COMMAND [ARGS]\n";
   for (const CLI::App* sub : app.get_subcommands({})) {
     usage += "  " + sub->get_name() + Synopsis(*sub) + "\n";
   }
-  return usage + "Run \"" + kProgram + " --help\" for details.\n";
+  return usage + "Run \"" + kProgramName + " --help\" for details.\n";
 }
 
 // A single-value option given more than once, if any.
@@ -125,15 +124,17 @@ std::string ProblemOf(const CLI::App& app, const CLI::App* command, const CLI::P
 
 }  // namespace
 
-int ReportUsageError(const std::string& problem, const std::string& usage, std::ostream& err) {
-  err << kProgram << ": " << problem << '\n' << usage;
+int ReportUsageError(const std::string& problem, const std::string& usage,
+                     const MessagePrinter& messages) {
+  messages.Error(problem);
+  messages.Data(usage);
   return kExitUsage;
 }
 
 ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, GlobalOptions& options,
-                                   std::ostream& out, std::ostream& err) {
-  CLI::App app("The directory lookups and exports of vorlix from a shell.", kProgram);
-  app.set_version_flag("--version", std::string(kProgram) + " " + core::kCaptionVersion);
+                                   std::ostream& out, const MessagePrinter& messages) {
+  CLI::App app("The directory lookups and exports of vorlix from a shell.", kProgramName);
+  app.set_version_flag("--version", std::string(kProgramName) + " " + core::kCaptionVersion);
   app.footer(kFooter);
   app.require_subcommand(1);
   app.fallthrough();  // global options may also follow the command word
@@ -151,11 +152,11 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, GlobalOpti
     const std::vector<CLI::App*> seen = app.get_subcommands();
     const CLI::App* command = seen.empty() ? nullptr : seen.front();
     if (error.get_exit_code() == 0) {  // --help or --version
-      app.exit(error, out, err);
+      app.exit(error, out, out);       // help and version are written to `out` alone
       parsed.exitCode = kExitDone;
     } else {
       parsed.exitCode =
-          ReportUsageError(ProblemOf(app, command, error), UsageOf(app, command), err);
+          ReportUsageError(ProblemOf(app, command, error), UsageOf(app, command), messages);
     }
     return parsed;
   }

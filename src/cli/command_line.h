@@ -1,6 +1,6 @@
 #pragma once
 // The command line of vorlix-cli: the global options, the commands and their options, parsed with
-// CLI11. Help and version go to `out`; a usage error names the bad argument on `err`, followed by
+// CLI11. Help and version go to `out`; a usage error names the bad argument on stderr, followed by
 // the usage of the command it belongs to.
 
 #include <ostream>
@@ -16,9 +16,10 @@ struct ParsedCommandLine {
 };
 
 ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, GlobalOptions& options,
-                                   std::ostream& out, std::ostream& err);
+                                   std::ostream& out, const MessagePrinter& messages);
 
 // Prints "vorlix-cli: PROBLEM" and the usage lines; returns 64.
-int ReportUsageError(const std::string& problem, const std::string& usage, std::ostream& err);
+int ReportUsageError(const std::string& problem, const std::string& usage,
+                     const MessagePrinter& messages);
 
 }  // namespace vorlix::cli

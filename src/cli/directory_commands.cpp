@@ -31,7 +31,7 @@ int RunFind(CliContext& context, const FindArguments& arguments) {
   const std::string& text = arguments.text;
   // Refused as the lookup refuses it, before the two "*" make the pattern longer still.
   if (const std::optional<std::string> refusal = core::OverlongLookupText(text)) {
-    context.err << *refusal << '\n';
+    context.messages.Error(*refusal);
     return kExitUsage;
   }
   directory::NameList names = directory::FindObjectsByName(
@@ -63,7 +63,7 @@ int RunRead(CliContext& context, const ReadArguments& arguments) {
   try {
     directory::CheckReadNames(arguments.object, arguments.attribute);
   } catch (const directory::DirectoryArgumentError& error) {
-    context.err << error.what() << '\n';
+    context.messages.Error(error.what());
     return kExitUsage;
   }
   if (arguments.list) {

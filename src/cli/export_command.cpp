@@ -135,7 +135,7 @@ int RunExport(CliContext& context, const ExportArguments& arguments) {
   const std::string target = toStandardOutput ? kStandardOutputPath : arguments.output;
   if (const std::optional<std::string> refusal = core::ExportOverInputRefusal(
           target, core::InputFilesOf(context.options.configurationPath, context.options.source))) {
-    context.err << *refusal << '\n';
+    context.messages.Error(*refusal);
     return kExitExportError;
   }
   core::AppState state = StateFor(context);
@@ -166,14 +166,15 @@ int RunExport(CliContext& context, const ExportArguments& arguments) {
     exporter->Execute();
     context.progress.Clear();
     for (const std::string& warning : exporter->SaveWarnings)
-      context.err << "vorlix-cli: warning: " << arguments.output << ": " << warning << '\n';
+      context.messages.Warning(arguments.output + ": " + warning);
   } catch (const directory::DirectoryError& error) {
     return TellDirectoryError(error.what(), context);
   } catch (const directory::DirectoryArgumentError& error) {
     return TellDirectoryError(error.what(), context);
   } catch (const std::exception& e) {
     context.progress.Clear();
-    context.err << (toStandardOutput ? "--output - (standard output): " : "") << e.what() << '\n';
+    context.messages.Error((toStandardOutput ? "--output - (standard output): " : "") +
+                           std::string(e.what()));
     return kExitExportError;
   }
   return TellUnreadable(lookup, context);

@@ -60,16 +60,16 @@ core::AppState StateFor(const CliContext& context) {
 
 int TellDirectoryError(const std::string& message, CliContext& context) {
   context.progress.Clear();
-  context.err << message << '\n';
+  context.messages.Error(message);
   return kExitDirectoryError;
 }
 
 int OpenCliLookup(core::AppState& state, const LookupArguments& arguments, CliLookup& lookup,
                   CliContext& context) {
-  std::ostream& err = context.err;
+  const MessagePrinter& messages = context.messages;
   lookup.kind = KindOf(arguments.kind).value_or(core::Kind::Group);
   if (const std::optional<std::string> refusal = core::OverlongLookupText(arguments.text)) {
-    err << *refusal << '\n';
+    messages.Error(*refusal);
     return kExitUsage;
   }
   PickChoice choice(arguments.pick);
@@ -90,15 +90,18 @@ int OpenCliLookup(core::AppState& state, const LookupArguments& arguments, CliLo
     return TellDirectoryError(error.what(), context);
   }
   if (result.status == core::LookupStatus::NoMatch) {
-    err << "No " << core::KindEntryText(lookup.kind) << " matches \"" << arguments.text << "\".\n";
+    messages.Error("No " + std::string(core::KindEntryText(lookup.kind)) + " matches \"" +
+                   arguments.text + "\".");
     return kExitNoMatch;
   }
   if (arguments.pick) {
-    err << "\"" << *arguments.pick << "\" is not one of the matches:\n";
+    messages.Error("\"" + *arguments.pick + "\" is not one of the matches:");
   } else {
-    err << result.matches.size() << " objects match; choose one with --pick NAME:\n";
+    messages.Error(std::to_string(result.matches.size()) +
+                   " objects match; choose one with --pick NAME:");
   }
-  for (const auto& name : result.matches) err << name << '\n';
+  // The names are what the user copies into --pick: one a line, as they are.
+  for (const auto& name : result.matches) messages.Data(name + '\n');
   return kExitSeveral;
 }
 
@@ -106,7 +109,7 @@ int TellUnreadable(const CliLookup& lookup, CliContext& context) {
   const core::Unreadable& unreadable = lookup.listing->Unread();
   if (unreadable.count == 0) return kExitDone;
   context.progress.Clear();
-  context.err << core::UnreadableNotice(unreadable.count, unreadable.first) << '\n';
+  context.messages.Notice(core::UnreadableNotice(unreadable.count, unreadable.first));
   return kExitUnreadable;
 }
 

@@ -12,7 +12,6 @@
 #include "cli/command_line.h"
 #include "cli/output_stream.h"
 #include "cli/password_source.h"
-#include "directory/directory_layer.h"
 #include "directory/directory_source.h"
 #include "platform/signal_cleanup.h"
 #include "platform/standard_streams.h"
@@ -21,17 +20,17 @@ namespace vorlix::cli {
 namespace {
 
 // The client's notices, one line each on stderr.
-void TellNotices(directory::DirectoryClient& client, std::ostream& err) {
-  for (const std::string& notice : client.TakeNotices()) err << "vorlix-cli: " << notice << '\n';
+void TellNotices(directory::DirectoryClient& client, const MessagePrinter& messages) {
+  for (const std::string& notice : client.TakeNotices()) messages.Notice(notice);
 }
 
 // Reads the configuration, starts the client's session, runs the command; the session ends on the
 // way out.
 int RunCommand(const ParsedCommandLine& parsed, CliOptions& options, std::ostream& out,
-               std::ostream& err) {
+               const MessagePrinter& messages) {
   if (!options.global.configPath.empty()) {
     const std::string problem = core::ConfigurationFileProblem(options.global.configPath);
-    if (!problem.empty()) return ReportUsageError(problem, parsed.usage, err);
+    if (!problem.empty()) return ReportUsageError(problem, parsed.usage, messages);
   }
   options.configurationPath =
       options.global.configPath.empty() ? core::ConfigurationPath() : options.global.configPath;
@@ -42,8 +41,9 @@ int RunCommand(const ParsedCommandLine& parsed, CliOptions& options, std::ostrea
     options.source.refusal.clear();  // the configuration's directory is not the one used
   }
   const std::string notice = core::ConfigurationMessage(options.configuration, options.source);
-  if (!notice.empty()) err << "vorlix-cli: " << notice << '\n';
-  if (!SupplyPassword(options.source, ProcessPasswordSources(options.global.passwordFile), err)) {
+  if (!notice.empty()) messages.Notice(notice);
+  if (!SupplyPassword(options.source, ProcessPasswordSources(options.global.passwordFile),
+                      messages)) {
     return kExitDirectoryError;
   }
 
@@ -51,17 +51,19 @@ int RunCommand(const ParsedCommandLine& parsed, CliOptions& options, std::ostrea
   core::DirectorySession session(*client);
   const core::SessionStart start = session.Start();
   if (start == core::SessionStart::ClientMissing) {
-    err << core::kClientMissingMessage << '\n' << client->StartupFailureReason() << '\n';
+    messages.Error(core::kClientMissingMessage);
+    const std::string reason = client->StartupFailureReason();
+    if (!reason.empty()) messages.Error(reason);
   }
-  TellNotices(*client, err);
+  TellNotices(*client, messages);
   if (start == core::SessionStart::ClientMissing) return kExitDirectoryError;
   if (start == core::SessionStart::ContextFailed) {
-    err << "vorlix-cli: the directory context could not be opened\n";
+    messages.Error("the directory context could not be opened");
     return kExitDirectoryError;
   }
 
   ProgressLine progress(STDERR_FILENO, ShowsProgress(STDERR_FILENO, options.global.quiet));
-  CliContext context{options, *client, session.Context(), out, err, progress};
+  CliContext context{options, *client, session.Context(), out, messages, progress};
   int exitCode = kExitDirectoryError;
   try {
     // The progress line goes before anything else reaches stderr, an error's message included.
@@ -71,16 +73,13 @@ int RunCommand(const ParsedCommandLine& parsed, CliOptions& options, std::ostrea
     } clear{progress};
     exitCode = parsed.run(context);
   } catch (const UsageError& error) {
-    exitCode = ReportUsageError(error.what(), parsed.usage, err);
-  } catch (const directory::DirectoryError& error) {
-    err << error.what() << '\n';
-  } catch (const directory::DirectoryArgumentError& error) {
-    err << error.what() << '\n';
+    exitCode = ReportUsageError(error.what(), parsed.usage, messages);
   } catch (const std::exception& error) {
-    err << "vorlix-cli: " << error.what() << '\n';
+    // Directory errors and anything else that ended the command: 3.
+    messages.Error(error.what());
   }
   // What a lookup did not tell already (a find's or a read's parts not searched).
-  TellNotices(*client, err);
+  TellNotices(*client, messages);
   return exitCode;
 }
 
@@ -93,12 +92,14 @@ int Run(int argc, char** argv) {
   // On a terminal the lines appear as they are written, in order with the messages on stderr.
   if (::isatty(STDOUT_FILENO)) out << std::unitbuf;
 
+  const MessagePrinter messages(err);
+
   CliOptions options;
-  const ParsedCommandLine parsed = ParseCommandLine(argc, argv, options.global, out, err);
-  int exitCode = parsed.run ? RunCommand(parsed, options, out, err) : parsed.exitCode;
+  const ParsedCommandLine parsed = ParseCommandLine(argc, argv, options.global, out, messages);
+  int exitCode = parsed.run ? RunCommand(parsed, options, out, messages) : parsed.exitCode;
   // Output that did not arrive is a failure, whatever the command found.
   if (!outBuffer.Finish()) {
-    err << "vorlix-cli: " << WriteFailureMessage("standard output", outBuffer.error()) << '\n';
+    messages.Error(WriteFailureMessage("standard output", outBuffer.error()));
     exitCode = kExitExportError;
   }
   errBuffer.Finish();

@@ -33,8 +33,8 @@ int RunMembers(CliContext& context, const MembersArguments& arguments) {
   table.Finish();
   const int listed = TellUnreadable(lookup, context);
   // A tab-separated line for scripts, in every format: escaped as TSV rows are.
-  context.err << head.count << '\t' << TsvField(head.description) << '\t'
-              << TsvField(head.objectName) << '\n';
+  context.messages.Data(std::to_string(head.count) + '\t' + TsvField(head.description) + '\t' +
+                        TsvField(head.objectName) + '\n');
   return listed;
 }
 
@@ -52,7 +52,7 @@ int RunMailto(CliContext& context, const LookupArguments& arguments) {
   const auto mail = core::ComposeMail(state, table, lookup.kind, nullptr);
   if (!mail) return listed;
   context.out << mail->command << '\n';
-  if (mail->namesLeftOut > 0) context.err << core::MailCutNotice(mail->namesLeftOut) << '\n';
+  if (mail->namesLeftOut > 0) context.messages.Notice(core::MailCutNotice(mail->namesLeftOut));
   return listed;
 }
 

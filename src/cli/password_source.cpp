@@ -105,12 +105,12 @@ std::optional<std::string> ReadPassword(const PasswordSources& sources,
 }
 
 bool SupplyPassword(directory::DirectorySource& source, const PasswordSources& sources,
-                    std::ostream& err) {
+                    const MessagePrinter& messages) {
   if (!directory::NeedsPassword(source)) return true;
   std::string problem;
   auto password = ReadPassword(sources, source, problem);
   if (!password) {
-    err << "vorlix-cli: " << problem << '\n';
+    messages.Error(problem);
     return false;
   }
   source.password = std::move(*password);

@@ -6,10 +6,10 @@
 
 #include <cstddef>
 #include <functional>
-#include <iosfwd>
 #include <optional>
 #include <string>
 
+#include "cli/message_printer.h"
 #include "directory/directory_source.h"
 
 namespace vorlix::cli {
@@ -36,9 +36,9 @@ std::optional<std::string> ReadPassword(const PasswordSources& sources,
                                         std::string& problem);
 
 // Sets source.password when the source is an LDAP server bound with a DN (anonymous binds and
-// LDIF files need none); false with the reason on err when no password can be had.
+// LDIF files need none); false with the reason told when no password can be had.
 bool SupplyPassword(directory::DirectorySource& source, const PasswordSources& sources,
-                    std::ostream& err);
+                    const MessagePrinter& messages);
 
 // Reads a line from the terminal on standard input with echo off, the prompt on standard error;
 // nullopt when standard input is no terminal.

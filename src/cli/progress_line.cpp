@@ -5,13 +5,14 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "cli/message_printer.h"
 #include "platform/signal_cleanup.h"
 
 namespace vorlix::cli {
 
 void ProgressLine::Show(const std::string& text) {
   if (!shown_) return;
-  const std::string line = "vorlix-cli: " + text;
+  const std::string line = kMessagePrefix + text;
   std::string bytes = "\r" + line;
   // Blanks over what is left of a longer line.
   if (line.size() < width_) bytes += std::string(width_ - line.size(), ' ');

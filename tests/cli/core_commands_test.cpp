@@ -138,7 +138,7 @@ TEST(CliCoreCommands, MembersThatCannotBeReadAreListedMarkedAndExitFive) {
             "an.sales.acme\t555-0102\t\t\t\n"
             "big.sales.acme\t(unreadable)\t\t\t\n"
             "gone.acme\t(unreadable)\t\t\t\n");
-  EXPECT_EQ(group.err.rfind("2 members or values could not be read; their cells show "
+  EXPECT_EQ(group.err.rfind("vorlix-cli: 2 members or values could not be read; their cells show "
                             "\"(unreadable)\". The first: Netware error -649",
                             0),
             0u)

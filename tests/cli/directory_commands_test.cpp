@@ -102,7 +102,7 @@ TEST(CliDirectoryCommandsTest, ErrorsGiveTheirExitCodesAndMessages) {
   CliRun missing = RunCli({"read", "nobody.harbourline", "CN"});
   EXPECT_EQ(missing.exitCode, 3);
   EXPECT_EQ(missing.err,
-            "Netware error -601 (0xFFFFFDA7) reading \"CN\" of \"nobody.harbourline\": no such "
+            "vorlix-cli: Netware error -601 (0xFFFFFDA7) reading \"CN\" of \"nobody.harbourline\": no such "
             "object\n");
 
   // A text too long to search for is refused in the lookup's words, not the pattern's.
@@ -114,19 +114,20 @@ TEST(CliDirectoryCommandsTest, ErrorsGiveTheirExitCodesAndMessages) {
   CliRun noFile = RunCli({"--source", "/nonexistent/tree.ldif", "tree"});
   EXPECT_EQ(noFile.exitCode, 3);
   EXPECT_EQ(noFile.err,
-            "Novell Client not installed?\n"
-            "/nonexistent/tree.ldif: cannot open the file: No such file or directory\n");
+            "vorlix-cli: Novell Client not installed?\n"
+            "vorlix-cli: /nonexistent/tree.ldif: cannot open the file: No such file or directory\n");
   // A device is refused by what it is, not read until the memory runs out.
   CliRun device = RunCli({"--source", "/dev/zero", "tree"});
   EXPECT_EQ(device.exitCode, 3);
   EXPECT_EQ(device.err,
-            "Novell Client not installed?\n"
-            "/dev/zero: cannot open the file: it is a character device, not a file\n");
+            "vorlix-cli: Novell Client not installed?\n"
+            "vorlix-cli: /dev/zero: cannot open the file: it is a character device, not a file\n");
   // Port 1 of this machine: nobody listens there.
   CliRun ldap = RunCli({"--source", "ldap://127.0.0.1:1", "tree"});
   EXPECT_EQ(ldap.exitCode, 3);
   EXPECT_EQ(ldap.err,
-            "Novell Client not installed?\nNetware error -625 (0xFFFFFD8F): Connecting to "
+            "vorlix-cli: Novell Client not installed?\nvorlix-cli: Netware error -625 "
+            "(0xFFFFFD8F): Connecting to "
             "127.0.0.1:1: Can't contact LDAP server (-1)\n");
   CliRun badUrl = RunCli({"--source", "ldap://host/o=x??sub?(cn=*)", "tree"});
   EXPECT_EQ(badUrl.exitCode, 3);
@@ -200,7 +201,8 @@ TEST(CliDirectoryCommandsTest, ConfigurationAndSourceChooseTheTree) {
     EXPECT_EQ(run.exitCode, c.exitCode) << c.name << "\n" << run.err;
     EXPECT_EQ(run.out, c.out) << c.name;
     EXPECT_TRUE(run.err.ends_with(c.err)) << c.name << "\n" << run.err;
-    EXPECT_EQ(c.exitCode == 3, run.err.find("Novell Client not installed?\n") != std::string::npos)
+    EXPECT_EQ(c.exitCode == 3,
+              run.err.find("vorlix-cli: Novell Client not installed?\n") != std::string::npos)
         << c.name;
   }
   EXPECT_EQ(
@@ -216,7 +218,7 @@ TEST(CliDirectoryCommandsTest, ConfigurationAndSourceChooseTheTree) {
   std::ofstream(dir + "/malformed.ldif") << "dn: o=x\nchangetype: add\n";
   CliRun malformed = RunCli({"--source", dir + "/malformed.ldif", "tree"});
   EXPECT_EQ(malformed.exitCode, 3);
-  EXPECT_EQ(malformed.err, "Novell Client not installed?\n" + dir +
+  EXPECT_EQ(malformed.err, "vorlix-cli: Novell Client not installed?\nvorlix-cli: " + dir +
                                "/malformed.ldif:2: change records (\"changetype:\") are not "
                                "supported\n");
 }

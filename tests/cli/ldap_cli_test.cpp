@@ -179,7 +179,8 @@ TEST(CliLdapTest, PasswordsComeFromTheEnvironmentAndAreChecked) {
   EXPECT_EQ(wrong.exitCode, 3);
   // The password went over plain LDAP: the user is told, also when it was wrong.
   EXPECT_EQ(wrong.err,
-            "Novell Client not installed?\nNetware error -669 (0xFFFFFD63): Binding as " +
+            "vorlix-cli: Novell Client not installed?\nvorlix-cli: Netware error -669 "
+            "(0xFFFFFD63): Binding as " +
                 servers.adminDn + ": Invalid credentials (49)\nvorlix-cli: The password for " +
                 servers.adminDn + " travels unencrypted to " +
                 servers.ldapUrl.substr(std::string("ldap://").size()) +
@@ -212,7 +213,7 @@ TEST(CliLdapTest, AServerThatRefusesAnonymousSearchesGetsAnErrorNotNoMatch) {
     const CliRun refused = RunCli(anonymous);
     EXPECT_EQ(refused.exitCode, 3) << command[0] << ": " << refused.err;
     EXPECT_EQ(refused.out, "") << command[0];
-    EXPECT_NE(refused.err.find("Netware error -672"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("vorlix-cli: Netware error -672"), std::string::npos) << refused.err;
     EXPECT_NE(refused.err.find("Searching o=locked: Server is unwilling to perform (53): "
                                "authentication required"),
               std::string::npos)

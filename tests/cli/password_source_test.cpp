@@ -66,18 +66,19 @@ TEST(CliPasswordTest, NoPasswordIsToldNotGuessed) {
 TEST(CliPasswordTest, OnlyABoundServerAsks) {
   Fake fake{"secret", {}, {}};
   std::ostringstream err;
+  const MessagePrinter messages(err);
   directory::DirectorySource anonymous = Bound();
   anonymous.bindDn.clear();
   directory::DirectorySource file = Bound("/srv/tree.ldif");
   directory::DirectorySource bound = Bound("LDAPS://dir.example");
-  EXPECT_TRUE(SupplyPassword(anonymous, fake.Sources(), err));
-  EXPECT_TRUE(SupplyPassword(file, fake.Sources(), err));
+  EXPECT_TRUE(SupplyPassword(anonymous, fake.Sources(), messages));
+  EXPECT_TRUE(SupplyPassword(file, fake.Sources(), messages));
   EXPECT_TRUE(anonymous.password.empty() && file.password.empty());
-  EXPECT_TRUE(SupplyPassword(bound, fake.Sources(), err));
+  EXPECT_TRUE(SupplyPassword(bound, fake.Sources(), messages));
   EXPECT_EQ(bound.password, "secret");
   fake.environment.reset();
   directory::DirectorySource unanswered = Bound();
-  EXPECT_FALSE(SupplyPassword(unanswered, fake.Sources(), err));
+  EXPECT_FALSE(SupplyPassword(unanswered, fake.Sources(), messages));
   EXPECT_NE(err.str().find("vorlix-cli: binding as cn=admin,o=acme needs a password"),
             std::string::npos);
 }

@@ -94,8 +94,8 @@ TEST_F(CliProgress, EachStageCountsOnTheLineUntilTheWorkIsDone) {
     for (const std::string& word : words) argv.push_back(word.c_str());
     CliOptions options;
     std::ostringstream out, err;
-    const ParsedCommandLine parsed =
-        ParseCommandLine(static_cast<int>(argv.size()), argv.data(), options.global, out, err);
+    const ParsedCommandLine parsed = ParseCommandLine(static_cast<int>(argv.size()), argv.data(),
+                                                      options.global, out, MessagePrinter(err));
     ASSERT_TRUE(parsed.run) << err.str();
     options.source.source = *options.global.source;
     const auto client = directory::MakeDirectoryClient(options.source);
@@ -108,7 +108,8 @@ TEST_F(CliProgress, EachStageCountsOnTheLineUntilTheWorkIsDone) {
     int code = -1;
     {
       ProgressLine progress(fd, kShown);
-      CliContext context{options, *client, session.Context(), out, err, progress, clock.Clock()};
+      CliContext context{options,  *client,      session.Context(), out, MessagePrinter(err),
+                         progress, clock.Clock()};
       code = parsed.run(context);
     }
     close(fd);

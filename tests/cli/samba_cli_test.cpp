@@ -161,7 +161,7 @@ TEST_F(CliSambaTest, AKerberosBindTakesTheTicketOfKinit) {
   const CliRun noTicket = Run(plain, {"tree"});
   EXPECT_EQ(noTicket.exitCode, 3);
   EXPECT_TRUE(Contains(noTicket.err,
-                       "Netware error -669 (0xFFFFFD63): Binding with Kerberos "
+                       "vorlix-cli: Netware error -669 (0xFFFFFD63): Binding with Kerberos "
                        "(bind=gssapi) to dc1.vorlix.test:389"))
       << noTicket.err;
   EXPECT_TRUE(Contains(noTicket.err, "(a Kerberos ticket comes from kinit)")) << noTicket.err;

@@ -62,8 +62,9 @@ cli::ParsedCommandLine Parse(const std::vector<std::string>& words, cli::GlobalO
   std::vector<const char*> argv = {"vorlix-cli"};
   for (const std::string& word : words) argv.push_back(word.c_str());
   std::ostringstream outStream, errStream;
-  cli::ParsedCommandLine parsed = cli::ParseCommandLine(static_cast<int>(argv.size()), argv.data(),
-                                                        options, outStream, errStream);
+  cli::ParsedCommandLine parsed =
+      cli::ParseCommandLine(static_cast<int>(argv.size()), argv.data(), options, outStream,
+                            cli::MessagePrinter(errStream));
   out = outStream.str();
   err = errStream.str();
   return parsed;
@@ -177,8 +178,9 @@ void CheckRecipe(const uint8_t* data, size_t size) {
 
   std::ostringstream listed, problems;
   cli::ProgressLine progress(2, kNoProgressLine);
-  cli::CliContext context{options, *tree.client, tree.session->Context(),
-                          listed,  problems,     progress};
+  cli::CliContext context{
+      options, *tree.client, tree.session->Context(), listed, cli::MessagePrinter(problems),
+      progress};
   const int code = parsed.run(context);
   if (code != cli::kExitDone) Fail("find does not list \"" + text + "\": " + problems.str());
   bool found = false;
