@@ -11,10 +11,9 @@
 #include <utility>
 
 #include "app/core/exporter_settings.h"
+#include "app/core/held_listing_source.h"
 #include "app/core/input_files.h"
 #include "app/core/listing_export_source.h"
-#include "app/core/member_table_export_source.h"
-#include "app/core/member_table_model.h"
 #include "app/core/progress_pace.h"
 #include "cli/command_options.h"
 #include "cli/lookup_command.h"
@@ -147,11 +146,9 @@ int RunExport(CliContext& context, const ExportArguments& arguments) {
   // An exporter that reads the rows once gets them as they are read: the table is never held
   // whole. One that reads them twice gets the table, read first.
   core::ListingExportSource streamed(*lookup.listing);
-  core::MemberTableModel held;
-  core::MemberTableExportSource heldSource(held, lookup.listing->Head().captions);
-  exporter::IMorvatListView& table = format.passes == RowPasses::kOne
-                                         ? static_cast<exporter::IMorvatListView&>(streamed)
-                                         : heldSource;
+  core::HeldListingSource held(lookup.listing->Head().captions);
+  exporter::IMorvatListView& table =
+      format.passes == RowPasses::kOne ? static_cast<exporter::IMorvatListView&>(streamed) : held;
   if (format.passes == RowPasses::kTwo) {
     const int code =
         ReadCliRows(lookup, context, [&held](const core::MemberRow& row) { held.AddRow(row); });

@@ -252,20 +252,44 @@ std::string ReadAttributeText(DirectoryClient& client, Context context, const st
   return lastSyntax == SYN_OCTET_STRING ? text : platform::TrimControls(text);
 }
 
-NameList ReadAttributeList(DirectoryClient& client, Context context, const std::string& object,
-                           const std::string& attribute, char separator) {
-  NameList list;
-  // A -603 ends the read with what was collected in earlier parts.
+namespace {
+
+// Reads the values of a list attribute, handing each entry they render to onEntry(NameEntry&&) as
+// it is read. A -603 ends the read with what was handed out from earlier parts.
+template <typename OnEntry>
+void ReadListEntries(DirectoryClient& client, Context context, const std::string& object,
+                     const std::string& attribute, char separator, OnEntry onEntry) {
+  NameList rendered;  // those of one value
   ReadEntryParts(client, context, object, attribute,
                  [&](Buffer reply, int32_t valueCount, int32_t syntax, const auto& check) {
                    if (!FetchedInListRead(syntax)) return;
                    for (int32_t v = 0; v < valueCount; ++v) {
                      FetchedValue value;
                      check(client.dsNextValue(context, reply, syntax, value));
-                     RenderForList(syntax, value, separator, list);
+                     rendered.clear();
+                     RenderForList(syntax, value, separator, rendered);
+                     for (NameEntry& entry : rendered) onEntry(std::move(entry));
                    }
                  });
+}
+
+}  // namespace
+
+NameList ReadAttributeList(DirectoryClient& client, Context context, const std::string& object,
+                           const std::string& attribute, char separator) {
+  NameList list;
+  ReadListEntries(client, context, object, attribute, separator,
+                  [&](NameEntry&& entry) { list.push_back(std::move(entry)); });
   return list;
+}
+
+std::vector<std::string> ReadAttributeTexts(DirectoryClient& client, Context context,
+                                            const std::string& object, const std::string& attribute,
+                                            char separator) {
+  std::vector<std::string> texts;
+  ReadListEntries(client, context, object, attribute, separator,
+                  [&](NameEntry&& entry) { texts.push_back(std::move(entry.text)); });
+  return texts;
 }
 
 int32_t ReadAttributeInteger(DirectoryClient& client, Context context, const std::string& object,

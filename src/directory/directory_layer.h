@@ -97,6 +97,11 @@ std::string ReadAttributeText(DirectoryClient& client, Context context, const st
                               const std::string& attribute);
 NameList ReadAttributeList(DirectoryClient& client, Context context, const std::string& object,
                            const std::string& attribute, char separator);
+// The texts of ReadAttributeList alone, for a long list whose values are names: a text costs
+// far less memory than a list entry.
+std::vector<std::string> ReadAttributeTexts(DirectoryClient& client, Context context,
+                                            const std::string& object, const std::string& attribute,
+                                            char separator);
 int32_t ReadAttributeInteger(DirectoryClient& client, Context context, const std::string& object,
                              const std::string& attribute, int32_t defaultValue);
 

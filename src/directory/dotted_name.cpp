@@ -16,33 +16,40 @@ int HexDigit(char c) {
   return -1;
 }
 
-std::string TrimBlanks(std::string_view text) {
+std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return std::string(text);
+  return text;
 }
 
-}  // namespace
+// Whether c ends a run of plain characters of a value: a quote or escape inside quotes, a
+// separator or escape outside.
+bool EndsRun(char c, bool quoted) {
+  return c == '\\' || (quoted ? c == '"' : c == ',' || c == ';');
+}
 
-std::optional<std::vector<NameComponent>> ParseLdapDn(std::string_view dn, std::string* error) {
-  auto fail = [&](const std::string& why) -> std::optional<std::vector<NameComponent>> {
+// Reads the components of an LDAP distinguished name in turn, handing each to
+// onComponent(type, value); value is `scratch`, which the next component reuses. False with a
+// reason in error for a malformed name.
+template <typename OnComponent>
+bool ScanLdapDn(std::string_view dn, std::string* error, std::string& scratch,
+                OnComponent onComponent) {
+  auto fail = [&](const std::string& why) {
     if (error) *error = why;
-    return std::nullopt;
+    return false;
   };
-  std::vector<NameComponent> components;
-  if (dn.find_first_not_of(' ') == std::string_view::npos) return components;
-  components.reserve(static_cast<size_t>(std::count(dn.begin(), dn.end(), '=')));
+  if (dn.find_first_not_of(' ') == std::string_view::npos) return true;
   size_t i = 0;
   while (i <= dn.size()) {
-    NameComponent component;
     // Attribute type up to "=".
     size_t eq = dn.find('=', i);
     if (eq == std::string_view::npos) return fail("name component without '='");
-    component.type = TrimBlanks(dn.substr(i, eq - i));
-    if (component.type.empty()) return fail("name component without attribute type");
+    const std::string_view type = TrimBlanks(dn.substr(i, eq - i));
+    if (type.empty()) return fail("name component without attribute type");
     i = eq + 1;
     while (i < dn.size() && dn[i] == ' ') ++i;
-    std::string value;
+    std::string& value = scratch;
+    value.clear();
     size_t lastKept = 0;  // length of value up to its last escaped or non-blank character
     bool quoted = i < dn.size() && dn[i] == '"';
     if (quoted) ++i;
@@ -68,9 +75,8 @@ std::optional<std::vector<NameComponent>> ParseLdapDn(std::string_view dn, std::
         continue;
       }
       // A run of plain characters at once, up to the next quote, separator or escape.
-      size_t end =
-          dn.find_first_of(quoted ? std::string_view("\"\\") : std::string_view(",;\\"), i);
-      if (end == std::string_view::npos) end = dn.size();
+      size_t end = i;
+      while (end < dn.size() && !EndsRun(dn[end], quoted)) ++end;
       const std::string_view run = dn.substr(i, end - i);
       if (const size_t kept = run.find_last_not_of(' '); kept != std::string_view::npos) {
         lastKept = value.size() + kept + 1;
@@ -80,13 +86,37 @@ std::optional<std::vector<NameComponent>> ParseLdapDn(std::string_view dn, std::
     }
     if (quoted) return fail("unterminated quoted value");
     value.resize(lastKept);
-    if (value.empty()) return fail("name component \"" + component.type + "=\" has no value");
-    component.value = std::move(value);
-    components.push_back(std::move(component));
+    if (value.empty()) return fail("name component \"" + std::string(type) + "=\" has no value");
+    onComponent(type, value);
     if (i >= dn.size()) break;
     ++i;  // past the separator
     if (i >= dn.size()) return fail("name ends with a separator");
   }
+  return true;
+}
+
+// The length of a component's "type=" prefix (letters, digits and hyphens before its first
+// "="), the "=" included; 0 when it has none.
+size_t TypePrefixLength(std::string_view component) {
+  const size_t eq = component.find('=');
+  if (eq == std::string_view::npos || eq == 0) return 0;
+  for (size_t k = 0; k < eq; ++k) {
+    const auto c = static_cast<unsigned char>(component[k]);
+    if (!std::isalnum(c) && c != '-') return 0;
+  }
+  return eq + 1;
+}
+
+}  // namespace
+
+std::optional<std::vector<NameComponent>> ParseLdapDn(std::string_view dn, std::string* error) {
+  std::vector<NameComponent> components;
+  components.reserve(static_cast<size_t>(std::count(dn.begin(), dn.end(), '=')));
+  std::string value;
+  const bool parsed = ScanLdapDn(dn, error, value, [&](std::string_view type, std::string& held) {
+    components.push_back(NameComponent{std::string(type), std::move(held)});
+  });
+  if (!parsed) return std::nullopt;
   return components;
 }
 
@@ -123,16 +153,7 @@ std::vector<std::string> SplitDottedName(std::string_view dotted, bool dropTypes
   std::vector<std::string> values;
   std::string current;
   auto finish = [&] {
-    // Drop a "type=" prefix (letters, digits and hyphens before an unescaped "=").
-    size_t eq = dropTypes ? current.find('=') : std::string::npos;
-    if (eq != std::string::npos && eq > 0) {
-      bool isType = true;
-      for (size_t k = 0; k < eq; ++k) {
-        unsigned char c = static_cast<unsigned char>(current[k]);
-        if (!std::isalnum(c) && c != '-') isType = false;
-      }
-      if (isType) current.erase(0, eq + 1);
-    }
+    if (dropTypes) current.erase(0, TypePrefixLength(current));
     values.push_back(std::move(current));
     current.clear();
   };
@@ -189,6 +210,41 @@ std::string ComponentsKey(const std::vector<NameComponent>& components) {
     platform::AppendFoldCase(key, components[i].value);
   }
   return key;
+}
+
+void DottedNameKey(std::string_view dotted, bool dropTypes, DotEscapes escapes, std::string& key,
+                   std::string& scratch) {
+  key.clear();
+  scratch.clear();
+  const auto finish = [&] {
+    std::string_view value = scratch;
+    if (dropTypes) value.remove_prefix(TypePrefixLength(value));
+    platform::AppendFoldCase(key, value);
+    scratch.clear();
+  };
+  for (size_t i = 0; i < dotted.size(); ++i) {
+    const char c = dotted[i];
+    if (c == '\\' && i + 1 < dotted.size() &&
+        (dotted[i + 1] == '.' || (escapes == DotEscapes::kCurrent && dotted[i + 1] == '\\'))) {
+      scratch += dotted[++i];
+    } else if (c == '.') {
+      finish();
+      key += kNameKeySeparator;
+    } else {
+      scratch += c;
+    }
+  }
+  finish();
+}
+
+bool LdapDnKey(std::string_view dn, std::string& key, std::string& scratch) {
+  key.clear();
+  bool first = true;
+  return ScanLdapDn(dn, nullptr, scratch, [&](std::string_view, const std::string& value) {
+    if (!first) key += kNameKeySeparator;
+    first = false;
+    platform::AppendFoldCase(key, value);
+  });
 }
 
 }  // namespace vorlix::directory

@@ -51,4 +51,12 @@ std::string NameKey(const std::vector<std::string>& values);
 // The key of a name's components (their values).
 std::string ComponentsKey(const std::vector<NameComponent>& components);
 
+// The keys of a name read straight from its text, into `key`, with `scratch` as working room:
+// neither makes an allocation once both are large enough, so a look-up per read costs none.
+// DottedNameKey gives NameKey(SplitDottedName(dotted, dropTypes, escapes)); LdapDnKey gives
+// ComponentsKey(*ParseLdapDn(dn)), empty for the empty name, and false for a malformed name.
+void DottedNameKey(std::string_view dotted, bool dropTypes, DotEscapes escapes, std::string& key,
+                   std::string& scratch);
+bool LdapDnKey(std::string_view dn, std::string& key, std::string& scratch);
+
 }  // namespace vorlix::directory

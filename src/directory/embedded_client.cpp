@@ -32,11 +32,73 @@ struct EmbeddedClient::State {
   std::unique_ptr<MemoryTree> tree;
   std::string failure;
 
-  // A name in a value is shown as its entry spells it, whatever the value writes.
-  NameSpelling Spelling() const {
+  // Reads of one object come in runs (a row reads several attributes of its member), and the
+  // same few attribute names are asked for again and again: the entry last found and what each
+  // name was resolved to are kept, so that a read parses no name it has seen just before.
+  std::string lastObject, lastSpelled;
+  const TreeEntry* lastEntry = nullptr;
+  const TreeEntry* lastSpelledEntry = nullptr;
+  struct ResolvedName {
+    std::string name;  // as asked for
+    std::string key;   // the lower-cased LDAP name
+    NameId id = kNoName;
+  };
+  std::vector<ResolvedName> resolved;
+  std::vector<int32_t> syntaxOf;  // by attribute number; kUnknownSyntax until asked for
+
+  static constexpr int32_t kUnknownSyntax = -1;
+  static constexpr size_t kMostResolved = 64;
+
+  void UseTree(std::unique_ptr<MemoryTree> loaded) {
+    tree = std::move(loaded);
+    lastObject.clear();
+    lastEntry = nullptr;
+    lastSpelled.clear();
+    lastSpelledEntry = nullptr;
+    resolved.clear();
+    syntaxOf.clear();
+  }
+
+  const TreeEntry* Find(const std::string& object) {
+    if (lastEntry == nullptr || object != lastObject) {
+      lastEntry = lastSpelledEntry != nullptr && object == lastSpelled ? lastSpelledEntry
+                                                                       : tree->Find(object);
+      lastObject = object;
+    }
+    return lastEntry;
+  }
+
+  const ResolvedName& Resolve(const std::string& name) {
+    for (const ResolvedName& known : resolved) {
+      if (known.name == name) return known;
+    }
+    if (resolved.size() >= kMostResolved) resolved.clear();
+    std::string key = tree->names().AttributeKey(name);
+    const NameId id = tree->AttributeId(key);
+    return resolved.emplace_back(ResolvedName{name, std::move(key), id});
+  }
+
+  int32_t SyntaxOf(NameId id) {
+    if (id >= syntaxOf.size()) syntaxOf.resize(id + 1, kUnknownSyntax);
+    if (syntaxOf[id] == kUnknownSyntax)
+      syntaxOf[id] = tree->names().SyntaxOf(tree->AttributeKey(id));
+    return syntaxOf[id];
+  }
+
+  // A name in a value is shown as its entry spells it, whatever the value writes. The entry of
+  // a typeless name is kept, as the next read is often of the object that the value names (a
+  // workstation's user); a typeless name finds its own entry and no other, while a typed one
+  // may read otherwise when its values hold "=".
+  NameSpelling Spelling() {
     return [this](std::string_view dn, bool typedName) {
       const TreeEntry* named = tree->FindDn(dn);
-      return named ? NameOf(*named, typedName) : WrittenNameSpelling(dn, typedName);
+      if (!named) return WrittenNameSpelling(dn, typedName);
+      std::string name = NameOf(*named, typedName);
+      if (!typedName) {
+        lastSpelled = name;
+        lastSpelledEntry = named;
+      }
+      return name;
     };
   }
 
@@ -51,12 +113,13 @@ struct EmbeddedClient::State {
 
   // Adds attribute to a read under the name shown, its values converted. False when a value does
   // not fit the syntax: it ends the values as their fault, and no attribute follows.
-  bool Read(const TreeAttribute& attribute, const std::string& shown, const std::string& key,
-            bool typed, const NameSpelling& spell, std::vector<ReadAttribute>& attributes) const {
+  bool Read(const TreeAttribute& attribute, const std::string& shown, bool typed,
+            const NameSpelling& spell, std::vector<ReadAttribute>& attributes) {
     ReadAttribute& read = attributes.emplace_back();
     read.name = shown;
-    read.syntax = tree->names().SyntaxOf(key);
+    read.syntax = SyntaxOf(attribute.name);
     read.origin = tree->AttributeIndex(attribute);
+    read.values.reserve(attribute.valueCount);  // a long member list is never copied to grow
     for (const TreeValue& raw : tree->ValuesOf(attribute)) {
       // The empty name holds the place of the member an empty group must have: no value.
       if (read.syntax == SYN_DIST_NAME && raw.size == 0) continue;
@@ -86,7 +149,7 @@ EmbeddedClient::~EmbeddedClient() = default;
 int32_t EmbeddedClient::calStartup(int32_t, int32_t) {
   if (state_->tree) return kOk;
   try {
-    state_->tree = MemoryTree::FromFile(state_->path, state_->overrides);
+    state_->UseTree(MemoryTree::FromFile(state_->path, state_->overrides));
     state_->failure.clear();
     return kOk;
   } catch (const std::exception& e) {
@@ -97,7 +160,7 @@ int32_t EmbeddedClient::calStartup(int32_t, int32_t) {
 
 int32_t EmbeddedClient::calShutdown(int32_t) {
   ClearHandles();
-  state_->tree.reset();
+  state_->UseTree(nullptr);
   return kOk;
 }
 
@@ -141,20 +204,19 @@ int32_t EmbeddedClient::ReadObject(const std::string& object, bool allAttributes
                                    const std::vector<std::string>& names, bool typed,
                                    std::vector<ReadAttribute>& attributes) {
   const MemoryTree& tree = *state_->tree;
-  const TreeEntry* entry = tree.Find(object);
+  const TreeEntry* entry = state_->Find(object);
   if (!entry) return kErrNoSuchEntry;
   const NameSpelling spell = state_->Spelling();
   if (allAttributes) {
     for (const TreeAttribute& attribute : tree.AttributesOf(*entry)) {
       const std::string& key = tree.AttributeKey(attribute.name);
-      if (!state_->Read(attribute, key, key, typed, spell, attributes)) break;
+      if (!state_->Read(attribute, key, typed, spell, attributes)) break;
     }
     return kOk;
   }
   for (const std::string& name : names) {
-    const std::string key = tree.names().AttributeKey(name);
-    if (const TreeAttribute* attribute = tree.FindAttribute(*entry, tree.AttributeId(key))) {
-      if (!state_->Read(*attribute, name, key, typed, spell, attributes)) break;
+    if (const TreeAttribute* attribute = tree.FindAttribute(*entry, state_->Resolve(name).id)) {
+      if (!state_->Read(*attribute, name, typed, spell, attributes)) break;
     }
   }
   return kOk;

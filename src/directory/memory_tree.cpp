@@ -290,14 +290,22 @@ bool MemoryTree::IndexName(uint32_t index) {
   return true;
 }
 
+namespace {
+
+// The key of the name being looked up and the room to make it in, kept from one look-up to the
+// next so that a look-up makes no allocation.
+thread_local std::string lookupKey, lookupScratch;
+
+}  // namespace
+
 const TreeEntry* MemoryTree::Find(const std::string& dotted) const {
   // The name as written first, since a value may itself hold "=" ("R=D.acme"); then, for a
   // typed name, without its "type=" prefixes; then as earlier versions spelled backslashes.
   for (const DotEscapes escapes : {DotEscapes::kCurrent, DotEscapes::kEarlier}) {
     if (escapes == DotEscapes::kEarlier && !ReadsOtherwiseEarlier(dotted)) break;
     for (const bool dropTypes : {false, true}) {
-      const std::string key = NameKey(SplitDottedName(dotted, dropTypes, escapes));
-      if (const TreeEntry* entry = AtSlot(Slot(key))) return entry;
+      DottedNameKey(dotted, dropTypes, escapes, lookupKey, lookupScratch);
+      if (const TreeEntry* entry = AtSlot(Slot(lookupKey))) return entry;
       if (dotted.find('=') == std::string::npos) break;  // no prefix to drop
     }
   }
@@ -305,9 +313,8 @@ const TreeEntry* MemoryTree::Find(const std::string& dotted) const {
 }
 
 const TreeEntry* MemoryTree::FindDn(std::string_view dn) const {
-  auto components = ParseLdapDn(dn, nullptr);
-  if (!components || components->empty()) return nullptr;
-  return AtSlot(Slot(ComponentsKey(*components)));
+  if (!LdapDnKey(dn, lookupKey, lookupScratch) || lookupKey.empty()) return nullptr;
+  return AtSlot(Slot(lookupKey));
 }
 
 const std::vector<uint32_t>& MemoryTree::OfClass(const std::string& key) const {

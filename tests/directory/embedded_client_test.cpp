@@ -192,6 +192,52 @@ TEST(DirectoryEmbeddedClientTest, NamesMappedSinglyAndNamesWithBackslashesReadBa
             "+31 3");
 }
 
+// Reads come in runs of one object, so a client may keep what it found last; a read must still
+// find what the name it is given names in the tree as now loaded: after another object's value
+// named an object, in a context of typed names (where "cn=a.o=b" is read as written first), and
+// after the client was stopped and started again on a changed file.
+TEST(DirectoryEmbeddedClientTest, EachReadFindsWhatItsNameNamesInTheTreeAsLoaded) {
+  const std::string path = ::testing::TempDir() + "/reloaded.ldif";
+  const auto write = [&](const std::string& phone) {
+    std::ofstream(path) << "dn: o=b\no: b\n\ndn: cn=a,o=b\ncn: a\ntelephoneNumber: " << phone
+                        << "\n\ndn: cn=cn\\=a,o=o\\=b\ncn: cn=a\ntelephoneNumber: other\n\n"
+                        << "dn: cn=ws,o=b\ncn: ws\nwMNAMEUser: cn=a,o=b\n";
+  };
+  const auto typedContext = [](EmbeddedClient& client) {
+    const Context context = OpenDirectoryContext(client, kPlainContext).context;
+    uint32_t flags = 0;
+    EXPECT_EQ(client.dsContextGet(context, kKeyFlags, flags), kOk);
+    EXPECT_EQ(client.dsContextSet(context, kKeyFlags, flags & ~kFlagTypelessNames), kOk);
+    return context;
+  };
+  write("1");
+  EmbeddedClient fresh(path);
+  ASSERT_EQ(fresh.calStartup(0, 0), kOk);
+  const std::string typedRead =
+      ReadAttributeText(fresh, typedContext(fresh), "cn=a.o=b", "Telephone Number");
+
+  EmbeddedClient client(path);
+  ASSERT_EQ(client.calStartup(0, 0), kOk);
+  Context context = OpenDirectoryContext(client, kPlainContext).context;
+  EXPECT_EQ(ReadAttributeText(client, context, "ws.b", "WM:NAME User"), "a.b");
+  EXPECT_EQ(ReadAttributeText(client, context, "a.b", "Telephone Number"), "1");
+  EXPECT_EQ(ReadAttributeText(client, context, "a.b", "telephoneNumber"), "1");
+  EXPECT_EQ(ReadAttributeText(client, context, "cn=a.o=b", "Telephone Number"), "other");
+  EXPECT_EQ(ReadAttributeText(client, context, "a.b", "Telephone Number"), "1");
+
+  const Context typed = typedContext(client);
+  EXPECT_EQ(ReadAttributeText(client, typed, "cn=ws.o=b", "WM:NAME User"), "cn=a.o=b");
+  EXPECT_EQ(ReadAttributeText(client, typed, "cn=a.o=b", "Telephone Number"), typedRead);
+  EXPECT_EQ(ReadAttributeText(client, context, "a.b", "Telephone Number"), "1");
+
+  client.calShutdown(0);
+  write("2");
+  ASSERT_EQ(client.calStartup(0, 0), kOk);
+  context = OpenDirectoryContext(client, kPlainContext).context;
+  EXPECT_EQ(ReadAttributeText(client, context, "a.b", "Telephone Number"), "2");
+  EXPECT_EQ(ReadAttributeText(client, context, "ws.b", "WM:NAME User"), "a.b");
+}
+
 TEST(DirectoryEmbeddedClientTest, GeneralizedTimesBecomeSecondsSince1970) {
   EXPECT_EQ(ParseGeneralizedTime("19700101000000Z"), 0);
   EXPECT_EQ(ParseGeneralizedTime("20240115083000Z"), 1705307400);

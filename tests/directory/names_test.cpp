@@ -82,6 +82,35 @@ TEST(DirectoryNamesTest, LdapNamesBecomeDottedNamesAndBack) {
                                                                         "e.acme"));
 }
 
+TEST(DirectoryNamesTest, KeysReadStraightFromTheTextAreTheKeysOfTheParsedName) {
+  std::string key, scratch;
+  for (const std::string dotted :
+       {"jan\\.smith.sales.acme", "CN=Jan\\.Smith.OU=Sales.O=acme", "R=D.acme", "a b-c=d.x",
+        "x\\\\.y.acme", "x\\\\\\.y.acme", "tail\\", "mid\\slash.x", "\xC3\x84rzte.ACME", ".x.", "",
+        "=.x"}) {
+    for (const DotEscapes escapes : {DotEscapes::kCurrent, DotEscapes::kEarlier}) {
+      for (const bool dropTypes : {false, true}) {
+        DottedNameKey(dotted, dropTypes, escapes, key, scratch);
+        EXPECT_EQ(key, NameKey(SplitDottedName(dotted, dropTypes, escapes)))
+            << dotted << (dropTypes ? " without types" : "")
+            << (escapes == DotEscapes::kEarlier ? " read as earlier" : "");
+      }
+    }
+  }
+  for (const std::string dn :
+       {"cn=jan.smith,ou=sales,o=acme", "CN = Smith\\, Jan , O=acme", "cn=\"a,b\";o=x",
+        "cn=caf\\C3\\A9,o=X", "cn=trailing\\ ,o=x", "cn=\" a; b \" ,o=x", "cn=say\"hi\";o=x",
+        "cn=x+sn=y,o=Z", "", "  "}) {
+    key = "left over";
+    ASSERT_TRUE(LdapDnKey(dn, key, scratch)) << dn;
+    EXPECT_EQ(key, ComponentsKey(*ParseLdapDn(dn, nullptr))) << dn;
+  }
+  for (const std::string dn : {"cn=,o=x", "cn=x,", "cn=x\\", "cn=\"x,o=y", "=x", "x"}) {
+    EXPECT_FALSE(LdapDnKey(dn, key, scratch)) << dn;
+    EXPECT_FALSE(ParseLdapDn(dn, nullptr)) << dn;
+  }
+}
+
 TEST(DirectoryNamesTest, ProgramNamesMapToLdapNamesAndSyntaxes) {
   SchemaNames names;
   EXPECT_EQ(names.AttributeKey("WM:NAME User"), "wmnameuser");

@@ -25,10 +25,7 @@ std::string WithoutBrackets(std::string text) {
 
 // The members in the member table's order: sorted as the lookup lists names, then stably by the
 // table's own comparison of the first column, as the table would order them.
-std::vector<std::string> MembersInTableOrder(const directory::NameList& list) {
-  std::vector<std::string> names;
-  names.reserve(list.size());
-  for (const auto& entry : list) names.push_back(entry.text);
+std::vector<std::string> MembersInTableOrder(std::vector<std::string> names) {
   directory::SortNames(names);
   std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
     return platform::CompareNoCase(a, b) < 0;
@@ -85,7 +82,7 @@ MemberListing::MemberListing(const AppState& state, std::string object, Kind kin
   head_.objectName = std::move(object);
   client.dsReadAhead(context, PlanOfRows(state, head_.objectName, kind));
   members_ = MembersInTableOrder(
-      directory::ReadAttributeList(client, context, head_.objectName, kMember, ';'));
+      directory::ReadAttributeTexts(client, context, head_.objectName, kMember, ';'));
   head_.description = directory::ReadAttributeText(client, context, head_.objectName, kDescription);
   head_.count = members_.size();
 }

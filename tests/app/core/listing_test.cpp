@@ -7,6 +7,7 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "app/core/held_listing_source.h"
 #include "app/core/listing_export_source.h"
 #include "app/core/member_table_model.h"
 #include "app/core/startup.h"
@@ -96,6 +97,37 @@ TEST_F(Listings, ExportSourceReadsEachRowOnceInOrder) {
   EXPECT_THROW(source.ItemCaption(1), std::logic_error);
   EXPECT_THROW(source.ItemCaption(4), exporter::EListIndexError);
   EXPECT_THROW(source.SubItem(3, 4), exporter::EListIndexError);
+}
+
+// Held for an exporter that reads the rows twice, each cell reads back as the listing gave it,
+// empty cells and empty rows included, as often as asked and in any order.
+TEST_F(Listings, HeldRowsReadBackCellForCell) {
+  MemberListing listing = Open();
+  HeldListingSource held(listing.Head().captions);
+  std::vector<MemberRow> rows;
+  for (MemberRow row; listing.Next(row);) rows.push_back(row);
+  MemberRow gaps;
+  gaps.caption = "gaps.t";
+  gaps.cells = {"", "two", "", "\xC3\x84"};
+  rows.push_back(gaps);
+  rows.push_back(MemberRow{});
+  for (const MemberRow& row : rows) held.AddRow(row);
+
+  ASSERT_EQ(held.ItemCount(), 6);
+  EXPECT_EQ(held.ColumnCaption(1), "Phone");
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int item = held.ItemCount() - 1; item >= 0; --item) {
+      const MemberRow& row = rows[static_cast<size_t>(item)];
+      EXPECT_EQ(held.ItemCaption(item), row.caption);
+      for (int k = 0; k < kMemberColumnCount - 1; ++k) {
+        EXPECT_EQ(held.SubItem(item, k), row.cells[static_cast<size_t>(k)]) << item << " " << k;
+      }
+    }
+  }
+  EXPECT_EQ(held.SubItem(0, 0), "4");
+  EXPECT_THROW(held.ItemCaption(6), exporter::EListIndexError);
+  EXPECT_THROW(held.ItemCaption(-1), exporter::EListIndexError);
+  EXPECT_THROW(held.SubItem(0, 4), exporter::EListIndexError);
 }
 
 }  // namespace
