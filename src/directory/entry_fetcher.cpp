@@ -59,6 +59,14 @@ std::string_view EntryFetcher::KeyOf(const LdapEntry& entry) const {
   return defaultKey_;
 }
 
+EntryFetcher::Record& EntryFetcher::RecordOf(std::string_view key) {
+  auto found = records_.find(key);
+  if (found == records_.end()) {
+    found = records_.emplace(names_.Copy(key), &recordStore_.emplace_back()).first;
+  }
+  return *found->second;
+}
+
 void EntryFetcher::Want(const std::vector<std::string>& dns,
                         const std::vector<std::string>& attributes, int step) {
   Arrivals arrivals;
@@ -69,7 +77,7 @@ void EntryFetcher::Want(const std::vector<std::string>& dns,
   for (const std::string& dn : dns) {
     auto components = ParseLdapDn(dn, nullptr);
     if (!components || components->empty()) continue;
-    Record& record = records_[ComponentsKey(*components)];
+    Record& record = RecordOf(ComponentsKey(*components));
     if (attributes.empty() && HasWanted(record)) continue;  // any fetch gives the name
     const bool sameParent =
         !touched.empty() &&
@@ -119,9 +127,7 @@ void EntryFetcher::Want(const std::vector<std::string>& dns,
 
 bool EntryFetcher::Arrive(size_t group, std::string_view key, LdapEntry& entry,
                           Arrivals& arrivals) {
-  auto found = records_.find(key);
-  if (found == records_.end()) found = records_.emplace(std::string(key), Record{}).first;
-  Record& record = found->second;
+  Record& record = RecordOf(key);
   Slot* slot = FindSlot(record, group);
   if (!slot) {
     slot = &record.slots.emplace_back();
@@ -362,7 +368,7 @@ EntryFetcher::Status EntryFetcher::GetByKey(const std::string& key,
                                             const LdapEntry*& entry, Deadline deadline) {
   auto found = records_.find(key);
   if (found == records_.end()) return Status::kUnknown;
-  Record& record = found->second;
+  Record& record = *found->second;
   size_t pick = record.slots.size();
   for (size_t i = 0; i < record.slots.size(); ++i) {
     const Slot& slot = record.slots[i];
@@ -412,6 +418,7 @@ void EntryFetcher::Clear() {
   groups_.clear();
   groupIndex_.clear();
   records_.clear();
+  recordStore_.clear();
   names_ = TextArena();
   entries_.clear();
   readQueue_.clear();

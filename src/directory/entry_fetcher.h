@@ -12,6 +12,9 @@
 // A read then takes its entry when it has come, waiting only for the request that brings it, so
 // results come in the order the reads are made.
 
+#include <absl/container/flat_hash_map.h>
+#include <absl/container/inlined_vector.h>
+
 #include <deque>
 #include <functional>
 #include <map>
@@ -22,7 +25,6 @@
 
 #include "directory/ldap_connection.h"
 #include "directory/text_arena.h"
-#include "directory/text_hash.h"
 
 namespace vorlix::directory {
 
@@ -78,12 +80,12 @@ class EntryFetcher {
     bool wanted = true;
     int message = -1;  // of its base read
     const LdapEntry* entry = nullptr;
-    std::vector<int> steps;
+    absl::InlinedVector<int, 2> steps;
   };
   // Everything known under one name key: found with one look-up, and then by its address (the
-  // records of an unordered map stay where they are).
+  // records stay where they are). Most names are wanted by one group only.
   struct Record {
-    std::vector<Slot> slots;
+    absl::InlinedVector<Slot, 1> slots;
   };
   enum class Scan { kNone, kRunning, kDone, kGivenUp };
   // The wanted entries of one container with one set of attributes.
@@ -110,6 +112,8 @@ class EntryFetcher {
   size_t GroupOf(const std::string& parentKey, const std::string& parentDn,
                  const std::vector<std::string>& attributes);
   std::string_view KeyOf(const LdapEntry& entry) const;
+  // The record of a name key, made when there is none.
+  Record& RecordOf(std::string_view key);
   // An entry came for group: kept (moved from) and its slot fetched, the slot made when nobody
   // wanted the entry; false, and nothing kept, when an entry came for that slot before.
   bool Arrive(size_t group, std::string_view key, LdapEntry& entry, Arrivals& arrivals);
@@ -140,11 +144,14 @@ class EntryFetcher {
   LdapConnection& connection_;
   std::deque<Group> groups_;  // a deque: groups stay where they are
   std::unordered_map<std::string, size_t> groupIndex_;
-  TextMap<Record> records_;        // name key -> what is known under it
+  // Name key -> what is known under it: the keys in names_, the records in a deque, so that they
+  // stay where they are and are dropped a block at a time.
+  absl::flat_hash_map<std::string_view, Record*> records_;
+  std::deque<Record> recordStore_;
   std::deque<LdapEntry> entries_;  // a deque: entries handed out stay where they are
   std::deque<std::pair<Record*, size_t>> readQueue_;  // record and group of base reads to send
   mutable std::string defaultKey_;                    // KeyOf's text when keyOf is not set
-  TextArena names_;                                   // the DNs of the slots
+  TextArena names_;                                   // the DNs of the slots, the name keys
   static constexpr size_t kNoScan = static_cast<size_t>(-1);
   size_t activeScan_ = kNoScan;      // the group whose container is being searched
   std::deque<size_t> waitingScans_;  // groups whose containers are to be searched after it

@@ -203,7 +203,7 @@ struct LdapClient::State {
                   LdapEntry& direct, const LdapEntry*& entry, std::string& entryKey) {
     const KnownName* known = book.FindDotted(object);
     std::vector<std::string> candidates =
-        known ? std::vector<std::string>{known->dn} : book.Guesses(object);
+        known ? std::vector<std::string>{std::string(known->dn)} : book.Guesses(object);
     bool guessed = known == nullptr, walked = false;
     for (size_t i = 0;; ++i) {
       if (i == candidates.size() && !guessed) {  // the remembered entry is gone
@@ -348,7 +348,7 @@ struct LdapClient::State {
         }
         if (!known) return DottedName(*components, typedName);  // no such entry: as written
       }
-      return typedName ? DottedOf(known->dn, true) : known->dotted;
+      return typedName ? DottedOf(std::string(known->dn), true) : std::string(known->dotted);
     };
     // Windows times become seconds since 1970 first.
     const bool windowsTime = out.syntax == SYN_TIME && names.HoldsWindowsTime(key);
@@ -589,7 +589,7 @@ int32_t LdapClient::FindObjects(const std::string& base, int32_t scope, const Se
     search.scope = scope == kScopeSubtree ? LDAP_SCOPE_SUBTREE : LDAP_SCOPE_BASE;
   } else {
     const KnownName* known = s.book.FindDotted(base);
-    bases = known ? std::vector<std::string>{known->dn} : s.book.Guesses(base);
+    bases = known ? std::vector<std::string>{std::string(known->dn)} : s.book.Guesses(base);
     search.scope = scope;
   }
   const std::optional<std::string> required = filter.RequiredClass();

@@ -19,6 +19,7 @@
 #include "directory/ldap_names.h"
 #include "directory/ranged_values.h"
 #include "directory/sasl_bind.h"
+#include "directory/socket_read_ahead.h"
 #include "directory/tls_policy.h"
 #include "platform/plain_text.h"
 
@@ -395,6 +396,7 @@ bool LdapConnection::Connect() {
     ber_len_t maxMessage = kMaxMessageBytes;
     if (ldap_get_option(ld_, LDAP_OPT_SOCKBUF, &sb) == LDAP_OPT_SUCCESS && sb != nullptr) {
       ber_sockbuf_ctrl(sb, LBER_SB_OPT_SET_MAX_INCOMING, &maxMessage);
+      ReadAhead(sb);
     }
     return true;
   }

@@ -70,21 +70,26 @@ const KnownName* NameBook::Remember(const std::string& dn, std::string* key) {
 const KnownName* NameBook::RememberNew(const std::string& dn) {
   auto components = ParseLdapDn(dn, nullptr);
   if (!components || components->empty()) return nullptr;
-  const auto [at, added] = byKey_.try_emplace(ComponentsKey(*components));
-  KnownName& known = at->second;
-  if (added) {
-    known.key = at->first;
-  } else if (known.dn == dn || FindSpelling(dn)) {
-    return &known;  // met in this spelling before (a name new to the book never was)
+  const std::string key = ComponentsKey(*components);
+  auto at = byKey_.find(key);
+  if (at == byKey_.end()) {
+    KnownName& added = names_.emplace_back();
+    added.key = spellings_.Copy(key);
+    at = byKey_.emplace(added.key, &added).first;
+  } else if (at->second->dn == dn || FindSpelling(dn)) {
+    return at->second;  // met in this spelling before (a name new to the book never was)
   }
-  known.dn = dn;
-  known.dotted = DottedName(*components, false);
-  byDn_.emplace(spellings_.Copy(dn), &known);
-  if (auto dotted = byDotted_.find(known.dotted); dotted != byDotted_.end()) {
-    dotted->second = &known;
+  KnownName& known = *at->second;
+  known.dn = spellings_.Copy(dn);
+  const std::string dotted = DottedName(*components, false);
+  if (auto spelled = byDotted_.find(dotted); spelled != byDotted_.end()) {
+    known.dotted = spelled->first;
+    spelled->second = &known;
   } else {
-    byDotted_.emplace(spellings_.Copy(known.dotted), &known);
+    known.dotted = spellings_.Copy(dotted);
+    byDotted_.emplace(known.dotted, &known);
   }
+  byDn_.emplace(known.dn, &known);
   return &known;
 }
 
@@ -92,12 +97,13 @@ void NameBook::Clear() {
   byKey_.clear();
   byDn_.clear();
   byDotted_.clear();
+  names_.clear();
   spellings_ = TextArena();
 }
 
-const KnownName* NameBook::Find(const std::string& key) const {
+const KnownName* NameBook::Find(std::string_view key) const {
   auto it = byKey_.find(key);
-  return it == byKey_.end() ? nullptr : &it->second;
+  return it == byKey_.end() ? nullptr : it->second;
 }
 
 const KnownName* NameBook::FindSpelling(std::string_view dn) const {
@@ -126,7 +132,7 @@ const KnownName* NameBook::FindDotted(const std::string& dotted) const {
 
 std::string NameBook::DnOf(const std::string& dotted) const {
   const KnownName* known = FindDotted(dotted);
-  return known ? known->dn : Guesses(dotted).front();
+  return known ? std::string(known->dn) : Guesses(dotted).front();
 }
 
 std::vector<std::string> NameBook::Guesses(const std::string& dotted) const {

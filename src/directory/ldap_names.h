@@ -6,15 +6,16 @@
 // component, "ou" for the others ("o" for the rightmost when the name lies outside the base).
 // Remembered DNs also give the entry's own spelling of a DN that a value writes otherwise.
 
+#include <absl/container/flat_hash_map.h>
+
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "directory/dotted_name.h"
 #include "directory/text_arena.h"
-#include "directory/text_hash.h"
 
 namespace vorlix::directory {
 
@@ -25,11 +26,12 @@ std::string LdapDnString(const std::vector<NameComponent>& components);
 // nullopt when it is no DN.
 std::optional<std::string> DnKey(std::string_view dn);
 
-// A DN the server has shown, with its typeless dotted spelling.
+// A DN the server has shown, with its typeless dotted spelling. The texts live in the book that
+// handed the name out, until it is cleared.
 struct KnownName {
-  std::string dn;
-  std::string dotted;
-  std::string key;  // its name key
+  std::string_view dn;
+  std::string_view dotted;
+  std::string_view key;  // its name key
 };
 
 class NameBook {
@@ -44,7 +46,7 @@ class NameBook {
   const KnownName* RememberNew(const std::string& dn);
   // The remembered entry of a name key, of a DN in any spelling, or of a dotted name (as
   // written, then without "type=" prefixes); nullptr when none is remembered.
-  const KnownName* Find(const std::string& key) const;
+  const KnownName* Find(std::string_view key) const;
   const KnownName* FindDn(std::string_view dn) const;
   // The remembered entry of a DN spelled exactly as an entry's own DN was; no parsing.
   const KnownName* FindSpelling(std::string_view dn) const;
@@ -63,16 +65,16 @@ class NameBook {
   // Adds the DNs that the component values may stand for, the likeliest first, to guesses.
   void AddGuesses(const std::vector<std::string>& raw, std::vector<std::string>& guesses) const;
 
-  // Spellings looked up by view, their texts kept in an arena: one allocation a block, not one
-  // a spelling.
-  using SpellingMap =
-      std::unordered_map<std::string_view, const KnownName*, TextHash, std::equal_to<>>;
+  // Texts looked up by view in open-addressing tables, the texts and the records kept in blocks:
+  // a name costs no allocation of its own, neither when it is remembered nor when it is dropped.
+  using ViewMap = absl::flat_hash_map<std::string_view, KnownName*>;
 
   std::vector<NameComponent> base_;
-  std::unordered_map<std::string, KnownName> byKey_;  // name key -> entry (which stays put)
-  // The entries of the exact spellings met most: the entry's DN, its typeless dotted name. Saves
+  std::deque<KnownName> names_;  // the records, which stay put
+  ViewMap byKey_;                // name key -> its record
+  // The records of the exact spellings met most: the entry's DN, its typeless dotted name. Saves
   // parsing them again.
-  SpellingMap byDn_, byDotted_;
+  ViewMap byDn_, byDotted_;
   TextArena spellings_;
 };
 

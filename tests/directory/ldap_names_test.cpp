@@ -96,7 +96,7 @@ TEST(LdapNamesTest, AnEntryRespelledKeepsEveryNameItWasFoundUnder) {
       return arriving ? book.RememberNew(dn) : book.Remember(dn);
     };
     const std::string fresh = arriving ? "cn=jan,ou=sales,o=acme" : "cn=JAN,ou=sales,o=acme";
-    const std::string shown = first->dn;
+    const std::string shown(first->dn);
     EXPECT_EQ(remember("cn=Jan,ou=Sales,o=Acme"), first);
     EXPECT_EQ(first->dn, shown);
     EXPECT_EQ(remember(fresh), first);

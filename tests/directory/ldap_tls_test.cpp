@@ -178,5 +178,34 @@ TEST_F(LdapTlsTest, AClientCertificateBindsWithSaslExternal) {
             "Sales team for the eastern region");
 }
 
+// Replies are read in blocks beneath the TLS layer: a search of many small entries, and one entry
+// larger than a block (a group's 5,000 members), come whole and alike over every transport.
+TEST_F(LdapTlsTest, LongRepliesReadAlikeOverTlsAndInTheClear) {
+  DirectorySource startTls = Source(servers_.ldapUrl + "/o=fleet", 300);
+  startTls.startTls = true;
+  const DirectorySource sources[] = {Source(servers_.ldapUrl + "/o=fleet", 300),
+                                     Source(servers_.ldapsUrl + "/o=fleet", 300), startTls};
+  std::vector<std::vector<std::string>> seen;
+  for (const DirectorySource& source : sources) {
+    Opened d(source);
+    ASSERT_TRUE(d.started) << source.source << ": " << d.client.StartupFailureReason();
+    std::vector<std::string> texts;
+    for (const NameEntry& e :
+         FindObjectsByName(d.client, d.context, "[root]", "zenWorkstation", "CN", "FLEET-WS-")) {
+      texts.push_back(e.text);
+    }
+    ASSERT_EQ(texts.size(), 5000u) << source.source;
+    for (const NameEntry& e :
+         ReadAttributeList(d.client, d.context, "Fleet Terminals.groups.fleet", "Member", ';')) {
+      texts.push_back(e.text);
+    }
+    ASSERT_EQ(texts.size(), 10000u) << source.source;
+    seen.push_back(std::move(texts));
+  }
+  EXPECT_EQ(seen[1], seen[0]);
+  EXPECT_EQ(seen[2], seen[0]);
+  EXPECT_EQ(seen[0][9999], "FLEET-WS-5000.workstations.fleet");
+}
+
 }  // namespace
 }  // namespace vorlix::directory
