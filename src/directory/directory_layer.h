@@ -84,8 +84,8 @@ NameList FindObjectsByName(DirectoryClient& client, Context context, const std::
                            const std::string& cls, const std::string& namingAttribute,
                            const std::string& pattern);
 
-// Runs a built filter (used up, also on failure) below base and returns pairs: "Object Name",
-// then the full name, once per object (names compared without regard to case). Any failure raises
+// Runs a built filter (used up, also on failure) below base and returns the full names of the
+// objects it matches, each once (names compared without regard to case). Any failure raises
 // its DirectoryError, with what the client can say about it: a list that may be incomplete is
 // never passed off as the whole.
 NameList SearchObjects(DirectoryClient& client, Context context, const std::string& base,

@@ -90,7 +90,8 @@ std::optional<std::vector<NameComponent>> ParseLdapDn(std::string_view dn, std::
   return components;
 }
 
-std::string DottedName(const std::vector<NameComponent>& components, bool typed) {
+std::string DottedName(const std::vector<NameComponent>& components, NameForm form) {
+  const bool typed = form == NameForm::kTyped;
   size_t size = components.size();
   for (const NameComponent& component : components) {
     size += component.value.size() + (typed ? component.type.size() + 1 : 0);
@@ -118,13 +119,13 @@ std::string DottedName(const std::vector<NameComponent>& components, bool typed)
   return dotted;
 }
 
-std::vector<std::string> SplitDottedName(std::string_view dotted, bool dropTypes,
+std::vector<std::string> SplitDottedName(std::string_view dotted, TypePrefix prefix,
                                          DotEscapes escapes) {
   std::vector<std::string> values;
   std::string current;
   auto finish = [&] {
     // Drop a "type=" prefix (letters, digits and hyphens before an unescaped "=").
-    size_t eq = dropTypes ? current.find('=') : std::string::npos;
+    size_t eq = prefix == TypePrefix::kDropped ? current.find('=') : std::string::npos;
     if (eq != std::string::npos && eq > 0) {
       bool isType = true;
       for (size_t k = 0; k < eq; ++k) {

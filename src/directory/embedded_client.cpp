@@ -34,9 +34,9 @@ struct EmbeddedClient::State {
 
   // A name in a value is shown as its entry spells it, whatever the value writes.
   NameSpelling Spelling() const {
-    return [this](std::string_view dn, bool typedName) {
+    return [this](std::string_view dn, NameForm form) {
       const TreeEntry* named = tree->FindDn(dn);
-      return named ? NameOf(*named, typedName) : WrittenNameSpelling(dn, typedName);
+      return named ? NameOf(*named, form == NameForm::kTyped) : WrittenNameSpelling(dn, form);
     };
   }
 
@@ -60,7 +60,7 @@ struct EmbeddedClient::State {
     for (const TreeValue& raw : tree->ValuesOf(attribute)) {
       // The empty name holds the place of the member an empty group must have: no value.
       if (read.syntax == SYN_DIST_NAME && raw.size == 0) continue;
-      auto value = ConvertValue(read.syntax, raw.text(), typed, spell);
+      auto value = ConvertValue(read.syntax, raw.text(), NameFormOf(typed), spell);
       if (!value) {
         read.fault =
             ValueFault{kErrSyntaxViolation, Location(raw.line) + ": " + QuotedValue(raw.text()) +
@@ -131,8 +131,9 @@ std::string EmbeddedClient::LocateValue(Context context, const std::string& obje
   if (!found) return {};
   const int32_t syntax = tree.names().SyntaxOf(key);
   for (const TreeValue& raw : tree.ValuesOf(*found)) {
-    auto handedOut = ConvertValue(syntax, raw.text(), *typed, state_->Spelling());
-    if (handedOut && handedOut->text == value) return state_->Location(raw.line);
+    auto handedOut = ConvertValue(syntax, raw.text(), NameFormOf(*typed), state_->Spelling());
+    if (handedOut && ValueAs<TextValue>(*handedOut).text == value)
+      return state_->Location(raw.line);
   }
   return {};
 }

@@ -30,10 +30,6 @@ std::string BaseClassOf(const SchemaNames& names, const LdapEntry& entry) {
                            classes ? classes->values : kNone);
 }
 
-std::string DottedOf(const std::string& dn, bool typed) {
-  return WrittenNameSpelling(dn, typed);
-}
-
 // The line that says why the client could not start: the client's error and the reason.
 std::string FailureLine(const LdapFailure& failure) {
   return std::string(DirectoryError(failure.code).what()) + ": " + failure.message;
@@ -77,7 +73,7 @@ struct LdapClient::State {
     const std::vector<std::string>& texts = *shown;
     if (namesObjects) readAhead.QueueNamed(texts, entryKey, key);
     std::optional<LdapFailure> failure;
-    const NameSpelling spell = [&](std::string_view dn, bool typedName) -> std::string {
+    const NameSpelling spell = [&](std::string_view dn, NameForm form) -> std::string {
       const KnownName* known = session.book.FindSpelling(dn);
       if (!known) {
         auto components = ParseLdapDn(dn, nullptr);
@@ -96,18 +92,18 @@ struct LdapClient::State {
           default:
             break;
         }
-        if (!known) return DottedName(*components, typedName);  // no such entry: as written
+        if (!known) return DottedName(*components, form);  // no such entry: as written
       }
-      return typedName ? DottedOf(known->dn, true) : known->dotted;
+      return form == NameForm::kTyped ? WrittenNameSpelling(known->dn, form) : known->dotted;
     };
     // Windows times become seconds since 1970 first.
     const bool windowsTime = out.syntax == SYN_TIME && session.names.HoldsWindowsTime(key);
     for (const std::string& text : texts) {
       std::optional<FetchedValue> value;
       if (!windowsTime) {
-        value = ConvertValue(out.syntax, text, typed, spell);
+        value = ConvertValue(out.syntax, text, NameFormOf(typed), spell);
       } else if (const std::optional<int64_t> seconds = ParseWindowsTime(text)) {
-        value = ConvertValue(out.syntax, std::to_string(*seconds), typed, spell);
+        value = ConvertValue(out.syntax, std::to_string(*seconds), NameFormOf(typed), spell);
       }
       if (failure) return session.Failed(*failure);
       if (!value) {
@@ -343,8 +339,8 @@ int32_t LdapClient::FindObjects(const std::string& base, int32_t scope, const Se
       s.session.book.Remember(entry.dn);
       const std::string baseClass = BaseClassOf(s.session.names, entry);
       if (required && baseClass != *required) continue;  // a subclass matched objectClass
-      found.push_back(
-          FoundObject{DottedOf(entry.dn, typed), s.session.names.ProgramClassName(baseClass)});
+      found.push_back(FoundObject{WrittenNameSpelling(entry.dn, NameFormOf(typed)),
+                                  s.session.names.ProgramClassName(baseClass)});
     }
     if (base != kRootName) return kOk;
   }

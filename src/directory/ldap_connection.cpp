@@ -38,11 +38,7 @@ bool LdapConnection::FailWith(int ldapResult, const std::string& diagnostic,
         code, ExplainTlsFailure(settings_.address, settings_.startTls && !settings_.address.secure,
                                 settings_.timeout, what, DescriptionOf(ldapResult)));
   }
-  std::string message = what + ": " + DescriptionOf(ldapResult);
-  if (!diagnostic.empty() && diagnostic != ldap_err2string(ldapResult)) {
-    message += ": " + diagnostic;
-  }
-  return Fail(code, message);
+  return Fail(code, LdapFailureText(what, ldapResult, diagnostic));
 }
 
 bool LdapConnection::Open(const LdapSettings& settings) {
@@ -107,8 +103,7 @@ bool LdapConnection::Connect() {
   Close();
   const std::string what = startTls ? where + " with StartTLS" : where;
   if (timedOut || r == LDAP_TIMEOUT) {
-    return Fail(kErrTransportFailure, what + ": the server did not answer within " +
-                                          std::to_string(settings_.timeout.count()) + " seconds");
+    return Fail(kErrTransportFailure, what + ": " + TimeoutText(Silence::kNoAnswer));
   }
   return FailWith(r, diagnostic, what);
 }
@@ -143,9 +138,7 @@ bool LdapConnection::Bind() {
     const int code = r == 0 ? LDAP_TIMEOUT : ResultCodeOf(ld_);
     Close();
     if (code == LDAP_TIMEOUT) {
-      return Fail(kErrTransportFailure, what + ": the server at " + settings_.address.hostPort +
-                                            " did not answer within " +
-                                            std::to_string(settings_.timeout.count()) + " seconds");
+      return Fail(kErrTransportFailure, what + ": " + TimeoutText(Silence::kNoAnswer));
     }
     return FailWith(code, "", what);
   }
@@ -182,10 +175,16 @@ bool LdapConnection::BindSasl() {
   const int32_t code = ClientCodeOfLdapResult(r);
   if (code == kErrTransportFailure) return FailWith(r, diagnostic, what);
   // The SASL library's own failures (no ticket, no mechanism module) are failed binds too.
-  std::string message = what + " to " + settings_.address.hostPort + ": " + DescriptionOf(r);
-  if (!diagnostic.empty()) message += ": " + diagnostic;
+  std::string message = LdapFailureText(what + " to " + settings_.address.hostPort, r, diagnostic);
   if (!external && r == LDAP_LOCAL_ERROR) message += " (a Kerberos ticket comes from kinit)";
   return Fail(kErrFailedAuthentication, message);
+}
+
+std::string LdapConnection::TimeoutText(Silence silence) const {
+  return "the server at " + settings_.address.hostPort +
+         (silence == Silence::kUnfinishedAnswer ? " did not finish its answer within "
+                                                : " did not answer within ") +
+         std::to_string(settings_.timeout.count()) + " seconds";
 }
 
 void LdapConnection::Close() {

@@ -141,6 +141,10 @@ class LdapConnection {
   bool Bind();
   bool BindSasl();
   bool Fail(int32_t code, std::string message);
+  enum class Silence { kNoAnswer, kUnfinishedAnswer };
+  // What the user is told of a wait that outlived the timeout: "the server at host:port did not
+  // answer within 10 seconds", or "did not finish its answer" once some of it came.
+  std::string TimeoutText(Silence silence) const;
   // The failure for a libldap or server result code, with the server's diagnostic when it gave
   // one; `what` says what was being done.
   bool FailWith(int ldapResult, const std::string& diagnostic, const std::string& what);

@@ -38,14 +38,13 @@ int32_t NameResolution::ReadOne(const std::string& dn, const std::vector<std::st
                               ReferredTo(result.referrals) + "; referrals are not followed"};
   } else if (resultCode != LDAP_SUCCESS && resultCode != LDAP_NO_SUCH_OBJECT) {
     s_.last = LdapFailure{ClientCodeOfLdapResult(resultCode),
-                          "Reading " + dn + ": " + ldap_err2string(resultCode) +
-                              (result.diagnostic.empty() ? "" : ": " + result.diagnostic)};
+                          LdapFailureText("Reading " + dn, resultCode, result.diagnostic)};
   }
   return kOk;
 }
 
 int32_t NameResolution::Walk(const std::string& dotted, std::string& dn) {
-  const std::vector<std::string> raw = SplitDottedName(dotted, false);
+  const std::vector<std::string> raw = SplitDottedName(dotted, TypePrefix::kKept);
   size_t next = raw.size();  // components left of this one are still to be found
   for (const std::string& root : s_.roots) {
     auto components = ParseLdapDn(root, nullptr);
@@ -66,7 +65,7 @@ int32_t NameResolution::Walk(const std::string& dotted, std::string& dn) {
     const std::string& value = raw[--next];
     std::string filter = "(|";
     for (const char* type : kNamingTypes) {
-      filter += std::string("(") + type + "=" + EscapeFilterValue(value, false) + ")";
+      filter += std::string("(") + type + "=" + EscapeFilterValue(value, Wildcards::kEscaped) + ")";
     }
     std::vector<LdapEntry> children;
     // A list cut short (a referral beside the child, a limit) still serves if it holds the child.

@@ -76,6 +76,15 @@ int32_t ClientCodeOfLdapResult(int ldapResult) {
   }
 }
 
+std::string LdapFailureText(const std::string& what, int ldapResult,
+                            const std::string& diagnostic) {
+  std::string text = what + ": " + DescriptionOf(ldapResult);
+  if (!diagnostic.empty() && diagnostic != Text(ldap_err2string(ldapResult))) {
+    text += ": " + diagnostic;
+  }
+  return text;
+}
+
 std::string ReferredTo(const std::vector<std::string>& referrals) {
   if (referrals.empty()) return "another server";
   return referrals.front() +

@@ -1,5 +1,7 @@
 // The connection's searches: sent without waiting, collected before a deadline, page by page, with
 // the ranged values completed and the references that were not followed kept for the notices.
+#include "directory/ldap_connection.h"
+
 #include <ldap.h>
 
 #include <algorithm>
@@ -7,7 +9,6 @@
 #include <unordered_set>
 
 #include "directory/client_codes.h"
-#include "directory/ldap_connection.h"
 #include "directory/ldap_entry_reader.h"
 #include "directory/ldap_handles.h"
 #include "directory/ldap_names.h"
@@ -78,10 +79,9 @@ void LdapConnection::Abandon(int messageId) {
 bool LdapConnection::FailLate(int messageId, bool answered) {
   Abandon(messageId);
   Close();
-  return Fail(kErrTransportFailure,
-              "The server at " + settings_.address.hostPort +
-                  (answered ? " did not finish its answer within " : " did not answer within ") +
-                  std::to_string(settings_.timeout.count()) + " seconds");
+  std::string text = TimeoutText(answered ? Silence::kUnfinishedAnswer : Silence::kNoAnswer);
+  text.front() = 'T';  // it begins the message
+  return Fail(kErrTransportFailure, text);
 }
 
 bool LdapConnection::Collect(int messageId, LdapResult& result, Deadline deadline,

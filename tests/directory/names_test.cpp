@@ -16,7 +16,7 @@ namespace {
 TEST(DirectoryNamesTest, LdapNamesBecomeDottedNamesAndBack) {
   auto dotted = [](const std::string& dn, bool typed = false) {
     auto components = ParseLdapDn(dn, nullptr);
-    return components ? DottedName(*components, typed) : std::string("<malformed>");
+    return components ? DottedName(*components, NameFormOf(typed)) : std::string("<malformed>");
   };
   EXPECT_EQ(dotted("cn=jan.smith,ou=sales,o=acme"), "jan\\.smith.sales.acme");
   EXPECT_EQ(dotted("cn=jan.smith,ou=sales,o=acme", true), "cn=jan\\.smith.ou=sales.o=acme");
