@@ -83,7 +83,7 @@ bool ReadEntryParts(DirectoryClient& client, Context context, const std::string&
 }  // namespace
 
 DirectoryError::DirectoryError(int32_t code, const std::string& serverText)
-    : std::runtime_error(ErrorMessage(code) + (serverText.empty() ? "" : "\n" + serverText)),
+    : std::runtime_error(ErrorMessage(code) + (serverText.empty() ? "" : ": " + serverText)),
       code_(code) {}
 
 DirectoryError::DirectoryError(int32_t code, const std::string& object,

@@ -17,9 +17,11 @@ namespace vorlix::directory {
 // lies, for a directory server what the server said:
 // Netware error -613 (0xFFFFFD9B) reading "WM:Last Registered Time" of "WS-1.ws.acme":
 // tree.ldif:40: ...
-// Other calls add what a server said on a second line.
+// Other calls add what the client or server said after ": " too:
+// Netware error -672 (0xFFFFFD60): Searching o=acme: Insufficient access (50): ...
 class DirectoryError : public std::runtime_error {
  public:
+  // The error of any other call; serverText (may be empty) follows after ": ".
   explicit DirectoryError(int32_t code, const std::string& serverText = "");
   // The error of a read of attribute of object; detail (may be empty) follows after ": ".
   DirectoryError(int32_t code, const std::string& object, const std::string& attribute,

@@ -32,7 +32,7 @@ std::string BaseClassOf(const SchemaNames& names, const LdapEntry& entry) {
 
 // The line that says why the client could not start: the client's error and the reason.
 std::string FailureLine(const LdapFailure& failure) {
-  return std::string(DirectoryError(failure.code).what()) + ": " + failure.message;
+  return DirectoryError(failure.code, failure.message).what();
 }
 
 }  // namespace

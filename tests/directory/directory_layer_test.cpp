@@ -41,6 +41,10 @@ TEST(DirectoryErrorTest, MessageShowsSignedDecimalAndHexOfTheCode) {
   EXPECT_EQ(more.attribute(), "WM:Last Registered Time");
   EXPECT_STREQ(DirectoryError(-601, "x", "CN", "").what(),
                "Netware error -601 (0xFFFFFDA7) reading \"CN\" of \"x\"");
+  // What the client said of any other call follows the same way, on the same line.
+  EXPECT_STREQ(DirectoryError(-672, "Searching o=t: Insufficient access (50)").what(),
+               "Netware error -672 (0xFFFFFD60): Searching o=t: Insufficient access (50)");
+  EXPECT_STREQ(DirectoryError(-672).what(), "Netware error -672 (0xFFFFFD60)");
 
   EXPECT_NO_THROW(CheckDirectoryResult(0));
   try {
