@@ -1,14 +1,14 @@
 // The connection's searches: sent without waiting, collected before a deadline, page by page, with
 // the ranged values completed and the references that were not followed kept for the notices.
-#include "directory/ldap_connection.h"
-
 #include <ldap.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <unordered_set>
 
 #include "directory/client_codes.h"
+#include "directory/ldap_connection.h"
 #include "directory/ldap_entry_reader.h"
 #include "directory/ldap_handles.h"
 #include "directory/ldap_names.h"
@@ -305,7 +305,11 @@ std::vector<std::string> LdapConnection::TakeNotices() {
       urls += (i == 0 ? "" : ", ") + unfollowed_[i];
     }
     if (unfollowed_.size() > kListed) {
-      urls += " and " + std::to_string(unfollowed_.size() - kListed) + " more";
+      // Formatted from one literal: pieces this short are written into the code as immediates,
+      // which split the words of the text.
+      char more[48];
+      std::snprintf(more, sizeof more, " and %zu more", unfollowed_.size() - kListed);
+      urls += more;
     }
     notices.push_back("Not searched: the server refers other parts of the directory to " + urls +
                       ", and referrals are not followed.");
