@@ -9,13 +9,13 @@
 // needed (-1 when no part is left); dsReadEntry answers -601 for a missing object and -603 when
 // the object has none of the requested attributes.
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "directory/client_codes.h"
+#include "directory/fetched_value.h"
 
 namespace vorlix::directory {
 
@@ -24,28 +24,6 @@ inline constexpr Context kNoContext = -1;
 
 using Buffer = int32_t;        // a request or reply buffer made by dsBufferNew
 using FilterCursor = int32_t;  // a filter being built, made by dsFilterNew
-
-// A value as dsNextValue lays it out; which fields a syntax fills:
-//   1-5, 10, 20        text
-//   7                  word[0]: 0 for false, 1 for true
-//   8, 22, 24, 27      word[0] (24: seconds since 1970-01-01 00:00 UTC)
-//   9, 0, 13, 18, 19, 21  text: the bytes; word[0]: their length
-//   11                 text: the number
-//   12                 word[0]: address type, word[1]: length; text: the address bytes
-//   14                 word[0]: type; text
-//   15                 word[0]: name space; text: volume; text2: path
-//   6                  items: the element texts in chain order
-//   16                 word[0..6]: the seven words (word[0] 0); text: server name
-//   17                 text: protected attribute name; text2: subject name; word[0]: privileges
-//   23                 word[0]: remote number; text: object name
-//   25                 text: object name; word[0]: level; word[1]: interval
-//   26                 text: object name; word[0]: the second word
-struct FetchedValue {
-  std::string text;
-  std::string text2;
-  std::vector<std::string> items;
-  std::array<int32_t, 7> word{};
-};
 
 // What dsNextObject reports beside the name.
 struct ObjectInfo {

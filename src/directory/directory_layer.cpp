@@ -83,7 +83,7 @@ bool ReadEntryParts(DirectoryClient& client, Context context, const std::string&
 }  // namespace
 
 DirectoryError::DirectoryError(int32_t code, const std::string& serverText)
-    : std::runtime_error(ErrorMessage(code) + (serverText.empty() ? "" : "\n" + serverText)),
+    : std::runtime_error(ErrorMessage(code) + (serverText.empty() ? "" : ": " + serverText)),
       code_(code) {}
 
 DirectoryError::DirectoryError(int32_t code, const std::string& object,
@@ -172,11 +172,7 @@ NameList FindObjectsByName(DirectoryClient& client, Context context, const std::
   token(kTokEnd, std::nullopt, 0);
   filter.Release();  // SearchObjects owns it from here
 
-  NameList pairs = SearchObjects(client, context, base, cursor, kScopeSubtree, NameList{});
-  NameList result;
-  result.reserve(pairs.size() / 2);
-  for (size_t i = 1; i < pairs.size(); i += 2) result.push_back(std::move(pairs[i]));
-  return result;
+  return SearchObjects(client, context, base, cursor, kScopeSubtree, NameList{});
 }
 
 NameList SearchObjects(DirectoryClient& client, Context context, const std::string& base,
@@ -213,10 +209,8 @@ NameList SearchObjects(DirectoryClient& client, Context context, const std::stri
       int32_t attributeCount = 0;
       ObjectInfo info;
       client.dsNextObject(context, reply.get(), name, attributeCount, info);
-      if (seen.insert(platform::FoldCase(name)).second) {
-        result.push_back(NameEntry{"Object Name", {}});
+      if (seen.insert(platform::FoldCase(name)).second)
         result.push_back(NameEntry{std::move(name), {}});
-      }
     }
   } while (iteration.open());
   return result;
@@ -304,7 +298,7 @@ int32_t ReadAttributeInteger(DirectoryClient& client, Context context, const std
                    for (int32_t v = 0; v < valueCount; ++v) {
                      FetchedValue value;
                      check(client.dsNextValue(context, reply, syntax, value));
-                     result = value.word[0];
+                     result = ValueAs<WordValue>(value).word;
                    }
                  });
   return result;

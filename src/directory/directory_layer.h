@@ -17,9 +17,11 @@ namespace vorlix::directory {
 // lies, for a directory server what the server said:
 // Netware error -613 (0xFFFFFD9B) reading "WM:Last Registered Time" of "WS-1.ws.acme":
 // tree.ldif:40: ...
-// Other calls add what a server said on a second line.
+// Other calls add what the client or server said after ": " too:
+// Netware error -672 (0xFFFFFD60): Searching o=acme: Insufficient access (50): ...
 class DirectoryError : public std::runtime_error {
  public:
+  // The error of any other call; serverText (may be empty) follows after ": ".
   explicit DirectoryError(int32_t code, const std::string& serverText = "");
   // The error of a read of attribute of object; detail (may be empty) follows after ": ".
   DirectoryError(int32_t code, const std::string& object, const std::string& attribute,
@@ -84,8 +86,8 @@ NameList FindObjectsByName(DirectoryClient& client, Context context, const std::
                            const std::string& cls, const std::string& namingAttribute,
                            const std::string& pattern);
 
-// Runs a built filter (used up, also on failure) below base and returns pairs: "Object Name",
-// then the full name, once per object (names compared without regard to case). Any failure raises
+// Runs a built filter (used up, also on failure) below base and returns the full names of the
+// objects it matches, each once (names compared without regard to case). Any failure raises
 // its DirectoryError, with what the client can say about it: a list that may be incomplete is
 // never passed off as the whole.
 NameList SearchObjects(DirectoryClient& client, Context context, const std::string& base,

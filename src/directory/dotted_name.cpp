@@ -120,7 +120,8 @@ std::optional<std::vector<NameComponent>> ParseLdapDn(std::string_view dn, std::
   return components;
 }
 
-std::string DottedName(const std::vector<NameComponent>& components, bool typed) {
+std::string DottedName(const std::vector<NameComponent>& components, NameForm form) {
+  const bool typed = form == NameForm::kTyped;
   size_t size = components.size();
   for (const NameComponent& component : components) {
     size += component.value.size() + (typed ? component.type.size() + 1 : 0);
@@ -148,12 +149,12 @@ std::string DottedName(const std::vector<NameComponent>& components, bool typed)
   return dotted;
 }
 
-std::vector<std::string> SplitDottedName(std::string_view dotted, bool dropTypes,
+std::vector<std::string> SplitDottedName(std::string_view dotted, TypePrefix prefix,
                                          DotEscapes escapes) {
   std::vector<std::string> values;
   std::string current;
   auto finish = [&] {
-    if (dropTypes) current.erase(0, TypePrefixLength(current));
+    if (prefix == TypePrefix::kDropped) current.erase(0, TypePrefixLength(current));
     values.push_back(std::move(current));
     current.clear();
   };
@@ -212,13 +213,13 @@ std::string ComponentsKey(const std::vector<NameComponent>& components) {
   return key;
 }
 
-void DottedNameKey(std::string_view dotted, bool dropTypes, DotEscapes escapes, std::string& key,
+void DottedNameKey(std::string_view dotted, TypePrefix prefix, DotEscapes escapes, std::string& key,
                    std::string& scratch) {
   key.clear();
   scratch.clear();
   const auto finish = [&] {
     std::string_view value = scratch;
-    if (dropTypes) value.remove_prefix(TypePrefixLength(value));
+    if (prefix == TypePrefix::kDropped) value.remove_prefix(TypePrefixLength(value));
     platform::AppendFoldCase(key, value);
     scratch.clear();
   };

@@ -22,17 +22,28 @@ struct NameComponent {
 // whole). Nullopt with a reason in error for a malformed name. The empty name gives no components.
 std::optional<std::vector<NameComponent>> ParseLdapDn(std::string_view dn, std::string* error);
 
-// The dotted spelling of components; typed adds "type=" to each.
-std::string DottedName(const std::vector<NameComponent>& components, bool typed);
+// The two spellings of a dotted name: values alone, or each with its "type=".
+enum class NameForm { kTypeless, kTyped };
+// The form a context's flag for typed names chooses.
+constexpr NameForm NameFormOf(bool typed) {
+  return typed ? NameForm::kTyped : NameForm::kTypeless;
+}
+
+// The dotted spelling of components in form.
+std::string DottedName(const std::vector<NameComponent>& components, NameForm form);
 
 // How the backslashes of a dotted name are read: as this program writes them ("\." a dot, "\\" a
 // backslash), or as earlier versions wrote them, escaping dots only ("\." a dot, every other
 // backslash itself), so that names a script kept from then still find their objects.
 enum class DotEscapes { kCurrent, kEarlier };
 
-// Splits a dotted name into component values. With dropTypes a "type=" prefix of a component is
-// dropped, so typed and typeless names are both accepted.
-std::vector<std::string> SplitDottedName(std::string_view dotted, bool dropTypes = true,
+// What becomes of a "type=" prefix of a component when a dotted name is split: dropped, so that
+// typed and typeless names are both accepted, or kept as part of the value.
+enum class TypePrefix { kDropped, kKept };
+
+// Splits a dotted name into component values.
+std::vector<std::string> SplitDottedName(std::string_view dotted,
+                                         TypePrefix prefix = TypePrefix::kDropped,
                                          DotEscapes escapes = DotEscapes::kCurrent);
 
 // Whether the earlier reading of a dotted name differs from the current one (it holds "\\").
@@ -53,9 +64,9 @@ std::string ComponentsKey(const std::vector<NameComponent>& components);
 
 // The keys of a name read straight from its text, into `key`, with `scratch` as working room:
 // neither makes an allocation once both are large enough, so a look-up per read costs none.
-// DottedNameKey gives NameKey(SplitDottedName(dotted, dropTypes, escapes)); LdapDnKey gives
+// DottedNameKey gives NameKey(SplitDottedName(dotted, prefix, escapes)); LdapDnKey gives
 // ComponentsKey(*ParseLdapDn(dn)), empty for the empty name, and false for a malformed name.
-void DottedNameKey(std::string_view dotted, bool dropTypes, DotEscapes escapes, std::string& key,
+void DottedNameKey(std::string_view dotted, TypePrefix prefix, DotEscapes escapes, std::string& key,
                    std::string& scratch);
 bool LdapDnKey(std::string_view dn, std::string& key, std::string& scratch);
 

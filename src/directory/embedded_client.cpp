@@ -90,11 +90,11 @@ struct EmbeddedClient::State {
   // workstation's user); a typeless name finds its own entry and no other, while a typed one
   // may read otherwise when its values hold "=".
   NameSpelling Spelling() {
-    return [this](std::string_view dn, bool typedName) {
+    return [this](std::string_view dn, NameForm form) {
       const TreeEntry* named = tree->FindDn(dn);
-      if (!named) return WrittenNameSpelling(dn, typedName);
-      std::string name = NameOf(*named, typedName);
-      if (!typedName) {
+      if (!named) return WrittenNameSpelling(dn, form);
+      std::string name = NameOf(*named, form);
+      if (form == NameForm::kTypeless) {
         lastSpelled = name;
         lastSpelledEntry = named;
       }
@@ -107,8 +107,8 @@ struct EmbeddedClient::State {
     return tree->fileName() + ":" + std::to_string(line);
   }
 
-  std::string NameOf(const TreeEntry& entry, bool typed) const {
-    return std::string(typed ? entry.typed() : entry.dotted());
+  std::string NameOf(const TreeEntry& entry, NameForm form) const {
+    return std::string(form == NameForm::kTyped ? entry.typed() : entry.dotted());
   }
 
   // Adds attribute to a read under the name shown, its values converted. False when a value does
@@ -123,7 +123,7 @@ struct EmbeddedClient::State {
     for (const TreeValue& raw : tree->ValuesOf(attribute)) {
       // The empty name holds the place of the member an empty group must have: no value.
       if (read.syntax == SYN_DIST_NAME && raw.size == 0) continue;
-      auto value = ConvertValue(read.syntax, raw.text(), typed, spell);
+      auto value = ConvertValue(read.syntax, raw.text(), NameFormOf(typed), spell);
       if (!value) {
         read.fault =
             ValueFault{kErrSyntaxViolation, Location(raw.line) + ": " + QuotedValue(raw.text()) +
@@ -194,8 +194,9 @@ std::string EmbeddedClient::LocateValue(Context context, const std::string& obje
   if (!found) return {};
   const int32_t syntax = tree.names().SyntaxOf(key);
   for (const TreeValue& raw : tree.ValuesOf(*found)) {
-    auto handedOut = ConvertValue(syntax, raw.text(), *typed, state_->Spelling());
-    if (handedOut && handedOut->text == value) return state_->Location(raw.line);
+    auto handedOut = ConvertValue(syntax, raw.text(), NameFormOf(*typed), state_->Spelling());
+    if (handedOut && ValueAs<TextValue>(*handedOut).text == value)
+      return state_->Location(raw.line);
   }
   return {};
 }
@@ -241,7 +242,7 @@ int32_t EmbeddedClient::FindObjects(const std::string& base, int32_t scope,
   const SearchFilter::TreeMatch matches(filter, tree);
   auto consider = [&](const TreeEntry& entry) {
     if (!tree.InScope(entry, baseEntry, scope) || !matches(entry)) return;
-    found.push_back(FoundObject{state_->NameOf(entry, typed),
+    found.push_back(FoundObject{state_->NameOf(entry, NameFormOf(typed)),
                                 tree.names().ProgramClassName(tree.ClassKey(entry.baseClass))});
   };
   if (auto cls = filter.RequiredClass()) {

@@ -19,7 +19,10 @@
 #include <vector>
 
 #include "directory/directory_source.h"
+#include "directory/ldap_address.h"
+#include "directory/ldap_entry.h"
 #include "directory/ldap_paging.h"
+#include "directory/ldap_result_codes.h"
 
 typedef struct ldap LDAP;            // NOLINT: libldap's own declarations
 typedef struct ldapmsg LDAPMessage;  // NOLINT
@@ -28,20 +31,6 @@ struct ldap_conncb;
 namespace vorlix::directory {
 
 class HandshakeWatchdog;
-
-// Where the server is and how to reach it, from an ldap:// or ldaps:// source URL.
-struct LdapAddress {
-  std::string serverUri;  // scheme://host[:port], nothing after it
-  std::string host;
-  int port = 0;
-  std::string hostPort;  // host:port, for messages
-  std::string base;      // the URL's base DN; empty when it names none
-  bool secure = false;   // ldaps://
-};
-
-// Parses an RFC 4516 URL that names a server and, optionally, a base DN; nullopt with the reason in
-// error when it is malformed or holds more (attributes, scope, filter, extensions).
-std::optional<LdapAddress> ParseLdapAddress(const std::string& url, std::string* error);
 
 // When an operation must be done: its start plus the timeout.
 using Deadline = std::chrono::steady_clock::time_point;
@@ -60,34 +49,6 @@ struct LdapSettings {
 struct LdapFailure {
   int32_t code = 0;
   std::string message;
-};
-
-// The client's result code for an LDAP result code (0 for success).
-int32_t ClientCodeOfLdapResult(int ldapResult);
-
-// Where referrals point, for messages: the first URL, and how many more there are.
-std::string ReferredTo(const std::vector<std::string>& referrals);
-
-// The part of an attribute's values that a reply holds ("member;range=0-1499"): the index of the
-// first and of the last; no last ("*") when the part runs to the end.
-struct ValueRange {
-  uint32_t first = 0;
-  std::optional<uint32_t> last;
-};
-
-struct LdapAttribute {
-  std::string name;  // as the server named it, options ("cn;lang-en") dropped
-  std::string key;   // the name lower-cased
-  std::vector<std::string> values;
-  // Set while only a part of the values has come (ranged_values.h); a collected search result
-  // holds every value.
-  std::optional<ValueRange> range;
-};
-
-struct LdapEntry {
-  std::string dn;
-  std::vector<LdapAttribute> attributes;
-  const LdapAttribute* Find(const std::string& lowerName) const;
 };
 
 // The most entries a search returns unless it says otherwise: far more groups than anybody picks
@@ -180,6 +141,10 @@ class LdapConnection {
   bool Bind();
   bool BindSasl();
   bool Fail(int32_t code, std::string message);
+  enum class Silence { kNoAnswer, kUnfinishedAnswer };
+  // What the user is told of a wait that outlived the timeout: "the server at host:port did not
+  // answer within 10 seconds", or "did not finish its answer" once some of it came.
+  std::string TimeoutText(Silence silence) const;
   // The failure for a libldap or server result code, with the server's diagnostic when it gave
   // one; `what` says what was being done.
   bool FailWith(int ldapResult, const std::string& diagnostic, const std::string& what);

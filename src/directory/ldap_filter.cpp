@@ -7,13 +7,13 @@
 
 namespace vorlix::directory {
 
-std::string EscapeFilterValue(std::string_view value, bool keepWildcards) {
+std::string EscapeFilterValue(std::string_view value, Wildcards wildcards) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(value.size());
   for (const char ch : value) {
     const auto c = static_cast<unsigned char>(ch);
-    if (c == '*' && keepWildcards) {
+    if (c == '*' && wildcards == Wildcards::kKept) {
       if (out.empty() || out.back() != '*') out += '*';
     } else if (c == '(' || c == ')' || c == '\\' || c == '*' || c < 0x20 || c >= 0x7F) {
       out += '\\';
@@ -59,7 +59,7 @@ void SearchFilter::AppendLdap(size_t index, const SchemaNames& names,
       out += ')';
       return;
     case Kind::kBaseClass:
-      out += "(objectClass=" + EscapeFilterValue(node.attribute, false) + ")";
+      out += "(objectClass=" + EscapeFilterValue(node.attribute, Wildcards::kEscaped) + ")";
       return;
     case Kind::kPresent:
       out += "(" + node.attribute + "=*)";
@@ -73,7 +73,8 @@ void SearchFilter::AppendLdap(size_t index, const SchemaNames& names,
                    : node.kind == Kind::kLessEqual  ? "<="
                                                     : "=";
   // A name is matched whole; elsewhere "*" of an equality is a wildcard.
-  const bool wildcards = node.kind == Kind::kEqual && !name;
+  const Wildcards wildcards =
+      node.kind == Kind::kEqual && !name ? Wildcards::kKept : Wildcards::kEscaped;
   out += "(" + node.attribute + op + EscapeFilterValue(value, wildcards) + ")";
 }
 

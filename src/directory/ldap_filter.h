@@ -7,9 +7,10 @@
 namespace vorlix::directory {
 
 // A filter value with every character that the filter syntax gives a meaning escaped as "\XX"
-// ("(", ")", "\", NUL, "*", and every byte outside printable ASCII). With keepWildcards "*" stays a
-// wildcard, and a run of them counts as one.
-std::string EscapeFilterValue(std::string_view value, bool keepWildcards);
+// ("(", ")", "\", NUL, "*", and every byte outside printable ASCII), but for "*" where wildcards
+// are kept: then it stays a wildcard, and a run of them counts as one.
+enum class Wildcards { kEscaped, kKept };
+std::string EscapeFilterValue(std::string_view value, Wildcards wildcards);
 
 // Whether a name may stand as an attribute description in a filter (letters, digits, "-", ";",
 // "."): anything else could change the filter's meaning.

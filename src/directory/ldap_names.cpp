@@ -81,7 +81,7 @@ const KnownName* NameBook::RememberNew(const std::string& dn) {
   }
   KnownName& known = *at->second;
   known.dn = spellings_.Copy(dn);
-  const std::string dotted = DottedName(*components, false);
+  const std::string dotted = DottedName(*components, NameForm::kTypeless);
   if (auto spelled = byDotted_.find(dotted); spelled != byDotted_.end()) {
     known.dotted = spelled->first;
     spelled->second = &known;
@@ -121,10 +121,11 @@ const KnownName* NameBook::FindDotted(const std::string& dotted) const {
   if (auto spelled = byDotted_.find(dotted); spelled != byDotted_.end()) return spelled->second;
   for (const DotEscapes escapes : {DotEscapes::kCurrent, DotEscapes::kEarlier}) {
     if (escapes == DotEscapes::kEarlier && !ReadsOtherwiseEarlier(dotted)) break;
-    if (const KnownName* known = Find(NameKey(SplitDottedName(dotted, false, escapes))))
+    if (const KnownName* known = Find(NameKey(SplitDottedName(dotted, TypePrefix::kKept, escapes))))
       return known;
     if (dotted.find('=') == std::string::npos) continue;  // no "type=" to drop
-    if (const KnownName* known = Find(NameKey(SplitDottedName(dotted, true, escapes))))
+    if (const KnownName* known =
+            Find(NameKey(SplitDottedName(dotted, TypePrefix::kDropped, escapes))))
       return known;
   }
   return nullptr;
@@ -137,10 +138,10 @@ std::string NameBook::DnOf(const std::string& dotted) const {
 
 std::vector<std::string> NameBook::Guesses(const std::string& dotted) const {
   std::vector<std::string> guesses;
-  AddGuesses(SplitDottedName(dotted, false), guesses);
+  AddGuesses(SplitDottedName(dotted, TypePrefix::kKept), guesses);
   // A name spelled as earlier versions spelled backslashes: its DNs after the likelier ones.
   if (ReadsOtherwiseEarlier(dotted)) {
-    AddGuesses(SplitDottedName(dotted, false, DotEscapes::kEarlier), guesses);
+    AddGuesses(SplitDottedName(dotted, TypePrefix::kKept, DotEscapes::kEarlier), guesses);
   }
   return guesses;
 }

@@ -91,8 +91,8 @@ void MemoryTree::Loader::AddEntry(const LdifRecord& record,
   constexpr size_t kMost = std::numeric_limits<uint32_t>::max();
   if (tree.entries_.size() >= kMost - 1) TooLarge(record);
   TreeEntry entry;
-  const std::string dotted = DottedName(components, false);
-  const std::string typed = DottedName(components, true);
+  const std::string dotted = DottedName(components, NameForm::kTypeless);
+  const std::string typed = DottedName(components, NameForm::kTyped);
   const std::string key = ComponentsKey(components);
   if (typed.size() >= kMost || key.size() >= kMost) TooLarge(record);
   names.assign(dotted).append(typed).append(key);
@@ -303,8 +303,8 @@ const TreeEntry* MemoryTree::Find(const std::string& dotted) const {
   // typed name, without its "type=" prefixes; then as earlier versions spelled backslashes.
   for (const DotEscapes escapes : {DotEscapes::kCurrent, DotEscapes::kEarlier}) {
     if (escapes == DotEscapes::kEarlier && !ReadsOtherwiseEarlier(dotted)) break;
-    for (const bool dropTypes : {false, true}) {
-      DottedNameKey(dotted, dropTypes, escapes, lookupKey, lookupScratch);
+    for (const TypePrefix prefix : {TypePrefix::kKept, TypePrefix::kDropped}) {
+      DottedNameKey(dotted, prefix, escapes, lookupKey, lookupScratch);
       if (const TreeEntry* entry = AtSlot(Slot(lookupKey))) return entry;
       if (dotted.find('=') == std::string::npos) break;  // no prefix to drop
     }

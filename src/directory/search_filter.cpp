@@ -62,7 +62,8 @@ int Compare(std::string_view a, std::string_view b) {
 // The text a value is compared as: names in their typeless dotted spelling.
 std::string ComparedText(std::string_view value) {
   auto components = ParseLdapDn(value, nullptr);
-  return components && !components->empty() ? DottedName(*components, false) : std::string(value);
+  return components && !components->empty() ? DottedName(*components, NameForm::kTypeless)
+                                            : std::string(value);
 }
 
 }  // namespace

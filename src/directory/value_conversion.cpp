@@ -1,9 +1,14 @@
 #include "directory/value_conversion.h"
 
+#include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cstring>
 #include <limits>
+#include <type_traits>
+#include <utility>
+#include <variant>
 #include <vector>
 
 #include "directory/byte_layout.h"
@@ -61,35 +66,119 @@ std::vector<std::string> Split(std::string_view text, char separator, size_t max
   return parts;
 }
 
-// "word#part#...": the text split into `count` parts at "#", the first a word that goes into
-// value.word[0]; nullopt when there are fewer parts or the first is no word.
-std::optional<std::vector<std::string>> WordAndParts(std::string_view text, size_t count,
-                                                     FetchedValue& value) {
+// "word#part#...": the word the text begins with and the text split into `count` parts at "#";
+// nullopt when there are fewer parts or the first is no word.
+struct WordAndParts {
+  int32_t word = 0;
+  std::vector<std::string> parts;
+};
+std::optional<WordAndParts> SplitWordAndParts(std::string_view text, size_t count) {
   auto parts = Split(text, '#', count);
   auto word = Word(parts[0]);
   if (!word || parts.size() < count) return std::nullopt;
-  value.word[0] = *word;
-  return parts;
+  return WordAndParts{*word, std::move(parts)};
 }
 
-// How a value of syntax lies in a reply, for writing and reading alike (byte_layout.h).
-template <typename Io, typename Value>
-bool LayValue(Io& io, int32_t syntax, Value& value) {
-  if (IsPlainText(syntax) || IsBytes(syntax)) return io.Text32(value.text);
-  if (IsWord(syntax)) return io.U32(value.word[0]);
-  if (!io.Text32(value.text) || !io.Text32(value.text2) || !io.List32(value.items)) return false;
-  for (auto& word : value.word) {
+// The fields that a value of a structured syntax has in a reply: two texts, a list and seven
+// words, whichever the syntax uses.
+struct LaidFields {
+  std::string text;
+  std::string text2;
+  std::vector<std::string> items;
+  std::array<int32_t, 7> word{};
+};
+
+LaidFields FieldsOf(const FetchedValue& value) {
+  LaidFields f;
+  std::visit(
+      [&f](const auto& v) {
+        using T = std::decay_t<decltype(v)>;
+        if constexpr (std::is_same_v<T, NetAddressValue>) {
+          f.word[0] = v.addressType;
+          f.word[1] = static_cast<int32_t>(v.address.size());
+          f.text = v.address;
+        } else if constexpr (std::is_same_v<T, EmailAddressValue>) {
+          f.word[0] = v.addressType;
+          f.text = v.address;
+        } else if constexpr (std::is_same_v<T, PathValue>) {
+          f.word[0] = v.nameSpace;
+          f.text = v.volume;
+          f.text2 = v.path;
+        } else if constexpr (std::is_same_v<T, ListValue>) {
+          f.items = v.items;
+        } else if constexpr (std::is_same_v<T, ReplicaPointerValue>) {
+          f.text = v.serverName;
+          f.word = v.words;
+        } else if constexpr (std::is_same_v<T, AclValue>) {
+          f.text = v.protectedAttribute;
+          f.text2 = v.subject;
+          f.word[0] = v.privileges;
+        } else if constexpr (std::is_same_v<T, BackLinkValue>) {
+          f.word[0] = v.remoteNumber;
+          f.text = v.objectName;
+        } else if constexpr (std::is_same_v<T, TypedNameValue>) {
+          f.text = v.objectName;
+          f.word[0] = v.level;
+          f.word[1] = v.interval;
+        } else if constexpr (std::is_same_v<T, HoldValue>) {
+          f.text = v.objectName;
+          f.word[0] = v.amount;
+        }
+      },
+      value);
+  return f;
+}
+
+FetchedValue ValueOf(int32_t syntax, LaidFields f) {
+  switch (syntax) {
+    case SYN_NET_ADDRESS:
+      // The address is as long as the reply says, and no longer than its bytes.
+      f.text.resize(std::min(f.text.size(), static_cast<size_t>(static_cast<uint32_t>(f.word[1]))));
+      return NetAddressValue{f.word[0], std::move(f.text)};
+    case SYN_EMAIL_ADDRESS:
+      return EmailAddressValue{f.word[0], std::move(f.text)};
+    case SYN_PATH:
+      return PathValue{f.word[0], std::move(f.text), std::move(f.text2)};
+    case SYN_CI_LIST:
+      return ListValue{std::move(f.items)};
+    case SYN_REPLICA_POINTER:
+      return ReplicaPointerValue{std::move(f.text), f.word};
+    case SYN_OBJECT_ACL:
+      return AclValue{std::move(f.text), std::move(f.text2), f.word[0]};
+    case SYN_BACK_LINK:
+      return BackLinkValue{f.word[0], std::move(f.text)};
+    case SYN_TYPED_NAME:
+      return TypedNameValue{std::move(f.text), f.word[0], f.word[1]};
+    case SYN_HOLD:
+      return HoldValue{std::move(f.text), f.word[0]};
+    default:
+      return NoValue{};
+  }
+}
+
+// How the fields of a structured value lie in a reply, for writing and reading alike
+// (byte_layout.h).
+template <typename Io, typename Fields>
+bool LayFields(Io& io, Fields& f) {
+  if (!io.Text32(f.text) || !io.Text32(f.text2) || !io.List32(f.items)) return false;
+  for (auto& word : f.word) {
     if (!io.U32(word)) return false;
   }
   return true;
 }
 
+// The bytes of a text, byte or word value as a reply holds them.
+const std::string& TextOf(const FetchedValue& value) {
+  if (const auto* bytes = std::get_if<BytesValue>(&value)) return bytes->bytes;
+  return ValueAs<TextValue>(value).text;
+}
+
 }  // namespace
 
-std::string WrittenNameSpelling(std::string_view dn, bool typed) {
+std::string WrittenNameSpelling(std::string_view dn, NameForm form) {
   auto components = ParseLdapDn(dn, nullptr);
   if (!components || components->empty()) return std::string(dn);  // not a name: as written
-  return DottedName(*components, typed);
+  return DottedName(*components, form);
 }
 
 std::optional<int64_t> ParseGeneralizedTime(std::string_view text) {
@@ -150,112 +239,143 @@ std::optional<int64_t> ParseWindowsTime(std::string_view text) {
   return since1970 / kStepsPerSecond - (since1970 % kStepsPerSecond < 0 ? 1 : 0);
 }
 
-std::optional<FetchedValue> ConvertValue(int32_t syntax, std::string_view text, bool typedNames,
+namespace {
+
+// One conversion per syntax: the value a text of the tree file or of a server holds, nullopt when
+// it does not fit.
+using Converted = std::optional<FetchedValue>;
+
+Converted ConvertBoolean(std::string_view text) {
+  const std::string word(text);
+  if (platform::EqualNoCase(word, "TRUE") || text == "1") return WordValue{1};
+  if (platform::EqualNoCase(word, "FALSE") || text == "0") return WordValue{0};
+  return std::nullopt;
+}
+
+Converted ConvertNumber(std::string_view text) {
+  const auto n = ParseNumber<int32_t>(text);
+  if (!n) return std::nullopt;
+  return WordValue{*n};
+}
+
+Converted ConvertTime(std::string_view text) {
+  const auto seconds = ParseGeneralizedTime(text);
+  if (!seconds || *seconds < std::numeric_limits<int32_t>::min() ||
+      *seconds > std::numeric_limits<int32_t>::max()) {
+    return std::nullopt;  // outside what one signed word holds
+  }
+  return WordValue{static_cast<int32_t>(*seconds)};
+}
+
+Converted ConvertNetAddress(std::string_view text) {
+  auto split = SplitWordAndParts(text, 2);
+  if (!split) return std::nullopt;
+  return NetAddressValue{split->word, std::move(split->parts[1])};
+}
+
+Converted ConvertEmailAddress(std::string_view text) {
+  auto split = SplitWordAndParts(text, 2);
+  if (!split) return std::nullopt;
+  return EmailAddressValue{split->word, std::move(split->parts[1])};
+}
+
+Converted ConvertPath(std::string_view text) {
+  auto split = SplitWordAndParts(text, 3);
+  if (!split) return std::nullopt;
+  return PathValue{split->word, std::move(split->parts[1]), std::move(split->parts[2])};
+}
+
+Converted ConvertList(std::string_view text) {
+  return ListValue{Split(text, '$', std::numeric_limits<size_t>::max())};
+}
+
+Converted ConvertReplicaPointer(std::string_view text) {
+  auto parts = Split(text, '#', 7);
+  ReplicaPointerValue value{std::move(parts[0]), {}};
+  for (size_t i = 1; i < parts.size(); ++i) {
+    const auto w = Word(parts[i]);
+    if (!w) return std::nullopt;
+    value.words[i] = *w;
+  }
+  return value;
+}
+
+Converted ConvertAcl(std::string_view text, NameForm form, const NameSpelling& spell) {
+  auto parts = Split(text, '#', 3);
+  if (parts.size() < 3) return std::nullopt;
+  const auto privileges = Word(parts[2]);
+  if (!privileges) return std::nullopt;
+  return AclValue{std::move(parts[0]), spell(parts[1], form), *privileges};
+}
+
+Converted ConvertBackLink(std::string_view text, NameForm form, const NameSpelling& spell) {
+  auto split = SplitWordAndParts(text, 2);
+  if (!split) return std::nullopt;
+  return BackLinkValue{split->word, spell(split->parts[1], form)};
+}
+
+// "name#word#...": the name comes first and may itself hold "#"; the last `count` parts are
+// words. The name as spelled and the words; nullopt when a word is missing or no word.
+std::optional<std::pair<std::string, std::vector<int32_t>>> NameAndWords(std::string_view text,
+                                                                         size_t count) {
+  std::vector<int32_t> words(count);
+  for (size_t i = count; i > 0; --i) {
+    const size_t at = text.rfind('#');
+    if (at == std::string_view::npos) return std::nullopt;
+    const auto w = Word(text.substr(at + 1));
+    if (!w) return std::nullopt;
+    words[i - 1] = *w;
+    text = text.substr(0, at);
+  }
+  return std::make_pair(std::string(text), std::move(words));
+}
+
+Converted ConvertTypedName(std::string_view text, NameForm form, const NameSpelling& spell) {
+  const auto split = NameAndWords(text, 2);
+  if (!split) return std::nullopt;
+  return TypedNameValue{spell(split->first, form), split->second[0], split->second[1]};
+}
+
+Converted ConvertHold(std::string_view text, NameForm form, const NameSpelling& spell) {
+  const auto split = NameAndWords(text, 1);
+  if (!split) return std::nullopt;
+  return HoldValue{spell(split->first, form), split->second[0]};
+}
+
+}  // namespace
+
+std::optional<FetchedValue> ConvertValue(int32_t syntax, std::string_view text, NameForm names,
                                          const NameSpelling& spell) {
-  FetchedValue v;
-  if (syntax == SYN_DIST_NAME) {
-    v.text = spell(text, typedNames);
-    return v;
-  }
-  if (IsPlainText(syntax)) {
-    v.text = text;
-    return v;
-  }
-  if (IsBytes(syntax)) {
-    v.text = text;
-    v.word[0] = static_cast<int32_t>(text.size());
-    return v;
-  }
+  if (syntax == SYN_DIST_NAME) return TextValue{spell(text, names)};
+  if (IsPlainText(syntax)) return TextValue{std::string(text)};
+  if (IsBytes(syntax)) return BytesValue{std::string(text)};
   switch (syntax) {
-    case SYN_BOOLEAN: {
-      const std::string word(text);
-      if (platform::EqualNoCase(word, "TRUE") || text == "1")
-        v.word[0] = 1;
-      else if (platform::EqualNoCase(word, "FALSE") || text == "0")
-        v.word[0] = 0;
-      else
-        return std::nullopt;
-      return v;
-    }
+    case SYN_BOOLEAN:
+      return ConvertBoolean(text);
     case SYN_INTEGER:
     case SYN_COUNTER:
-    case SYN_INTERVAL: {
-      auto n = ParseNumber<int32_t>(text);
-      if (!n) return std::nullopt;
-      v.word[0] = *n;
-      return v;
-    }
-    case SYN_TIME: {
-      auto seconds = ParseGeneralizedTime(text);
-      if (!seconds || *seconds < std::numeric_limits<int32_t>::min() ||
-          *seconds > std::numeric_limits<int32_t>::max()) {
-        return std::nullopt;  // outside what one signed word holds
-      }
-      v.word[0] = static_cast<int32_t>(*seconds);
-      return v;
-    }
+    case SYN_INTERVAL:
+      return ConvertNumber(text);
+    case SYN_TIME:
+      return ConvertTime(text);
     case SYN_NET_ADDRESS:
-    case SYN_EMAIL_ADDRESS: {
-      auto parts = WordAndParts(text, 2, v);
-      if (!parts) return std::nullopt;
-      v.text = (*parts)[1];
-      if (syntax == SYN_NET_ADDRESS) v.word[1] = static_cast<int32_t>(v.text.size());
-      return v;
-    }
-    case SYN_PATH: {
-      auto parts = WordAndParts(text, 3, v);
-      if (!parts) return std::nullopt;
-      v.text = (*parts)[1];
-      v.text2 = (*parts)[2];
-      return v;
-    }
+      return ConvertNetAddress(text);
+    case SYN_EMAIL_ADDRESS:
+      return ConvertEmailAddress(text);
+    case SYN_PATH:
+      return ConvertPath(text);
     case SYN_CI_LIST:
-      v.items = Split(text, '$', std::numeric_limits<size_t>::max());
-      return v;
-    case SYN_REPLICA_POINTER: {
-      auto parts = Split(text, '#', 7);
-      v.text = parts[0];
-      for (size_t i = 1; i < parts.size(); ++i) {
-        auto w = Word(parts[i]);
-        if (!w) return std::nullopt;
-        v.word[i] = *w;
-      }
-      return v;
-    }
-    case SYN_OBJECT_ACL: {
-      auto parts = Split(text, '#', 3);
-      if (parts.size() < 3) return std::nullopt;
-      auto privileges = Word(parts[2]);
-      if (!privileges) return std::nullopt;
-      v.text = parts[0];
-      v.text2 = spell(parts[1], typedNames);
-      v.word[0] = *privileges;
-      return v;
-    }
-    case SYN_BACK_LINK: {
-      auto parts = WordAndParts(text, 2, v);
-      if (!parts) return std::nullopt;
-      v.text = spell((*parts)[1], typedNames);
-      return v;
-    }
+      return ConvertList(text);
+    case SYN_REPLICA_POINTER:
+      return ConvertReplicaPointer(text);
+    case SYN_OBJECT_ACL:
+      return ConvertAcl(text, names, spell);
+    case SYN_BACK_LINK:
+      return ConvertBackLink(text, names, spell);
     case SYN_TYPED_NAME:
-    case SYN_HOLD: {
-      // The name comes first and may itself hold "#"; the numbers are the last parts.
-      const size_t numbers = syntax == SYN_TYPED_NAME ? 2 : 1;
-      std::string rest(text);
-      std::vector<int32_t> words;
-      for (size_t i = 0; i < numbers; ++i) {
-        size_t at = rest.rfind('#');
-        if (at == std::string::npos) return std::nullopt;
-        auto w = Word(rest.substr(at + 1));
-        if (!w) return std::nullopt;
-        words.insert(words.begin(), *w);
-        rest.resize(at);
-      }
-      v.text = spell(rest, typedNames);
-      for (size_t i = 0; i < words.size(); ++i) v.word[i] = words[i];
-      return v;
-    }
+      return ConvertTypedName(text, names, spell);
+    case SYN_HOLD:
+      return ConvertHold(text, names, spell);
     default:
       return std::nullopt;
   }
@@ -284,23 +404,48 @@ std::string RefusalReason(int32_t syntax, std::string_view text) {
 std::string EncodeValue(int32_t syntax, const FetchedValue& value) {
   std::string out;
   LayoutWriter writer(out);
-  LayValue(writer, syntax, value);
+  if (IsPlainText(syntax) || IsBytes(syntax)) {
+    writer.Text32(TextOf(value));
+  } else if (IsWord(syntax)) {
+    writer.U32(ValueAs<WordValue>(value).word);
+  } else {
+    const LaidFields fields = FieldsOf(value);
+    LayFields(writer, fields);
+  }
   return out;
 }
 
 bool DecodeValue(int32_t syntax, std::string_view in, FetchedValue& value) {
-  value = FetchedValue{};
+  value = NoValue{};
   LayoutReader reader(in);
-  if (!LayValue(reader, syntax, value)) return false;
-  if (IsBytes(syntax)) value.word[0] = static_cast<int32_t>(value.text.size());
+  if (IsPlainText(syntax) || IsBytes(syntax)) {
+    std::string text;
+    if (!reader.Text32(text)) return false;
+    if (IsBytes(syntax)) {
+      value = BytesValue{std::move(text)};
+    } else {
+      value = TextValue{std::move(text)};
+    }
+    return true;
+  }
+  if (IsWord(syntax)) {
+    int32_t word = 0;
+    if (!reader.U32(word)) return false;
+    value = WordValue{word};
+    return true;
+  }
+  LaidFields fields;
+  if (!LayFields(reader, fields)) return false;
+  value = ValueOf(syntax, std::move(fields));
   return true;
 }
 
 int32_t FetchedSize(int32_t syntax, const FetchedValue& value) {
-  if (IsPlainText(syntax)) return static_cast<int32_t>(value.text.size() + 1);
-  if (IsBytes(syntax)) return static_cast<int32_t>(value.text.size() + 8);
+  if (IsPlainText(syntax)) return static_cast<int32_t>(TextOf(value).size() + 1);
+  if (IsBytes(syntax)) return static_cast<int32_t>(TextOf(value).size() + 8);
   if (IsWord(syntax)) return 4;
-  return static_cast<int32_t>(LaidSize([&](auto& io) { return LayValue(io, syntax, value); }));
+  const LaidFields fields = FieldsOf(value);
+  return static_cast<int32_t>(LaidSize([&](auto& io) { return LayFields(io, fields); }));
 }
 
 }  // namespace vorlix::directory

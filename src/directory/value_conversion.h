@@ -27,18 +27,19 @@
 #include <string_view>
 
 #include "directory/directory_client.h"
+#include "directory/dotted_name.h"
 
 namespace vorlix::directory {
 
 // The dotted spelling (typed or typeless) of an LDAP name written in a value.
-using NameSpelling = std::function<std::string(std::string_view dn, bool typed)>;
+using NameSpelling = std::function<std::string(std::string_view dn, NameForm form)>;
 
 // The dotted spelling of the LDAP name dn as written; dn itself when it is no name.
-std::string WrittenNameSpelling(std::string_view dn, bool typed);
+std::string WrittenNameSpelling(std::string_view dn, NameForm form);
 
-// The fetched layout of a value text; nullopt when the text does not fit the syntax. typedNames
-// chooses the spelling of names within the value; spell gives it (default: as written).
-std::optional<FetchedValue> ConvertValue(int32_t syntax, std::string_view text, bool typedNames,
+// The fetched layout of a value text; nullopt when the text does not fit the syntax. names chooses
+// the spelling of names within the value; spell gives it (default: as written).
+std::optional<FetchedValue> ConvertValue(int32_t syntax, std::string_view text, NameForm names,
                                          const NameSpelling& spell = WrittenNameSpelling);
 
 // Why ConvertValue refuses text for syntax, for messages: "is not a valid time (...)".

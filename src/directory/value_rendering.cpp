@@ -99,37 +99,49 @@ bool FetchedInListRead(int32_t syntax) {
 
 TextEffect RenderForText(int32_t syntax, const FetchedValue& value, std::string& piece) {
   if (IsTextSyntax(syntax)) {
-    piece = value.text;
+    piece = ValueAs<TextValue>(value).text;
     return TextEffect::kAppend;
   }
   if (IsIntegerSyntax(syntax)) {
-    piece = Signed(value.word[0]);
+    piece = Signed(ValueAs<WordValue>(value).word);
     return TextEffect::kReplace;
   }
   switch (syntax) {
     case SYN_BOOLEAN:
-      piece = Boolean(value.word[0]);
+      piece = Boolean(ValueAs<WordValue>(value).word);
       break;
     case SYN_OCTET_STRING:
+      piece = ValueAs<BytesValue>(value).bytes;
+      break;
     case SYN_FAX_NUMBER:
-      piece = value.text;
+      piece = ValueAs<TextValue>(value).text;
       break;
-    case SYN_NET_ADDRESS:
-      piece = FormatNetAddress(static_cast<uint32_t>(value.word[0]),
-                               static_cast<uint32_t>(value.word[1]), value.text);
+    case SYN_NET_ADDRESS: {
+      const NetAddressValue& address = ValueAs<NetAddressValue>(value);
+      piece = FormatNetAddress(static_cast<uint32_t>(address.addressType), address.address.size(),
+                               address.address);
       break;
-    case SYN_PATH:
-      piece = TrimControls(value.text) + ";" + TrimControls(value.text2);
+    }
+    case SYN_PATH: {
+      const PathValue& path = ValueAs<PathValue>(value);
+      piece = TrimControls(path.volume) + ";" + TrimControls(path.path);
       break;
-    case SYN_BACK_LINK:
-      piece = value.text + ";" + Signed(value.word[0]);
+    }
+    case SYN_BACK_LINK: {
+      const BackLinkValue& link = ValueAs<BackLinkValue>(value);
+      piece = link.objectName + ";" + Signed(link.remoteNumber);
       break;
-    case SYN_TYPED_NAME:
-      piece = value.text + ";" + Unsigned(value.word[0]) + ";" + Unsigned(value.word[1]);
+    }
+    case SYN_TYPED_NAME: {
+      const TypedNameValue& name = ValueAs<TypedNameValue>(value);
+      piece = name.objectName + ";" + Unsigned(name.level) + ";" + Unsigned(name.interval);
       break;
-    case SYN_HOLD:
-      piece = TrimControls(value.text) + ";" + Signed(value.word[0]);
+    }
+    case SYN_HOLD: {
+      const HoldValue& hold = ValueAs<HoldValue>(value);
+      piece = TrimControls(hold.objectName) + ";" + Signed(hold.amount);
       break;
+    }
     case SYN_UNKNOWN:
     case SYN_CI_LIST:
     case SYN_OCTET_LIST:
@@ -149,64 +161,78 @@ TextEffect RenderForText(int32_t syntax, const FetchedValue& value, std::string&
 void RenderForList(int32_t syntax, const FetchedValue& value, char separator, NameList& out) {
   const std::string s(1, separator);
   if (IsTextSyntax(syntax)) {
-    out.push_back({value.text, {}});
+    out.push_back({ValueAs<TextValue>(value).text, {}});
     return;
   }
+  const int32_t word = ValueAs<WordValue>(value).word;
   switch (syntax) {
     case SYN_BOOLEAN:
-      out.push_back({Boolean(value.word[0]), {}});
+      out.push_back({Boolean(word), {}});
       break;
     case SYN_INTEGER:
     case SYN_COUNTER:
     case SYN_INTERVAL:
-      out.push_back({Signed(value.word[0]), {}});
+      out.push_back({Signed(word), {}});
       break;
     case SYN_TIME:
-      out.push_back({FormatTimeStamp(value.word[0]), {}});
+      out.push_back({FormatTimeStamp(word), {}});
       break;
     case SYN_FAX_NUMBER:
-      out.push_back({value.text, {}});
+      out.push_back({ValueAs<TextValue>(value).text, {}});
       break;
-    case SYN_EMAIL_ADDRESS:
-      out.push_back({Signed(value.word[0]) + s + value.text, {}});
-      break;
-    case SYN_PATH:
-      out.push_back({TrimControls(value.text) + s + TrimControls(value.text2), {}});
-      break;
-    case SYN_TYPED_NAME:
-      out.push_back({value.text + s + Unsigned(value.word[0]) + s + Unsigned(value.word[1]), {}});
-      break;
-    case SYN_BACK_LINK:
-      out.push_back({value.text, int64_t{value.word[0]}});
-      break;
-    case SYN_HOLD:
-      out.push_back({TrimControls(value.text), int64_t{value.word[0]}});
-      break;
-    case SYN_REPLICA_POINTER: {
-      TReplica replica;
-      for (size_t i = 0; i < replica.words.size(); ++i) {
-        replica.words[i] = static_cast<uint32_t>(value.word[i]);
-      }
-      out.push_back({value.text, replica});
+    case SYN_EMAIL_ADDRESS: {
+      const EmailAddressValue& mail = ValueAs<EmailAddressValue>(value);
+      out.push_back({Signed(mail.addressType) + s + mail.address, {}});
       break;
     }
-    case SYN_OBJECT_ACL:
-      out.push_back({value.text, TACL2{value.text, value.text2,
-                                       static_cast<uint32_t>(std::max(value.word[0], 0))}});
+    case SYN_PATH: {
+      const PathValue& path = ValueAs<PathValue>(value);
+      out.push_back({TrimControls(path.volume) + s + TrimControls(path.path), {}});
       break;
-    case SYN_NET_ADDRESS: {
-      const auto length = static_cast<uint32_t>(value.word[1]);
-      if (length > kMaxAddressBytes) {
-        throw DirectoryArgumentError("Network address of " + std::to_string(length) +
-                                     " bytes; at most " + std::to_string(kMaxAddressBytes) +
-                                     " are allowed");
+    }
+    case SYN_TYPED_NAME: {
+      const TypedNameValue& name = ValueAs<TypedNameValue>(value);
+      out.push_back({name.objectName + s + Unsigned(name.level) + s + Unsigned(name.interval), {}});
+      break;
+    }
+    case SYN_BACK_LINK: {
+      const BackLinkValue& link = ValueAs<BackLinkValue>(value);
+      out.push_back({link.objectName, int64_t{link.remoteNumber}});
+      break;
+    }
+    case SYN_HOLD: {
+      const HoldValue& hold = ValueAs<HoldValue>(value);
+      out.push_back({TrimControls(hold.objectName), int64_t{hold.amount}});
+      break;
+    }
+    case SYN_REPLICA_POINTER: {
+      const ReplicaPointerValue& pointer = ValueAs<ReplicaPointerValue>(value);
+      TReplica replica;
+      for (size_t i = 0; i < replica.words.size(); ++i) {
+        replica.words[i] = static_cast<uint32_t>(pointer.words[i]);
       }
+      out.push_back({pointer.serverName, replica});
+      break;
+    }
+    case SYN_OBJECT_ACL: {
+      const AclValue& acl = ValueAs<AclValue>(value);
       out.push_back(
-          {"", TNetAddress{value.text.substr(0, length), static_cast<uint32_t>(value.word[0])}});
+          {acl.protectedAttribute, TACL2{acl.protectedAttribute, acl.subject,
+                                         static_cast<uint32_t>(std::max(acl.privileges, 0))}});
+      break;
+    }
+    case SYN_NET_ADDRESS: {
+      const NetAddressValue& address = ValueAs<NetAddressValue>(value);
+      if (address.address.size() > kMaxAddressBytes) {
+        throw DirectoryArgumentError("Network address of " +
+                                     std::to_string(address.address.size()) + " bytes; at most " +
+                                     std::to_string(kMaxAddressBytes) + " are allowed");
+      }
+      out.push_back({"", TNetAddress{address.address, static_cast<uint32_t>(address.addressType)}});
       break;
     }
     case SYN_CI_LIST:
-      for (const std::string& item : value.items) out.push_back({item, {}});
+      for (const std::string& item : ValueAs<ListValue>(value).items) out.push_back({item, {}});
       out.push_back({"", int64_t{1}});
       break;
     case SYN_UNKNOWN:

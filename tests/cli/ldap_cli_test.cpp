@@ -64,7 +64,7 @@ void ExpectSameLookups(const std::string& embedded, const std::string& ldap) {
     ASSERT_FALSE(names.empty());
     for (const std::string& name : names) {
       // Looked up by its common name, picked by its full name.
-      const std::string cn = directory::SplitDottedName(name, false).front();
+      const std::string cn = directory::SplitDottedName(name, directory::TypePrefix::kKept).front();
       ExpectSame(embedded, ldap, {"members", "--kind", kind, cn, "--pick", name});
       ExpectSame(embedded, ldap, {"mailto", "--kind", kind, cn, "--pick", name});
       ExpectSame(embedded, ldap, {"read", name, "Description"});

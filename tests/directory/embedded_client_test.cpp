@@ -7,6 +7,7 @@
 
 #include "directory/directory_layer.h"
 #include "directory/value_conversion.h"
+#include "directory/value_rendering.h"
 #include "sample_tree_fixture.h"
 
 namespace vorlix::directory {
@@ -31,9 +32,8 @@ class DirectoryEmbeddedSearch : public DirectorySampleTree {
       EXPECT_EQ(client.dsFilterToken(cursor, t.code, t.value, t.syntax), 0);
     }
     std::set<std::string> names;
-    NameList pairs = SearchObjects(client, context, base, cursor, scope, {});
-    for (size_t i = 1; i < pairs.size(); i += 2) {
-      names.insert(pairs[i].text.substr(0, pairs[i].text.find('.')));
+    for (const NameEntry& found : SearchObjects(client, context, base, cursor, scope, {})) {
+      names.insert(found.text.substr(0, found.text.find('.')));
     }
     return names;
   }
@@ -258,23 +258,76 @@ TEST(DirectoryEmbeddedClientTest, GeneralizedTimesBecomeSecondsSince1970) {
   EXPECT_EQ(ParseGeneralizedTime("2024011508Z"), std::nullopt);
   EXPECT_EQ(ParseGeneralizedTime("20240115083000Zjunk"), std::nullopt);
   // Beyond one signed word the value is refused, not wrapped.
-  EXPECT_EQ(ConvertValue(SYN_TIME, "20400101000000Z", false), std::nullopt);
-  EXPECT_EQ(ConvertValue(SYN_INTEGER, "2147483648", false), std::nullopt);
-  EXPECT_EQ(ConvertValue(SYN_BOOLEAN, "maybe", false), std::nullopt);
+  EXPECT_EQ(ConvertValue(SYN_TIME, "20400101000000Z", NameForm::kTypeless), std::nullopt);
+  EXPECT_EQ(ConvertValue(SYN_INTEGER, "2147483648", NameForm::kTypeless), std::nullopt);
+  EXPECT_EQ(ConvertValue(SYN_BOOLEAN, "maybe", NameForm::kTypeless), std::nullopt);
+}
 
-  FetchedValue value;
-  value.text = "x";
-  value.text2 = "yz";
-  value.items = {"a", "", "b"};
-  value.word = {1, -2, 3, 4, 5, 6, 7};
+// A value text as the list read hands it out after it travelled through a reply: each part of a
+// structured value lands where its syntax keeps it.
+std::string ThroughAReply(int32_t syntax, const std::string& text, NameForm names) {
+  const std::optional<FetchedValue> value = ConvertValue(syntax, text, names);
+  if (!value) return "<refused>";
+  const std::string encoded = EncodeValue(syntax, *value);
   FetchedValue back;
-  ASSERT_TRUE(DecodeValue(SYN_PATH, EncodeValue(SYN_PATH, value), back));
-  EXPECT_EQ(back.text, "x");
-  EXPECT_EQ(back.text2, "yz");
-  EXPECT_EQ(back.items, value.items);
-  EXPECT_EQ(back.word, value.word);
-  const std::string encoded = EncodeValue(SYN_PATH, value);
-  EXPECT_FALSE(DecodeValue(SYN_PATH, encoded.substr(0, encoded.size() - 1), back));
+  if (!DecodeValue(syntax, encoded, back)) return "<undecodable>";
+  if (DecodeValue(syntax, encoded.substr(0, encoded.size() - 1), back)) return "<short accepted>";
+  DecodeValue(syntax, encoded, back);
+  NameList list;
+  RenderForList(syntax, back, '|', list);
+  std::string shown;
+  for (const NameEntry& entry : list) {
+    shown += "[" + entry.text;
+    if (const auto* number = std::get_if<int64_t>(&entry.attached)) {
+      shown += " #" + std::to_string(*number);
+    } else if (const auto* acl = std::get_if<TACL2>(&entry.attached)) {
+      shown += " " + acl->protectedAttrName + "/" + acl->subjectName + "/" +
+               std::to_string(acl->privileges);
+    } else if (const auto* replica = std::get_if<TReplica>(&entry.attached)) {
+      for (uint32_t word : replica->words) shown += " " + std::to_string(word);
+    } else if (const auto* address = std::get_if<TNetAddress>(&entry.attached)) {
+      shown += std::to_string(address->addressType) + ":" + address->address;
+    }
+    shown += "]";
+  }
+  return shown;
+}
+
+TEST(ValueConversion, EachSyntaxKeepsItsPartsThroughAReply) {
+  struct Row {
+    int32_t syntax;
+    const char* text;
+    NameForm names;
+    const char* shown;
+  };
+  const Row rows[] = {
+      {SYN_DIST_NAME, "cn=jan,ou=sales,o=acme", NameForm::kTypeless, "[jan.sales.acme]"},
+      {SYN_DIST_NAME, "cn=jan,o=acme", NameForm::kTyped, "[cn=jan.o=acme]"},
+      {SYN_CI_STRING, "Jan Smith", NameForm::kTypeless, "[Jan Smith]"},
+      {SYN_BOOLEAN, "true", NameForm::kTypeless, "[TRUE]"},
+      {SYN_INTEGER, " +42 ", NameForm::kTypeless, "[42]"},
+      {SYN_INTEGER, "4x", NameForm::kTypeless, "<refused>"},
+      {SYN_CI_LIST, "a$$b", NameForm::kTypeless, "[a][][b][ #1]"},
+      {SYN_NET_ADDRESS, "1#wxyz", NameForm::kTypeless, "[1:wxyz]"},
+      {SYN_NET_ADDRESS, "IP#wxyz", NameForm::kTypeless, "<refused>"},
+      {SYN_EMAIL_ADDRESS, "2#jan@acme.example", NameForm::kTypeless, "[2|jan@acme.example]"},
+      {SYN_PATH, "3#VOL1#users/jan", NameForm::kTypeless, "[VOL1|users/jan]"},
+      {SYN_PATH, "3#VOL1", NameForm::kTypeless, "<refused>"},
+      {SYN_REPLICA_POINTER, "srv1#1#2#3#4#5#6", NameForm::kTypeless, "[srv1 0 1 2 3 4 5 6]"},
+      {SYN_REPLICA_POINTER, "srv1#1#two", NameForm::kTypeless, "<refused>"},
+      {SYN_OBJECT_ACL, "[Entry Rights]#cn=admin,o=acme#4294967295", NameForm::kTypeless,
+       "[[Entry Rights] [Entry Rights]/admin.acme/0]"},
+      {SYN_OBJECT_ACL, "[All]#cn=admin,o=acme#6", NameForm::kTyped,
+       "[[All] [All]/cn=admin.o=acme/6]"},
+      {SYN_BACK_LINK, "7#cn=jan,o=acme", NameForm::kTypeless, "[jan.acme #7]"},
+      {SYN_TYPED_NAME, "cn=a#b,o=acme#5#60", NameForm::kTypeless, "[a#b.acme|5|60]"},
+      {SYN_TYPED_NAME, "cn=a,o=acme#5", NameForm::kTypeless, "<refused>"},
+      {SYN_HOLD, "cn=jan,o=acme#-3", NameForm::kTypeless, "[jan.acme #-3]"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(ThroughAReply(row.syntax, row.text, row.names), row.shown)
+        << "syntax " << row.syntax << ": " << row.text;
+  }
 }
 
 }  // namespace

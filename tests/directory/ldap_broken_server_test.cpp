@@ -56,7 +56,7 @@ NameList FindGroups(Opened& d) {
 
 const Attributes kGroupClass = {{"objectClass", {"groupOfNames"}}};
 
-TEST(LdapBrokenServerTest, ARefusedSearchIsAnErrorWithTheServersText) {
+TEST(LdapBrokenServerTest, ARefusedSearchOrReadIsAnErrorWithTheServersTextInOneForm) {
   struct Row {
     int ldapResult;
     std::string text;
@@ -69,10 +69,18 @@ TEST(LdapBrokenServerTest, ARefusedSearchIsAnErrorWithTheServersText) {
     FakeLdapServer server(Directory([&](LdapAnswer& a) { a.Done(row.ldapResult, row.text); }));
     Opened d(SourceOf(server));
     ASSERT_TRUE(d.started) << d.client.StartupFailureReason();
+    // What was being done, the code's description and number, and the server's text.
+    const std::string told = std::string(ldap_err2string(row.ldapResult)) + " (" +
+                             std::to_string(row.ldapResult) + "): " + row.text;
     const Outcome find = ErrorOf([&] { FindGroups(d); });
     EXPECT_EQ(find.code, row.code) << row.text;
     EXPECT_TRUE(Contains(find.message, "Searching o=t: ")) << find.message;
     EXPECT_TRUE(Contains(find.message, row.text)) << find.message;
+    EXPECT_TRUE(Contains(find.message, told)) << find.message;
+    const Outcome read =
+        ErrorOf([&] { ReadAttributeText(d.client, d.context, "G.t", "Description"); });
+    EXPECT_EQ(read.code, row.code) << row.text;
+    EXPECT_TRUE(Contains(read.message, "Reading cn=G,o=t: " + told)) << read.message;
   }
 }
 

@@ -34,16 +34,19 @@ TEST(LdapNamesTest, AwkwardValuesSurviveBothSpellings) {
     EXPECT_EQ(Values(*parsed), Values(name)) << dn;
     // Dotted and back, typeless and typed, whichever component holds the value.
     for (const bool typed : {false, true}) {
-      const std::string dotted = DottedName(name, typed);
-      EXPECT_EQ(SplitDottedName(dotted, typed), Values(name)) << dotted;
+      const std::string dotted = DottedName(name, NameFormOf(typed));
+      EXPECT_EQ(SplitDottedName(dotted, typed ? TypePrefix::kDropped : TypePrefix::kKept),
+                Values(name))
+          << dotted;
     }
     const std::vector<NameComponent> last = {{"ou", "x"}, {"cn", value}};
-    EXPECT_EQ(SplitDottedName(DottedName(last, false), false), Values(last));
+    EXPECT_EQ(SplitDottedName(DottedName(last, NameForm::kTypeless), TypePrefix::kKept),
+              Values(last));
   }
   // A backslash is doubled only where a reader would take it for an escape.
-  EXPECT_EQ(DottedName({{"cn", "back\\"}, {"o", "x"}}, false), "back\\\\.x");
-  EXPECT_EQ(DottedName({{"cn", "mid\\slash"}, {"o", "x"}}, false), "mid\\slash.x");
-  EXPECT_EQ(DottedName({{"cn", "end\\"}}, false), "end\\");
+  EXPECT_EQ(DottedName({{"cn", "back\\"}, {"o", "x"}}, NameForm::kTypeless), "back\\\\.x");
+  EXPECT_EQ(DottedName({{"cn", "mid\\slash"}, {"o", "x"}}, NameForm::kTypeless), "mid\\slash.x");
+  EXPECT_EQ(DottedName({{"cn", "end\\"}}, NameForm::kTypeless), "end\\");
   EXPECT_EQ(LdapDnString({{"cn", " a,b+c "}, {"o", "x"}}), "cn=\\20a\\,b\\+c\\20,o=x");
 }
 
@@ -124,10 +127,10 @@ TEST(LdapNamesTest, AnEntryRespelledKeepsEveryNameItWasFoundUnder) {
 }
 
 TEST(LdapNamesTest, FilterValuesAreEscapedAndOnlyTheStarStaysAWildcard) {
-  EXPECT_EQ(EscapeFilterValue("*)(cn=**", true), "*\\29\\28cn=*");
-  EXPECT_EQ(EscapeFilterValue("*)(cn=*", false), "\\2A\\29\\28cn=\\2A");
-  EXPECT_EQ(EscapeFilterValue(std::string("a\0b\\", 4), true), "a\\00b\\5C");
-  EXPECT_EQ(EscapeFilterValue("caf\xC3\xA9", false), "caf\\C3\\A9");
+  EXPECT_EQ(EscapeFilterValue("*)(cn=**", Wildcards::kKept), "*\\29\\28cn=*");
+  EXPECT_EQ(EscapeFilterValue("*)(cn=*", Wildcards::kEscaped), "\\2A\\29\\28cn=\\2A");
+  EXPECT_EQ(EscapeFilterValue(std::string("a\0b\\", 4), Wildcards::kKept), "a\\00b\\5C");
+  EXPECT_EQ(EscapeFilterValue("caf\xC3\xA9", Wildcards::kEscaped), "caf\\C3\\A9");
 
   SchemaNames names;
   auto build = [&](const std::vector<FilterToken>& tokens) {

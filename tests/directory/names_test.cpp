@@ -16,7 +16,7 @@ namespace {
 TEST(DirectoryNamesTest, LdapNamesBecomeDottedNamesAndBack) {
   auto dotted = [](const std::string& dn, bool typed = false) {
     auto components = ParseLdapDn(dn, nullptr);
-    return components ? DottedName(*components, typed) : std::string("<malformed>");
+    return components ? DottedName(*components, NameFormOf(typed)) : std::string("<malformed>");
   };
   EXPECT_EQ(dotted("cn=jan.smith,ou=sales,o=acme"), "jan\\.smith.sales.acme");
   EXPECT_EQ(dotted("cn=jan.smith,ou=sales,o=acme", true), "cn=jan\\.smith.ou=sales.o=acme");
@@ -89,10 +89,10 @@ TEST(DirectoryNamesTest, KeysReadStraightFromTheTextAreTheKeysOfTheParsedName) {
         "x\\\\.y.acme", "x\\\\\\.y.acme", "tail\\", "mid\\slash.x", "\xC3\x84rzte.ACME", ".x.", "",
         "=.x"}) {
     for (const DotEscapes escapes : {DotEscapes::kCurrent, DotEscapes::kEarlier}) {
-      for (const bool dropTypes : {false, true}) {
-        DottedNameKey(dotted, dropTypes, escapes, key, scratch);
-        EXPECT_EQ(key, NameKey(SplitDottedName(dotted, dropTypes, escapes)))
-            << dotted << (dropTypes ? " without types" : "")
+      for (const TypePrefix prefix : {TypePrefix::kKept, TypePrefix::kDropped}) {
+        DottedNameKey(dotted, prefix, escapes, key, scratch);
+        EXPECT_EQ(key, NameKey(SplitDottedName(dotted, prefix, escapes)))
+            << dotted << (prefix == TypePrefix::kDropped ? " without types" : "")
             << (escapes == DotEscapes::kEarlier ? " read as earlier" : "");
       }
     }

@@ -221,14 +221,12 @@ TEST(DirectoryRenderingTest, SyntaxesAboveTheTableAreNeitherFetchedNorListed) {
   NameList out;
   RenderForList(28, FetchedValue{}, ';', out);
   EXPECT_TRUE(out.empty());
-  FetchedValue address;
-  address.word[0] = 1;
-  address.word[1] = 256;
-  address.text = std::string(256, '\x01');
+  const FetchedValue address = NetAddressValue{1, std::string(256, '\x01')};
   EXPECT_THROW(RenderForList(SYN_NET_ADDRESS, address, ';', out), DirectoryArgumentError);
-  FetchedValue path;
-  path.text = "VOL";
-  path.text2 = "dir";
+  // A value of another layout than its syntax reads as an empty one.
+  RenderForList(SYN_PATH, WordValue{3}, '|', out);
+  EXPECT_EQ(out.back().text, "|");
+  const FetchedValue path = PathValue{0, "VOL", "dir"};
   RenderForList(SYN_PATH, path, '|', out);
   EXPECT_EQ(out.back().text, "VOL|dir");  // the separator joins the parts
 }

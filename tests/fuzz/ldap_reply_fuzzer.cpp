@@ -105,7 +105,7 @@ class Script {
     messages::Element dn;
     std::lock_guard<std::mutex> lock(mutex_);
     if (watching_ && messages::NextElement(entry, dn)) {
-      spelled_.insert(WrittenNameSpelling(dn.content, false));
+      spelled_.insert(WrittenNameSpelling(dn.content, NameForm::kTypeless));
     }
   }
 

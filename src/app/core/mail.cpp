@@ -44,7 +44,7 @@ namespace {}  // namespace
 
 std::string ShortName(const std::string& name) {
   // The dotted name's own reading: "\." a plain dot, "\\" a backslash.
-  return directory::SplitDottedName(name, false).front();
+  return directory::SplitDottedName(name, directory::TypePrefix::kKept).front();
 }
 
 MailCommand BuildMailCommand(const IMemberTable& table, Kind kind, size_t limit) {
