@@ -94,7 +94,7 @@ awk -v base="OU=Bench,DC=vorlix,DC=test" 'BEGIN {
       printf "dn: CN=%s,OU=WS%d,%s\nobjectClass: top\nobjectClass: computer\ncn: %s\n", name, size, base, name
       printf "sAMAccountName: %s$\ndNSHostName: %s.vorlix.test\n", name, tolower(name)
       if (i % 13 != 0) printf "managedBy: CN=person%04d,OU=People,%s\n", i % 1000, base
-      printf "lastLogonTimestamp: %.0f\n\n", 133400000000000000 + i * 864000000000
+      printf "lastLogonTimestamp: %.0f\n\n", 133400000000000000 + (i % 1000) * 864000000000
     }
     printf "dn: CN=Bench Workstations %d,%s\nobjectClass: top\nobjectClass: group\n", size, base
     printf "cn: Bench Workstations %d\ndescription: %d computers\n", size, size
