@@ -1,11 +1,9 @@
 #include "export/xls/sst.h"
 
 #include <algorithm>
-#include <cstring>
 #include <stdexcept>
 
 #include "export/xls/biff_record.h"
-#include "platform/little_endian.h"
 
 namespace vorlix::exporter::xls {
 
@@ -54,74 +52,12 @@ void TsstStrings::PlaceString(size_t length, size_t& fill, Layout&& layout) {
   }
 }
 
-namespace {
-
-constexpr size_t kBlockChars = 32 * 1024;
-
-uint64_t Mix(uint64_t h) {
-  h ^= h >> 33;
-  h *= 0xFF51AFD7ED558CCDull;
-  h ^= h >> 33;
-  h *= 0xC4CEB9FE1A85EC53ull;
-  return h ^ (h >> 33);
-}
-
-// Hash of the code units, four at a time.
-uint64_t Hash(std::u16string_view text) {
-  uint64_t h = 0x9E3779B97F4A7C15ull ^ text.size();
-  size_t i = 0;
-  for (; i + 4 <= text.size(); i += 4) {
-    uint64_t word;
-    std::memcpy(&word, text.data() + i, 8);
-    h = (h ^ word) * 0x100000001B3ull;
-    h ^= h >> 29;
-  }
-  for (; i < text.size(); ++i) h = (h ^ text[i]) * 0x100000001B3ull;
-  return Mix(h);
-}
-
-}  // namespace
-
-TsstStrings::TsstStrings() : table_(1024) {}
-
-const char16_t* TsstStrings::Store(const std::u16string& text) {
-  if (text.empty()) return u"";
-  if (blocks_.empty() || blockUsed_ + text.size() > blockSize_) {
-    blockSize_ = std::max(kBlockChars, text.size());
-    blocks_.push_back(std::make_unique<char16_t[]>(blockSize_));
-    blockUsed_ = 0;
-  }
-  char16_t* p = blocks_.back().get() + blockUsed_;
-  std::copy(text.begin(), text.end(), p);
-  blockUsed_ += text.size();
-  return p;
-}
-
-void TsstStrings::Grow() {
-  std::vector<Slot> table(table_.size() * 2);
-  const size_t mask = table.size() - 1;
-  for (const Slot& slot : table_) {
-    if (slot.entry == 0) continue;
-    size_t i = slot.hash & mask;
-    while (table[i].entry != 0) i = (i + 1) & mask;
-    table[i] = slot;
-  }
-  table_.swap(table);
-}
-
-uint32_t TsstStrings::AddString(const std::u16string& text) {
+uint32_t TsstStrings::AddString(std::u16string_view text) {
+  if (text.size() > StringPool::kMaxLength)
+    throw std::length_error("A text cell holds more than 65535 characters");
   ++totalReferences_;
-  const std::u16string_view view(text);
-  const size_t mask = table_.size() - 1;
-  const uint32_t hash = static_cast<uint32_t>(Hash(view));
-  size_t i = hash & mask;
-  for (; table_[i].entry != 0; i = (i + 1) & mask)
-    if (table_[i].hash == hash && Entry(table_[i].entry - 1) == view) return table_[i].entry - 1;
-  if (text.size() > 0xFFFF) throw std::length_error("A text cell holds more than 65535 characters");
-  const uint32_t index = static_cast<uint32_t>(entries_.size());
-  entries_.push_back({Store(text), static_cast<uint32_t>(text.size())});
-  table_[i] = {hash, index + 1};
-  if (entries_.size() * 2 > table_.size()) Grow();
+  const StringPool::Found found = strings_.Add(text);
+  if (!found.added) return found.index;
   struct Planner {
     std::vector<uint16_t>& plan;
     bool InFirstRecord() const { return plan.empty(); }
@@ -131,7 +67,7 @@ uint32_t TsstStrings::AddString(const std::u16string& text) {
     void Chars(size_t, size_t) {}
   } planner{plan_};
   PlaceString(text.size(), planned_, planner);
-  return index;
+  return found.index;
 }
 
 std::vector<uint16_t> TsstStrings::RecordPlan() const {
@@ -141,14 +77,14 @@ std::vector<uint16_t> TsstStrings::RecordPlan() const {
 }
 
 uint16_t TsstStrings::StringsPerBucket() const {
-  const size_t perBucket = entries_.size() / 128 + 1;
+  const size_t perBucket = UniqueStrings() / 128 + 1;
   return static_cast<uint16_t>(std::max<size_t>(8, perBucket));
 }
 
 uint64_t TsstStrings::SavedSize() const {
   uint64_t size = 0;
   for (uint16_t length : RecordPlan()) size += 4 + length;
-  const uint64_t buckets = (entries_.size() + StringsPerBucket() - 1) / StringsPerBucket();
+  const uint64_t buckets = (UniqueStrings() + StringsPerBucket() - 1) / StringsPerBucket();
   return size + 4 + 2 + 8 * buckets;
 }
 
@@ -169,7 +105,7 @@ void TsstStrings::SaveToStream(XlsByteSink& stream, uint64_t streamPosition) con
     XlsByteSink& stream;
     const std::vector<uint16_t>& plan;
     size_t& next;
-    std::u16string_view text;
+    StringPool::Held text;
     std::vector<uint8_t>& bytes;
     uint64_t position = 0;     // of the next byte in the stream
     uint64_t recordStart = 0;  // of the current record's header
@@ -187,7 +123,7 @@ void TsstStrings::SaveToStream(XlsByteSink& stream, uint64_t streamPosition) con
     void Header() {
       stringStart = position;
       stringRecordStart = recordStart;
-      stream.WriteU16(static_cast<uint16_t>(text.size()));
+      stream.WriteU16(text.length);
       stream.WriteU8(kUncompressed);
       position += 3;
     }
@@ -195,23 +131,30 @@ void TsstStrings::SaveToStream(XlsByteSink& stream, uint64_t streamPosition) con
       stream.WriteU8(kUncompressed);
       position += 1;
     }
+    // Every string is written with two bytes a character; one held with one byte a character
+    // is widened on the way.
     void Chars(size_t from, size_t count) {
-      bytes.resize(2 * count);
-      for (size_t i = 0; i < count; ++i)
-        platform::StoreLittleEndian<uint16_t>(bytes.data() + 2 * i, text[from + i]);
-      if (count > 0) stream.Write(bytes.data(), bytes.size());
-      position += bytes.size();
+      if (count == 0) return;
+      if (text.wide) {
+        stream.Write(text.chars + 2 * from, 2 * count);
+      } else {
+        bytes.assign(2 * count, 0);
+        for (size_t i = 0; i < count; ++i) bytes[2 * i] = text.chars[from + i];
+        stream.Write(bytes.data(), bytes.size());
+      }
+      position += 2 * count;
     }
   } writer{stream, plan, next, {}, bytes};
   writer.recordStart = streamPosition;
   writer.position = streamPosition + 12;
-  for (size_t k = 0; k < entries_.size(); ++k) {
-    writer.text = Entry(static_cast<uint32_t>(k));
-    PlaceString(writer.text.size(), fill, writer);
-    if (k % perBucket == 0)
+  uint32_t k = 0;
+  strings_.ForEach([&](const StringPool::Held& text) {
+    writer.text = text;
+    PlaceString(text.length, fill, writer);
+    if (k++ % perBucket == 0)
       buckets.emplace_back(static_cast<uint32_t>(writer.stringStart),
                            static_cast<uint16_t>(writer.stringStart - writer.stringRecordStart));
-  }
+  });
   if (next != plan.size() || plan.back() != fill)
     throw std::logic_error("Shared string table differs from its record plan");
 

@@ -7,27 +7,21 @@
 // continuation begins with a fresh flags byte. An EXTSST record follows the table.
 
 #include <cstdint>
-#include <memory>
-#include <string>
 #include <string_view>
 #include <vector>
 
+#include "export/xls/string_pool.h"
 #include "export/xls/xls_stream.h"
 
 namespace vorlix::exporter::xls {
 
 class TsstStrings {
  public:
-  TsstStrings();
-
   // The SST index of text (UTF-16), adding it when it is new.
-  uint32_t AddString(const std::u16string& text);
+  uint32_t AddString(std::u16string_view text);
 
   uint32_t TotalReferences() const { return totalReferences_; }
-  uint32_t UniqueStrings() const { return static_cast<uint32_t>(entries_.size()); }
-  std::u16string_view Entry(uint32_t index) const {
-    return {entries_[index].chars, entries_[index].length};
-  }
+  uint32_t UniqueStrings() const { return strings_.Size(); }
   // Data lengths of the SST record and its CONTINUE records, as planned so far (the record
   // being planned included).
   std::vector<uint16_t> RecordPlan() const;
@@ -47,26 +41,8 @@ class TsstStrings {
   template <typename Layout>
   static void PlaceString(size_t length, size_t& fill, Layout&& layout);
 
-  // Characters of the entries live in blocks that never move; entries refer to them in order
-  // of first appearance; an open-addressing table of entry numbers finds a text again. It
-  // stays rather than std::unordered_map<std::u16string_view, uint32_t> over the same blocks
-  // because bench/export/xls/sst_bench measured it 2.5 to 4.5 times faster (CPU time, 2-core
-  // machine): a 65,000-row member table's 325,000 cells in 13-14 ms against 40-52 ms, one
-  // million unique texts in 190-220 ms against 930-980 ms.
-  struct Text {
-    const char16_t* chars;
-    uint32_t length;
-  };
-  const char16_t* Store(const std::u16string& text);
-  void Grow();
-  std::vector<std::unique_ptr<char16_t[]>> blocks_;
-  size_t blockUsed_ = 0, blockSize_ = 0;
-  std::vector<Text> entries_;
-  struct Slot {
-    uint32_t hash = 0;
-    uint32_t entry = 0;  // entry number + 1; 0 = free
-  };
-  std::vector<Slot> table_;
+  // The distinct texts, held in BIFF8's own forms; written always with two bytes a character.
+  StringPool strings_;
   std::vector<uint16_t> plan_;
   size_t planned_ = 8;
   uint32_t totalReferences_ = 0;

@@ -219,6 +219,38 @@ TEST(XlsSharedStrings, ALongStringThatWouldStartAt8220Or8221OpensTheNextRecord) 
   }
 }
 
+TEST(XlsSharedStrings, TextsOfEitherWidthComeBackWhole) {
+  // Texts whose bytes as held look alike but whose characters differ: one byte a character up
+  // to U+00FF, two from U+0100 on ("AB" held is 41 42, U+4241 held is 41 42 as well).
+  std::vector<std::u16string> texts = {u"",         u"AB",      u"\u4241",  u"\u00E9",
+                                       u"\u01E9",   u"a\u00FF", u"a\u0100", u"\U0001F600",
+                                       u"abcdefgh", u"abcdefg"};
+  // Enough texts for the table to grow many times and the held texts to fill several blocks;
+  // two texts of 40,000 wide characters do not fit one block together.
+  for (int i = 0; i < 120000; ++i) {
+    std::u16string text = u"member" + std::u16string(static_cast<size_t>(i % 7), u'x');
+    for (char c : std::to_string(i)) text.push_back(static_cast<char16_t>(c));
+    if (i % 5 == 0) text.push_back(static_cast<char16_t>(0x100 + i % 3000));
+    texts.push_back(text);
+  }
+  texts.push_back(std::u16string(40000, u'\u0416'));
+  texts.push_back(std::u16string(40000, u'\u0417'));
+  texts.push_back(std::u16string(40000, u'\u00E4'));
+  TsstStrings sst;
+  for (size_t i = 0; i < texts.size(); ++i) ASSERT_EQ(sst.AddString(texts[i]), i) << i;
+  for (size_t i = texts.size(); i-- > 0;) ASSERT_EQ(sst.AddString(texts[i]), i) << i;
+  EXPECT_EQ(sst.UniqueStrings(), texts.size());
+  EXPECT_EQ(sst.TotalReferences(), 2 * texts.size());
+
+  XlsBuffer out;
+  sst.SaveToStream(out);
+  std::vector<Record> r = ParseRecords(out.Bytes());
+  ASSERT_EQ(r.back().id, rid::kExtSst);
+  EXPECT_EQ(out.Size(), sst.SavedSize());
+  EXPECT_EQ(ReadSst(std::vector<Record>(r.begin(), r.end() - 1)), texts);
+  EXPECT_THROW(sst.AddString(std::u16string(65536, u'a')), std::length_error);
+}
+
 std::vector<uint8_t> XFBytes(const TxlsXFormat& xf) {
   return Saved(TbiffXF(xf))[0].data;
 }
