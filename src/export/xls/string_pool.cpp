@@ -10,7 +10,7 @@ namespace vorlix::exporter::xls {
 
 namespace {
 
-constexpr size_t kFirstGroups = 64;
+constexpr size_t kFirstGroups = 1024;           // 64 KiB, 9,830 texts before it grows
 constexpr size_t kMaxBlocks = size_t{1} << 14;  // positions are 32 bits
 
 // The hash of text's code units, four at a time, and whether any of them needs two bytes.
@@ -42,29 +42,43 @@ uint8_t Tag(uint32_t hash) {
   return static_cast<uint8_t>(hash >> 24);
 }
 
+// Four units that fit in 8 bits as four bytes in memory order: the low bytes of the word's
+// 16-bit lanes, packed.
+uint32_t FourNarrowed(const char16_t* units) {
+  uint64_t word;
+  std::memcpy(&word, units, 8);
+  word = (word | word >> 8) & 0x0000FFFF0000FFFFull;
+  uint32_t packed = static_cast<uint32_t>(word | word >> 16);
+  if constexpr (std::endian::native == std::endian::big)
+    packed = platform::LoadLittleEndian<uint32_t>(reinterpret_cast<const uint8_t*>(&packed));
+  return packed;
+}
+
 // Text whose units all fit in 8 bits, one byte each.
 void Narrow(std::u16string_view text, uint8_t* out) {
   size_t i = 0;
-  if constexpr (std::endian::native == std::endian::little) {
-    // Four units a word: the low bytes of its four 16-bit lanes, packed into 32 bits.
-    for (; i + 4 <= text.size(); i += 4) {
-      uint64_t word;
-      std::memcpy(&word, text.data() + i, 8);
-      word = (word | word >> 8) & 0x0000FFFF0000FFFFull;
-      const auto packed = static_cast<uint32_t>(word | word >> 16);
-      std::memcpy(out + i, &packed, 4);
-    }
+  for (; i + 4 <= text.size(); i += 4) {
+    const uint32_t packed = FourNarrowed(text.data() + i);
+    std::memcpy(out + i, &packed, 4);
   }
   for (; i < text.size(); ++i) out[i] = static_cast<uint8_t>(text[i]);
 }
 
 bool SameText(const StringPool::Held& held, std::u16string_view text, bool wide) {
   if (held.length != text.size() || held.wide != wide) return false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char16_t c =
-        wide ? platform::LoadLittleEndian<uint16_t>(held.chars + 2 * i) : held.chars[i];
-    if (c != text[i]) return false;
+  size_t i = 0;
+  if (wide) {
+    for (; i < text.size(); ++i)
+      if (platform::LoadLittleEndian<uint16_t>(held.chars + 2 * i) != text[i]) return false;
+    return true;
   }
+  for (; i + 4 <= text.size(); i += 4) {
+    uint32_t bytes;
+    std::memcpy(&bytes, held.chars + i, 4);
+    if (bytes != FourNarrowed(text.data() + i)) return false;
+  }
+  for (; i < text.size(); ++i)
+    if (held.chars[i] != text[i]) return false;
   return true;
 }
 
