@@ -5,7 +5,7 @@
 // A held text is its index (32 bits), its hash (32 bits), its length in characters (16 bits),
 // its form (0: one byte a character, 1: two) and its characters, packed into blocks of 256 KiB
 // that never move; a text that does not fit what is left of a block starts the next one. Its
-// position, block number and offset, takes 32 bits.
+// position (block number and offset) fits 32 bits: 16,384 blocks, 4 GiB of texts at most.
 //
 // The lookup table is a power of two of 64-byte groups of 12 slots: a tag byte each (the top
 // byte of the text's hash), the count of slots taken, then the positions. A text's hash picks its
