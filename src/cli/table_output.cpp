@@ -1,7 +1,9 @@
 #include "cli/table_output.h"
 
 #include <array>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 
 #include "platform/text_encoding.h"
@@ -27,12 +29,33 @@ constexpr std::array<bool, 256> kTsvEscaped = [] {
   return escaped;
 }();
 
+constexpr uint64_t kEveryByte = 0x0101010101010101;
+
+// Whether any of the eight bytes of `word` is `byte`.
+constexpr bool HoldsByte(uint64_t word, unsigned char byte) {
+  const uint64_t x = word ^ (kEveryByte * byte);
+  return ((x - kEveryByte) & ~x & (kEveryByte * 0x80)) != 0;
+}
+
+// The position of the first byte from `from` on that a TSV field escapes (the size when none).
+// Most values hold none, so eight bytes are looked at in one step until one of them may.
+size_t NextTsvEscaped(std::string_view value, size_t from) {
+  for (uint64_t word; from + sizeof word <= value.size(); from += sizeof word) {
+    std::memcpy(&word, value.data() + from, sizeof word);
+    if (HoldsByte(word, '\t') || HoldsByte(word, '\n') || HoldsByte(word, '\r') ||
+        HoldsByte(word, '\\')) {
+      break;
+    }
+  }
+  while (from < value.size() && !kTsvEscaped[static_cast<unsigned char>(value[from])]) ++from;
+  return from;
+}
+
 // Appends `value` to `out` as a TSV field: the text between the characters that need an escape is
 // copied in one piece.
 void AppendTsvField(std::string& out, std::string_view value) {
   size_t copied = 0;
-  for (size_t i = 0; i < value.size(); ++i) {
-    if (!kTsvEscaped[static_cast<unsigned char>(value[i])]) continue;
+  for (size_t i = NextTsvEscaped(value, 0); i < value.size(); i = NextTsvEscaped(value, i + 1)) {
     out.append(value.data() + copied, i - copied);
     switch (value[i]) {
       case '\t':
