@@ -52,9 +52,10 @@ std::vector<std::string> MembersInTableOrder(std::vector<std::string> names) {
     return std::string_view(lowered).substr(key.offset, key.length);
   };
   const auto before = [&keyOf](const Key& a, const Key& b) { return keyOf(a) < keyOf(b); };
-  // Directories often hand members out in order already.
-  if (!std::is_sorted(keys.begin(), keys.end(), before))
-    std::sort(keys.begin(), keys.end(), before);
+  // Directories often hand members out in order already: then the list is the table's order.
+  const auto notBefore = [&before](const Key& a, const Key& b) { return !before(a, b); };
+  if (std::adjacent_find(keys.begin(), keys.end(), notBefore) == keys.end()) return names;
+  std::sort(keys.begin(), keys.end(), before);
 
   std::vector<std::string> ordered;
   ordered.reserve(names.size());
