@@ -37,15 +37,23 @@ constexpr bool HoldsByte(uint64_t word, unsigned char byte) {
   return ((x - kEveryByte) & ~x & (kEveryByte * 0x80)) != 0;
 }
 
+// Whether any of the eight bytes from `at` on is one that a TSV field escapes.
+bool WordHoldsTsvEscape(const char* at) {
+  uint64_t word;
+  std::memcpy(&word, at, sizeof word);
+  return HoldsByte(word, '\t') || HoldsByte(word, '\n') || HoldsByte(word, '\r') ||
+         HoldsByte(word, '\\');
+}
+
 // The position of the first byte from `from` on that a TSV field escapes (the size when none).
-// Most values hold none, so eight bytes are looked at in one step until one of them may.
+// Most values hold none, so eight bytes are looked at in one step until one of them may; the
+// last step ends at the value's end.
 size_t NextTsvEscaped(std::string_view value, size_t from) {
-  for (uint64_t word; from + sizeof word <= value.size(); from += sizeof word) {
-    std::memcpy(&word, value.data() + from, sizeof word);
-    if (HoldsByte(word, '\t') || HoldsByte(word, '\n') || HoldsByte(word, '\r') ||
-        HoldsByte(word, '\\')) {
-      break;
-    }
+  constexpr size_t kStep = sizeof(uint64_t);
+  while (from + kStep <= value.size() && !WordHoldsTsvEscape(value.data() + from)) from += kStep;
+  if (from + kStep > value.size() && value.size() >= kStep &&
+      !WordHoldsTsvEscape(value.data() + value.size() - kStep)) {
+    return value.size();
   }
   while (from < value.size() && !kTsvEscaped[static_cast<unsigned char>(value[from])]) ++from;
   return from;
