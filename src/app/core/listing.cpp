@@ -38,14 +38,15 @@ std::vector<std::string> MembersInTableOrder(std::vector<std::string> names) {
   };
   size_t total = 0;
   for (const std::string& name : names) total += name.size();
-  std::string lowered;
-  lowered.reserve(total);
+  std::string lowered(total, '\0');
   std::vector<Key> keys;
   keys.reserve(names.size());
+  char* to = lowered.data();
   for (size_t i = 0; i < names.size(); ++i) {
-    keys.push_back(
-        {lowered.size(), static_cast<uint32_t>(names[i].size()), static_cast<uint32_t>(i)});
-    for (const char c : names[i]) lowered.push_back(platform::LowerCase(c));
+    keys.push_back({static_cast<size_t>(to - lowered.data()),
+                    static_cast<uint32_t>(names[i].size()), static_cast<uint32_t>(i)});
+    to = std::transform(names[i].begin(), names[i].end(), to,
+                        [](char c) { return platform::LowerCase(c); });
   }
   // Byte order of std::string_view compares bytes as unsigned values, as CompareNoCase does.
   const auto keyOf = [&lowered](const Key& key) {
@@ -116,7 +117,10 @@ directory::ReadAheadPlan PlanOfRows(const AppState& state, const std::string& ob
 
 MemberListing::MemberListing(const AppState& state, std::string object, Kind kind,
                              ColumnCaptions captions)
-    : state_(state), descriptor_(DescriptorOf(kind)) {
+    : state_(state),
+      descriptor_(DescriptorOf(kind)),
+      userCell_(descriptor_.UserCell()),
+      cellsFilled_(descriptor_.CellsFilled()) {
   directory::DirectoryClient& client = *state.client;
   const directory::Context context = state.DirectoryContext;
   head_.kind = kind;
@@ -151,8 +155,8 @@ void MemberListing::FillRow(MemberRow& row) {
   const directory::Context context = state_.DirectoryContext;
   const std::string& group = head_.objectName;
   const std::string& member = row.caption;
-  const int cellsFilled = descriptor_.CellsFilled();
-  const AttributeCell* userCell = descriptor_.UserCell();
+  const int cellsFilled = cellsFilled_;
+  const AttributeCell* userCell = userCell_;
 
   // The error of a read for the row as the user is told it: naming the member whose row it is
   // and, for an object that does not exist, where its name came from.
