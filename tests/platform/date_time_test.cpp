@@ -93,6 +93,20 @@ TEST(PlatformDateTime, APictureUsedAgainShowsTheFactsItIsPrintedWith) {
   }
 }
 
+// A locale picture that names itself, directly or through "c", is read to a fixed depth and ends.
+TEST(PlatformDateTime, LocalePicturesThatNameThemselvesEnd) {
+  const DateTime t = *EncodeDateTime(2003, 2, 1, 15, 7, 5);
+  LocaleFacts f = DayMonthYear();
+  f.longTimeFormat = "tt";
+  EXPECT_EQ(FormatDateTime("tt", t, f), "");
+  EXPECT_EQ(FormatDateTime("c", t, f), "01-02-2003 ");
+  f = DayMonthYear();
+  f.shortDateFormat = "c";
+  EXPECT_EQ(FormatDateTime("ddddd", t, f), "  15:07:05");
+  EXPECT_EQ(FormatDateTime("c", t, f), "  15:07:05 15:07:05");
+  EXPECT_EQ(FormatDateTime("c", *EncodeDateTime(2003, 2, 1), f), "");
+}
+
 TEST(PlatformDateTime, ParsesInTheLocaleFieldOrder) {
   const LocaleFacts f = DayMonthYear();
   EXPECT_DOUBLE_EQ(*ParseDateTime("01.02.2003", f), *EncodeDateTime(2003, 2, 1));
