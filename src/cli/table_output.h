@@ -34,9 +34,13 @@ class TableWriter {
   void Finish();
 
  private:
+  // Hands the line put together in line_ to `out` in one write.
+  void Flush();
+
   std::ostream& out_;
   TableFormat format_;
   std::vector<std::pair<int, std::string>> jsonKeys_;  // column and quoted caption
+  std::string line_;  // the row being written; kept to reuse its room
   size_t rows_ = 0;
 };
 

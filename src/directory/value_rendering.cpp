@@ -47,8 +47,10 @@ bool IsIntegerSyntax(int32_t syntax) {
 
 std::string FormatTimeStamp(int64_t seconds) {
   const platform::LocaleFacts& facts = platform::FormatSettings();
-  return platform::FormatDateTime(facts.shortDateFormat + " " + facts.longTimeFormat,
-                                  platform::LocalDateTimeFromUnix(seconds), facts);
+  // The picture is put together in place, without allocating once it has grown to size.
+  thread_local std::string picture;
+  picture.assign(facts.shortDateFormat).append(1, ' ').append(facts.longTimeFormat);
+  return platform::FormatDateTime(picture, platform::LocalDateTimeFromUnix(seconds), facts);
 }
 
 std::string FormatNetAddress(uint32_t addressType, size_t length, const std::string& bytes) {

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <ctime>
 
-#include "platform/date_picture.h"
+#include "platform/compiled_picture.h"
 #include "platform/plain_text.h"
 
 namespace vorlix::platform {
@@ -17,99 +17,11 @@ constexpr int64_t kMsPerDay = 86'400'000;
 // Day number of 1899-12-30 counted from 1970-01-01.
 constexpr int64_t kEpochOffsetDays = -25569;
 
-constexpr std::array<const char*, 12> kShortMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                                      "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-constexpr std::array<const char*, 12> kLongMonths = {
-    "January", "February", "March",     "April",   "May",      "June",
-    "July",    "August",   "September", "October", "November", "December"};
-constexpr std::array<const char*, 7> kShortDays = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-constexpr std::array<const char*, 7> kLongDays = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                                  "Thursday", "Friday", "Saturday"};
-
 namespace chrono = std::chrono;
 
 // The day `days` after 1970-01-01 (before it when negative).
 chrono::sys_days UnixDay(int64_t days) {
   return chrono::sys_days{chrono::days{days}};
-}
-
-std::string Pad(int value, int width) {
-  std::string s = std::to_string(value);
-  while (static_cast<int>(s.size()) < width) s.insert(s.begin(), '0');
-  return s;
-}
-
-// The value of a part of the date, with hours in 12-hour form when `twelveHour` is set.
-int PartValue(const DateParts& p, DatePart part, bool twelveHour) {
-  switch (part) {
-    case DatePart::kYear:
-      return p.year;
-    case DatePart::kYearInCentury:
-      return p.year % 100;
-    case DatePart::kMonth:
-      return p.month;
-    case DatePart::kDay:
-      return p.day;
-    case DatePart::kWeekday:
-      return p.dayOfWeek;
-    case DatePart::kHour:
-      if (!twelveHour) return p.hour;
-      return p.hour % 12 == 0 ? 12 : p.hour % 12;
-    case DatePart::kMinute:
-      return p.minute;
-    case DatePart::kSecond:
-      return p.second;
-    case DatePart::kMillisecond:
-      return p.millisecond;
-    case DatePart::kNone:
-      break;
-  }
-  return 0;
-}
-
-const char* PartName(const DateParts& p, DatePart part, NameLength length) {
-  const bool isLong = length == NameLength::kLong;
-  if (part == DatePart::kMonth) return (isLong ? kLongMonths : kShortMonths)[p.month - 1];
-  return (isLong ? kLongDays : kShortDays)[p.dayOfWeek - 1];
-}
-
-void FormatInto(const std::string& picture, const DateParts& p, const LocaleFacts& facts,
-                std::string& out, int depth) {
-  if (depth > 2) return;  // "c" inside a locale pattern must not recurse without end
-  const bool twelveHour = PictureHasAmPm(picture);
-  ForEachPictureElement(picture, [&](const PictureToken& token) {
-    const PictureElementForm& form = FormOf(token.element);
-    switch (form.shows) {
-      case ElementShows::kText:
-        out += token.text;
-        break;
-      case ElementShows::kSeparator:
-        out += facts.*form.separator;
-        break;
-      case ElementShows::kAmPm:
-        out += p.hour < 12 ? facts.timeAmString : facts.timePmString;
-        break;
-      case ElementShows::kAP:
-        out += p.hour < 12 ? "A" : "P";
-        break;
-      case ElementShows::kNumber:
-        out += Pad(PartValue(p, form.part, twelveHour), form.digits);
-        break;
-      case ElementShows::kName:
-        out += PartName(p, form.part, form.name);
-        break;
-      case ElementShows::kLocalePattern:
-        FormatInto(facts.*form.pattern, p, facts, out, depth + 1);
-        break;
-      case ElementShows::kDateAndTime:
-        FormatInto(facts.shortDateFormat, p, facts, out, depth + 1);
-        if (p.hour || p.minute || p.second || p.millisecond) {
-          out += ' ';
-          FormatInto(facts.longTimeFormat, p, facts, out, depth + 1);
-        }
-        break;
-    }
-  });
 }
 
 }  // namespace
@@ -168,9 +80,13 @@ DateTime DateTimeFromUnixUtc(int64_t seconds) {
 }
 
 std::string FormatDateTime(const std::string& picture, DateTime value, const LocaleFacts& facts) {
-  const DateParts parts = DecodeDateTime(value);
+  // A picture is mostly used for many values in a row (a column, a listing): the last one read
+  // is kept, per thread, and read again only when it or the facts it was read with change.
+  const std::string_view wanted = picture.empty() ? std::string_view("c") : picture;
+  thread_local std::optional<CompiledPicture> last;
+  if (!last || !last->Matches(wanted, facts)) last.emplace(wanted, facts);
   std::string out;
-  FormatInto(picture.empty() ? std::string("c") : picture, parts, facts, out, 0);
+  last->AppendTo(out, DecodeDateTime(value), facts);
   return out;
 }
 

@@ -65,6 +65,48 @@ TEST(PlatformDateTime, PicturesPrintSeparatorsAndFields) {
   EXPECT_EQ(FormatDateTime("ddddd tt", t, f), "01-02-2003 09:07:05");
 }
 
+// A picture printed many times is read once; printed again with other facts, it shows those.
+TEST(PlatformDateTime, APictureUsedAgainShowsTheFactsItIsPrintedWith) {
+  struct Row {
+    const char* picture;
+    void (*change)(LocaleFacts&);
+    const char* before;
+    const char* after;
+  };
+  const Row rows[] = {
+      {"dd/mm", [](LocaleFacts& f) { f.dateSeparator = '.'; }, "01-02", "01.02"},
+      {"hh:nn", [](LocaleFacts& f) { f.timeSeparator = 'h'; }, "15:07", "15h07"},
+      {"ddddd", [](LocaleFacts& f) { f.shortDateFormat = "yyyy"; }, "01-02-2003", "2003"},
+      {"tt", [](LocaleFacts& f) { f.longTimeFormat = "ss"; }, "15:07:05", "05"},
+      {"t", [](LocaleFacts& f) { f.shortTimeFormat = "h"; }, "15:07", "15"},
+      {"", [](LocaleFacts& f) { f.longTimeFormat = "h"; }, "01-02-2003 15:07:05", "01-02-2003 15"},
+      // Marks longer than the picture's other fields take all the room they need.
+      {"am/pm am/pm", [](LocaleFacts& f) { f.timePmString = "in the afternoon, after lunch"; },
+       "PM PM", "in the afternoon, after lunch in the afternoon, after lunch"},
+  };
+  const DateTime t = *EncodeDateTime(2003, 2, 1, 15, 7, 5);
+  for (const Row& row : rows) {
+    LocaleFacts f = DayMonthYear();
+    EXPECT_EQ(FormatDateTime(row.picture, t, f), row.before) << row.picture;
+    row.change(f);
+    EXPECT_EQ(FormatDateTime(row.picture, t, f), row.after) << row.picture;
+  }
+}
+
+// A locale picture that names itself, directly or through "c", is read to a fixed depth and ends.
+TEST(PlatformDateTime, LocalePicturesThatNameThemselvesEnd) {
+  const DateTime t = *EncodeDateTime(2003, 2, 1, 15, 7, 5);
+  LocaleFacts f = DayMonthYear();
+  f.longTimeFormat = "tt";
+  EXPECT_EQ(FormatDateTime("tt", t, f), "");
+  EXPECT_EQ(FormatDateTime("c", t, f), "01-02-2003 ");
+  f = DayMonthYear();
+  f.shortDateFormat = "c";
+  EXPECT_EQ(FormatDateTime("ddddd", t, f), "  15:07:05");
+  EXPECT_EQ(FormatDateTime("c", t, f), "  15:07:05 15:07:05");
+  EXPECT_EQ(FormatDateTime("c", *EncodeDateTime(2003, 2, 1), f), "");
+}
+
 TEST(PlatformDateTime, ParsesInTheLocaleFieldOrder) {
   const LocaleFacts f = DayMonthYear();
   EXPECT_DOUBLE_EQ(*ParseDateTime("01.02.2003", f), *EncodeDateTime(2003, 2, 1));

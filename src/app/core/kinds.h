@@ -33,8 +33,8 @@ enum class CellForm {
 
 // A cell filled from one of the member's own attributes.
 struct AttributeCell {
-  int cell;  // 1 to 4
-  const char* attribute;
+  int cell;               // 1 to 4
+  std::string attribute;  // held as the reads take it, so that no read spells it anew
   CellForm form;
 };
 

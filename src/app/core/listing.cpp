@@ -1,6 +1,9 @@
 #include "app/core/listing.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <string_view>
 #include <utility>
 
 #include "app/core/member_values.h"
@@ -23,14 +26,54 @@ std::string WithoutBrackets(std::string text) {
   return text;
 }
 
-// The members in the member table's order: sorted as the lookup lists names, then stably by the
-// table's own comparison of the first column, as the table would order them.
+// The members in the member table's order: by the table's own comparison of the first column
+// (platform::CompareNoCase), and names it finds equal in the order the lookup lists names
+// (directory::SortNames), as the table would order a list sorted so. Each name is lowered once,
+// into one buffer, and sorted by that key; only names whose keys are equal are sorted again.
 std::vector<std::string> MembersInTableOrder(std::vector<std::string> names) {
-  directory::SortNames(names);
-  std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    return platform::CompareNoCase(a, b) < 0;
-  });
-  return names;
+  struct Key {
+    size_t offset;  // in `lowered`
+    uint32_t length;
+    uint32_t index;  // in `names`
+  };
+  size_t total = 0;
+  for (const std::string& name : names) total += name.size();
+  std::string lowered(total, '\0');
+  std::vector<Key> keys;
+  keys.reserve(names.size());
+  char* to = lowered.data();
+  for (size_t i = 0; i < names.size(); ++i) {
+    keys.push_back({static_cast<size_t>(to - lowered.data()),
+                    static_cast<uint32_t>(names[i].size()), static_cast<uint32_t>(i)});
+    to = std::transform(names[i].begin(), names[i].end(), to,
+                        [](char c) { return platform::LowerCase(c); });
+  }
+  // Byte order of std::string_view compares bytes as unsigned values, as CompareNoCase does.
+  const auto keyOf = [&lowered](const Key& key) {
+    return std::string_view(lowered).substr(key.offset, key.length);
+  };
+  const auto before = [&keyOf](const Key& a, const Key& b) { return keyOf(a) < keyOf(b); };
+  // Directories often hand members out in order already: then the list is the table's order.
+  const auto notBefore = [&before](const Key& a, const Key& b) { return !before(a, b); };
+  if (std::adjacent_find(keys.begin(), keys.end(), notBefore) == keys.end()) return names;
+  std::sort(keys.begin(), keys.end(), before);
+
+  std::vector<std::string> ordered;
+  ordered.reserve(names.size());
+  for (size_t first = 0; first < keys.size();) {
+    size_t end = first + 1;
+    while (end < keys.size() && keyOf(keys[end]) == keyOf(keys[first])) ++end;
+    const size_t start = ordered.size();
+    for (size_t k = first; k < end; ++k) ordered.push_back(std::move(names[keys[k].index]));
+    if (end - first > 1) {
+      std::vector<std::string> equal(std::make_move_iterator(ordered.begin() + start),
+                                     std::make_move_iterator(ordered.end()));
+      directory::SortNames(equal);
+      std::move(equal.begin(), equal.end(), ordered.begin() + start);
+    }
+    first = end;
+  }
+  return ordered;
 }
 
 // Whether a failed read is the fault of one member alone: its object, or one it names, does not
@@ -74,7 +117,10 @@ directory::ReadAheadPlan PlanOfRows(const AppState& state, const std::string& ob
 
 MemberListing::MemberListing(const AppState& state, std::string object, Kind kind,
                              ColumnCaptions captions)
-    : state_(state), descriptor_(DescriptorOf(kind)) {
+    : state_(state),
+      descriptor_(DescriptorOf(kind)),
+      userCell_(descriptor_.UserCell()),
+      cellsFilled_(descriptor_.CellsFilled()) {
   directory::DirectoryClient& client = *state.client;
   const directory::Context context = state.DirectoryContext;
   head_.kind = kind;
@@ -109,8 +155,8 @@ void MemberListing::FillRow(MemberRow& row) {
   const directory::Context context = state_.DirectoryContext;
   const std::string& group = head_.objectName;
   const std::string& member = row.caption;
-  const int cellsFilled = descriptor_.CellsFilled();
-  const AttributeCell* userCell = descriptor_.UserCell();
+  const int cellsFilled = cellsFilled_;
+  const AttributeCell* userCell = userCell_;
 
   // The error of a read for the row as the user is told it: naming the member whose row it is
   // and, for an object that does not exist, where its name came from.

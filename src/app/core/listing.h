@@ -63,6 +63,8 @@ class MemberListing {
 
   const AppState& state_;
   const KindDescriptor& descriptor_;
+  const AttributeCell* userCell_;  // the descriptor's, looked up once
+  int cellsFilled_;                // likewise
   Listing head_;
   std::vector<std::string> members_;
   size_t next_ = 0;

@@ -24,7 +24,8 @@ std::string LookupPhone(const AppState& state, const std::string& user) {
   directory::DirectoryClient& client = *state.client;
   const directory::Context context = state.DirectoryContext;
   if (!state.PhoneChainEnabled) {
-    return directory::ReadAttributeText(client, context, user, kPhoneAttribute);
+    static const std::string phone = kPhoneAttribute;  // spelled once for all the reads
+    return directory::ReadAttributeText(client, context, user, phone);
   }
   std::string current = user;
   std::string value;
