@@ -345,7 +345,7 @@ void BufferedClient::State::Deliver(std::vector<ReadAttribute>& attributes, Read
     if (a == to.attribute && end == 0) break;  // the next part begins with it
     for (size_t v = begin; v < end; ++v) AsReplyGives(attribute.syntax, attribute.values[v]);
     sink.Attribute(attribute.syntax,
-                   std::span<const FetchedValue>(attribute.values).subspan(begin, end - begin));
+                   std::span<FetchedValue>(attribute.values).subspan(begin, end - begin));
   }
 }
 

@@ -51,10 +51,10 @@ struct ReadAheadPlan {
 
 // Takes the values of a direct read (DirectoryClient::ReadDirect): one call for each attribute of
 // each reply part that the read through buffers would fill, with the values of it that the part
-// holds, each as dsNextValue would give it.
+// holds, each as dsNextValue would give it. The values are the sink's to take (move from).
 class DirectReadSink {
  public:
-  virtual void Attribute(int32_t syntax, std::span<const FetchedValue> values) = 0;
+  virtual void Attribute(int32_t syntax, std::span<FetchedValue> values) = 0;
 
  protected:
   ~DirectReadSink() = default;

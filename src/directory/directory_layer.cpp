@@ -34,6 +34,17 @@ void CheckLimit(const std::string& text, size_t limit, const char* what) {
   }
 }
 
+// platform::TrimControls without a copy: the control bytes and blanks at both ends go.
+void TrimControlsInPlace(std::string& text) {
+  auto trimmed = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+  size_t end = text.size();
+  while (end > 0 && trimmed(text[end - 1])) --end;
+  size_t begin = 0;
+  while (begin < end && trimmed(text[begin])) ++begin;
+  text.erase(end);
+  text.erase(0, begin);
+}
+
 // What a failed read adds to the message: the client's own account of the fault, else the
 // meaning of the codes a user meets most.
 std::string ReadFailureDetail(DirectoryClient& client, int32_t code) {
@@ -55,7 +66,7 @@ class WalkedValues {
     check_(client_.dsValueSize(context_, reply_, syntax_, size));
     return size;
   }
-  const FetchedValue& Next() {
+  FetchedValue& Next() {
     value_ = NoValue{};
     check_(client_.dsNextValue(context_, reply_, syntax_, value_));
     return value_;
@@ -73,13 +84,12 @@ class WalkedValues {
 // The values of one attribute of a reply part as a direct read hands them over.
 class HeldValues {
  public:
-  HeldValues(std::span<const FetchedValue> values, int32_t syntax)
-      : values_(values), syntax_(syntax) {}
+  HeldValues(std::span<FetchedValue> values, int32_t syntax) : values_(values), syntax_(syntax) {}
   int32_t SizeOfNext() const { return FetchedSize(syntax_, values_[next_]); }
-  const FetchedValue& Next() { return values_[next_++]; }
+  FetchedValue& Next() { return values_[next_++]; }
 
  private:
-  std::span<const FetchedValue> values_;
+  std::span<FetchedValue> values_;
   int32_t syntax_;
   size_t next_ = 0;
 };
@@ -89,7 +99,7 @@ template <typename OnAttribute>
 class AttributeSink final : public DirectReadSink {
  public:
   explicit AttributeSink(OnAttribute& onAttribute) : onAttribute_(onAttribute) {}
-  void Attribute(int32_t syntax, std::span<const FetchedValue> values) override {
+  void Attribute(int32_t syntax, std::span<FetchedValue> values) override {
     HeldValues held(values, syntax);
     onAttribute_(static_cast<int32_t>(values.size()), syntax, held);
   }
@@ -285,7 +295,7 @@ NameList SearchObjects(DirectoryClient& client, Context context, const std::stri
 
 std::string ReadAttributeText(DirectoryClient& client, Context context, const std::string& object,
                               const std::string& attribute) {
-  std::string text;
+  std::string text, piece;
   int32_t lastSyntax = -1;
   bool present = ReadEntryParts(
       client, context, object, attribute, [&](int32_t valueCount, int32_t syntax, auto& values) {
@@ -299,14 +309,14 @@ std::string ReadAttributeText(DirectoryClient& client, Context context, const st
         }
         if (!FetchedInTextRead(syntax)) return;
         for (int32_t v = 0; v < valueCount; ++v) {
-          std::string piece;
           TextEffect effect = RenderForText(syntax, values.Next(), piece);
           if (effect == TextEffect::kAppend) text += piece;
-          if (effect == TextEffect::kReplace) text = std::move(piece);
+          if (effect == TextEffect::kReplace) text.swap(piece);
         }
       });
   if (!present) return std::string();
-  return lastSyntax == SYN_OCTET_STRING ? text : platform::TrimControls(text);
+  if (lastSyntax != SYN_OCTET_STRING) TrimControlsInPlace(text);
+  return text;
 }
 
 namespace {
@@ -322,7 +332,7 @@ void ReadListEntries(DirectoryClient& client, Context context, const std::string
                    if (!FetchedInListRead(syntax)) return;
                    for (int32_t v = 0; v < valueCount; ++v) {
                      rendered.clear();
-                     RenderForList(syntax, values.Next(), separator, rendered);
+                     RenderForList(syntax, std::move(values.Next()), separator, rendered);
                      for (NameEntry& entry : rendered) onEntry(std::move(entry));
                    }
                  });

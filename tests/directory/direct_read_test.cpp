@@ -156,7 +156,7 @@ TEST(DirectoryDirectReadTest, GivesWhatTheReadThroughBuffersGives) {
   }
   // The embedded client reads directly; a wrapper goes through the buffers.
   struct Ignore final : DirectReadSink {
-    void Attribute(int32_t, std::span<const FetchedValue>) override {}
+    void Attribute(int32_t, std::span<FetchedValue>) override {}
   } ignore;
   EXPECT_EQ(direct.ReadDirect(context, "values.acme", "CN", ignore), std::optional<int32_t>(0));
   EXPECT_EQ(throughBuffers.ReadDirect(context, "values.acme", "CN", ignore), std::nullopt);
