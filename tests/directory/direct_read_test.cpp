@@ -60,6 +60,29 @@ std::string WriteTree() {
   return path;
 }
 
+// An embedded client that may hand out byte values in the layout of texts, as a careless client
+// might; a reply gives them back as bytes all the same.
+class MislabellingClient : public EmbeddedClient {
+ public:
+  using EmbeddedClient::EmbeddedClient;
+  bool mislabel = false;
+
+ protected:
+  int32_t ReadObject(const std::string& object, bool allAttributes,
+                     const std::vector<std::string>& names, bool typed,
+                     std::vector<ReadAttribute>& attributes) override {
+    const int32_t r = EmbeddedClient::ReadObject(object, allAttributes, names, typed, attributes);
+    for (ReadAttribute& attribute : attributes) {
+      for (FetchedValue& value : attribute.values) {
+        if (auto* bytes = std::get_if<BytesValue>(&value); bytes && mislabel) {
+          value = TextValue{std::move(bytes->bytes)};
+        }
+      }
+    }
+    return r;
+  }
+};
+
 enum class Shape { kText, kList, kTexts, kInteger };
 
 struct Read {
@@ -108,7 +131,7 @@ std::string Outcome(DirectoryClient& client, const BufferedClient& counted, Cont
 
 TEST(DirectoryDirectReadTest, GivesWhatTheReadThroughBuffersGives) {
   const std::string path = WriteTree();
-  EmbeddedClient direct(path), buffered(path);
+  MislabellingClient direct(path), buffered(path);
   FaultClient throughBuffers(buffered);  // a wrapper has no direct path
   // Before start-up both refuse the read alike.
   EXPECT_EQ(Outcome(direct, direct, 1, Shape::kText, {"values.acme", "CI String"}),
@@ -144,13 +167,16 @@ TEST(DirectoryDirectReadTest, GivesWhatTheReadThroughBuffersGives) {
   reads.push_back({std::string(kMaxObjectName + 1, 'x'), "CN"});
   reads.push_back({"values.acme", std::string(kMaxAttributeName + 1, 'a')});
 
-  for (const Context c : {context, typed, Context{9999}}) {
-    for (const Shape shape : {Shape::kText, Shape::kList, Shape::kTexts, Shape::kInteger}) {
-      for (const Read& read : reads) {
-        const std::string viaBuffers = Outcome(throughBuffers, buffered, c, shape, read);
-        EXPECT_EQ(Outcome(direct, direct, c, shape, read), viaBuffers)
-            << read.attribute << " of " << read.object << ", shape " << static_cast<int>(shape)
-            << ", context " << c;
+  for (const bool mislabel : {false, true}) {
+    direct.mislabel = buffered.mislabel = mislabel;
+    for (const Context c : {context, typed, Context{9999}}) {
+      for (const Shape shape : {Shape::kText, Shape::kList, Shape::kTexts, Shape::kInteger}) {
+        for (const Read& read : reads) {
+          const std::string viaBuffers = Outcome(throughBuffers, buffered, c, shape, read);
+          EXPECT_EQ(Outcome(direct, direct, c, shape, read), viaBuffers)
+              << read.attribute << " of " << read.object << ", shape " << static_cast<int>(shape)
+              << ", context " << c << ", mislabelled " << mislabel;
+        }
       }
     }
   }
