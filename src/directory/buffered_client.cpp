@@ -24,20 +24,25 @@ struct BufferState {
   Reply reply;
 };
 
+// Where a read stands: the attribute and the value of it that the next part starts with.
+struct ReadPosition {
+  size_t attribute = 0;
+  size_t value = 0;
+};
+
 struct IterationState {
   int32_t operation = 0;
   Context context = 0;
   // Read: the attributes and where the next part starts.
   std::vector<ReadAttribute> attributes;
-  size_t attribute = 0;
-  size_t value = 0;
+  ReadPosition at;
   // Search: the objects found, the next one to deliver and the parts delivered.
   std::vector<FoundObject> found;
   size_t next = 0;
   size_t parts = 0;
 
   bool Done() const {
-    return operation == kOpRead ? attribute >= attributes.size() : next >= found.size();
+    return operation == kOpRead ? at.attribute >= attributes.size() : next >= found.size();
   }
 };
 
@@ -52,7 +57,8 @@ struct BufferedClient::State {
   HandleTable<BufferState> buffers;
   HandleTable<std::vector<FilterToken>> filters;
   HandleTable<IterationState> iterations;
-  std::string readFailure;  // the fault of the last read that met one
+  std::string readFailure;               // the fault of the last read that met one
+  std::vector<std::string> directNames;  // the direct read's request, kept for its room
   bool repeatAcrossParts = false;
   size_t repliesFilled = 0;
 
@@ -72,7 +78,13 @@ struct BufferedClient::State {
     return it && it->operation == operation && it->context == context ? it : nullptr;
   }
 
+  template <typename Part, typename AddValue>
+  int32_t LayReadPart(Part& part, AddValue addValue, const std::vector<ReadAttribute>& attributes,
+                      ReadPosition& at, size_t replySize);
   int32_t FillReadPart(IterationState& it, BufferState& reply);
+  // Hands the attributes and values between from and to (one part) to sink.
+  static void Deliver(std::vector<ReadAttribute>& attributes, ReadPosition from, ReadPosition to,
+                      DirectReadSink& sink);
   int32_t FillSearchPart(IterationState& it, BufferState& reply);
   int32_t FillPart(IterationState& it, BufferState& reply) {
     return it.operation == kOpRead ? FillReadPart(it, reply) : FillSearchPart(it, reply);
@@ -103,15 +115,19 @@ struct BufferedClient::State {
   }
 };
 
-// Writes the next part of a read into reply: as many attributes and values as fit.
-int32_t BufferedClient::State::FillReadPart(IterationState& it, BufferState& reply) {
-  ReplyPart part(reply.reply, kOpRead, static_cast<size_t>(reply.size));
-  while (it.attribute < it.attributes.size()) {
-    const ReadAttribute& attribute = it.attributes[it.attribute];
+// Lays the next part of a read from `at` on into part (a ReplyPart, or a ReplyPartPlan that
+// counts alike): as many attributes and values as fit; `at` moves past them. A failure leaves
+// `at` on the value or attribute that failed and sets readFailure.
+template <typename Part, typename AddValue>
+int32_t BufferedClient::State::LayReadPart(Part& part, AddValue addValue,
+                                           const std::vector<ReadAttribute>& attributes,
+                                           ReadPosition& at, size_t replySize) {
+  while (at.attribute < attributes.size()) {
+    const ReadAttribute& attribute = attributes[at.attribute];
     part.BeginAttribute(attribute.name, attribute.syntax);
     bool full = false;
-    for (; it.value < attribute.values.size(); ++it.value) {
-      if (!part.AddValue(EncodeValue(attribute.syntax, attribute.values[it.value]))) {
+    for (; at.value < attribute.values.size(); ++at.value) {
+      if (!addValue(part, attribute.syntax, attribute.values[at.value])) {
         full = true;
         break;
       }
@@ -123,19 +139,30 @@ int32_t BufferedClient::State::FillReadPart(IterationState& it, BufferState& rep
     if (full && part.ValuesInAttribute() == 0) {
       part.DropAttribute();
       if (part.Items() == 0) {  // one value exceeds a reply
-        readFailure = client.TooLargeDetail(attribute.origin, it.value, reply.size);
+        readFailure = client.TooLargeDetail(attribute.origin, at.value, replySize);
         return kErrInsufficientBuffer;
       }
       break;
     }
     part.EndAttribute();
     if (full) break;
-    ++it.attribute;
-    it.value = 0;
+    ++at.attribute;
+    at.value = 0;
   }
-  part.Finish();
   ++repliesFilled;
   return kOk;
+}
+
+// Writes the next part of a read into reply.
+int32_t BufferedClient::State::FillReadPart(IterationState& it, BufferState& reply) {
+  ReplyPart part(reply.reply, kOpRead, static_cast<size_t>(reply.size));
+  const auto encode = [](ReplyPart& p, int32_t syntax, const FetchedValue& value) {
+    return p.AddValue(EncodeValue(syntax, value));
+  };
+  const int32_t r =
+      LayReadPart(part, encode, it.attributes, it.at, static_cast<size_t>(reply.size));
+  if (r == kOk) part.Finish();
+  return r;
 }
 
 // Writes the next part of a search into reply: as many objects as fit.
@@ -307,6 +334,54 @@ int32_t BufferedClient::dsReadEntry(Context context, const std::string& object, 
     return kErrNoSuchAttribute;
   }
   return state_->BeginIteration(std::move(it), *rep, iteration);
+}
+
+void BufferedClient::State::Deliver(std::vector<ReadAttribute>& attributes, ReadPosition from,
+                                    ReadPosition to, DirectReadSink& sink) {
+  for (size_t a = from.attribute; a < attributes.size() && a <= to.attribute; ++a) {
+    ReadAttribute& attribute = attributes[a];
+    const size_t begin = a == from.attribute ? from.value : 0;
+    const size_t end = a == to.attribute ? to.value : attribute.values.size();
+    if (a == to.attribute && end == 0) break;  // the next part begins with it
+    for (size_t v = begin; v < end; ++v) AsReplyGives(attribute.syntax, attribute.values[v]);
+    sink.Attribute(attribute.syntax,
+                   std::span<FetchedValue>(attribute.values).subspan(begin, end - begin));
+  }
+}
+
+std::optional<int32_t> BufferedClient::ReadDirect(Context context, const std::string& object,
+                                                  const std::string& attribute,
+                                                  DirectReadSink& sink) {
+  // What the calls before dsReadEntry refuse, in their order: the buffers of a client not
+  // started, a context that does not exist, a name longer than a request.
+  if (!Started()) return kErrClientNotStarted;
+  const ContextState* c = state_->contexts.Find(context);
+  if (!c) return kErrBadHandle;
+  if (attribute.size() + 3 > static_cast<size_t>(kBufferSize)) return kErrInsufficientBuffer;
+  state_->readFailure.clear();
+  std::vector<std::string>& names = state_->directNames;
+  names.resize(1);
+  names[0] = attribute;
+  std::vector<ReadAttribute> attributes;
+  const int32_t r = ReadObject(object, false, names, c->TypedNames(), attributes);
+  if (r != kOk) return r;
+  if (attributes.empty()) return kErrNoSuchAttribute;
+  // The parts are planned as they would be filled; each is handed over once it is whole, as the
+  // walk sees nothing of a part that failed.
+  const auto count = [](ReplyPartPlan& p, int32_t syntax, const FetchedValue& value) {
+    return p.AddValue(EncodedSize(syntax, value));
+  };
+  ReadPosition at;
+  while (at.attribute < attributes.size()) {
+    const ReadPosition from = at;
+    ReplyPartPlan part(kBufferSize);
+    if (const int32_t laid = state_->LayReadPart(part, count, attributes, at, kBufferSize);
+        laid != kOk) {
+      return laid;
+    }
+    State::Deliver(attributes, from, at, sink);
+  }
+  return kOk;
 }
 
 int32_t BufferedClient::dsEndIteration(Context context, Iteration iteration, int32_t operation) {

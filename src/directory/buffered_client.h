@@ -80,6 +80,11 @@ class BufferedClient : public DirectoryClient {
   int32_t dsNextObject(Context context, Buffer reply, std::string& name, int32_t& attributeCount,
                        ObjectInfo& info) override;
 
+  // A read of one attribute that plans the reply parts instead of filling them (ReadObject once,
+  // then the parts as dsReadEntry would lay them out); the same results and failures.
+  std::optional<int32_t> ReadDirect(Context context, const std::string& object,
+                                    const std::string& attribute, DirectReadSink& sink) override;
+
   // The fault of the last read that met one (see ValueFault, TooLargeDetail); empty otherwise.
   std::string LastFailureDetail() const override;
 
@@ -89,7 +94,7 @@ class BufferedClient : public DirectoryClient {
   size_t OpenBuffers() const;
   size_t OpenFilters() const;
   size_t OpenIterations() const;
-  size_t RepliesFilled() const;  // reply parts written since the client was made
+  size_t RepliesFilled() const;  // reply parts written (or planned) since the client was made
 
  protected:
   // Whether the client is started; without it contexts, buffers and filters are refused (-1).

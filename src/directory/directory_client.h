@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,17 @@ struct ReadAheadPlan {
   std::string listAttribute;
   std::vector<ReadAheadStep> steps;
   std::vector<std::string> objectAttributes;
+};
+
+// Takes the values of a direct read (DirectoryClient::ReadDirect): one call for each attribute of
+// each reply part that the read through buffers would fill, with the values of it that the part
+// holds, each as dsNextValue would give it. The values are the sink's to take (move from).
+class DirectReadSink {
+ public:
+  virtual void Attribute(int32_t syntax, std::span<FetchedValue> values) = 0;
+
+ protected:
+  ~DirectReadSink() = default;
 };
 
 class DirectoryClient {
@@ -105,6 +117,18 @@ class DirectoryClient {
   virtual int32_t dsObjectCount(Context context, Buffer reply, int32_t& count) = 0;
   virtual int32_t dsNextObject(Context context, Buffer reply, std::string& name,
                                int32_t& attributeCount, ObjectInfo& info) = 0;
+
+  // Reads one attribute of object as the read through buffers does (dsBufferNew twice,
+  // dsBufferPrepare, dsBufferAddName, then dsReadEntry and the walk of each part), without the
+  // buffers: the values go to sink part by part as that walk would give them, the result is the
+  // code it would fail with (0, -603 for an object without the attribute, -601, -613, -649, ...),
+  // and LastFailureDetail() says what it would say. nullopt: the client has no direct path and
+  // is read through buffers, as this default says.
+  virtual std::optional<int32_t> ReadDirect(Context /*context*/, const std::string& /*object*/,
+                                            const std::string& /*attribute*/,
+                                            DirectReadSink& /*sink*/) {
+    return std::nullopt;
+  }
 
   // Why calStartup failed (file missing, unreadable, malformed, bad URL); empty when it did not.
   virtual std::string StartupFailureReason() const = 0;

@@ -1,10 +1,12 @@
 #include "directory/directory_layer.h"
 
 #include <cstdio>
+#include <span>
 #include <unordered_set>
 
 #include "directory/client_guards.h"
 #include "directory/dotted_name.h"
+#include "directory/value_conversion.h"
 #include "directory/value_rendering.h"
 #include "platform/case_fold.h"
 #include "platform/plain_text.h"
@@ -32,6 +34,17 @@ void CheckLimit(const std::string& text, size_t limit, const char* what) {
   }
 }
 
+// platform::TrimControls without a copy: the control bytes and blanks at both ends go.
+void TrimControlsInPlace(std::string& text) {
+  auto trimmed = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+  size_t end = text.size();
+  while (end > 0 && trimmed(text[end - 1])) --end;
+  size_t begin = 0;
+  while (begin < end && trimmed(text[begin])) ++begin;
+  text.erase(end);
+  text.erase(0, begin);
+}
+
 // What a failed read adds to the message: the client's own account of the fault, else the
 // meaning of the codes a user meets most.
 std::string ReadFailureDetail(DirectoryClient& client, int32_t code) {
@@ -40,9 +53,66 @@ std::string ReadFailureDetail(DirectoryClient& client, int32_t code) {
   return detail;
 }
 
+// The values of one attribute of a reply part, fetched from the reply as the walk goes.
+template <typename Check>
+class WalkedValues {
+ public:
+  WalkedValues(DirectoryClient& client, Context context, Buffer reply, int32_t syntax,
+               const Check& check)
+      : client_(client), context_(context), reply_(reply), syntax_(syntax), check_(check) {}
+  // dsValueSize of the next value.
+  int32_t SizeOfNext() {
+    int32_t size = 0;
+    check_(client_.dsValueSize(context_, reply_, syntax_, size));
+    return size;
+  }
+  FetchedValue& Next() {
+    value_ = NoValue{};
+    check_(client_.dsNextValue(context_, reply_, syntax_, value_));
+    return value_;
+  }
+
+ private:
+  DirectoryClient& client_;
+  Context context_;
+  Buffer reply_;
+  int32_t syntax_;
+  const Check& check_;
+  FetchedValue value_;
+};
+
+// The values of one attribute of a reply part as a direct read hands them over.
+class HeldValues {
+ public:
+  HeldValues(std::span<FetchedValue> values, int32_t syntax) : values_(values), syntax_(syntax) {}
+  int32_t SizeOfNext() const { return FetchedSize(syntax_, values_[next_]); }
+  FetchedValue& Next() { return values_[next_++]; }
+
+ private:
+  std::span<FetchedValue> values_;
+  int32_t syntax_;
+  size_t next_ = 0;
+};
+
+// Hands each attribute of a direct read to onAttribute.
+template <typename OnAttribute>
+class AttributeSink final : public DirectReadSink {
+ public:
+  explicit AttributeSink(OnAttribute& onAttribute) : onAttribute_(onAttribute) {}
+  void Attribute(int32_t syntax, std::span<FetchedValue> values) override {
+    HeldValues held(values, syntax);
+    onAttribute_(static_cast<int32_t>(values.size()), syntax, held);
+  }
+
+ private:
+  OnAttribute& onAttribute_;
+};
+
 // The shared read protocol: a read request for one attribute, then each reply part in turn;
-// onAttribute(valueCount, syntax) handles one attribute header and its values. Returns false when
-// the object lacks the attribute (-603). A failed call raises the DirectoryError of a read.
+// onAttribute(valueCount, syntax, values) handles one attribute of a part, taking its values
+// with values.SizeOfNext() and values.Next(). A client with a direct path is read through it,
+// with the same results. Returns false when the object lacks the attribute (-603). A failed call
+// raises the DirectoryError of a read.
 template <typename OnAttribute>
 bool ReadEntryParts(DirectoryClient& client, Context context, const std::string& object,
                     const std::string& attribute, OnAttribute onAttribute) {
@@ -52,6 +122,12 @@ bool ReadEntryParts(DirectoryClient& client, Context context, const std::string&
       throw DirectoryError(code, object, attribute, ReadFailureDetail(client, code));
     }
   };
+  AttributeSink sink(onAttribute);
+  if (const std::optional<int32_t> r = client.ReadDirect(context, object, attribute, sink)) {
+    if (*r == kErrNoSuchAttribute) return false;
+    check(*r);
+    return true;
+  }
   ScopedBuffer reply(client), request(client);
   check(reply.Make(kBufferSize));
   check(request.Make(kBufferSize));
@@ -74,7 +150,8 @@ bool ReadEntryParts(DirectoryClient& client, Context context, const std::string&
       std::string name;
       int32_t valueCount = 0, syntax = 0;
       check(client.dsNextAttr(context, reply.get(), name, valueCount, syntax));
-      onAttribute(reply.get(), valueCount, syntax, check);
+      WalkedValues values(client, context, reply.get(), syntax, check);
+      onAttribute(valueCount, syntax, values);
     }
   } while (iteration.open());
   return true;
@@ -218,15 +295,13 @@ NameList SearchObjects(DirectoryClient& client, Context context, const std::stri
 
 std::string ReadAttributeText(DirectoryClient& client, Context context, const std::string& object,
                               const std::string& attribute) {
-  std::string text;
+  std::string text, piece;
   int32_t lastSyntax = -1;
   bool present = ReadEntryParts(
-      client, context, object, attribute,
-      [&](Buffer reply, int32_t valueCount, int32_t syntax, const auto& check) {
+      client, context, object, attribute, [&](int32_t valueCount, int32_t syntax, auto& values) {
         lastSyntax = syntax;
         if (valueCount <= 0) return;
-        int32_t size = 0;
-        check(client.dsValueSize(context, reply, syntax, size));
+        const int32_t size = values.SizeOfNext();
         if (size < 0 || static_cast<size_t>(size) > kMaxTextValue) {
           throw DirectoryArgumentError("Value of \"" + attribute + "\" of \"" + object + "\" is " +
                                        std::to_string(size) + " bytes long; at most " +
@@ -234,16 +309,14 @@ std::string ReadAttributeText(DirectoryClient& client, Context context, const st
         }
         if (!FetchedInTextRead(syntax)) return;
         for (int32_t v = 0; v < valueCount; ++v) {
-          FetchedValue value;
-          check(client.dsNextValue(context, reply, syntax, value));
-          std::string piece;
-          TextEffect effect = RenderForText(syntax, value, piece);
+          TextEffect effect = RenderForText(syntax, values.Next(), piece);
           if (effect == TextEffect::kAppend) text += piece;
-          if (effect == TextEffect::kReplace) text = std::move(piece);
+          if (effect == TextEffect::kReplace) text.swap(piece);
         }
       });
   if (!present) return std::string();
-  return lastSyntax == SYN_OCTET_STRING ? text : platform::TrimControls(text);
+  if (lastSyntax != SYN_OCTET_STRING) TrimControlsInPlace(text);
+  return text;
 }
 
 namespace {
@@ -255,13 +328,11 @@ void ReadListEntries(DirectoryClient& client, Context context, const std::string
                      const std::string& attribute, char separator, OnEntry onEntry) {
   NameList rendered;  // those of one value
   ReadEntryParts(client, context, object, attribute,
-                 [&](Buffer reply, int32_t valueCount, int32_t syntax, const auto& check) {
+                 [&](int32_t valueCount, int32_t syntax, auto& values) {
                    if (!FetchedInListRead(syntax)) return;
                    for (int32_t v = 0; v < valueCount; ++v) {
-                     FetchedValue value;
-                     check(client.dsNextValue(context, reply, syntax, value));
                      rendered.clear();
-                     RenderForList(syntax, value, separator, rendered);
+                     RenderForList(syntax, std::move(values.Next()), separator, rendered);
                      for (NameEntry& entry : rendered) onEntry(std::move(entry));
                    }
                  });
@@ -290,15 +361,13 @@ int32_t ReadAttributeInteger(DirectoryClient& client, Context context, const std
                              const std::string& attribute, int32_t defaultValue) {
   int32_t result = defaultValue;
   ReadEntryParts(client, context, object, attribute,
-                 [&](Buffer reply, int32_t valueCount, int32_t syntax, const auto& check) {
+                 [&](int32_t valueCount, int32_t syntax, auto& values) {
                    if (syntax != SYN_INTEGER && syntax != SYN_COUNTER && syntax != SYN_TIME &&
                        syntax != SYN_INTERVAL) {
                      return;
                    }
                    for (int32_t v = 0; v < valueCount; ++v) {
-                     FetchedValue value;
-                     check(client.dsNextValue(context, reply, syntax, value));
-                     result = ValueAs<WordValue>(value).word;
+                     result = ValueAs<WordValue>(values.Next()).word;
                    }
                  });
   return result;

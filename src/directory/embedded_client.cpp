@@ -35,7 +35,7 @@ struct EmbeddedClient::State {
   // Reads of one object come in runs (a row reads several attributes of its member), and the
   // same few attribute names are asked for again and again: the entry last found and what each
   // name was resolved to are kept, so that a read parses no name it has seen just before.
-  std::string lastObject, lastSpelled;
+  std::string lastObject;
   const TreeEntry* lastEntry = nullptr;
   const TreeEntry* lastSpelledEntry = nullptr;
   struct ResolvedName {
@@ -53,7 +53,6 @@ struct EmbeddedClient::State {
     tree = std::move(loaded);
     lastObject.clear();
     lastEntry = nullptr;
-    lastSpelled.clear();
     lastSpelledEntry = nullptr;
     resolved.clear();
     syntaxOf.clear();
@@ -61,8 +60,9 @@ struct EmbeddedClient::State {
 
   const TreeEntry* Find(const std::string& object) {
     if (lastEntry == nullptr || object != lastObject) {
-      lastEntry = lastSpelledEntry != nullptr && object == lastSpelled ? lastSpelledEntry
-                                                                       : tree->Find(object);
+      lastEntry = lastSpelledEntry != nullptr && object == lastSpelledEntry->dotted()
+                      ? lastSpelledEntry
+                      : tree->Find(object);
       lastObject = object;
     }
     return lastEntry;
@@ -93,12 +93,8 @@ struct EmbeddedClient::State {
     return [this](std::string_view dn, NameForm form) {
       const TreeEntry* named = tree->FindDn(dn);
       if (!named) return WrittenNameSpelling(dn, form);
-      std::string name = NameOf(*named, form);
-      if (form == NameForm::kTypeless) {
-        lastSpelled = name;
-        lastSpelledEntry = named;
-      }
-      return name;
+      if (form == NameForm::kTypeless) lastSpelledEntry = named;
+      return NameOf(*named, form);
     };
   }
 

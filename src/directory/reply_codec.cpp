@@ -25,6 +25,11 @@ bool LayValue(Io& io, Bytes& encoded) {
   return io.Text32(encoded);
 }
 
+// The bytes LayValue takes for an encoding of encodedSize bytes: its length word, then the bytes.
+size_t LaidValueSize(size_t encodedSize) {
+  return LaidSize([&](auto& io) { return io.U32(encodedSize); }) + encodedSize;
+}
+
 template <typename Io, typename Object>
 bool LayObject(Io& io, Object& object) {
   return io.Text16(object.name) && io.Text16(object.baseClass) && io.U32(object.attributeCount);
@@ -162,6 +167,40 @@ void ReplyPart::Finish() {
   reply_.kind_ = kind_;
   reply_.itemsLeft_ = 0;
   reply_.valuesLeft_ = 0;
+}
+
+// ---- planning a read part -------------------------------------------------------------------
+
+ReplyPartPlan::ReplyPartPlan(size_t limit) : limit_(limit) {
+  uint32_t count = 0;
+  used_ = LaidSize([&](auto& io) { return LayCount(io, count); });
+}
+
+void ReplyPartPlan::BeginAttribute(const std::string& name, int32_t syntax) {
+  struct {  // a ReplyAttribute that does not copy the name
+    std::string_view name;
+    int32_t syntax;
+    uint32_t valueCount, valueBytes;
+  } header{name, syntax, 0, 0};
+  headerAt_ = used_;
+  used_ += LaidSize([&](auto& io) { return LayAttribute(io, header); });
+  values_ = 0;
+}
+
+bool ReplyPartPlan::AddValue(size_t encodedSize) {
+  const size_t laid = LaidValueSize(encodedSize);
+  if (used_ + laid > limit_) return false;
+  used_ += laid;
+  ++values_;
+  return true;
+}
+
+void ReplyPartPlan::EndAttribute() {
+  ++items_;
+}
+
+void ReplyPartPlan::DropAttribute() {
+  used_ = headerAt_;
 }
 
 }  // namespace vorlix::directory

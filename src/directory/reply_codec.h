@@ -99,4 +99,25 @@ class ReplyPart {
   uint32_t values_ = 0;
 };
 
+// Counts what a ReplyPart of a read holds, with the same calls, to plan the parts of a read
+// without writing them: a value is given by the size of its encoding (EncodedSize).
+class ReplyPartPlan {
+ public:
+  explicit ReplyPartPlan(size_t limit);
+
+  void BeginAttribute(const std::string& name, int32_t syntax);
+  bool AddValue(size_t encodedSize);  // false, and nothing counted, when it does not fit
+  uint32_t ValuesInAttribute() const { return values_; }
+  void EndAttribute();
+  void DropAttribute();
+  uint32_t Items() const { return items_; }
+
+ private:
+  size_t limit_;
+  size_t used_ = 0;
+  size_t headerAt_ = 0;
+  uint32_t items_ = 0;
+  uint32_t values_ = 0;
+};
+
 }  // namespace vorlix::directory

@@ -401,18 +401,49 @@ std::string RefusalReason(int32_t syntax, std::string_view text) {
   }
 }
 
+namespace {
+
+// How a value lies in a reply, run as a layout (byte_layout.h) by writing and counting alike.
+template <typename Io>
+void LayValueOf(Io& io, int32_t syntax, const FetchedValue& value) {
+  if (IsPlainText(syntax) || IsBytes(syntax)) {
+    io.Text32(TextOf(value));
+  } else if (IsWord(syntax)) {
+    io.U32(ValueAs<WordValue>(value).word);
+  } else {
+    const LaidFields fields = FieldsOf(value);
+    LayFields(io, fields);
+  }
+}
+
+// Whether value has the layout that a reply gives back for syntax.
+bool HasReplyLayout(int32_t syntax, const FetchedValue& value) {
+  if (IsPlainText(syntax)) return std::holds_alternative<TextValue>(value);
+  if (IsBytes(syntax)) return std::holds_alternative<BytesValue>(value);
+  if (IsWord(syntax)) return std::holds_alternative<WordValue>(value);
+  return value.index() == ValueOf(syntax, LaidFields{}).index();
+}
+
+}  // namespace
+
 std::string EncodeValue(int32_t syntax, const FetchedValue& value) {
   std::string out;
   LayoutWriter writer(out);
-  if (IsPlainText(syntax) || IsBytes(syntax)) {
-    writer.Text32(TextOf(value));
-  } else if (IsWord(syntax)) {
-    writer.U32(ValueAs<WordValue>(value).word);
-  } else {
-    const LaidFields fields = FieldsOf(value);
-    LayFields(writer, fields);
-  }
+  LayValueOf(writer, syntax, value);
   return out;
+}
+
+size_t EncodedSize(int32_t syntax, const FetchedValue& value) {
+  return LaidSize([&](auto& io) {
+    LayValueOf(io, syntax, value);
+    return true;
+  });
+}
+
+void AsReplyGives(int32_t syntax, FetchedValue& value) {
+  if (HasReplyLayout(syntax, value)) return;
+  const std::string encoded = EncodeValue(syntax, value);
+  DecodeValue(syntax, encoded, value);
 }
 
 bool DecodeValue(int32_t syntax, std::string_view in, FetchedValue& value) {

@@ -20,6 +20,7 @@
 //   25                        name#level#interval
 //   26                        name#amount
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -58,6 +59,11 @@ std::optional<int64_t> ParseWindowsTime(std::string_view text);
 // A value's bytes inside a reply, and back. DecodeValue returns false on a short buffer.
 std::string EncodeValue(int32_t syntax, const FetchedValue& value);
 bool DecodeValue(int32_t syntax, std::string_view bytes, FetchedValue& value);
+// The bytes EncodeValue gives for a value, counted without writing them.
+size_t EncodedSize(int32_t syntax, const FetchedValue& value);
+// Makes value what a reply gives back for it: a value with its syntax's layout (as every client
+// converts it) stays as it is; one of another layout is encoded and decoded.
+void AsReplyGives(int32_t syntax, FetchedValue& value);
 
 // What dsValueSize reports for a value: the bytes of its fetched layout (texts with their NUL).
 int32_t FetchedSize(int32_t syntax, const FetchedValue& value);

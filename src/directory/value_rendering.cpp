@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "directory/directory_layer.h"
 #include "platform/date_time.h"
@@ -158,6 +159,15 @@ TextEffect RenderForText(int32_t syntax, const FetchedValue& value, std::string&
       return TextEffect::kNone;
   }
   return TextEffect::kReplace;
+}
+
+void RenderForList(int32_t syntax, FetchedValue&& value, char separator, NameList& out) {
+  if (TextValue* text = std::get_if<TextValue>(&value);
+      text != nullptr && (IsTextSyntax(syntax) || syntax == SYN_FAX_NUMBER)) {
+    out.push_back({std::move(text->text), {}});
+    return;
+  }
+  RenderForList(syntax, std::as_const(value), separator, out);
 }
 
 void RenderForList(int32_t syntax, const FetchedValue& value, char separator, NameList& out) {

@@ -32,5 +32,7 @@ TextEffect RenderForText(int32_t syntax, const FetchedValue& value, std::string&
 // The list read's entries for a fetched value (syntax 6 gives several), joined by separator
 // where a value has parts. Throws DirectoryArgumentError for an address over 255 bytes.
 void RenderForList(int32_t syntax, const FetchedValue& value, char separator, NameList& out);
+// The same, taking the text of a text value instead of copying it.
+void RenderForList(int32_t syntax, FetchedValue&& value, char separator, NameList& out);
 
 }  // namespace vorlix::directory
