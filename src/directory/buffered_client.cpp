@@ -57,8 +57,9 @@ struct BufferedClient::State {
   HandleTable<BufferState> buffers;
   HandleTable<std::vector<FilterToken>> filters;
   HandleTable<IterationState> iterations;
-  std::string readFailure;               // the fault of the last read that met one
-  std::vector<std::string> directNames;  // the direct read's request, kept for its room
+  std::string readFailure;                      // the fault of the last read that met one
+  std::vector<std::string> directNames;         // the direct read's request, kept for its room
+  std::vector<ReadAttribute> directAttributes;  // what the direct read found, kept for its room
   bool repeatAcrossParts = false;
   size_t repliesFilled = 0;
 
@@ -362,7 +363,14 @@ std::optional<int32_t> BufferedClient::ReadDirect(Context context, const std::st
   std::vector<std::string>& names = state_->directNames;
   names.resize(1);
   names[0] = attribute;
-  std::vector<ReadAttribute> attributes;
+  // The attributes are taken in a vector kept for its room, and emptied again when the read is
+  // done, so that no values outlive it.
+  std::vector<ReadAttribute>& attributes = state_->directAttributes;
+  attributes.clear();
+  struct Emptied {
+    std::vector<ReadAttribute>& attributes;
+    ~Emptied() { attributes.clear(); }
+  } emptied{attributes};
   const int32_t r = ReadObject(object, false, names, c->TypedNames(), attributes);
   if (r != kOk) return r;
   if (attributes.empty()) return kErrNoSuchAttribute;

@@ -188,9 +188,14 @@ void CheckDirectoryResult(int32_t code) {
 void CheckReadNames(const std::string& object, const std::string& attribute) {
   CheckLimit(object, kMaxObjectName, "Object name");
   CheckLimit(attribute, kMaxAttributeName, "Attribute name");
+  // A row reads several attributes of one object in turn: the name last found sound is not
+  // scanned again.
+  thread_local std::string lastSound;
+  if (object == lastSound) return;
   if (const std::string fault = DottedNameFault(object); !fault.empty()) {
     throw DirectoryArgumentError("Object name \"" + object + "\" is malformed: " + fault);
   }
+  lastSound = object;
 }
 
 OpenContextResult OpenDirectoryContext(DirectoryClient& client, ContextOptions options) {

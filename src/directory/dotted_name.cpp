@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "platform/case_fold.h"
+#include "platform/plain_text.h"
 
 namespace vorlix::directory {
 
@@ -213,8 +214,61 @@ std::string ComponentsKey(const std::vector<NameComponent>& components) {
   return key;
 }
 
+namespace {
+
+// Most names are plain: ASCII letters, digits and punctuation with no blank, quote, escape or
+// ";". Their key is each component's value after its first "=", lower-cased, and is built in one
+// pass. False, with key unspecified, for any other name, which the full reading then takes.
+bool PlainLdapDnKey(std::string_view dn, std::string& key) {
+  key.resize(dn.size());
+  char* out = key.data();
+  bool inValue = false;  // past the component's first "="
+  size_t typeLength = 0, valueLength = 0;
+  for (const char c : dn) {
+    if (c <= ' ' || c > '~' || c == '\\' || c == '"' || c == ';') return false;
+    if (c == ',') {
+      if (!inValue || valueLength == 0) return false;
+      *out++ = kNameKeySeparator;
+      inValue = false;
+      typeLength = valueLength = 0;
+    } else if (!inValue) {
+      if (c == '=') {
+        if (typeLength == 0) return false;
+        inValue = true;
+      } else {
+        ++typeLength;
+      }
+    } else {
+      *out++ = platform::LowerCase(c);
+      ++valueLength;
+    }
+  }
+  if (!inValue || valueLength == 0) return false;
+  key.resize(static_cast<size_t>(out - key.data()));
+  return true;
+}
+
+// A dotted name without an escape, a "=" or a byte above ASCII: its key is the name lower-cased
+// with each dot a separator. False, with key unspecified, for any other name.
+bool PlainDottedNameKey(std::string_view dotted, std::string& key) {
+  key.resize(dotted.size());
+  char* out = key.data();
+  for (const char c : dotted) {
+    if (c == '\\' || c == '=' || static_cast<unsigned char>(c) >= 0x80) return false;
+    if (c == '.') {
+      *out++ = kNameKeySeparator;
+    } else {
+      *out++ = platform::LowerCase(c);
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 void DottedNameKey(std::string_view dotted, TypePrefix prefix, DotEscapes escapes, std::string& key,
                    std::string& scratch) {
+  if (PlainDottedNameKey(dotted, key)) return;
   key.clear();
   scratch.clear();
   const auto finish = [&] {
@@ -239,6 +293,7 @@ void DottedNameKey(std::string_view dotted, TypePrefix prefix, DotEscapes escape
 }
 
 bool LdapDnKey(std::string_view dn, std::string& key, std::string& scratch) {
+  if (!dn.empty() && PlainLdapDnKey(dn, key)) return true;
   key.clear();
   bool first = true;
   return ScanLdapDn(dn, nullptr, scratch, [&](std::string_view, const std::string& value) {

@@ -87,7 +87,7 @@ TEST(DirectoryNamesTest, KeysReadStraightFromTheTextAreTheKeysOfTheParsedName) {
   for (const std::string dotted :
        {"jan\\.smith.sales.acme", "CN=Jan\\.Smith.OU=Sales.O=acme", "R=D.acme", "a b-c=d.x",
         "x\\\\.y.acme", "x\\\\\\.y.acme", "tail\\", "mid\\slash.x", "\xC3\x84rzte.ACME", ".x.", "",
-        "=.x"}) {
+        "=.x", "Jan Smith.Sales.ACME"}) {
     for (const DotEscapes escapes : {DotEscapes::kCurrent, DotEscapes::kEarlier}) {
       for (const TypePrefix prefix : {TypePrefix::kKept, TypePrefix::kDropped}) {
         DottedNameKey(dotted, prefix, escapes, key, scratch);
@@ -100,7 +100,7 @@ TEST(DirectoryNamesTest, KeysReadStraightFromTheTextAreTheKeysOfTheParsedName) {
   for (const std::string dn :
        {"cn=jan.smith,ou=sales,o=acme", "CN = Smith\\, Jan , O=acme", "cn=\"a,b\";o=x",
         "cn=caf\\C3\\A9,o=X", "cn=trailing\\ ,o=x", "cn=\" a; b \" ,o=x", "cn=say\"hi\";o=x",
-        "cn=x+sn=y,o=Z", "", "  "}) {
+        "cn=x+sn=y,o=Z", "", "  ", "CN=MiXeD,OU=Sales,O=acme", "cn=a=B,o=x", "x,o=Y", "cn=x;o=Y"}) {
     key = "left over";
     ASSERT_TRUE(LdapDnKey(dn, key, scratch)) << dn;
     EXPECT_EQ(key, ComponentsKey(*ParseLdapDn(dn, nullptr))) << dn;
