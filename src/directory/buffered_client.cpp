@@ -363,10 +363,9 @@ std::optional<int32_t> BufferedClient::ReadDirect(Context context, const std::st
   std::vector<std::string>& names = state_->directNames;
   names.resize(1);
   names[0] = attribute;
-  // The attributes are taken in a vector kept for its room, and emptied again when the read is
-  // done, so that no values outlive it.
+  // The attributes are taken in a vector kept for its room, and emptied when the read is done
+  // (however it ends), so that no values outlive it.
   std::vector<ReadAttribute>& attributes = state_->directAttributes;
-  attributes.clear();
   struct Emptied {
     std::vector<ReadAttribute>& attributes;
     ~Emptied() { attributes.clear(); }

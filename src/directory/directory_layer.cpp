@@ -34,17 +34,6 @@ void CheckLimit(const std::string& text, size_t limit, const char* what) {
   }
 }
 
-// platform::TrimControls without a copy: the control bytes and blanks at both ends go.
-void TrimControlsInPlace(std::string& text) {
-  auto trimmed = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-  size_t end = text.size();
-  while (end > 0 && trimmed(text[end - 1])) --end;
-  size_t begin = 0;
-  while (begin < end && trimmed(text[begin])) ++begin;
-  text.erase(end);
-  text.erase(0, begin);
-}
-
 // What a failed read adds to the message: the client's own account of the fault, else the
 // meaning of the codes a user meets most.
 std::string ReadFailureDetail(DirectoryClient& client, int32_t code) {
@@ -320,7 +309,7 @@ std::string ReadAttributeText(DirectoryClient& client, Context context, const st
         }
       });
   if (!present) return std::string();
-  if (lastSyntax != SYN_OCTET_STRING) TrimControlsInPlace(text);
+  if (lastSyntax != SYN_OCTET_STRING) platform::TrimControlsInPlace(text);
   return text;
 }
 

@@ -23,11 +23,28 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && CompareNoCase(a, b) == 0;
 }
 
+namespace {
+
+// The bytes TrimControls takes off either end: control bytes and blanks.
+bool Trimmed(char c) {
+  return static_cast<unsigned char>(c) <= ' ';
+}
+
+}  // namespace
+
 std::string TrimControls(std::string_view text) {
-  auto trimmed = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-  while (!text.empty() && trimmed(text.front())) text.remove_prefix(1);
-  while (!text.empty() && trimmed(text.back())) text.remove_suffix(1);
+  while (!text.empty() && Trimmed(text.front())) text.remove_prefix(1);
+  while (!text.empty() && Trimmed(text.back())) text.remove_suffix(1);
   return std::string(text);
+}
+
+void TrimControlsInPlace(std::string& text) {
+  size_t end = text.size();
+  while (end > 0 && Trimmed(text[end - 1])) --end;
+  size_t begin = 0;
+  while (begin < end && Trimmed(text[begin])) ++begin;
+  text.erase(end);
+  text.erase(0, begin);
 }
 
 }  // namespace vorlix::platform

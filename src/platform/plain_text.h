@@ -27,5 +27,7 @@ bool EqualNoCase(std::string_view a, std::string_view b);
 
 // The text without leading and trailing blanks and control characters (every byte up to 0x20).
 std::string TrimControls(std::string_view text);
+// The same, trimming text where it lies.
+void TrimControlsInPlace(std::string& text);
 
 }  // namespace vorlix::platform
